@@ -1,0 +1,85 @@
+// CString: an 8-bit, length-counted byte string. It may hold 0x00 anywhere; its length counts
+// bytes. The application's text is GBK; the layer converts to UTF-8 only at widget boundaries.
+// Appending never moves the bytes already held into a new meaning, and EditEpoch() changes on
+// every operation that is not a pure append, so views can index a growing string incrementally.
+#pragma once
+#include <cstdarg>
+#include <cstddef>
+#include <string>
+
+#include "wintypes.h"
+
+class CString {
+public:
+    CString() = default;
+    CString(const char* psz);               // up to the first 0x00
+    CString(const char* p, INT_PTR nLength);  // exactly nLength bytes
+    CString(char ch, INT_PTR nRepeat = 1);
+    CString(const CString& s) = default;
+    CString(CString&& s) noexcept;
+    CString& operator=(const CString& s);
+    CString& operator=(CString&& s) noexcept;
+    CString& operator=(const char* psz);
+    CString& operator=(char ch);
+
+    INT_PTR GetLength() const { return (INT_PTR)m_s.size(); }
+    bool IsEmpty() const { return m_s.empty(); }
+    void Empty();
+    char GetAt(INT_PTR i) const { return m_s[(size_t)i]; }
+    void SetAt(INT_PTR i, char ch);
+    char operator[](INT_PTR i) const { return m_s[(size_t)i]; }
+    operator const char*() const { return m_s.c_str(); }
+    const char* GetString() const { return m_s.c_str(); }
+
+    // Search: index of the first occurrence at or after nStart, or -1.
+    INT_PTR Find(char ch, INT_PTR nStart = 0) const;
+    INT_PTR Find(const char* psz, INT_PTR nStart = 0) const;
+
+    CString Mid(INT_PTR nFirst) const;
+    CString Mid(INT_PTR nFirst, INT_PTR nCount) const;
+    CString Left(INT_PTR nCount) const;
+    CString Right(INT_PTR nCount) const;
+    INT_PTR Delete(INT_PTR nIndex, INT_PTR nCount = 1);  // returns the new length
+    INT_PTR Insert(INT_PTR nIndex, char ch);
+
+    // Appends. The const char* forms stop at the first 0x00, as C strings do; Append(p, n)
+    // takes exactly n bytes.
+    CString& operator+=(const CString& s);
+    CString& operator+=(const char* psz);
+    CString& operator+=(char ch);
+    CString& Append(const char* p, INT_PTR nLength);
+
+    void Format(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
+    void FormatV(const char* pszFormat, va_list args);
+    void AppendFormat(const char* pszFormat, ...) __attribute__((format(printf, 2, 3)));
+
+    int Compare(const char* psz) const;  // byte order, like strcmp
+    int Compare(const CString& s) const;
+
+    // Raw buffer access, as the framework offers it.
+    char* GetBuffer(INT_PTR nMinLength);
+    void ReleaseBuffer(INT_PTR nNewLength = -1);
+    void Reserve(INT_PTR nCapacity) { m_s.reserve((size_t)nCapacity); }
+
+    // Changes whenever the content changes other than by appending.
+    unsigned long EditEpoch() const { return m_epoch; }
+
+    const std::string& str() const { return m_s; }
+
+private:
+    void Touch() { ++m_epoch; }
+    std::string m_s;
+    unsigned long m_epoch = 0;
+};
+
+bool operator==(const CString& a, const CString& b);
+bool operator==(const CString& a, const char* b);
+bool operator==(const char* a, const CString& b);
+bool operator!=(const CString& a, const CString& b);
+bool operator!=(const CString& a, const char* b);
+bool operator!=(const char* a, const CString& b);
+bool operator<(const CString& a, const CString& b);
+CString operator+(const CString& a, const CString& b);
+CString operator+(const CString& a, const char* b);
+CString operator+(const char* a, const CString& b);
+CString operator+(const CString& a, char b);
