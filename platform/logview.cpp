@@ -1,0 +1,304 @@
+// The receive display widget: painting, scrolling, selection and copying over a LogIndex.
+#include "platform/logview.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+using logview::GlyphKind;
+
+LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Text, Qt::black);
+    viewport()->setPalette(pal);
+    viewport()->setAutoFillBackground(false);
+    m_index.Update(nullptr);
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    UpdateMetrics();
+}
+
+void LogView::SetText(const CString* pText) {
+    m_index.Update(pText);
+    m_anchor = std::min<int64_t>(m_anchor, m_index.Length());
+    m_caret = std::min<int64_t>(m_caret, m_index.Length());
+    SyncScrollBar();
+    viewport()->update();
+}
+
+void LogView::EnsureFresh() {
+    // The string changed other than by appending and nobody called SetText: index it again
+    // rather than read bytes that are gone.
+    if (!m_index.IsStale()) return;
+    SetText(m_index.Text());
+}
+
+INT_PTR LogView::GetLineCount() const { return (INT_PTR)m_index.RowCount(); }
+
+int LogView::VisibleRows() const { return std::max(1, viewport()->height() / m_lineH); }
+
+int64_t LogView::MaxFirstRow() const {
+    return std::max<int64_t>(0, m_index.RowCount() - VisibleRows());
+}
+
+void LogView::SyncScrollBar() {
+    QScrollBar* sb = verticalScrollBar();
+    sb->setRange(0, (int)std::min<int64_t>(MaxFirstRow(), INT_MAX));
+    sb->setPageStep(VisibleRows());
+    sb->setSingleStep(1);
+}
+
+void LogView::LineScroll(INT_PTR nLines) {
+    int64_t first = GetScrollPos() + (int64_t)nLines;
+    first = std::clamp<int64_t>(first, 0, std::min<int64_t>(MaxFirstRow(), INT_MAX));
+    verticalScrollBar()->setValue((int)first);
+}
+
+int LogView::GetScrollPos() const { return verticalScrollBar()->value(); }
+
+void LogView::SetScrollPos(int nPos) { verticalScrollBar()->setValue(nPos); }
+
+INT_PTR LogView::GetFirstVisibleLine() const { return GetScrollPos(); }
+
+void LogView::SetSel(INT_PTR nStart, INT_PTR nEnd) {
+    int64_t len = m_index.Length();
+    m_anchor = std::clamp<int64_t>(nStart, 0, len);
+    m_caret = nEnd < 0 ? len : std::clamp<int64_t>(nEnd, 0, len);
+    viewport()->update();
+}
+
+void LogView::GetSel(INT_PTR& nStart, INT_PTR& nEnd) const {
+    nStart = (INT_PTR)std::min(m_anchor, m_caret);
+    nEnd = (INT_PTR)std::max(m_anchor, m_caret);
+}
+
+std::string LogView::SelectedUtf8() const {
+    if (m_index.IsStale()) return std::string();
+    return m_index.ToUtf8(std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));
+}
+
+void LogView::Copy() const {
+    std::string s = SelectedUtf8();
+    if (!s.empty()) QGuiApplication::clipboard()->setText(QString::fromUtf8(s.data(), s.size()));
+}
+
+void LogView::SelectAll() {
+    m_anchor = 0;
+    m_caret = m_index.Length();
+    viewport()->update();
+}
+
+void LogView::UpdateMetrics() {
+    QFontMetrics fm(font());
+    m_cellW = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    m_lineH = std::max(1, fm.lineSpacing());
+    m_ascent = fm.ascent();
+    m_bFixedPitch = QFontInfo(font()).fixedPitch();
+    m_markerFont = font();
+    if (m_markerFont.pointSizeF() > 0)
+        m_markerFont.setPointSizeF(m_markerFont.pointSizeF() * 0.7);
+    else
+        m_markerFont.setPixelSize(std::max(6, m_markerFont.pixelSize() * 7 / 10));
+    Rewrap();
+    SyncScrollBar();
+    viewport()->update();
+}
+
+void LogView::Rewrap() {
+    int nCols = std::max(1, viewport()->width() / m_cellW);
+    if (nCols == m_index.Width()) return;
+    // Keep the first visible byte in view across the new wrapping.
+    int64_t anchor = m_index.RowStart(GetScrollPos());
+    m_index.SetWidth(nCols);
+    SyncScrollBar();
+    int64_t row = m_index.RowOfOffset(anchor);
+    verticalScrollBar()->setValue((int)std::min<int64_t>(row, INT_MAX));
+}
+
+void LogView::resizeEvent(QResizeEvent* e) {
+    QAbstractScrollArea::resizeEvent(e);
+    Rewrap();
+    SyncScrollBar();
+}
+
+void LogView::changeEvent(QEvent* e) {
+    QAbstractScrollArea::changeEvent(e);
+    if (e->type() == QEvent::FontChange) UpdateMetrics();
+}
+
+void LogView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void LogView::paintEvent(QPaintEvent*) {
+    EnsureFresh();
+    QPainter p(viewport());
+    p.fillRect(viewport()->rect(), Qt::white);
+    p.setFont(font());
+    int64_t selB = std::min(m_anchor, m_caret), selE = std::max(m_anchor, m_caret);
+    int64_t first = GetScrollPos(), rows = m_index.RowCount();
+    int n = viewport()->height() / m_lineH + 1;
+    for (int i = 0; i < n && first + i < rows; ++i) DrawRow(p, first + i, i * m_lineH, selB, selE);
+}
+
+void LogView::DrawRow(QPainter& p, int64_t row, int y, int64_t selB, int64_t selE) {
+    m_index.LayoutRow(row, m_cells);
+    const QColor hl = palette().color(QPalette::Highlight);
+    const QColor hlText = palette().color(QPalette::HighlightedText);
+    auto selected = [&](const LogIndex::Cell& c) { return c.off >= selB && c.off < selE; };
+    for (const LogIndex::Cell& c : m_cells)
+        if (selected(c)) p.fillRect(c.col * m_cellW, y, c.cells * m_cellW, m_lineH, hl);
+    // A selected line break shows as one highlighted cell after the row's text.
+    int64_t end = m_index.RowEnd(row);
+    if (end >= selB && end < selE && end < m_index.Length() && row + 1 < m_index.RowCount() &&
+        m_index.RowStart(row + 1) != end) {
+        int col = m_cells.empty() ? 0 : m_cells.back().col + m_cells.back().cells;
+        p.fillRect(col * m_cellW, y, m_cellW, m_lineH, hl);
+    }
+
+    QString run;
+    int runCol = 0;
+    bool runSel = false;
+    auto flush = [&] {
+        if (run.isEmpty()) return;
+        p.setPen(runSel ? hlText : Qt::black);
+        p.drawText(QPointF(runCol * m_cellW, y + m_ascent), run);
+        run.clear();
+    };
+    for (const LogIndex::Cell& c : m_cells) {
+        bool sel = selected(c);
+        int x = c.col * m_cellW;
+        switch (c.g.kind) {
+            case GlyphKind::Ascii:
+                if (!m_bFixedPitch || sel != runSel) flush();
+                if (run.isEmpty()) {
+                    runCol = c.col;
+                    runSel = sel;
+                }
+                run += QChar((char16_t)c.g.ch);
+                if (!m_bFixedPitch) flush();
+                break;
+            case GlyphKind::Wide:
+                flush();
+                p.setPen(sel ? hlText : Qt::black);
+                p.drawText(QRectF(x, y, c.cells * m_cellW, m_lineH), Qt::AlignCenter,
+                           QString(QChar((char16_t)c.g.ch)));
+                break;
+            case GlyphKind::Marker: {
+                flush();
+                QRectF box(x + 1, y + 2, c.cells * m_cellW - 2, m_lineH - 4);
+                p.fillRect(box, sel ? hl.darker(120) : QColor(0xE4, 0xE4, 0xE4));
+                p.setPen(QColor(0x90, 0x90, 0x90));
+                p.drawRect(box);
+                p.setFont(m_markerFont);
+                p.setPen(sel ? hlText : QColor(0x50, 0x50, 0x50));
+                p.drawText(box, Qt::AlignCenter,
+                           QString::asprintf("%02X", (unsigned)c.g.ch).toLatin1());
+                p.setFont(font());
+                break;
+            }
+            default:
+                flush();
+                break;
+        }
+    }
+    flush();
+}
+
+int64_t LogView::HitTest(const QPoint& pt) const {
+    int64_t row = GetScrollPos() + (int64_t)std::floor(pt.y() / (double)m_lineH);
+    if (row < 0) return 0;
+    if (row >= m_index.RowCount()) return m_index.Length();
+    std::vector<LogIndex::Cell> cells;
+    m_index.LayoutRow(row, cells);
+    double cx = pt.x() / (double)m_cellW;
+    for (const LogIndex::Cell& c : cells)
+        if (cx < c.col + c.cells) return cx < c.col + c.cells / 2.0 ? c.off : c.off + c.g.len;
+    return m_index.RowEnd(row);
+}
+
+void LogView::keyPressEvent(QKeyEvent* e) {
+    bool ctrl = e->modifiers() & Qt::ControlModifier;
+    if (e->matches(QKeySequence::Copy)) {
+        Copy();
+    } else if (e->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+    } else if (e->key() == Qt::Key_PageUp) {
+        LineScroll(-VisibleRows());
+    } else if (e->key() == Qt::Key_PageDown) {
+        LineScroll(VisibleRows());
+    } else if (e->key() == Qt::Key_Up) {
+        LineScroll(-1);
+    } else if (e->key() == Qt::Key_Down) {
+        LineScroll(1);
+    } else if (ctrl && e->key() == Qt::Key_Home) {
+        SetScrollPos(0);
+    } else if (ctrl && e->key() == Qt::Key_End) {
+        LineScroll(GetLineCount());
+    } else {
+        e->ignore();  // the text is not editable; let the dialog see other keys
+    }
+}
+
+void LogView::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    EnsureFresh();
+    int64_t off = HitTest(e->position().toPoint());
+    if (!(e->modifiers() & Qt::ShiftModifier)) m_anchor = off;
+    m_caret = off;
+    m_bDragging = true;
+    viewport()->update();
+}
+
+void LogView::mouseMoveEvent(QMouseEvent* e) {
+    if (!m_bDragging) return;
+    EnsureFresh();
+    QPoint pt = e->position().toPoint();
+    if (pt.y() < 0)
+        LineScroll(-1);
+    else if (pt.y() >= viewport()->height())
+        LineScroll(1);
+    m_caret = HitTest(pt);
+    viewport()->update();
+}
+
+void LogView::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::LeftButton) m_bDragging = false;
+}
+
+void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    EnsureFresh();
+    int64_t b, end;
+    m_index.WordAt(HitTest(e->position().toPoint()), b, end);
+    m_anchor = b;
+    m_caret = end;
+    viewport()->update();
+}
+
+void LogView::contextMenuEvent(QContextMenuEvent* e) {
+    EnsureFresh();
+    QMenu menu(this);
+    QAction* copy = menu.addAction(QStringLiteral("复制"));
+    copy->setEnabled(m_anchor != m_caret);
+    QAction* all = menu.addAction(QStringLiteral("全选"));
+    QAction* chosen = menu.exec(e->globalPos());
+    if (chosen == copy)
+        Copy();
+    else if (chosen == all)
+        SelectAll();
+}

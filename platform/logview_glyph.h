@@ -1,0 +1,84 @@
+// Glyphs of the receive display: splits the 8-bit receive text (GBK) into what the display
+// draws: ASCII characters, two-byte GBK characters, tabs, line breaks (CR LF or a lone LF) and
+// markers for every byte that is not text (control bytes, a lone CR, bytes that do not form a
+// GBK character). No Qt here; the GBK table is built once with iconv.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace logview {
+
+enum class GlyphKind : uint8_t {
+    Ascii,       // 0x20-0x7E, one cell
+    Wide,        // a two-byte GBK character, two cells
+    Tab,         // to the next multiple of kTabStop columns
+    Marker,      // one byte shown as its hex value in a box, kMarkerCells cells
+    Break,       // CR LF or LF
+    Incomplete,  // a lead byte or CR at the end of the bytes so far: wait for the next byte
+};
+
+struct Glyph {
+    GlyphKind kind;
+    uint8_t len;  // bytes
+    char32_t ch;  // Ascii and Wide: the character; Marker: the byte's value
+};
+
+constexpr int kTabStop = 8;
+constexpr int kMarkerCells = 2;
+
+// The table of GBK pairs: index (lead - 0x81) * 191 + (trail - 0x40); 0 where the pair is not
+// a character.
+const char16_t* GbkTable();
+
+inline bool IsPlainAscii(unsigned char b) { return b >= 0x20 && b < 0x7F; }
+
+// Decodes the glyph at p, with avail (>= 1) bytes readable. bFinal false means more bytes may
+// follow p[avail-1]; a lead byte or CR in that last place is then Incomplete.
+inline Glyph DecodeGlyph(const unsigned char* p, int64_t avail, bool bFinal, const char16_t* gbk) {
+    unsigned char b = p[0];
+    if (IsPlainAscii(b)) return {GlyphKind::Ascii, 1, b};
+    if (b == '\n') return {GlyphKind::Break, 1, 0};
+    if (b == '\r') {
+        if (avail >= 2) {
+            if (p[1] == '\n') return {GlyphKind::Break, 2, 0};
+            return {GlyphKind::Marker, 1, b};
+        }
+        return {bFinal ? GlyphKind::Marker : GlyphKind::Incomplete, 1, b};
+    }
+    if (b == '\t') return {GlyphKind::Tab, 1, b};
+    if (b >= 0x81 && b <= 0xFE) {
+        if (avail < 2) return {bFinal ? GlyphKind::Marker : GlyphKind::Incomplete, 1, b};
+        unsigned char t = p[1];
+        if (t >= 0x40 && t <= 0xFE && t != 0x7F) {
+            char16_t u = gbk[(b - 0x81) * 191 + (t - 0x40)];
+            if (u) return {GlyphKind::Wide, 2, u};
+        }
+    }
+    return {GlyphKind::Marker, 1, b};
+}
+
+// Cells a glyph takes when it starts at column col of a row nCols wide. A tab that would
+// cross the row's end stops there.
+inline int GlyphCells(const Glyph& g, int64_t col, int nCols) {
+    switch (g.kind) {
+        case GlyphKind::Ascii:
+            return 1;
+        case GlyphKind::Wide:
+            return 2;
+        case GlyphKind::Tab: {
+            int w = kTabStop - (int)(col % kTabStop);
+            if (col < nCols && col + w > nCols) w = (int)(nCols - col);
+            return w;
+        }
+        case GlyphKind::Marker:
+            return kMarkerCells;
+        default:
+            return 0;
+    }
+}
+
+// Appends the glyph as UTF-8 for copying: a break stays CR LF or LF, a tab stays a tab,
+// control bytes become Unicode control pictures (U+2400...), other undecodable bytes U+FFFD.
+void AppendUtf8(std::string& out, const Glyph& g);
+
+}  // namespace logview
