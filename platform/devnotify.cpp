@@ -1,0 +1,179 @@
+// udev monitor + inotify on the ports folder, debounced, then a port-set diff.
+#include "devnotify.h"
+
+#include <errno.h>
+#include <libudev.h>
+#include <poll.h>
+#include <string.h>
+#include <sys/eventfd.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "portmap.h"
+#include "window.h"
+
+namespace {
+constexpr int kQuietMs = 250;
+constexpr int kMaxBurstMs = 2000;
+
+std::mutex g_mutex;  // guards the state below
+std::thread g_thread;
+int g_stopFd = -1;
+std::function<void(WPARAM)> g_hook;
+
+std::map<unsigned, std::string> Snapshot() {
+    std::map<unsigned, std::string> m;
+    for (const PortInfo& p : ScanPorts()) m[p.number] = p.devNode + "|" + p.identity;
+    return m;
+}
+
+void Notify(WPARAM type) {
+    std::function<void(WPARAM)> hook;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        hook = g_hook;
+    }
+    if (hook) hook(type);
+    BroadcastToTopLevelWindows(WM_DEVICECHANGE, type, 0);
+}
+
+// Watches the ports folder, creating it if needed; -1 when inotify is not available.
+int WatchPortsDir(int& wd) {
+    int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd < 0) return -1;
+    std::string dir = PortMapPortsDir();
+    for (size_t i = 1; i <= dir.size(); ++i)
+        if (i == dir.size() || dir[i] == '/') mkdir(dir.substr(0, i).c_str(), 0700);
+    wd = inotify_add_watch(fd, dir.c_str(),
+                           IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB |
+                               IN_DELETE_SELF | IN_MOVE_SELF);
+    return fd;
+}
+
+// Reads the queued inotify events; true if the watched folder itself went away.
+bool DrainWatch(int fd) {
+    alignas(inotify_event) char buf[4096];
+    bool lostFolder = false;
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0) {
+        for (char* p = buf; p < buf + n;) {
+            auto* e = (inotify_event*)p;
+            if (e->mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) lostFolder = true;
+            p += sizeof(inotify_event) + e->len;
+        }
+    }
+    return lostFolder;
+}
+
+int64_t NowMs() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
+void Run(int stopFd) {
+    udev* u = udev_new();
+    udev_monitor* mon = u ? udev_monitor_new_from_netlink(u, "udev") : nullptr;
+    if (mon && (udev_monitor_filter_add_match_subsystem_devtype(mon, "tty", nullptr) < 0 ||
+                udev_monitor_enable_receiving(mon) < 0)) {
+        udev_monitor_unref(mon);
+        mon = nullptr;
+    }
+    int wd = -1;
+    int inFd = WatchPortsDir(wd);
+    // The snapshot comes after the watches, so no change falls in between.
+    std::map<unsigned, std::string> ports = Snapshot();
+
+    bool pending = false, sawAdd = false, sawRemove = false;
+    int64_t burstStart = 0;
+    for (;;) {
+        int timeout = -1;
+        if (pending)
+            timeout = (int)std::max<int64_t>(
+                0, std::min<int64_t>(kQuietMs, burstStart + kMaxBurstMs - NowMs()));
+        pollfd fds[3] = {{stopFd, POLLIN, 0},
+                         {inFd, POLLIN, 0},
+                         {mon ? udev_monitor_get_fd(mon) : -1, POLLIN, 0}};
+        int n = poll(fds, 3, timeout);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || fds[0].revents) break;
+        if (n > 0) {
+            if (fds[1].revents && DrainWatch(inFd)) {
+                // The folder was removed or replaced: watch the new one.
+                close(inFd);
+                inFd = WatchPortsDir(wd);
+            }
+            if (mon && fds[2].revents) {
+                while (udev_device* d = udev_monitor_receive_device(mon)) {
+                    const char* action = udev_device_get_action(d);
+                    if (action && !strcmp(action, "add")) sawAdd = true;
+                    if (action && !strcmp(action, "remove")) sawRemove = true;
+                    udev_device_unref(d);
+                }
+            }
+            if (!pending) burstStart = NowMs();
+            pending = true;
+            // A steady stream of events still ends its burst after kMaxBurstMs.
+            if (NowMs() - burstStart < kMaxBurstMs) continue;
+        }
+        if (!pending) continue;
+        // Quiet for a while (or a long burst): compare the port set.
+        pending = false;
+        std::map<unsigned, std::string> now = Snapshot();
+        bool added = sawAdd, removed = sawRemove;
+        for (const auto& kv : now) {
+            auto it = ports.find(kv.first);
+            if (it == ports.end())
+                added = true;
+            else if (it->second != kv.second)
+                added = removed = true;
+        }
+        for (const auto& kv : ports)
+            if (!now.count(kv.first)) removed = true;
+        ports = std::move(now);
+        sawAdd = sawRemove = false;
+        if (removed) Notify(DBT_DEVICEREMOVECOMPLETE);
+        if (added) Notify(DBT_DEVICEARRIVAL);
+    }
+    if (inFd >= 0) close(inFd);
+    if (mon) udev_monitor_unref(mon);
+    if (u) udev_unref(u);
+}
+}  // namespace
+
+void StartDeviceNotifications() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (g_thread.joinable()) return;
+    g_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (g_stopFd < 0) return;
+    g_thread = std::thread(Run, g_stopFd);
+}
+
+void StopDeviceNotifications() {
+    std::thread t;
+    int fd;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (!g_thread.joinable()) return;
+        t = std::move(g_thread);
+        fd = g_stopFd;
+        g_stopFd = -1;
+    }
+    uint64_t one = 1;
+    (void)!write(fd, &one, sizeof one);
+    t.join();
+    close(fd);
+}
+
+void SetDeviceChangeHook(std::function<void(WPARAM)> hook) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_hook = std::move(hook);
+}
