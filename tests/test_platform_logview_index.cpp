@@ -26,7 +26,9 @@ std::vector<RowShape> Shape(const LogIndex& ix) {
         ix.LayoutRow(r, cells);
         for (const auto& c : cells) s.cells.push_back({c.off, c.col});
         // Rows are contiguous: each row's glyphs end where the next row starts.
-        if (!cells.empty()) EXPECT_EQ(cells.back().off + cells.back().g.len, s.end) << r;
+        if (!cells.empty()) {
+            EXPECT_EQ(cells.back().off + cells.back().g.len, s.end) << r;
+        }
         rows.push_back(s);
     }
     return rows;
