@@ -32,6 +32,7 @@ CString& CString::operator=(CString&& s) noexcept {
 }
 CString& CString::operator=(const char* psz) {
     m_s = psz ? psz : "";
+    if (m_s.capacity() > (1u << 20) && m_s.size() < m_s.capacity() / 4) m_s.shrink_to_fit();
     Touch();
     return *this;
 }
@@ -135,9 +136,7 @@ void CString::AppendFormat(const char* pszFormat, ...) {
     m_s.append(tail.m_s);
 }
 
-int CString::Compare(const char* psz) const {
-    return Compare(CString(psz));
-}
+int CString::Compare(const char* psz) const { return Compare(CString(psz)); }
 int CString::Compare(const CString& s) const {
     int c = m_s.compare(s.m_s);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);

@@ -12,7 +12,7 @@
 class CString {
 public:
     CString() = default;
-    CString(const char* psz);               // up to the first 0x00
+    CString(const char* psz);                 // up to the first 0x00
     CString(const char* p, INT_PTR nLength);  // exactly nLength bytes
     CString(char ch, INT_PTR nRepeat = 1);
     CString(const CString& s) = default;

@@ -20,8 +20,8 @@ class CDC;
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;
-    UINT nCode;   // notification code for WM_COMMAND
-    UINT nID;     // control id for WM_COMMAND
+    UINT nCode;  // notification code for WM_COMMAND
+    UINT nID;    // control id for WM_COMMAND
     LRESULT (*pfn)(CWnd* pWnd, WPARAM wParam, LPARAM lParam);
 };
 struct AFX_MSGMAP {
@@ -92,6 +92,8 @@ public:
     CWnd* GetParent() const;
     CWnd* SetFocus();
     CMenu* GetSystemMenu(BOOL bRevert);
+    int GetScrollPos(int nBar) const;
+    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
     BOOL KillTimer(UINT_PTR nIDEvent);
     int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
@@ -114,10 +116,13 @@ public:
     // The widget behind the window (a QWidget*), for the layer's own use.
     void* GetWidget() const { return m_pWidget; }
 
-protected:
-    // Gives this CWnd a handle and attaches the widget (QWidget*) to it.
+    // Layer use: gives this CWnd a handle and attaches the widget (a QWidget*) to it; or
+    // takes over the handle and widget of a window another CWnd had (subclassing).
     void Attach(void* pWidget, int nID);
+    void Subclass(CWnd& from);
     void Detach();
+
+protected:
     void* m_pWidget = nullptr;
     int m_nID = 0;
     friend class CWndRegistry;
@@ -126,68 +131,70 @@ protected:
 #define GW_CHILD 5
 
 // Message-map macros in the framework's style.
-#define DECLARE_MESSAGE_MAP()                    \
-public:                                          \
+#define DECLARE_MESSAGE_MAP()                     \
+public:                                           \
     static const AFX_MSGMAP* GetThisMessageMap(); \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                           \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
     const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                  \
-        typedef theClass ThisClass;                                                    \
-        typedef baseClass TheBaseClass;                                                \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
         static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-#define END_MESSAGE_MAP()                                                            \
-    {0, 0, 0, nullptr}                                                               \
-    }                                                                                \
-    ;                                                                                \
+#define END_MESSAGE_MAP()                                                                         \
+    { 0, 0, 0, nullptr }                                                                          \
+    }                                                                                             \
+    ;                                                                                             \
     static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-    return &messageMap;                                                              \
+    return &messageMap;                                                                           \
     }
 
-#define ON_COMMAND_CODE_(code, id, memberFxn)                                            \
-    {WM_COMMAND, (UINT)(code), (UINT)(id), [](CWnd* w, WPARAM, LPARAM) -> LRESULT {     \
-         static_cast<ThisClass*>(w)->memberFxn();                                        \
-         return 0;                                                                       \
+#define ON_COMMAND_CODE_(code, id, memberFxn)                                       \
+    {WM_COMMAND, (UINT)(code), (UINT)(id), [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->memberFxn();                                   \
+         return 0;                                                                  \
      }},
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND_CODE_(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE_(EN_CHANGE, id, memberFxn)
-#define ON_MESSAGE(message, memberFxn)                                                 \
-    {(UINT)(message), 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {             \
-         return static_cast<ThisClass*>(w)->memberFxn(wp, lp);                         \
+#define ON_MESSAGE(message, memberFxn)                                     \
+    {(UINT)(message), 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
+         return static_cast<ThisClass*>(w)->memberFxn(wp, lp);             \
      }},
-#define ON_WM_TIMER()                                                                  \
-    {WM_TIMER, 0, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {                       \
-         static_cast<ThisClass*>(w)->OnTimer((UINT_PTR)wp);                            \
-         return 0;                                                                     \
+#define ON_WM_TIMER()                                            \
+    {WM_TIMER, 0, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnTimer((UINT_PTR)wp);      \
+         return 0;                                               \
      }},
-#define ON_WM_SIZE()                                                                   \
-    {WM_SIZE, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                     \
-         static_cast<ThisClass*>(w)->OnSize((UINT)wp, (int)(short)LOWORD(lp), (int)(short)HIWORD(lp)); \
-         return 0;                                                                     \
+#define ON_WM_SIZE()                                                          \
+    {WM_SIZE, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {            \
+         static_cast<ThisClass*>(w)->OnSize((UINT)wp, (int)(short)LOWORD(lp), \
+                                            (int)(short)HIWORD(lp));          \
+         return 0;                                                            \
      }},
-#define ON_WM_SIZING()                                                                 \
-    {WM_SIZING, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                   \
-         static_cast<ThisClass*>(w)->OnSizing((UINT)wp, (LPRECT)lp);                   \
-         return TRUE;                                                                  \
+#define ON_WM_SIZING()                                               \
+    {WM_SIZING, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnSizing((UINT)wp, (LPRECT)lp); \
+         return TRUE;                                                \
      }},
-#define ON_WM_SYSCOMMAND()                                                             \
-    {WM_SYSCOMMAND, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {               \
-         static_cast<ThisClass*>(w)->OnSysCommand((UINT)wp, lp);                       \
-         return 0;                                                                     \
+#define ON_WM_SYSCOMMAND()                                               \
+    {WM_SYSCOMMAND, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnSysCommand((UINT)wp, lp);         \
+         return 0;                                                       \
      }},
-#define ON_WM_PAINT()                                                                  \
-    {WM_PAINT, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                          \
-         static_cast<ThisClass*>(w)->OnPaint();                                        \
-         return 0;                                                                     \
+#define ON_WM_PAINT()                                         \
+    {WM_PAINT, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnPaint();               \
+         return 0;                                            \
      }},
-#define ON_WM_QUERYDRAGICON()                                                          \
-    {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                  \
-         return (LRESULT)static_cast<ThisClass*>(w)->OnQueryDragIcon();                \
+#define ON_WM_QUERYDRAGICON()                                            \
+    {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {    \
+         return (LRESULT) static_cast<ThisClass*>(w)->OnQueryDragIcon(); \
      }},
 // WM_CTLCOLOR: wParam is the CDC*, lParam the CWnd* of the control; the kind is static.
-#define ON_WM_CTLCOLOR()                                                               \
-    {WM_CTLCOLOR, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                 \
-         return (LRESULT)static_cast<ThisClass*>(w)->OnCtlColor((CDC*)wp, (CWnd*)lp, CTLCOLOR_STATIC); \
+#define ON_WM_CTLCOLOR()                                                              \
+    {WM_CTLCOLOR, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                \
+         return (LRESULT) static_cast<ThisClass*>(w)->OnCtlColor((CDC*)wp, (CWnd*)lp, \
+                                                                 CTLCOLOR_STATIC);    \
      }},
 #define ON_WM_DEVICECHANGE_MESSAGE(memberFxn) ON_MESSAGE(WM_DEVICECHANGE, memberFxn)

@@ -1,0 +1,28 @@
+// The controls of the twelve quick-command slots, and of the quick-command panel.
+#pragma once
+#include "dialog/KIVERNDlg.h"
+#include "res/resource.h"
+
+inline const int g_CmdEditIds[CMD_COUNT] = {
+    IDC_CMD_EDIT1, IDC_CMD_EDIT2, IDC_CMD_EDIT3, IDC_CMD_EDIT4,  IDC_CMD_EDIT5,  IDC_CMD_EDIT6,
+    IDC_CMD_EDIT7, IDC_CMD_EDIT8, IDC_CMD_EDIT9, IDC_CMD_EDIT10, IDC_CMD_EDIT11, IDC_CMD_EDIT12};
+inline const int g_CmdHexIds[CMD_COUNT] = {
+    IDC_CMD_HEX1, IDC_CMD_HEX2, IDC_CMD_HEX3, IDC_CMD_HEX4,  IDC_CMD_HEX5,  IDC_CMD_HEX6,
+    IDC_CMD_HEX7, IDC_CMD_HEX8, IDC_CMD_HEX9, IDC_CMD_HEX10, IDC_CMD_HEX11, IDC_CMD_HEX12};
+inline const int g_CmdSendIds[CMD_COUNT] = {
+    IDC_CMD_SEND1, IDC_CMD_SEND2, IDC_CMD_SEND3, IDC_CMD_SEND4,  IDC_CMD_SEND5,  IDC_CMD_SEND6,
+    IDC_CMD_SEND7, IDC_CMD_SEND8, IDC_CMD_SEND9, IDC_CMD_SEND10, IDC_CMD_SEND11, IDC_CMD_SEND12};
+
+// The 42 controls of the panel: frame, headings, the twelve rows, save and reset.
+inline const int g_PanelIds[42] = {
+    IDC_CMD_GROUP,       IDC_CMD_HEX_LABEL,   IDC_CMD_TEXT_LABEL, IDC_CMD_SEND_LABEL,
+    IDC_CMD_HEX1,        IDC_CMD_HEX2,        IDC_CMD_HEX3,       IDC_CMD_HEX4,
+    IDC_CMD_HEX5,        IDC_CMD_HEX6,        IDC_CMD_HEX7,       IDC_CMD_HEX8,
+    IDC_CMD_HEX9,        IDC_CMD_HEX10,       IDC_CMD_HEX11,      IDC_CMD_HEX12,
+    IDC_CMD_EDIT1,       IDC_CMD_EDIT2,       IDC_CMD_EDIT3,      IDC_CMD_EDIT4,
+    IDC_CMD_EDIT5,       IDC_CMD_EDIT6,       IDC_CMD_EDIT7,      IDC_CMD_EDIT8,
+    IDC_CMD_EDIT9,       IDC_CMD_EDIT10,      IDC_CMD_EDIT11,     IDC_CMD_EDIT12,
+    IDC_CMD_SEND1,       IDC_CMD_SEND2,       IDC_CMD_SEND3,      IDC_CMD_SEND4,
+    IDC_CMD_SEND5,       IDC_CMD_SEND6,       IDC_CMD_SEND7,      IDC_CMD_SEND8,
+    IDC_CMD_SEND9,       IDC_CMD_SEND10,      IDC_CMD_SEND11,     IDC_CMD_SEND12,
+    IDC_CMD_SAVE_BUTTON, IDC_CMD_RESET_BUTTON};

@@ -1,0 +1,134 @@
+// CKIVERNDlg: the main dialog. It owns every control wrapper, every value the user edits,
+// the counters and flags of the data paths, and the serial-port engine. Its handlers live in
+// one source file per concern (start-up, decoration, layout, port list and open/close,
+// receive, transmit, timed send, saving, quick commands).
+#pragma once
+#include <cstdint>
+
+#include "convert/Convert.h"
+#include "platform/afx.h"
+#include "serial/SerialPort.h"
+
+// Timers of the dialog window.
+#define IDT_TIMED_SEND 1
+#define IDT_AUTO_WRAP 2
+#define IDT_RX_STAMP 3
+#define IDT_RX_REFRESH 4
+
+#define CMD_COUNT 12
+
+class CKIVERNDlg : public CDialog {
+public:
+    explicit CKIVERNDlg(CWnd* pParent = nullptr);
+    ~CKIVERNDlg() override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    // Enter and Escape do not end the program; the close box and the system menu do.
+    void OnOK() override;
+    void OnCancel() override;
+
+public:  // the handlers are reached through the message map, and by tests
+    // Decoration.
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    // Layout.
+    void LayoutControls(BOOL bCapture);
+    void OnSize(UINT nType, int cx, int cy);
+    void OnSizing(UINT fwSide, LPRECT pRect);
+    // Port list and open/close.
+    void RefreshPortList();
+    LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
+    void OnBnClickedOpen();
+    // Receive.
+    LRESULT OnSerialReceive(WPARAM wParam, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
+    void OnBnClickedClearRx();
+    void FormatTimeStamp();
+    void ScrollReceiveToEnd();
+    // Transmit and timed send.
+    void OnBnClickedSend();
+    void SendQuickCommand(CString strCmd, BOOL bHex);
+    void OnBnClickedTimedSend();
+    void OnEnChangeInterval();
+    // Saving.
+    void OnBnClickedSaveRx();
+    // Quick commands.
+    void LoadCommands();
+    void OnBnClickedCmdSave();
+    void OnBnClickedCmdReset();
+    void OnBnClickedHidePanel();
+    void OnBnClickedCmdSend1();
+    void OnBnClickedCmdSend2();
+    void OnBnClickedCmdSend3();
+    void OnBnClickedCmdSend4();
+    void OnBnClickedCmdSend5();
+    void OnBnClickedCmdSend6();
+    void OnBnClickedCmdSend7();
+    void OnBnClickedCmdSend8();
+    void OnBnClickedCmdSend9();
+    void OnBnClickedCmdSend10();
+    void OnBnClickedCmdSend11();
+    void OnBnClickedCmdSend12();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void OnTimedSendTick();
+    void ReportSendError();
+    void SendAndReport(const CString& bytes);
+    void RestoreReceiveScroll(int nPos);
+    void SetOpenPortControls(BOOL bOpen);
+    void SendCommandSlot(int nSlot);
+    void ShowCommandDocument(const char* pDoc, INT_PTR nLength);
+
+public:
+    // The data model, in declaration order.
+    BOOL m_bPanelHidden;
+    int64_t m_nRxBytes;  // 64-bit: a day-long capture passes 2 GiB
+    int64_t m_nTxBytes;
+    CSerialPort m_SerialPort;
+    int m_nStatusColor;
+    CButton m_btnOpen;
+    CComboBox m_cbStopBits;
+    CComboBox m_cbParity;
+    CComboBox m_cbPort;
+    CComboBox m_cbBaud;
+    CComboBox m_cbDataBits;
+    CComboBox m_cbFlowCtrl;
+    CStatic m_stStatus;
+    CStatic m_stRxCount;
+    CStatic m_stTxCount;
+    CEdit m_editReceive;
+    CEdit m_editSend;
+    CString m_strSend;
+    CString m_strReceive;
+    BOOL m_bHexDisplay;
+    BOOL m_bHexSend;
+    BOOL m_bTimedSend;
+    BOOL m_bAutoWrap;
+    BOOL m_bRxTime;
+    bool m_bRxStamped;
+    int m_nInterval;
+    CString m_strStatus;
+    CString m_strTxCount;
+    CString m_strRxCount;
+    CString m_strInterval;
+    CString m_strPortState;
+    CString m_strRxTime;
+    CString m_strPort;
+    CString m_strBaud;
+    CString m_strDataBits;
+    CString m_strStopBits;
+    CString m_strParity;
+    CString m_strFlowCtrl;
+    CString m_strCmd[CMD_COUNT];
+    BOOL m_bCmdHex[CMD_COUNT];
+    HICON m_hIcon;
+
+    // Length of the receive text at the previous refresh tick.
+    INT_PTR m_nLastRxLength;
+};

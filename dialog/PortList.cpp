@@ -1,0 +1,148 @@
+// The port list and the open/close toggle.
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialog/CommandSlots.h"
+#include "dialog/KIVERNDlg.h"
+
+namespace {
+
+const int g_SettingIds[] = {IDC_STOPBITS_COMBO, IDC_PARITY_COMBO,   IDC_PORT_COMBO,
+                            IDC_BAUD_COMBO,     IDC_DATABITS_COMBO, IDC_FLOWCTRL_COMBO};
+
+int FlowControlOf(const CString& name) {
+    if (name == "RTS/CTS") return SERIAL_FLOW_RTSCTS;
+    if (name == "XON/XOFF") return SERIAL_FLOW_XONXOFF;
+    return SERIAL_FLOW_NONE;
+}
+
+// The number after "COM" as atoi reads it; an entry names the open port only when that
+// number is exactly the open port's (COM1 is not present because COM10 is listed).
+bool NamesPort(const char* pszName, UINT nPort) {
+    if (nPort == 0 || pszName[0] != 'C' || pszName[1] != 'O' || pszName[2] != 'M') return false;
+    const char* p = pszName + 3;
+    if (*p < '0' || *p > '9') return false;
+    unsigned long n = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        n = n * 10 + (unsigned long)(*p - '0');
+        if (n > 0xFFFFFFFFul) return false;
+    }
+    return *p == 0 && n == nPort;
+}
+
+}  // namespace
+
+void CKIVERNDlg::RefreshPortList() {
+    HKEY hKey;
+    int nListed = 0;
+    bool bPresent = false;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\SerialComm", 0, KEY_READ, &hKey) ==
+        ERROR_SUCCESS) {
+        UINT nOpenPort = m_SerialPort.GetPortNumber();
+        m_cbPort.ResetContent();
+        for (DWORD dwIndex = 0;; ++dwIndex) {
+            char szName[256];
+            char szData[256];
+            DWORD dwNameLen = sizeof(szName);
+            DWORD dwDataLen = sizeof(szData);
+            DWORD dwType = 0;
+            LONG lResult = RegEnumValueA(hKey, dwIndex, szName, &dwNameLen, nullptr, &dwType,
+                                         (BYTE*)szData, &dwDataLen);
+            if (lResult == ERROR_NO_MORE_ITEMS) break;
+            if (lResult != ERROR_SUCCESS) continue;  // an entry that does not fit is left out
+            szData[sizeof(szData) - 1] = 0;
+            if (NamesPort(szData, nOpenPort)) bPresent = true;
+            m_cbPort.AddString(szData);
+            ++nListed;
+        }
+        RegCloseKey(hKey);
+    }
+    if (!bPresent) {
+        CString strCaption;
+        m_btnOpen.GetWindowText(strCaption);
+        if (strCaption == "关闭串口") OnBnClickedOpen();
+    }
+    m_cbPort.SetCurSel(0);
+    GetDlgItem(IDC_OPEN_BUTTON)->EnableWindow(nListed > 0);
+}
+
+LRESULT CKIVERNDlg::OnDeviceChange(WPARAM wParam, LPARAM) {
+    if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) RefreshPortList();
+    return TRUE;
+}
+
+void CKIVERNDlg::SetOpenPortControls(BOOL bOpen) {
+    for (int id : g_SettingIds) GetDlgItem(id)->EnableWindow(!bOpen);
+    GetDlgItem(IDC_HEX_SEND_CHECK)->EnableWindow(bOpen);
+    GetDlgItem(IDC_TIMED_SEND_CHECK)->EnableWindow(bOpen);
+    GetDlgItem(IDC_INTERVAL_EDIT)->EnableWindow(bOpen);
+    GetDlgItem(IDC_SEND_BUTTON)->EnableWindow(bOpen);
+    for (int id : g_CmdSendIds) GetDlgItem(id)->EnableWindow(bOpen);
+}
+
+// Puts the receive view back at the line it showed. The view keeps its place across a
+// write-out, so it is scrolled by what separates it from that line.
+void CKIVERNDlg::RestoreReceiveScroll(int nPos) {
+    m_editReceive.SetScrollPos(SB_VERT, nPos, TRUE);
+    m_editReceive.LineScroll(nPos - m_editReceive.GetFirstVisibleLine(), 0);
+}
+
+void CKIVERNDlg::OnBnClickedOpen() {
+    CString strCaption;
+    m_btnOpen.GetWindowText(strCaption);
+    UpdateData(TRUE);
+    if (strCaption == "关闭串口") {
+        int nPos = m_editReceive.GetScrollPos(SB_VERT);
+        m_SerialPort.ClosePort();
+        m_btnOpen.SetWindowText("打开串口");
+        m_strPortState = "关闭";
+        m_strStatus.Format("%s CLOSED", (const char*)m_strPort);
+        UpdateData(FALSE);
+        KillTimer(IDT_TIMED_SEND);
+        KillTimer(IDT_RX_REFRESH);
+        SetOpenPortControls(FALSE);
+        m_nStatusColor = 0;
+        m_stStatus.InvalidateRect(nullptr, TRUE);
+        RestoreReceiveScroll(nPos);
+        return;
+    }
+
+    int nPos = m_editReceive.GetScrollPos(SB_VERT);
+    UpdateData(TRUE);
+    UINT nPort = (UINT)atoi((const char*)m_strPort +
+                            (m_strPort.GetLength() >= 3 ? 3 : m_strPort.GetLength()));
+    UINT nBaud = (UINT)atoi(m_strBaud);
+    char cParity = m_strParity.IsEmpty() ? 'N' : m_strParity.GetAt(0);
+    UINT nDataBits = (UINT)atoi(m_strDataBits);
+    UINT nStopBits = (UINT)atoi(m_strStopBits);
+    m_SerialPort.SetFlowControl(FlowControlOf(m_strFlowCtrl));
+    if (m_SerialPort.OpenPort(this, nPort, nBaud, cParity, nDataBits, nStopBits, EV_RXCHAR, 1024)) {
+        m_SerialPort.StartMonitor();
+        UpdateData(TRUE);
+        m_btnOpen.SetWindowText("关闭串口");
+        m_strPortState = "打开";
+        m_strStatus.Format("%s OPENED, %s", (const char*)m_strPort, (const char*)m_strBaud);
+        UpdateData(FALSE);
+        if (m_bTimedSend) SetTimer(IDT_TIMED_SEND, (UINT)m_nInterval, nullptr);
+        SetOpenPortControls(TRUE);
+        m_nStatusColor = 1;
+        m_stStatus.InvalidateRect(nullptr, TRUE);
+        RestoreReceiveScroll(nPos);
+    } else {
+        DWORD dwError = GetLastError();
+        char szMessage[100] = {0};
+        if (dwError == ERROR_PERMISSION_DENIED || dwError == ERROR_OPERATION_NOT_PERMITTED) {
+            // Most often the user is not in the group that owns serial devices.
+            snprintf(szMessage, sizeof(szMessage),
+                     "串口%d  没有访问权限!\n请将当前用户加入 dialout 组后重新登录", (int)nPort);
+        } else {
+            snprintf(szMessage, sizeof(szMessage),
+                     "串口%d  已经被其他应用程序所占用!\n请选择其它的串口", (int)nPort);
+        }
+        AfxMessageBox(szMessage, MB_OK);
+        m_nStatusColor = 0;
+        m_stStatus.InvalidateRect(nullptr, TRUE);
+        // The receive text was not written back, so its view stays where it is.
+    }
+    SetTimer(IDT_RX_REFRESH, 30, nullptr);
+}

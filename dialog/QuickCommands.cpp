@@ -1,0 +1,103 @@
+// The quick commands: the store in cmd.json (load, save, reset) and the panel (sending a
+// slot, hiding and showing the panel).
+#include <vector>
+
+#include "dialog/CommandSlots.h"
+#include "dialog/KIVERNDlg.h"
+#include "dialog/cmd_document.h"
+
+static const char g_szCmdFile[] = "cmd.json";
+
+// Shows the commands of a document in the panel; an unusable document changes nothing.
+void CKIVERNDlg::ShowCommandDocument(const char* pDoc, INT_PTR nLength) {
+    CString strCmd[CMD_COUNT];
+    if (!ParseCommandDocument(pDoc, (size_t)nLength, strCmd)) return;
+    for (int i = 0; i < CMD_COUNT; ++i) {
+        m_strCmd[i] = strCmd[i];
+        m_bCmdHex[i] = FALSE;  // the HEX switches are stored, not restored
+    }
+    UpdateData(FALSE);
+}
+
+void CKIVERNDlg::LoadCommands() {
+    // A file error is reported here, and the start-up goes on with empty slots.
+    try {
+        CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        UINT nLength = (UINT)file.GetLength();
+        if (nLength == 0) {
+            std::string doc = WriteCommandDocument(BuildDefaultCommands());
+            file.ReplaceContent(doc.data(), (UINT)doc.size());
+            file.Seek(0, CFile::begin);
+            nLength = (UINT)doc.size();
+        }
+        std::vector<char> buffer((size_t)nLength + 1, 0);
+        UINT nRead = file.Read(buffer.data(), nLength);
+        ShowCommandDocument(buffer.data(), nRead);
+        file.Close();
+    } catch (CException* e) {
+        e->ReportError();
+        e->Delete();
+    }
+}
+
+void CKIVERNDlg::OnBnClickedCmdSave() {
+    CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+    UpdateData(TRUE);
+    std::string doc = WriteCommandDocument(BuildCommandDocument(m_strCmd, m_bCmdHex));
+    file.ReplaceContent(doc.data(), (UINT)doc.size());
+    file.Seek(0, CFile::begin);
+    AfxMessageBox("保存成功!", MB_OK);
+    file.Close();
+}
+
+void CKIVERNDlg::OnBnClickedCmdReset() {
+    CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+    std::string doc = WriteCommandDocument(BuildDefaultCommands());
+    file.ReplaceContent(doc.data(), (UINT)doc.size());
+    file.Seek(0, CFile::begin);
+    std::vector<char> buffer(doc.size() + 1, 0);
+    UINT nRead = file.Read(buffer.data(), (UINT)doc.size());
+    ShowCommandDocument(buffer.data(), nRead);
+    file.Close();
+    AfxMessageBox("重置成功!", MB_OK);
+}
+
+void CKIVERNDlg::SendCommandSlot(int nSlot) {
+    UpdateData(TRUE);
+    SendQuickCommand(m_strCmd[nSlot], m_bCmdHex[nSlot]);
+}
+
+void CKIVERNDlg::OnBnClickedCmdSend1() { SendCommandSlot(0); }
+void CKIVERNDlg::OnBnClickedCmdSend2() { SendCommandSlot(1); }
+void CKIVERNDlg::OnBnClickedCmdSend3() { SendCommandSlot(2); }
+void CKIVERNDlg::OnBnClickedCmdSend4() { SendCommandSlot(3); }
+void CKIVERNDlg::OnBnClickedCmdSend5() { SendCommandSlot(4); }
+void CKIVERNDlg::OnBnClickedCmdSend6() { SendCommandSlot(5); }
+void CKIVERNDlg::OnBnClickedCmdSend7() { SendCommandSlot(6); }
+void CKIVERNDlg::OnBnClickedCmdSend8() { SendCommandSlot(7); }
+void CKIVERNDlg::OnBnClickedCmdSend9() { SendCommandSlot(8); }
+void CKIVERNDlg::OnBnClickedCmdSend10() { SendCommandSlot(9); }
+void CKIVERNDlg::OnBnClickedCmdSend11() { SendCommandSlot(10); }
+void CKIVERNDlg::OnBnClickedCmdSend12() { SendCommandSlot(11); }
+
+void CKIVERNDlg::OnBnClickedHidePanel() {
+    int nRightOffset;
+    if (!m_bPanelHidden) {
+        m_bPanelHidden = TRUE;
+        for (int id : g_PanelIds) GetDlgItem(id)->ShowWindow(SW_HIDE);
+        nRightOffset = 12;
+    } else {
+        m_bPanelHidden = FALSE;
+        for (int id : g_PanelIds) GetDlgItem(id)->ShowWindow(SW_SHOW);
+        nRightOffset = 220;
+    }
+    CWnd* pReceive = GetDlgItem(IDC_RECEIVE_EDIT);
+    RECT r, w;
+    pReceive->GetWindowRect(&r);
+    ScreenToClient(&r);
+    GetWindowRect(&w);
+    ScreenToClient(&w);
+    pReceive->MoveWindow(r.left, r.top, (w.right - nRightOffset) - r.left, r.bottom - r.top, TRUE);
+    LayoutControls(TRUE);
+    LayoutControls(FALSE);
+}

@@ -1,0 +1,94 @@
+// The receive display: received bytes into the receive text, stamps, auto wrap, the refresh
+// timer and the clear button.
+#include "dialog/KIVERNDlg.h"
+
+LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
+    const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(wParam);
+    INT_PTR nCount = pBytes ? (INT_PTR)lParam : 0;
+    CString strChunk;
+    if (m_bRxTime && !m_bRxStamped) {
+        FormatTimeStamp();
+        strChunk += "\r\n";
+        strChunk += m_strRxTime;
+        KillTimer(IDT_RX_STAMP);
+        m_bRxStamped = true;
+        SetTimer(IDT_RX_STAMP, 100, nullptr);
+    }
+    if (m_bHexDisplay) {
+        static const char kDigits[] = "0123456789ABCDEF";
+        strChunk.Reserve(strChunk.GetLength() + nCount * 3);
+        for (INT_PTR i = 0; i < nCount; ++i) {
+            char hex[3] = {kDigits[pBytes[i] >> 4], kDigits[pBytes[i] & 0x0F], ' '};
+            strChunk.Append(hex, 3);
+        }
+    } else {
+        // Raw text: every byte as it came. A 0x00 is not shown, but the bytes after it in the
+        // same delivery still reach the receive text.
+        const char* p = reinterpret_cast<const char*>(pBytes);
+        for (INT_PTR i = 0; i < nCount;) {
+            INT_PTR j = i;
+            while (j < nCount && p[j] != 0) ++j;
+            strChunk.Append(p + i, j - i);
+            i = j + 1;
+        }
+    }
+    if (m_bAutoWrap) {
+        KillTimer(IDT_AUTO_WRAP);
+        SetTimer(IDT_AUTO_WRAP, 100, nullptr);
+    }
+    m_nRxBytes += nCount;
+    m_strRxCount.Format("RX: %lld Bytes", (long long)m_nRxBytes);
+    m_strReceive += strChunk;
+    return 1;
+}
+
+void CKIVERNDlg::FormatTimeStamp() {
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    m_strRxTime.Format("[%04d/%02d/%02d %02d:%02d:%02d.%03d] ", st.wYear, st.wMonth, st.wDay,
+                       st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+}
+
+void CKIVERNDlg::ScrollReceiveToEnd() {
+    LRESULT n = m_editReceive.SendMessage(EM_GETLINECOUNT, 0, 0);
+    m_editReceive.SendMessage(EM_LINESCROLL, 0, (LPARAM)n);
+}
+
+void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
+    switch (nIDEvent) {
+        case IDT_TIMED_SEND:
+            OnTimedSendTick();
+            break;
+        case IDT_AUTO_WRAP:
+            KillTimer(IDT_AUTO_WRAP);
+            UpdateData(TRUE);
+            m_strReceive += "\r\n";
+            UpdateData(FALSE);
+            ScrollReceiveToEnd();
+            break;
+        case IDT_RX_STAMP:
+            m_bRxStamped = false;
+            break;
+        case IDT_RX_REFRESH: {
+            INT_PTR nLength = m_strReceive.GetLength();
+            if (nLength != m_nLastRxLength) {
+                UpdateData(FALSE);
+                ScrollReceiveToEnd();
+            }
+            m_nLastRxLength = nLength;
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void CKIVERNDlg::OnBnClickedClearRx() {
+    UpdateData(TRUE);
+    m_nTxBytes = 0;
+    m_nRxBytes = 0;
+    m_strTxCount = "TX: 0 Bytes";
+    m_strRxCount = "RX: 0 Bytes";
+    m_strReceive = "";
+    UpdateData(FALSE);
+}

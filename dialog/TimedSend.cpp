@@ -1,0 +1,38 @@
+// Timed sending: the check box, the interval edit and the tick of timer 1.
+#include "dialog/KIVERNDlg.h"
+
+void CKIVERNDlg::OnBnClickedTimedSend() {
+    UpdateData(TRUE);
+    if (m_bTimedSend)
+        SetTimer(IDT_TIMED_SEND, (UINT)m_nInterval, nullptr);
+    else
+        KillTimer(IDT_TIMED_SEND);
+}
+
+void CKIVERNDlg::OnEnChangeInterval() {
+    UpdateData(TRUE);
+    if (IsDecimalNumber(m_strInterval)) {
+        UpdateData(TRUE);
+        m_strStatus = "Time Input OK";
+        UpdateData(FALSE);
+        m_nInterval = IntervalValue(m_strInterval);
+        if (m_bTimedSend) {
+            KillTimer(IDT_TIMED_SEND);
+            SetTimer(IDT_TIMED_SEND, (UINT)m_nInterval, nullptr);
+        }
+    } else {
+        UpdateData(TRUE);
+        m_strStatus = "Time Input Error";
+        UpdateData(FALSE);
+        m_nInterval = 0;
+    }
+}
+
+void CKIVERNDlg::OnTimedSendTick() {
+    UpdateData(TRUE);
+    if (m_bHexSend && !IsHexString(m_strSend)) {
+        ReportSendError();
+        return;
+    }
+    if (m_bTimedSend) SendAndReport(m_bHexSend ? HexToBytes(m_strSend) : m_strSend);
+}

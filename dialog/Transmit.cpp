@@ -1,0 +1,58 @@
+// Sending: the send button, quick commands and the report in the status line.
+#include "dialog/KIVERNDlg.h"
+
+void CKIVERNDlg::ReportSendError() {
+    UpdateData(TRUE);
+    m_strStatus = "Send Data Error";
+    m_nStatusColor = 3;
+    m_stStatus.InvalidateRect(nullptr, TRUE);
+    UpdateData(FALSE);
+}
+
+void CKIVERNDlg::SendAndReport(const CString& bytes) {
+    m_SerialPort.SendBytes(bytes.GetString(), (int)bytes.GetLength());
+    m_nTxBytes += bytes.GetLength();
+    m_strTxCount.Format("TX: %lld Bytes", (long long)m_nTxBytes);
+    m_strStatus = "Send OK";
+    m_nStatusColor = 2;
+    m_stStatus.InvalidateRect(nullptr, TRUE);
+    UpdateData(FALSE);
+}
+
+void CKIVERNDlg::OnBnClickedSend() {
+    UpdateData(TRUE);
+    if (m_strPortState == "关闭") {
+        AfxMessageBox("请首先打开串口", MB_OK);
+        return;
+    }
+    if (m_bHexSend && !IsHexString(m_strSend)) {
+        ReportSendError();
+        return;
+    }
+    CString bytes = m_bHexSend ? HexToBytes(m_strSend) : m_strSend;
+    SendAndReport(bytes);
+    ScrollReceiveToEnd();
+}
+
+void CKIVERNDlg::SendQuickCommand(CString strCmd, BOOL bHex) {
+    UpdateData(TRUE);
+    if (m_strPortState == "关闭") {
+        AfxMessageBox("请首先打开串口", MB_OK);
+        return;
+    }
+    CString bytes;
+    if (bHex) {
+        if (!IsHexString(strCmd)) {
+            ReportSendError();
+            return;
+        }
+        m_strSend = strCmd;
+        m_bHexSend = TRUE;
+        bytes = HexToBytes(strCmd);
+    } else {
+        bytes = strCmd + "\r\n";
+        m_strSend = bytes;
+    }
+    SendAndReport(bytes);
+    ScrollReceiveToEnd();
+}

@@ -1,0 +1,15 @@
+// Everything of the framework layer that the application uses, in one include.
+#pragma once
+#include "app.h"
+#include "clock.h"
+#include "controls.h"
+#include "cstring.h"
+#include "dialog.h"
+#include "except.h"
+#include "file.h"
+#include "filedlg.h"
+#include "msgbox.h"
+#include "registry.h"
+#include "syserr.h"
+#include "window.h"
+#include "wintypes.h"

@@ -1,0 +1,34 @@
+#include "app.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include "devnotify.h"
+#include "window_impl.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName) { g_app = this; }
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+CWinApp* AfxGetApp() { return g_app; }
+
+void AfxEnableControlContainer() {}
+
+int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kivern"));
+    QApplication::setDesktopFileName(QStringLiteral("kivern"));
+    kvimpl::InstallFontSubstitutes();
+    AfxSetResources(pResources);
+    StartDeviceNotifications();
+    int code = 0;
+    if (g_app && g_app->InitInstance()) code = QApplication::exec();
+    StopDeviceNotifications();
+    return code;
+}

@@ -1,0 +1,49 @@
+// The widgets behind dialogs and controls (layer internals).
+#pragma once
+#include <QDialog>
+#include <QIcon>
+#include <QLabel>
+
+#include "dialog.h"
+
+class QComboBox;
+class QPainter;
+
+namespace kvimpl {
+const QIcon* QIconOf(HICON hIcon);
+QPainter* CurrentPainter();
+// Adds the device node and description of a "COMn" item as its tooltip and second text.
+void DescribeComboItem(QComboBox* cb, int index);
+}  // namespace kvimpl
+
+// A label whose text colour its dialog chooses (WM_CTLCOLOR) each time it is drawn.
+class KvLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+};
+
+// The top-level widget of a CDialog: routes keys, closing, resizing and painting to it.
+class DialogWidget : public QDialog {
+public:
+    DialogWidget(CDialog* owner, QWidget* parent);
+    CDialog* Owner() const { return m_owner; }
+    bool m_bSizeMessages = false;  // WM_SIZE is sent once the dialog is initialised
+    int m_nResult = IDCANCEL;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void SendSize();
+    void ApplyMinimumSize();
+    CDialog* m_owner;
+};

@@ -1,0 +1,277 @@
+// Control wrappers, control text, and the messages controls handle themselves.
+#include "controls.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include "control_widgets.h"
+#include "gbk.h"
+#include "logview.h"
+#include "window_impl.h"
+
+using kvimpl::WidgetOf;
+
+namespace {
+QString U(const CString& s) { return QString::fromStdString(GbkToUtf8(s)); }
+CString G(const QString& s) { return Utf8ToGbk(s.toStdString()); }
+
+// A multi-line edit holds CR LF line breaks; the widget holds LF.
+QString ToWidgetLines(const CString& s) {
+    QString t = U(s);
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return t;
+}
+CString FromWidgetLines(const QString& t) {
+    QString s = t;
+    s.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return G(s);
+}
+}  // namespace
+
+void kvimpl::SetControlText(QWidget* w, const CString& text) {
+    if (auto* log = qobject_cast<LogView*>(w)) {
+        // The log view shows a string it is bound to; a plain text set gives it its own copy.
+        auto* own = static_cast<CString*>(w->property("kv_owntext").value<void*>());
+        if (!own) {
+            own = new CString;
+            w->setProperty("kv_owntext", QVariant::fromValue<void*>(own));
+            QObject::connect(w, &QObject::destroyed, [own] { delete own; });
+        }
+        *own = text;
+        log->SetText(own);
+    } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        QString t = ToWidgetLines(text);
+        if (pe->toPlainText() != t) pe->setPlainText(t);
+    } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
+        QString t = U(text);
+        if (le->text() != t) le->setText(t);
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        // Only a combo box with an edit field takes a text; a drop-down list ignores it.
+        if (cb->isEditable() && cb->currentText() != U(text)) cb->setEditText(U(text));
+    } else if (auto* gb = qobject_cast<QGroupBox*>(w)) {
+        gb->setTitle(U(text));
+    } else if (auto* bt = qobject_cast<QAbstractButton*>(w)) {
+        bt->setText(U(text));
+    } else if (auto* lb = qobject_cast<QLabel*>(w)) {
+        if (lb->text() != U(text)) lb->setText(U(text));
+    } else if (!w->parentWidget()) {
+        w->setWindowTitle(U(text));
+    }
+}
+
+CString kvimpl::GetControlText(QWidget* w) {
+    if (qobject_cast<LogView*>(w)) {
+        auto* own = static_cast<CString*>(w->property("kv_owntext").value<void*>());
+        return own ? *own : CString();
+    }
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return FromWidgetLines(pe->toPlainText());
+    if (auto* le = qobject_cast<QLineEdit*>(w)) return G(le->text());
+    if (auto* cb = qobject_cast<QComboBox*>(w)) return G(cb->currentText());
+    if (auto* gb = qobject_cast<QGroupBox*>(w)) return G(gb->title());
+    if (auto* bt = qobject_cast<QAbstractButton*>(w)) return G(bt->text());
+    if (auto* lb = qobject_cast<QLabel*>(w)) return G(lb->text());
+    if (!w->parentWidget()) return G(w->windowTitle());
+    return CString();
+}
+
+bool kvimpl::ControlDefProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    QWidget* w = WidgetOf(pWnd);
+    if (!w) return false;
+    switch (msg) {
+        case EM_GETLINECOUNT:
+            result = static_cast<CEdit*>(pWnd)->GetLineCount();
+            return true;
+        case EM_LINESCROLL:
+            static_cast<CEdit*>(pWnd)->LineScroll((int)lParam, (int)wParam);
+            result = TRUE;
+            return true;
+        case WM_SETFONT:
+            if (wParam) {
+                w->setFont(*static_cast<const QFont*>(reinterpret_cast<void*>(wParam)));
+                if (lParam) w->update();
+            }
+            result = 0;
+            return true;
+        case WM_SETTEXT:
+            SetControlText(w, CString(reinterpret_cast<const char*>(lParam)));
+            result = TRUE;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// ---- CButton ----
+
+int CButton::GetCheck() const {
+    auto* b = qobject_cast<QAbstractButton*>(WidgetOf(this));
+    return b && b->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void CButton::SetCheck(int nCheck) {
+    if (auto* b = qobject_cast<QAbstractButton*>(WidgetOf(this)))
+        b->setChecked(nCheck == BST_CHECKED);
+}
+
+// ---- CComboBox ----
+
+namespace {
+QComboBox* Combo(const CWnd* w) { return qobject_cast<QComboBox*>(WidgetOf(w)); }
+}  // namespace
+
+int CComboBox::AddString(LPCSTR s) {
+    QComboBox* cb = Combo(this);
+    if (!cb) return CB_ERR;
+    cb->addItem(U(CString(s)));
+    int index = cb->count() - 1;
+    kvimpl::DescribeComboItem(cb, index);
+    return index;
+}
+
+int CComboBox::FindString(int nStartAfter, LPCSTR s) const {
+    QComboBox* cb = Combo(this);
+    if (!cb || cb->count() == 0) return CB_ERR;
+    QString prefix = U(CString(s));
+    int n = cb->count();
+    int start = (nStartAfter < 0 || nStartAfter >= n) ? 0 : nStartAfter + 1;
+    for (int k = 0; k < n; ++k) {
+        int i = (start + k) % n;
+        if (cb->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) return i;
+    }
+    return CB_ERR;
+}
+
+int CComboBox::FindStringExact(int nStartAfter, LPCSTR s) const {
+    QComboBox* cb = Combo(this);
+    if (!cb || cb->count() == 0) return CB_ERR;
+    QString text = U(CString(s));
+    int n = cb->count();
+    int start = (nStartAfter < 0 || nStartAfter >= n) ? 0 : nStartAfter + 1;
+    for (int k = 0; k < n; ++k) {
+        int i = (start + k) % n;
+        if (cb->itemText(i).compare(text, Qt::CaseInsensitive) == 0) return i;
+    }
+    return CB_ERR;
+}
+
+int CComboBox::SetCurSel(int nSelect) {
+    QComboBox* cb = Combo(this);
+    if (!cb) return CB_ERR;
+    if (nSelect < 0 || nSelect >= cb->count()) {
+        cb->setCurrentIndex(-1);
+        return CB_ERR;
+    }
+    cb->setCurrentIndex(nSelect);
+    return nSelect;
+}
+
+int CComboBox::GetCurSel() const {
+    QComboBox* cb = Combo(this);
+    return cb && cb->currentIndex() >= 0 ? cb->currentIndex() : CB_ERR;
+}
+
+void CComboBox::ResetContent() {
+    if (QComboBox* cb = Combo(this)) {
+        cb->clear();
+        if (cb->isEditable()) cb->setEditText(QString());
+    }
+}
+
+int CComboBox::GetCount() const {
+    QComboBox* cb = Combo(this);
+    return cb ? cb->count() : 0;
+}
+
+void CComboBox::GetLBText(int nIndex, CString& r) const {
+    QComboBox* cb = Combo(this);
+    r = cb && nIndex >= 0 && nIndex < cb->count() ? G(cb->itemText(nIndex)) : CString();
+}
+
+// ---- CEdit ----
+
+int CEdit::GetLineCount() const {
+    QWidget* w = WidgetOf(this);
+    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetLineCount();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+        return std::max(1, pe->document()->lineCount());
+    return 1;
+}
+
+void CEdit::LineScroll(int nLines, int) {
+    QWidget* w = WidgetOf(this);
+    if (auto* log = qobject_cast<LogView*>(w)) {
+        log->LineScroll(nLines);
+    } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        QScrollBar* sb = pe->verticalScrollBar();
+        sb->setValue(sb->value() + nLines);
+    }
+}
+
+int CEdit::GetFirstVisibleLine() const {
+    QWidget* w = WidgetOf(this);
+    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetFirstVisibleLine();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->verticalScrollBar()->value();
+    return 0;
+}
+
+int CWnd::GetScrollPos(int nBar) const {
+    QWidget* w = WidgetOf(this);
+    if (nBar != SB_VERT) return 0;
+    if (auto* log = qobject_cast<LogView*>(w)) return log->GetScrollPos();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->verticalScrollBar()->value();
+    return 0;
+}
+
+int CWnd::SetScrollPos(int nBar, int nPos, BOOL) {
+    QWidget* w = WidgetOf(this);
+    int old = GetScrollPos(nBar);
+    if (nBar != SB_VERT) return 0;
+    if (auto* log = qobject_cast<LogView*>(w))
+        log->SetScrollPos(nPos);
+    else if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+        pe->verticalScrollBar()->setValue(nPos);
+    return old;
+}
+
+// ---- CStatic ----
+
+HICON CStatic::SetIcon(HICON hIcon) {
+    if (auto* lb = qobject_cast<QLabel*>(WidgetOf(this))) {
+        if (const QIcon* icon = kvimpl::QIconOf(hIcon)) lb->setPixmap(icon->pixmap(lb->size()));
+    }
+    return nullptr;
+}
+
+// ---- CMenu, CDC ----
+
+BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nID, LPCSTR text) {
+    m_items.push_back(MenuItem{nFlags, nID, CString(text ? text : "")});
+    return TRUE;
+}
+
+COLORREF CDC::SetTextColor(COLORREF c) {
+    COLORREF old = m_textColor;
+    m_textColor = c;
+    m_hasTextColor = true;
+    return old;
+}
+
+BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
+    auto* p = static_cast<QPainter*>(m_pPainter);
+    const QIcon* icon = kvimpl::QIconOf(hIcon);
+    if (!p || !icon) return FALSE;
+    int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+    p->drawPixmap(x, y, icon->pixmap(cx, cy));
+    return TRUE;
+}
+
+CPaintDC::CPaintDC(CWnd*) { m_pPainter = kvimpl::CurrentPainter(); }

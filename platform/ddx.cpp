@@ -1,0 +1,56 @@
+// Data exchange between a dialog's controls and its members.
+#include <QAbstractButton>
+#include <QComboBox>
+
+#include "control_widgets.h"
+#include "logview.h"
+#include "portmap.h"
+#include "window_impl.h"
+
+namespace {
+QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    return c ? kvimpl::WidgetOf(c) : nullptr;
+}
+}  // namespace
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
+    QWidget* w = ControlWidget(pDX, nIDC);
+    if (!w) return;
+    if (auto* log = qobject_cast<LogView*>(w)) {
+        // The log view shows the member itself: writing binds it (and indexes what is new);
+        // reading back leaves the member as it is, so received bytes are never replaced.
+        if (!pDX->m_bSaveAndValidate) log->SetText(&value);
+        return;
+    }
+    if (pDX->m_bSaveAndValidate)
+        value = kvimpl::GetControlText(w);
+    else
+        kvimpl::SetControlText(w, value);
+}
+
+void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value) {
+    auto* b = qobject_cast<QAbstractButton*>(ControlWidget(pDX, nIDC));
+    if (!b) return;
+    if (pDX->m_bSaveAndValidate)
+        value = b->isChecked() ? TRUE : FALSE;
+    else if (b->isChecked() != (value != FALSE))
+        b->setChecked(value != FALSE);
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    if (rControl.GetSafeHwnd()) return;  // bound already
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    if (c) rControl.Subclass(*c);
+}
+
+// A port list shows "COMn" entries; the device node and description go beside each as its
+// tooltip, so the user can tell the ports apart.
+void kvimpl::DescribeComboItem(QComboBox* cb, int index) {
+    std::string node, description;
+    if (!DescribePort(cb->itemText(index).toUtf8().constData(), node, description)) return;
+    QString tip = QString::fromStdString(node);
+    if (!description.empty())
+        tip += QStringLiteral(" \u00B7 ") + QString::fromStdString(description);
+    cb->setItemData(index, tip, Qt::ToolTipRole);
+}

@@ -1,0 +1,190 @@
+// Building a dialog's window and its controls from a template, in template order (which is
+// also the tab and Z order), with dialog units converted from the template font.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QString>
+
+#include "control_widgets.h"
+#include "gbk.h"
+#include "logview.h"
+#include "window_impl.h"
+
+namespace {
+
+QString U(const char* gbk) { return QString::fromStdString(GbkToUtf8(CString(gbk ? gbk : ""))); }
+
+// Return in the send edit inserts a line break; without ES_WANTRETURN it goes to the dialog.
+class KvPlainEdit : public QPlainTextEdit {
+public:
+    KvPlainEdit(bool wantReturn, QWidget* parent)
+        : QPlainTextEdit(parent), m_wantReturn(wantReturn) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        if (!m_wantReturn && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+            e->ignore();
+            return;
+        }
+        if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) {
+            e->ignore();  // Tab moves the focus, as in a dialog's edit
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(e);
+    }
+    bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
+
+private:
+    bool m_wantReturn;
+};
+
+QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
+    const QString cls = QString::fromLatin1(it.className);
+    const DWORD style = it.style;
+    const int id = it.id;
+    QWidget* w = nullptr;
+    auto notify = [dlg, id](UINT code, QWidget* src) {
+        dlg->NotifyFromControl(id, code, kvimpl::HandleOfWidget(src));
+    };
+    if (cls == QLatin1String(WC_BUTTON)) {
+        DWORD kind = style & 0xF;
+        if (kind == BS_GROUPBOX) {
+            w = new QGroupBox(U(it.text), parent);
+        } else if (kind == BS_AUTOCHECKBOX) {
+            auto* cb = new QCheckBox(U(it.text), parent);
+            QObject::connect(cb, &QCheckBox::clicked, [notify, cb] { notify(BN_CLICKED, cb); });
+            w = cb;
+        } else {
+            auto* pb = new QPushButton(U(it.text), parent);
+            pb->setAutoDefault(false);
+            pb->setDefault(kind == BS_DEFPUSHBUTTON);
+            QObject::connect(pb, &QPushButton::clicked, [notify, pb] { notify(BN_CLICKED, pb); });
+            w = pb;
+        }
+    } else if (cls == QLatin1String(WC_EDIT)) {
+        if (style & ES_MULTILINE) {
+            auto* pe = new KvPlainEdit((style & ES_WANTRETURN) != 0, parent);
+            pe->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            pe->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                                : Qt::ScrollBarAsNeeded);
+            pe->setReadOnly(style & ES_READONLY);
+            QObject::connect(pe, &QPlainTextEdit::textChanged,
+                             [notify, pe] { notify(EN_CHANGE, pe); });
+            w = pe;
+        } else {
+            auto* le = new QLineEdit(parent);
+            le->setReadOnly(style & ES_READONLY);
+            le->setFrame((style & WS_BORDER) || (it.exStyle & WS_EX_CLIENTEDGE));
+            QObject::connect(le, &QLineEdit::textChanged, [notify, le] { notify(EN_CHANGE, le); });
+            w = le;
+        }
+    } else if (cls == QLatin1String(WC_LOGEDIT)) {
+        w = new LogView(parent);
+    } else if (cls == QLatin1String(WC_COMBOBOX)) {
+        auto* cb = new QComboBox(parent);
+        cb->setEditable((style & 0x3) == CBS_DROPDOWN);
+        cb->setInsertPolicy(QComboBox::NoInsert);
+        cb->setMaxVisibleItems(std::max(4, it.cy / 10));
+        w = cb;
+    } else {  // STATIC
+        auto* lb = new KvLabel(parent);
+        DWORD kind = style & 0x1F;
+        if (kind == SS_ICON) {
+            if (it.text && it.text[0] == '#') {
+                if (const QIcon* icon = kvimpl::QIconOf(AfxLoadIcon((UINT)atoi(it.text + 1))))
+                    lb->setPixmap(icon->pixmap(32, 32));
+            }
+        } else {
+            lb->setText(U(it.text));
+            lb->setAlignment((kind == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+            lb->setTextFormat(Qt::PlainText);
+        }
+        w = lb;
+    }
+    if (!(style & WS_TABSTOP) || qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w))
+        w->setFocusPolicy(qobject_cast<QPlainTextEdit*>(w) || qobject_cast<LogView*>(w)
+                              ? Qt::ClickFocus
+                              : Qt::NoFocus);
+    else if (qobject_cast<QAbstractButton*>(w))
+        w->setFocusPolicy(Qt::StrongFocus);
+    return w;
+}
+
+// Average character width and height of a font, measured as the platform does for dialog units.
+void DialogBaseUnits(const QFont& f, int& baseX, int& baseY) {
+    QFontMetrics fm(f);
+    int width52 = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    baseX = (width52 / 26 + 1) / 2;
+    baseY = fm.height();
+    if (baseX <= 0) baseX = 6;
+    if (baseY <= 0) baseY = 12;
+}
+
+}  // namespace
+
+BOOL CDialog::CreateFromTemplate() {
+    const DLGTEMPLATE_DATA* t = AfxFindTemplate(m_nIDTemplate);
+    if (!t || m_hWnd) return FALSE;
+    QWidget* parent = m_pParentWnd ? kvimpl::WidgetOf(m_pParentWnd) : QApplication::activeWindow();
+    auto* w = new DialogWidget(this, parent);
+    Attach(w, 0);
+
+    // 9 points at 96 dots per inch is 12 pixels.
+    QFont font = kvimpl::TemplateFont(t->faceName, (t->pointSize * 96 + 36) / 72, t->weight);
+    w->setFont(font);
+    DialogBaseUnits(font, m_baseX, m_baseY);
+
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (t->style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (t->style & WS_THICKFRAME) {
+        if (t->style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+        if (t->style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
+    }
+    if (t->exStyle & WS_EX_APPWINDOW) flags = (flags & ~Qt::Dialog) | Qt::Window;
+    w->setWindowFlags(flags);
+    w->setWindowTitle(U(t->caption));
+    w->resize(DluToPixelX(t->cx), DluToPixelY(t->cy));
+    if (!(t->style & WS_THICKFRAME)) w->setFixedSize(w->size());
+    w->setSizeGripEnabled(false);
+
+    if (t->style & WS_SYSMENU) {
+        m_sysMenu = std::make_unique<CMenu>();
+        m_sysMenu->AppendMenu(MF_STRING, SC_RESTORE, "\xBB\xB9\xD4\xAD(&R)");           // 还原
+        m_sysMenu->AppendMenu(MF_STRING, SC_MINIMIZE, "\xD7\xEE\xD0\xA1\xBB\xAF(&N)");  // 最小化
+        m_sysMenu->AppendMenu(MF_STRING, SC_MAXIMIZE, "\xD7\xEE\xB4\xF3\xBB\xAF(&X)");  // 最大化
+        m_sysMenu->AppendMenu(MF_SEPARATOR);
+        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, "\xB9\xD8\xB1\xD5(&C)\tAlt+F4");  // 关闭
+    }
+
+    for (int i = 0; i < t->itemCount; ++i) {
+        const DLGITEM& it = t->items[i];
+        QWidget* c = CreateControl(it, w, this);
+        c->setFont(font);
+        auto cw = std::make_unique<CWnd>();
+        cw->Attach(c, it.id);
+        int x = DluToPixelX(it.x), y = DluToPixelY(it.y);
+        int cx = DluToPixelX(it.cx), cy = DluToPixelY(it.cy);
+        cw->MoveWindow(x, y, cx, cy, FALSE);
+        if (it.style & WS_DISABLED) c->setEnabled(false);
+        c->setVisible((it.style & WS_VISIBLE) != 0);
+        m_controls.push_back(std::move(cw));
+    }
+    return TRUE;
+}
+
+CMenu* CWnd::GetSystemMenu(BOOL) {
+    auto* d = dynamic_cast<CDialog*>(this);
+    return d ? d->SystemMenu() : nullptr;
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL) {
+    QWidget* w = kvimpl::WidgetOf(this);
+    if (w && hIcon) w->setWindowIcon(*kvimpl::QIconOf(hIcon));
+    return nullptr;
+}
