@@ -1,7 +1,8 @@
 // Receive display benchmark: what one refresh costs when a few KiB arrive on top of a large
-// receive text, in text display (lines of about 60 characters) and in hex display (one line
-// without breaks), what scrolling to the end and painting costs, how long a re-wrap after a
-// resize takes, and how much memory the view needs next to the text.
+// receive text, in text display (lines of about 60 characters), in hex display (one line
+// without breaks) and for a device that ends its lines with a lone CR (one line holding
+// markers, the costly kind to wrap), what scrolling to the end and painting costs, how long a
+// re-wrap after a resize takes, and how much memory the view needs next to the text.
 //
 // Run: kivern_bench_logview [runs]   (Qt's offscreen platform is used unless QT_QPA_PLATFORM
 // is set)
@@ -32,8 +33,11 @@ int64_t ResidentBytes() {
     return (int64_t)resident * 4096;
 }
 
-// Appends n bytes of the given kind: text lines with a time stamp and some GBK, or hex pairs.
-void Fill(CString& s, int64_t n, bool hex, int& counter) {
+// Appends n bytes of the given kind: text lines with a time stamp and some GBK ending in
+// CR LF ("text") or in a lone CR ("cr"), or hex pairs ("hex").
+void Fill(CString& s, int64_t n, const std::string& kind, int& counter) {
+    bool hex = kind == "hex";
+    const char* eol = kind == "cr" ? "\r" : "\r\n";
     char line[128];
     int64_t target = s.GetLength() + n;
     while (s.GetLength() < target) {
@@ -41,10 +45,10 @@ void Fill(CString& s, int64_t n, bool hex, int& counter) {
         if (hex)
             len = snprintf(line, sizeof line, "%02X ", counter & 0xFF);
         else
-            len = snprintf(
-                line, sizeof line,
-                "[2026/12/09 12:%02d:%02d.%03d] T=23.5 H=41%% \xd6\xd0\xce\xc4 OK %06d\r\n",
-                counter / 60000 % 60, counter / 1000 % 60, counter % 1000, counter);
+            len =
+                snprintf(line, sizeof line,
+                         "[2026/12/09 12:%02d:%02d.%03d] T=23.5 H=41%% \xd6\xd0\xce\xc4 OK %06d%s",
+                         counter / 60000 % 60, counter / 1000 % 60, counter % 1000, counter, eol);
         ++counter;
         s.Append(line, std::min<int64_t>(len, target - s.GetLength()));
     }
@@ -56,20 +60,20 @@ double Median(std::vector<double> v) {
 }
 
 struct Result {
-    const char* kind;
+    std::string kind;
     int mib;
     double fullMs, appendUs, endUs, rewrapMs;
     double textMiB, indexMiB, rssMiB;
 };
 
-Result Run(bool hex, int mib, int runs) {
+Result Run(const std::string& kind, int mib, int runs) {
     int64_t rss0 = ResidentBytes();
-    Result r{hex ? "hex" : "text", mib, 0, 0, 0, 0, 0, 0, 0};
+    Result r{kind, mib, 0, 0, 0, 0, 0, 0, 0};
     {
         CString s;
         int counter = 0;
         s.Reserve(mib * kMiB + (int64_t)(runs + 1) * kAppend + 256);
-        Fill(s, mib * kMiB, hex, counter);
+        Fill(s, mib * kMiB, kind, counter);
         LogView view;
         view.resize(900, 600);
         view.show();
@@ -82,7 +86,7 @@ Result Run(bool hex, int mib, int runs) {
 
         std::vector<double> append, end;
         for (int i = 0; i < runs; ++i) {
-            Fill(s, kAppend, hex, counter);
+            Fill(s, kAppend, kind, counter);
             t.start();
             view.SetText(&s);
             append.push_back(t.nsecsElapsed() / 1e3);
@@ -111,12 +115,12 @@ Result Run(bool hex, int mib, int runs) {
 }  // namespace
 
 // Each case runs in a process of its own, so that the resident memory it reports is its own.
-bool RunChild(const char* self, bool hex, int mib, int runs, Result& r) {
-    std::string cmd = std::string(self) + " --case " + (hex ? "hex " : "text ") +
-                      std::to_string(mib) + " " + std::to_string(runs);
+bool RunChild(const char* self, const std::string& kind, int mib, int runs, Result& r) {
+    std::string cmd = std::string(self) + " --case " + kind + " " + std::to_string(mib) + " " +
+                      std::to_string(runs);
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return false;
-    r = Result{hex ? "hex" : "text", mib, 0, 0, 0, 0, 0, 0, 0};
+    r = Result{kind, mib, 0, 0, 0, 0, 0, 0, 0};
     int n = fscanf(p, "%lf %lf %lf %lf %lf %lf %lf", &r.fullMs, &r.appendUs, &r.endUs, &r.rewrapMs,
                    &r.textMiB, &r.indexMiB, &r.rssMiB);
     return pclose(p) == 0 && n == 7;
@@ -131,7 +135,7 @@ int main(int argc, char** argv) {
             warm.show();
             warm.viewport()->repaint();
         }
-        Result r = Run(std::string(argv[2]) == "hex", atoi(argv[3]), std::max(1, atoi(argv[4])));
+        Result r = Run(argv[2], atoi(argv[3]), std::max(1, atoi(argv[4])));
         printf("%f %f %f %f %f %f %f\n", r.fullMs, r.appendUs, r.endUs, r.rewrapMs, r.textMiB,
                r.indexMiB, r.rssMiB);
         return 0;
@@ -142,11 +146,11 @@ int main(int argc, char** argv) {
     std::string self = n > 0 ? std::string(path, (size_t)n) : std::string(argv[0]);
 
     std::vector<Result> results;
-    for (bool hex : {false, true}) {
+    for (const char* kind : {"text", "hex", "cr"}) {
         for (int mib : {0, 10, 100}) {
             Result r;
-            if (!RunChild(self.c_str(), hex, mib, runs, r)) {
-                fprintf(stderr, "case %s %d MiB failed\n", hex ? "hex" : "text", mib);
+            if (!RunChild(self.c_str(), kind, mib, runs, r)) {
+                fprintf(stderr, "case %s %d MiB failed\n", kind, mib);
                 return 1;
             }
             results.push_back(r);
@@ -158,16 +162,17 @@ int main(int argc, char** argv) {
     printf("%-5s %5s | %10s | %11s %6s | %12s %6s | %9s\n", "data", "MiB", "full ms", "append us",
            "x0MiB", "end+paint us", "x0MiB", "rewrap ms");
     for (const Result& r : results) {
-        const Result& base = results[r.kind[0] == 'h' ? 3 : 0];
-        printf("%-5s %5d | %10.2f | %11.1f %6.2f | %12.1f %6.2f | %9.2f\n", r.kind, r.mib, r.fullMs,
-               r.appendUs, r.appendUs / base.appendUs, r.endUs, r.endUs / base.endUs, r.rewrapMs);
+        const Result& base = results[&r - &results[0] - (&r - &results[0]) % 3];
+        printf("%-5s %5d | %10.2f | %11.1f %6.2f | %12.1f %6.2f | %9.2f\n", r.kind.c_str(), r.mib,
+               r.fullMs, r.appendUs, r.appendUs / base.appendUs, r.endUs, r.endUs / base.endUs,
+               r.rewrapMs);
     }
     printf("\nMemory: resident growth of the process while the text and the view existed\n\n");
     printf("%-5s %9s | %9s %7s | %9s %7s\n", "data", "text MiB", "index MiB", "/text", "RSS MiB",
            "/text");
     for (const Result& r : results) {
         if (r.mib == 0) continue;
-        printf("%-5s %9.1f | %9.2f %7.3f | %9.1f %7.3f\n", r.kind, r.textMiB, r.indexMiB,
+        printf("%-5s %9.1f | %9.2f %7.3f | %9.1f %7.3f\n", r.kind.c_str(), r.textMiB, r.indexMiB,
                r.indexMiB / r.textMiB, r.rssMiB, r.rssMiB / r.textMiB);
     }
     printf(

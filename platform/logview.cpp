@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -109,7 +108,11 @@ void LogView::UpdateMetrics() {
     m_cellW = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
     m_lineH = std::max(1, fm.lineSpacing());
     m_ascent = fm.ascent();
-    m_bFixedPitch = QFontInfo(font()).fixedPitch();
+    // Runs of ASCII are drawn in one go when every ASCII glyph is one cell wide (some
+    // monospaced fonts do not report themselves as fixed pitch); otherwise glyph by glyph.
+    m_bFixedPitch = true;
+    for (char16_t ch = 0x20; ch < 0x7F && m_bFixedPitch; ++ch)
+        m_bFixedPitch = fm.horizontalAdvance(QChar(ch)) == m_cellW;
     m_markerFont = font();
     if (m_markerFont.pointSizeF() > 0)
         m_markerFont.setPointSizeF(m_markerFont.pointSizeF() * 0.7);
@@ -163,8 +166,8 @@ void LogView::DrawRow(QPainter& p, int64_t row, int y, int64_t selB, int64_t sel
     for (const LogIndex::Cell& c : m_cells)
         if (selected(c)) p.fillRect(c.col * m_cellW, y, c.cells * m_cellW, m_lineH, hl);
     // A selected line break shows as one highlighted cell after the row's text.
-    int64_t end = m_index.RowEnd(row);
-    if (end >= selB && end < selE && end < m_index.Length() && row + 1 < m_index.RowCount() &&
+    int64_t end = selB < selE ? m_index.RowEnd(row) : -1;
+    if (end >= selB && end < selE && row + 1 < m_index.RowCount() &&
         m_index.RowStart(row + 1) != end) {
         int col = m_cells.empty() ? 0 : m_cells.back().col + m_cells.back().cells;
         p.fillRect(col * m_cellW, y, m_cellW, m_lineH, hl);

@@ -2,6 +2,7 @@
 #include "platform/logview_index.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 using logview::DecodeGlyph;
@@ -54,7 +55,6 @@ const unsigned char* LogIndex::Data() const {
 }
 
 void LogIndex::Scan(int64_t nEnd) {
-    if (m_lines.empty()) Reset();
     const unsigned char* d = Data();
     int64_t firstLine = (int64_t)m_lines.size() - 1;
     int64_t pos = m_len;

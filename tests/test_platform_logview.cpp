@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include "platform/logview.h"
 
@@ -79,6 +80,12 @@ TEST_F(LogViewTest, LineCountAndScrollingFollowTheEditControl) {
     EXPECT_EQ(view.GetFirstVisibleLine(), visible);
     SendKey(&view, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(view.GetFirstVisibleLine(), 151 - visible);
+
+    // The wheel scrolls towards the top.
+    QWheelEvent wheel(QPointF(10, 10), view.mapToGlobal(QPointF(10, 10)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
+    EXPECT_LT(view.GetFirstVisibleLine(), 151 - visible);
 
     // Cleared: back to one line, position clamped.
     s.Empty();
