@@ -77,12 +77,6 @@ TEST(ByteToHexText, ThreeUnitsUppercaseWithSpace) {
     EXPECT_EQ(strOut, "x0D 0A FF ");
 }
 
-TEST(TextToBytes, KeepsEveryUnit) {
-    CString s("a\r\n\0b你", 6);
-    EXPECT_EQ(TextToBytes(s), s);
-    EXPECT_EQ(TextToBytes(s).GetLength(), 6);
-}
-
 TEST(DecimalNumber, AcceptsDigitsWithoutLeadingZero) {
     EXPECT_TRUE(IsDecimalNumber("1"));
     EXPECT_TRUE(IsDecimalNumber("1000"));

@@ -83,13 +83,6 @@ TEST(MessageBoxReal, ShowsConvertedTextCaptionAndIcon) {
     EXPECT_EQ(answerer.nButtons, 1);
 }
 
-TEST(MessageBoxReal, YesNoAnswers) {
-    BoxAnswerer answerer(QMessageBox::No);
-    EXPECT_EQ(AfxMessageBox("continue?", MB_YESNO | MB_ICONQUESTION), IDNO);
-    EXPECT_EQ(answerer.title.toStdString(), KIVERN_APP_TITLE);
-    EXPECT_EQ(answerer.nButtons, 2);
-}
-
 TEST(MessageBoxReal, BoxFromAnotherThreadIsShownByTheUiThread) {
     BoxAnswerer answerer(QMessageBox::Ok);
     std::atomic<int> nResult{0};
