@@ -79,18 +79,36 @@ int64_t NowMs() {
     return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
 }
 
-void Run(int stopFd) {
-    udev* u = udev_new();
-    udev_monitor* mon = u ? udev_monitor_new_from_netlink(u, "udev") : nullptr;
-    if (mon && (udev_monitor_filter_add_match_subsystem_devtype(mon, "tty", nullptr) < 0 ||
-                udev_monitor_enable_receiving(mon) < 0)) {
-        udev_monitor_unref(mon);
-        mon = nullptr;
-    }
+struct Watch {
+    udev* u = nullptr;
+    udev_monitor* mon = nullptr;
+    int inFd = -1;
     int wd = -1;
-    int inFd = WatchPortsDir(wd);
-    // The snapshot comes after the watches, so no change falls in between.
-    std::map<unsigned, std::string> ports = Snapshot();
+    std::map<unsigned, std::string> ports;
+};
+
+// Sets the watches up, then takes the first snapshot, so no change falls in between.
+Watch* OpenWatch() {
+    auto* w = new Watch;
+    w->u = udev_new();
+    w->mon = w->u ? udev_monitor_new_from_netlink(w->u, "udev") : nullptr;
+    if (w->mon && (udev_monitor_filter_add_match_subsystem_devtype(w->mon, "tty", nullptr) < 0 ||
+                   udev_monitor_enable_receiving(w->mon) < 0)) {
+        udev_monitor_unref(w->mon);
+        w->mon = nullptr;
+    }
+    w->inFd = WatchPortsDir(w->wd);
+    w->ports = Snapshot();
+    return w;
+}
+
+void Run(int stopFd, Watch* w) {
+    udev* u = w->u;
+    udev_monitor* mon = w->mon;
+    int wd = w->wd;
+    int inFd = w->inFd;
+    std::map<unsigned, std::string> ports = std::move(w->ports);
+    delete w;
 
     bool pending = false, sawAdd = false, sawRemove = false;
     int64_t burstStart = 0;
@@ -154,7 +172,7 @@ void StartDeviceNotifications() {
     if (g_thread.joinable()) return;
     g_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (g_stopFd < 0) return;
-    g_thread = std::thread(Run, g_stopFd);
+    g_thread = std::thread(Run, g_stopFd, OpenWatch());
 }
 
 void StopDeviceNotifications() {
