@@ -162,6 +162,25 @@ INT_PTR CDialog::DoModal() {
     return result;
 }
 
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    if (nIDTemplate) m_nIDTemplate = nIDTemplate;
+    if (pParentWnd) m_pParentWnd = pParentWnd;
+    if (!CreateFromTemplate()) return FALSE;
+    auto* w = static_cast<DialogWidget*>(kvimpl::WidgetOf(this));
+    m_bInitialized = true;
+    kvimpl::Dispatch(this, WM_INITDIALOG, 0, 0);
+    if (!m_hWnd) return FALSE;
+    w->m_bSizeMessages = true;
+    w->show();
+    return TRUE;
+}
+
+BOOL CDialog::DestroyWindow() {
+    if (!m_hWnd) return FALSE;
+    DestroyDialogWindow();
+    return TRUE;
+}
+
 void CDialog::DestroyDialogWindow() {
     QWidget* w = kvimpl::WidgetOf(this);
     if (!w) return;

@@ -121,6 +121,9 @@ public:
     ~CDialog() override;
 
     virtual INT_PTR DoModal();
+    // A modeless dialog: created, initialised and shown; it lives until DestroyWindow.
+    BOOL Create(UINT nIDTemplate = 0, CWnd* pParentWnd = nullptr);
+    BOOL DestroyWindow();
     void EndDialog(int nResult);
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(CDataExchange* pDX);

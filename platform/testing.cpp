@@ -40,3 +40,80 @@ bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
 }
 
 }  // namespace kvtest
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "logview.h"
+
+namespace kvtest {
+
+std::vector<int> ChildControlIds(CWnd* pWnd) {
+    std::vector<int> ids;
+    QWidget* w = kvimpl::WidgetOf(pWnd);
+    if (!w) return ids;
+    for (QObject* o : w->children()) {
+        auto* c = qobject_cast<QWidget*>(o);
+        if (!c || !c->property("kv_hwnd").isValid()) continue;
+        if (CWnd* p = kvimpl::LookupWindow(kvimpl::HandleOfWidget(c))) ids.push_back(p->GetDlgCtrlID());
+    }
+    return ids;
+}
+
+std::string ControlKind(CWnd* pCtrl) {
+    QWidget* w = kvimpl::WidgetOf(pCtrl);
+    if (qobject_cast<LogView*>(w)) return "logedit";
+    if (qobject_cast<QPlainTextEdit*>(w)) return "multiedit";
+    if (qobject_cast<QLineEdit*>(w)) return "edit";
+    if (auto* cb = qobject_cast<QComboBox*>(w)) return cb->isEditable() ? "dropdown" : "droplist";
+    if (qobject_cast<QCheckBox*>(w)) return "checkbox";
+    if (qobject_cast<QPushButton*>(w)) return "pushbutton";
+    if (qobject_cast<QGroupBox*>(w)) return "groupbox";
+    if (auto* lb = qobject_cast<QLabel*>(w)) return lb->pixmap().isNull() ? "label" : "icon";
+    return "?";
+}
+
+bool IsTabStop(CWnd* pCtrl) {
+    QWidget* w = kvimpl::WidgetOf(pCtrl);
+    return w && (w->focusPolicy() & Qt::TabFocus);
+}
+
+void PressKey(CWnd* pWnd, int qtKey, int qtModifiers) {
+    QWidget* w = kvimpl::WidgetOf(pWnd);
+    if (!w) return;
+    QWidget* target = w->focusWidget() ? w->focusWidget() : w;
+    QTest::keyClick(target, Qt::Key(qtKey), Qt::KeyboardModifiers(qtModifiers));
+}
+
+void TypeText(CWnd* pCtrl, const std::string& utf8) {
+    QWidget* w = kvimpl::WidgetOf(pCtrl);
+    if (!w) return;
+    if (auto* le = qobject_cast<QLineEdit*>(w)) {
+        le->setFocus();
+        le->insert(QString::fromStdString(utf8));
+    } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        pe->setFocus();
+        pe->insertPlainText(QString::fromStdString(utf8));
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        if (cb->lineEdit()) cb->lineEdit()->insert(QString::fromStdString(utf8));
+    }
+}
+
+void Click(CWnd* pCtrl) {
+    if (auto* b = qobject_cast<QAbstractButton*>(kvimpl::WidgetOf(pCtrl))) b->click();
+}
+
+bool IsDialogVisible(CWnd* pDlg) {
+    QWidget* w = kvimpl::WidgetOf(pDlg);
+    return w && w->isVisible();
+}
+
+}  // namespace kvtest
