@@ -155,6 +155,6 @@ void AdvanceClock(int64_t ms) {
 int64_t ClockNowMs() { return Now(); }
 int64_t TimerPeriod(HWND hWnd, UINT_PTR id) {
     auto it = T().entries.find({hWnd, id});
-    return it == T().entries.end() ? -1 : it->second.period;
+    return it == T().entries.end() ? int64_t{-1} : int64_t{it->second.period};
 }
 }  // namespace kvtest

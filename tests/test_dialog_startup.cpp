@@ -17,15 +17,27 @@ struct Expected {
 // How a control follows the client area when the window is larger than its template.
 char AnchorOf(int id) {
     switch (id) {
-        case IDC_RECEIVE_EDIT: return 'S';
-        case IDC_SEND_EDIT: case IDC_HISTORY_COMBO: case IDC_STATUS_GROUP: return 'B';
-        case IDC_STATUS_STATIC: case IDC_RX_COUNT_STATIC: case IDC_TX_COUNT_STATIC: return 'L';
-        case IDC_SEND_BUTTON: case IDC_HIDE_PANEL_BUTTON: case IDC_CLEAR_HISTORY_BUTTON: return 'R';
-        default: return id >= IDC_CMD_EDIT1 && id != IDC_CLEAR_RX_BUTTON && id != IDC_PORT_COMBO &&
-                                id != IDC_PORT_GROUP && !(id >= IDC_PORT_LABEL && id <= IDC_INTERVAL_UNIT_LABEL) &&
-                                id != IDC_TX_COUNT_STATIC
-                            ? 'P'
-                            : 'F';
+        case IDC_RECEIVE_EDIT:
+            return 'S';
+        case IDC_SEND_EDIT:
+        case IDC_HISTORY_COMBO:
+        case IDC_STATUS_GROUP:
+            return 'B';
+        case IDC_STATUS_STATIC:
+        case IDC_RX_COUNT_STATIC:
+        case IDC_TX_COUNT_STATIC:
+            return 'L';
+        case IDC_SEND_BUTTON:
+        case IDC_HIDE_PANEL_BUTTON:
+        case IDC_CLEAR_HISTORY_BUTTON:
+            return 'R';
+        default:
+            return id >= IDC_CMD_EDIT1 && id != IDC_CLEAR_RX_BUTTON && id != IDC_PORT_COMBO &&
+                           id != IDC_PORT_GROUP &&
+                           !(id >= IDC_PORT_LABEL && id <= IDC_INTERVAL_UNIT_LABEL) &&
+                           id != IDC_TX_COUNT_STATIC
+                       ? 'P'
+                       : 'F';
     }
 }
 
@@ -104,7 +116,8 @@ TEST_F(DialogTest, AllControlsInTemplateOrderWithKindTextAndPlace) {
             EXPECT_STREQ(Text(e.id), e.text);
         }
         const char a = AnchorOf(e.id);
-        const int mx = (a == 'R' || a == 'P') ? dx : 0, my = (a == 'B' || a == 'L' || a == 'R') ? dy : 0;
+        const int mx = (a == 'R' || a == 'P') ? dx : 0,
+                  my = (a == 'B' || a == 'L' || a == 'R') ? dy : 0;
         const int gw = (a == 'S' || a == 'B') ? dx : 0, gh = a == 'S' ? dy : 0;
         RECT r = ClientRectOf(e.id);
         EXPECT_EQ(r.left, m_dlg->DluToPixelX(e.x) + mx);
@@ -117,8 +130,10 @@ TEST_F(DialogTest, AllControlsInTemplateOrderWithKindTextAndPlace) {
     }
     // The quick-command rows.
     const int hexY[12] = {30, 49, 66, 86, 107, 127, 147, 168, 187, 207, 226, 245};
-    const int editIds[12] = {1048, 1049, 1053, 1060, 1063, 1066, 1069, 1072, 1075, 1078, 1101, 1102};
-    const int sendIds[12] = {1054, 1056, 1058, 1061, 1064, 1067, 1070, 1073, 1076, 1079, 1105, 1106};
+    const int editIds[12] = {1048, 1049, 1053, 1060, 1063, 1066,
+                             1069, 1072, 1075, 1078, 1101, 1102};
+    const int sendIds[12] = {1054, 1056, 1058, 1061, 1064, 1067,
+                             1070, 1073, 1076, 1079, 1105, 1106};
     const int hexIds[12] = {1055, 1057, 1059, 1062, 1065, 1068, 1071, 1074, 1077, 1080, 1103, 1104};
     for (int n = 0; n < 12; ++n) {
         EXPECT_EQ(kvtest::ControlKind(m_dlg->GetDlgItem(hexIds[n])), "checkbox");
@@ -153,7 +168,7 @@ TEST_F(DialogTest, CaptionAndDialogSize) {
 TEST_F(DialogTest, SettingListsFilledAndSelected) {
     CreateDialog();
     std::vector<CString> baud = Items(m_dlg->m_cbBaud);
-    const char* rates[] = {"4800",  "9600",   "14400",  "19200",  "38400",  "56000",
+    const char* rates[] = {"4800",  "9600",  "14400",  "19200",  "38400",  "56000",
                            "57600", "74880", "115200", "230400", "460800", "921600"};
     ASSERT_EQ(baud.size(), 12u);
     for (int i = 0; i < 12; ++i) EXPECT_STREQ(baud[(size_t)i], rates[i]);
@@ -182,8 +197,8 @@ TEST_F(DialogTest, StartsClosedWithSendingControlsDisabled) {
     for (int id : {IDC_HEX_SEND_CHECK, IDC_TIMED_SEND_CHECK, IDC_INTERVAL_EDIT, IDC_SEND_BUTTON,
                    IDC_CMD_SEND1, IDC_CMD_SEND7, IDC_CMD_SEND12})
         EXPECT_FALSE(Enabled(id)) << id;
-    for (int id : {IDC_PORT_COMBO, IDC_BAUD_COMBO, IDC_SEND_EDIT, IDC_CMD_EDIT1, IDC_CMD_SAVE_BUTTON,
-                   IDC_HIDE_PANEL_BUTTON})
+    for (int id : {IDC_PORT_COMBO, IDC_BAUD_COMBO, IDC_SEND_EDIT, IDC_CMD_EDIT1,
+                   IDC_CMD_SAVE_BUTTON, IDC_HIDE_PANEL_BUTTON})
         EXPECT_TRUE(Enabled(id)) << id;
     EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
     EXPECT_EQ(m_dlg->m_nInterval, 1000);
@@ -231,7 +246,8 @@ TEST_F(DialogTest, AboutBoxOpensFromSystemMenuAndClosesWithOk) {
     QTimer::singleShot(50, [&] {
         QWidget* about = QApplication::activeModalWidget();
         ASSERT_NE(about, nullptr);
-        CWnd* self = CWnd::FromHandle(reinterpret_cast<HWND>(about->property("kv_hwnd").toULongLong()));
+        CWnd* self =
+            CWnd::FromHandle(reinterpret_cast<HWND>(about->property("kv_hwnd").toULongLong()));
         ASSERT_NE(self, nullptr);
         CString title;
         self->GetWindowText(title);
