@@ -1,0 +1,80 @@
+// CSerialPort: one serial port, its monitoring thread and its writes.
+//
+// OpenPort opens COMn and configures it from the mode string; StartMonitor starts the thread
+// that hands every received byte to the notify window as UM_SERIAL_RXBYTE (wParam: pointer
+// to the bytes, lParam: their count; the bytes stay valid until the handler returns). All
+// bytes waiting are delivered in one message, in order; the port keeps receiving into its own
+// large buffer while a delivery waits or a write runs. SendBytes writes in blocks of 1024 on
+// the calling thread. Failed port calls are reported in an "Application Error" box.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "platform/comm.h"
+#include "platform/sync.h"
+#include "platform/thread.h"
+#include "platform/window.h"
+
+#define UM_SERIAL_RXBYTE (WM_USER + 7)
+
+// Flow control for SetFlowControl.
+#define SERIAL_FLOW_NONE 0
+#define SERIAL_FLOW_RTSCTS 1
+#define SERIAL_FLOW_XONXOFF 2
+
+class CSerialPort {
+public:
+    CSerialPort();
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Returns FALSE only when the port cannot be opened; configuration failures are reported
+    // in a box and the port stays open. Not while the monitoring thread runs on this thread.
+    BOOL OpenPort(CWnd* pNotifyWnd, UINT nPort, UINT nBaud = 9600, char cParity = 'N',
+                  UINT nDataBits = 8, UINT nStopBits = 1, DWORD dwEventMask = EV_RXCHAR,
+                  UINT nTxBufferSize = 1024);
+    BOOL StartMonitor();
+    // Ends the monitoring thread (running the notify window's messages meanwhile), frees the
+    // write buffer and closes the port.
+    void ClosePort();
+    UINT GetPortNumber() const { return m_nPort; }
+    void ReportError(const char* pszCall);
+    void SendBytes(const char* pData, int nLength);
+
+    // Flow control that the next OpenPort applies: SERIAL_FLOW_NONE (RTS held on),
+    // SERIAL_FLOW_RTSCTS or SERIAL_FLOW_XONXOFF.
+    void SetFlowControl(int nFlow) { m_nFlowControl = nFlow; }
+    // Received bytes dropped because the port's input buffer was full, since opening.
+    uint64_t GetOverflowCount() const;
+    // TRUE once the device behind the open port has gone away (for logs and tests).
+    BOOL IsDeviceLost() const;
+    BOOL IsMonitoring() const { return m_bRunning; }
+
+protected:
+    static UINT MonitorProc(LPVOID pParam);
+    static void DrainInput(CSerialPort* pPort);
+    static void FlushWrite(CSerialPort* pPort, int nCount);
+
+    CWinThread* m_pThread;
+    CRITICAL_SECTION m_csPort;
+    std::atomic<BOOL> m_bRunning;
+    HANDLE m_hStopEvent;
+    HANDLE m_hPort;
+    HANDLE m_hWaitHandles[2];
+    OVERLAPPED m_ovPort;  // the comm-event wait
+    COMMTIMEOUTS m_timeouts;
+    DCB m_dcbPort;
+    CWnd* m_pNotifyWnd;
+    UINT m_nPort;
+    BYTE* m_pTxBuffer;
+    DWORD m_dwEventMask;
+    UINT m_nTxBufferSize;
+
+    OVERLAPPED m_ovWrite;          // writes: a record and an event of their own
+    OVERLAPPED m_ovRead;           // the monitoring thread's reads
+    std::vector<char> m_rxBuffer;  // what one delivery hands over (monitoring thread only)
+    int m_nFlowControl;
+    BOOL m_bLockReady;
+};

@@ -1,0 +1,108 @@
+// CSerialPort: the monitoring thread, delivery of received bytes, and writes.
+#include <algorithm>
+
+#include "SerialPort.h"
+
+namespace {
+const int kBlockSize = 1024;
+const DWORD kMinRead = 4096;
+}  // namespace
+
+UINT CSerialPort::MonitorProc(LPVOID pParam) {
+    CSerialPort* pPort = (CSerialPort*)pParam;
+    pPort->m_bRunning = TRUE;
+    if (pPort->m_hPort)
+        PurgeComm(pPort->m_hPort, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+
+    DWORD dwEvtMask = 0;
+    DWORD dwErrors = 0;
+    COMSTAT comstat;
+    for (;;) {
+        // Arm the comm-event wait. It completes at once when bytes are already waiting.
+        if (WaitCommEvent(pPort->m_hPort, &dwEvtMask, &pPort->m_ovPort)) {
+            ClearCommError(pPort->m_hPort, &dwErrors, &comstat);
+            if (comstat.cbInQue == 0) continue;
+        }
+        // Otherwise the wait is pending, or failed (a device that is gone): nothing to report,
+        // the stop event still ends the thread.
+
+        DWORD dwEvent = WaitForMultipleObjects(2, pPort->m_hWaitHandles, FALSE, INFINITE);
+        if (dwEvent == WAIT_OBJECT_0 + 1) {
+            // A comm event: the mask set at opening tells whether it is received bytes.
+            GetCommMask(pPort->m_hPort, &dwEvtMask);
+            if (dwEvtMask & EV_RXCHAR) DrainInput(pPort);
+        } else if (dwEvent == WAIT_OBJECT_0 || dwEvent == WAIT_FAILED) {
+            // The stop event (or a wait that nothing could end any more).
+            pPort->m_bRunning = FALSE;
+            AfxEndThread(100);
+        }
+    }
+}
+
+void CSerialPort::DrainInput(CSerialPort* pPort) {
+    for (;;) {
+        if (WaitForSingleObject(pPort->m_hStopEvent, 0) == WAIT_OBJECT_0) return;
+
+        DWORD dwErrors = 0;
+        COMSTAT comstat;
+        EnterCriticalSection(&pPort->m_csPort);
+        ClearCommError(pPort->m_hPort, &dwErrors, &comstat);
+        LeaveCriticalSection(&pPort->m_csPort);
+        if (comstat.cbInQue == 0) return;
+
+        // Everything waiting in one read (at least 4 KiB of room), so one message carries it.
+        DWORD dwWant = std::max(comstat.cbInQue, kMinRead);
+        dwWant = std::min<DWORD>(dwWant, (DWORD)(kCommInputBufferSize + 2 * kMinRead));
+        if (pPort->m_rxBuffer.size() < dwWant) pPort->m_rxBuffer.resize(dwWant);
+
+        DWORD dwRead = 0;
+        EnterCriticalSection(&pPort->m_csPort);
+        if (!ReadFile(pPort->m_hPort, pPort->m_rxBuffer.data(), dwWant, &dwRead,
+                      &pPort->m_ovRead)) {
+            if (GetLastError() != ERROR_IO_PENDING ||
+                !GetOverlappedResult(pPort->m_hPort, &pPort->m_ovRead, &dwRead, TRUE))
+                dwRead = 0;
+        }
+        LeaveCriticalSection(&pPort->m_csPort);
+
+        // The window's handle is read afresh: a window that is gone makes this fail at once.
+        HWND hWnd = pPort->m_pNotifyWnd ? pPort->m_pNotifyWnd->GetSafeHwnd() : NULL;
+        ::SendMessage(hWnd, UM_SERIAL_RXBYTE, (WPARAM)pPort->m_rxBuffer.data(), (LPARAM)dwRead);
+
+        if (WaitForSingleObject(pPort->m_hStopEvent, 0) == WAIT_OBJECT_0) return;
+    }
+}
+
+void CSerialPort::FlushWrite(CSerialPort* pPort, int nCount) {
+    // Nothing received is discarded here. The write has its own record, and the port takes
+    // one write at a time, so the port lock is not held: reception goes on meanwhile.
+    pPort->m_ovWrite.Offset = 0;
+    pPort->m_ovWrite.OffsetHigh = 0;
+    DWORD dwWritten = 0;
+    if (WriteFile(pPort->m_hPort, pPort->m_pTxBuffer, (DWORD)nCount, &dwWritten, &pPort->m_ovWrite))
+        return;
+    if (GetLastError() == ERROR_IO_PENDING) {
+        if (!GetOverlappedResult(pPort->m_hPort, &pPort->m_ovWrite, &dwWritten, TRUE))
+            pPort->ReportError("GetOverlappedResults() in WriteFile()");
+    } else {
+        pPort->ReportError("WriteFile()");
+    }
+}
+
+void CSerialPort::SendBytes(const char* pData, int nLength) {
+    if (!m_pTxBuffer || nLength < 0) return;  // not open
+    if (nLength <= kBlockSize) {
+        std::copy(pData, pData + nLength, m_pTxBuffer);
+        FlushWrite(this, nLength);
+        return;
+    }
+    int nDone = 0;
+    for (; nLength - nDone >= kBlockSize; nDone += kBlockSize) {
+        std::copy(pData + nDone, pData + nDone + kBlockSize, m_pTxBuffer);
+        FlushWrite(this, kBlockSize);
+    }
+    if (nDone < nLength) {
+        std::copy(pData + nDone, pData + nLength, m_pTxBuffer);
+        FlushWrite(this, nLength - nDone);
+    }
+}
