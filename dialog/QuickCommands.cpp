@@ -8,6 +8,10 @@
 
 static const char g_szCmdFile[] = "cmd.json";
 
+// Twelve one-line commands never come near this; a larger file is not a command store, and
+// reading it whole would only exhaust memory.
+static const ULONGLONG g_nMaxDocument = 64u << 20;
+
 // Shows the commands of a document in the panel; an unusable document changes nothing.
 void CKIVERNDlg::ShowCommandDocument(const char* pDoc, INT_PTR nLength) {
     CString strCmd[CMD_COUNT];
@@ -19,20 +23,24 @@ void CKIVERNDlg::ShowCommandDocument(const char* pDoc, INT_PTR nLength) {
     UpdateData(FALSE);
 }
 
+// Each operation opens cmd.json for reading and writing without sharing it, creating it when
+// missing. A file error is reported in the framework's box naming the file, and ends the
+// operation; the start-up then goes on with empty slots.
 void CKIVERNDlg::LoadCommands() {
-    // A file error is reported here, and the start-up goes on with empty slots.
     try {
         CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
-        UINT nLength = (UINT)file.GetLength();
+        ULONGLONG nLength = file.GetLength();
         if (nLength == 0) {
             std::string doc = WriteCommandDocument(BuildDefaultCommands());
             file.ReplaceContent(doc.data(), (UINT)doc.size());
             file.Seek(0, CFile::begin);
-            nLength = (UINT)doc.size();
+            nLength = doc.size();
         }
-        std::vector<char> buffer((size_t)nLength + 1, 0);
-        UINT nRead = file.Read(buffer.data(), nLength);
-        ShowCommandDocument(buffer.data(), nRead);
+        if (nLength <= g_nMaxDocument) {
+            std::vector<char> buffer((size_t)nLength + 1, 0);
+            UINT nRead = file.Read(buffer.data(), (UINT)nLength);
+            ShowCommandDocument(buffer.data(), nRead);
+        }
         file.Close();
     } catch (CException* e) {
         e->ReportError();
@@ -41,24 +49,40 @@ void CKIVERNDlg::LoadCommands() {
 }
 
 void CKIVERNDlg::OnBnClickedCmdSave() {
-    CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
-    UpdateData(TRUE);
-    std::string doc = WriteCommandDocument(BuildCommandDocument(m_strCmd, m_bCmdHex));
-    file.ReplaceContent(doc.data(), (UINT)doc.size());
-    file.Seek(0, CFile::begin);
-    AfxMessageBox("保存成功!", MB_OK);
-    file.Close();
+    try {
+        CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        UpdateData(TRUE);
+        std::string doc = WriteCommandDocument(BuildCommandDocument(m_strCmd, m_bCmdHex));
+        // The new document replaces the whole content at once: a failed write (a full disk)
+        // leaves the previous file as it was.
+        file.ReplaceContent(doc.data(), (UINT)doc.size());
+        file.Seek(0, CFile::begin);
+        AfxMessageBox("保存成功!", MB_OK);
+        file.Close();
+    } catch (CException* e) {
+        e->ReportError();
+        e->Delete();
+    }
 }
 
 void CKIVERNDlg::OnBnClickedCmdReset() {
-    CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
-    std::string doc = WriteCommandDocument(BuildDefaultCommands());
-    file.ReplaceContent(doc.data(), (UINT)doc.size());
-    file.Seek(0, CFile::begin);
-    std::vector<char> buffer(doc.size() + 1, 0);
-    UINT nRead = file.Read(buffer.data(), (UINT)doc.size());
-    ShowCommandDocument(buffer.data(), nRead);
-    file.Close();
+    try {
+        CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        std::string doc = WriteCommandDocument(BuildDefaultCommands());
+        file.ReplaceContent(doc.data(), (UINT)doc.size());
+        file.Seek(0, CFile::begin);
+        std::vector<char> buffer(doc.size() + 1, 0);
+        UINT nRead = file.Read(buffer.data(), (UINT)doc.size());
+        // The panel's own edits are discarded, but what is typed elsewhere (the send edit)
+        // must survive the write-out of the new commands.
+        UpdateData(TRUE);
+        ShowCommandDocument(buffer.data(), nRead);
+        file.Close();
+    } catch (CException* e) {
+        e->ReportError();
+        e->Delete();
+        return;
+    }
     AfxMessageBox("重置成功!", MB_OK);
 }
 

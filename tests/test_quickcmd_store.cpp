@@ -1,0 +1,458 @@
+// The quick-command store on disk: cmd.json at start-up, on "保存" and on "重置", with real
+// files in the test's working folder, unusable documents and file errors.
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "dialog/CommandSlots.h"
+#include "platform/msgbox.h"
+#include "support/app_env.h"
+
+namespace {
+
+const char g_szDefaultDocument[] =
+    "{\n"
+    "   \"cmd01\" : \"AT\",\n"
+    "   \"cmd02\" : \"AT+VERS?\",\n"
+    "   \"cmd03\" : \"AT+NAME?\",\n"
+    "   \"cmd04\" : \"AT+NAME=1234\",\n"
+    "   \"cmd05\" : \"AT+BAUD?\",\n"
+    "   \"cmd06\" : \"AT+BAUD=3\",\n"
+    "   \"cmd07\" : \"AT+ADDR?\",\n"
+    "   \"cmd08\" : \"AT+RESET\",\n"
+    "   \"cmd09\" : \"AT+DEFAULT\",\n"
+    "   \"cmd10\" : \"\",\n"
+    "   \"cmd11\" : \"\",\n"
+    "   \"cmd12\" : \"\",\n"
+    "   \"hex01\" : false,\n"
+    "   \"hex02\" : false,\n"
+    "   \"hex03\" : false,\n"
+    "   \"hex04\" : false,\n"
+    "   \"hex05\" : false,\n"
+    "   \"hex06\" : false,\n"
+    "   \"hex07\" : false,\n"
+    "   \"hex08\" : false,\n"
+    "   \"hex09\" : false,\n"
+    "   \"hex10\" : false,\n"
+    "   \"hex11\" : false,\n"
+    "   \"hex12\" : false\n"
+    "}\n";
+
+const char* const g_szDefaultTexts[12] = {"AT",         "AT+VERS?",  "AT+NAME?", "AT+NAME=1234",
+                                          "AT+BAUD?",   "AT+BAUD=3", "AT+ADDR?", "AT+RESET",
+                                          "AT+DEFAULT", "",          "",         ""};
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool Contains(const CString& s, const std::string& part) {
+    return std::string(s.GetString(), (size_t)s.GetLength()).find(part) != std::string::npos;
+}
+
+// Root may write any file; while this lives, the calling (UI) thread obeys the permission
+// bits like everybody else.
+class FilePermissionsEnforced {
+public:
+    FilePermissionsEnforced() {
+        if (geteuid() != 0) return;
+        if (syscall(SYS_capget, &m_hdr, m_saved) != 0) return;
+        __user_cap_data_struct data[2];
+        memcpy(data, m_saved, sizeof data);
+        data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_bActive = syscall(SYS_capset, &m_hdr, data) == 0;
+    }
+    ~FilePermissionsEnforced() {
+        if (m_bActive) syscall(SYS_capset, &m_hdr, m_saved);
+    }
+    bool Ok() const { return geteuid() != 0 || m_bActive; }
+
+private:
+    __user_cap_header_struct m_hdr{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_bActive = false;
+};
+
+class QuickCmdStore : public DialogTest {
+protected:
+    std::string CmdFile() const { return WorkFile("cmd.json"); }
+    void Restart() {
+        if (m_dlg) m_dlg->DestroyWindow();
+        m_dlg.reset();
+        CreateDialog();
+    }
+    CButton* Box(int nSlot) { return static_cast<CButton*>(m_dlg->GetDlgItem(g_CmdHexIds[nSlot])); }
+    void SetEdit(int nSlot, const char* pszGbk) {
+        m_dlg->GetDlgItem(g_CmdEditIds[nSlot])->SetWindowText(pszGbk);
+    }
+    void ExpectSlots(const char* const texts[12]) {
+        for (int i = 0; i < 12; ++i) {
+            EXPECT_STREQ(Text(g_CmdEditIds[i]), texts[i]) << "slot " << i + 1;
+            EXPECT_STREQ(m_dlg->m_strCmd[i], texts[i]) << "slot " << i + 1;
+            EXPECT_EQ(Box(i)->GetCheck(), BST_UNCHECKED) << "slot " << i + 1;
+        }
+    }
+    void ExpectEmptySlots() {
+        const char* const empty[12] = {"", "", "", "", "", "", "", "", "", "", "", ""};
+        ExpectSlots(empty);
+    }
+    void Click(int id) { kvtest::Click(m_dlg->GetDlgItem(id)); }
+};
+
+}  // namespace
+
+TEST_F(QuickCmdStore, FirstStartWritesTheDefaultDocument) {
+    MessageBoxRecorder boxes;
+    CreateDialog();
+    EXPECT_EQ(ReadBytes(CmdFile()), g_szDefaultDocument);
+    ExpectSlots(g_szDefaultTexts);
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    // A file of no bytes is treated like a missing one.
+    WriteBytes(CmdFile(), "");
+    Restart();
+    EXPECT_EQ(ReadBytes(CmdFile()), g_szDefaultDocument);
+    ExpectSlots(g_szDefaultTexts);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+TEST_F(QuickCmdStore, AnyLayoutLoadsAndIsRewrittenInTheStoredOne) {
+    const std::string doc =
+        "/* written by hand */\n"
+        "{\t\"hex03\":true, \"cmd03\":\"third\",\"extra\" : [1, {\"x\" : 2}],\r\n"
+        "      \"cmd01\"   :   \"first\", // slot 1\n"
+        "  \"cmd04\" : true, \"cmd05\" : false, \"cmd06\" : null, \"cmd12\" : \"\\u0041\\u0062\"}\n"
+        "anything after the object is ignored [";
+    WriteBytes(CmdFile(), doc);
+    MessageBoxRecorder boxes;
+    CreateDialog();
+    const char* const texts[12] = {"first", "", "third", "true", "false", "",
+                                   "",      "", "",      "",     "",      "Ab"};
+    ExpectSlots(texts);  // the stored HEX switch of slot 3 is not restored
+    EXPECT_EQ(ReadBytes(CmdFile()), doc);
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    Click(IDC_CMD_SAVE_BUTTON);
+    std::string saved = ReadBytes(CmdFile());
+    EXPECT_TRUE(
+        StartsWith(saved, "{\n   \"cmd01\" : \"first\",\n   \"cmd02\" : \"\",\n   \"cmd03"));
+    EXPECT_NE(saved.find("\n   \"cmd04\" : \"true\",\n"), std::string::npos);
+    EXPECT_NE(saved.find("\n   \"cmd12\" : \"Ab\",\n   \"hex01\" : false,\n"), std::string::npos);
+    EXPECT_NE(saved.find("\n   \"hex03\" : false,\n"), std::string::npos);
+    EXPECT_EQ(saved.find("extra"), std::string::npos);
+    EXPECT_EQ(saved.find("/*"), std::string::npos);
+    EXPECT_EQ(saved.substr(saved.size() - 21), "   \"hex12\" : false\n}\n");
+}
+
+TEST_F(QuickCmdStore, SavedTextsLoadBackByteForByte) {
+    CreateDialog();
+    MessageBoxRecorder boxes;
+    const char* const texts[12] = {
+        "say \"hi\"",       "C:\\dir\\", "tab\there", "\x01mid\x1F",
+        "你好，串口",       "\x95\x5C",  // a GBK character whose trail byte is a backslash
+        "/slash/ and \x7F", "",          "AT+X",      "   spaces   ",
+        "{\"json\": [1]}",  "end"};
+    for (int i = 0; i < 12; ++i) SetEdit(i, texts[i]);
+    Click(IDC_CMD_SAVE_BUTTON);
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+    EXPECT_EQ(boxes.Last().nType & MB_TYPEMASK, (UINT)MB_OK);
+
+    const std::string saved = ReadBytes(CmdFile());
+    EXPECT_NE(saved.find("\n   \"cmd01\" : \"say \\\"hi\\\"\",\n   \"cmd02\" : \"C:\\\\dir\\\\\",\n"
+                         "   \"cmd03\" : \"tab\\there\",\n   \"cmd04\" : \"\\u0001mid\\u001F\",\n"),
+              std::string::npos)
+        << saved;
+    // GBK bytes are written as they are, not as \u escapes.
+    EXPECT_NE(saved.find("\n   \"cmd05\" : \"你好，串口\",\n"), std::string::npos);
+    EXPECT_NE(saved.find("\n   \"cmd06\" : \"\x95\\\\\",\n"), std::string::npos);
+    EXPECT_EQ(saved.find("\\u4"), std::string::npos);
+
+    Restart();
+    ExpectSlots(texts);
+}
+
+TEST_F(QuickCmdStore, ShorterSaveLeavesNothingOfTheLongerOne) {
+    CreateDialog();
+    MessageBoxRecorder boxes;
+    SetEdit(0, std::string(3000, 'L').c_str());
+    Click(IDC_CMD_SAVE_BUTTON);
+    const size_t nLong = ReadBytes(CmdFile()).size();
+    EXPECT_GT(nLong, 3000u);
+
+    SetEdit(0, "S");
+    Click(IDC_CMD_SAVE_BUTTON);
+    std::string saved = ReadBytes(CmdFile());
+    EXPECT_EQ(saved.size(), 520u - 2 + 1);  // "AT" became "S"
+    EXPECT_EQ(saved.find("LL"), std::string::npos);
+    EXPECT_EQ(saved.substr(saved.size() - 21), "   \"hex12\" : false\n}\n");
+    EXPECT_EQ(boxes.Count(), 2u);
+}
+
+TEST_F(QuickCmdStore, HexSwitchesAreStoredButNotRestored) {
+    CreateDialog();
+    MessageBoxRecorder boxes;
+    SetEdit(2, "0102");
+    kvtest::Click(Box(2));
+    Click(IDC_CMD_SAVE_BUTTON);
+    std::string saved = ReadBytes(CmdFile());
+    EXPECT_NE(saved.find("\n   \"cmd03\" : \"0102\",\n"), std::string::npos);
+    EXPECT_NE(saved.find("\n   \"hex02\" : false,\n   \"hex03\" : true,\n   \"hex04\" : false,\n"),
+              std::string::npos);
+    EXPECT_EQ(Box(2)->GetCheck(), BST_CHECKED);  // saving leaves the panel as it is
+
+    Restart();
+    EXPECT_STREQ(Text(IDC_CMD_EDIT3), "0102");
+    EXPECT_EQ(Box(2)->GetCheck(), BST_UNCHECKED);
+    EXPECT_FALSE(m_dlg->m_bCmdHex[2]);
+}
+
+TEST_F(QuickCmdStore, ResetRewritesTheDefaultsAndConfirmsAfterClosing) {
+    WriteBytes(CmdFile(), "{\"cmd01\" : \"mine\", \"cmd10\" : \"mine too\"}");
+    CreateDialog();
+    SetEdit(1, "unsaved");
+    kvtest::Click(Box(4));
+    kvtest::TypeText(m_dlg->GetDlgItem(IDC_SEND_EDIT), "typed, not sent");
+
+    // When the confirmation shows, the file is closed: another program can take it.
+    bool bFileFree = false;
+    std::vector<CString> texts;
+    SetMessageBoxHook([&](const MessageBoxRecord& r) {
+        int fd = open(CmdFile().c_str(), O_RDONLY);
+        bFileFree = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;
+        if (fd >= 0) close(fd);
+        texts.push_back(r.strText);
+        return IDOK;
+    });
+    Click(IDC_CMD_RESET_BUTTON);
+    SetMessageBoxHook(nullptr);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_STREQ(texts[0], "重置成功!");
+    EXPECT_TRUE(bFileFree);
+    EXPECT_EQ(ReadBytes(CmdFile()), g_szDefaultDocument);
+    ExpectSlots(g_szDefaultTexts);
+    EXPECT_STREQ(Text(IDC_SEND_EDIT), "typed, not sent");
+}
+
+TEST_F(QuickCmdStore, SaveConfirmsWhileHoldingTheFile) {
+    CreateDialog();
+    bool bFileHeld = false;
+    int nBoxes = 0;
+    SetMessageBoxHook([&](const MessageBoxRecord& r) {
+        int fd = open(CmdFile().c_str(), O_RDONLY);
+        bFileHeld = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
+        if (fd >= 0) close(fd);
+        EXPECT_STREQ(r.strText, "保存成功!");
+        ++nBoxes;
+        return IDOK;
+    });
+    Click(IDC_CMD_SAVE_BUTTON);
+    SetMessageBoxHook(nullptr);
+    EXPECT_EQ(nBoxes, 1);
+    EXPECT_TRUE(bFileHeld);
+}
+
+TEST_F(QuickCmdStore, UnusableDocumentsLoadNothingAndStayUntouched) {
+    const std::string docs[] = {
+        "\xEF\xBB\xBF{\"cmd01\" : \"AT\"}",  // a byte-order mark in front
+        "not json at all",
+        "{\"cmd01\" : \"AT\"",  // cut short
+        "[\"AT\", \"AT+VERS?\"]",
+        "\"AT\"",
+        "42",
+        "{\"cmd01\" : \"AT\", \"cmd02\" : 5}",
+        "{\"cmd01\" : \"AT\", \"cmd07\" : [\"AT\"]}",
+        "{\"cmd12\" : {\"text\" : \"AT\"}}",
+        std::string("\0{\"cmd01\" : \"AT\"}", 18),  // the document ends at its first zero byte
+    };
+    MessageBoxRecorder boxes;
+    for (const std::string& doc : docs) {
+        SCOPED_TRACE(doc);
+        WriteBytes(CmdFile(), doc);
+        Restart();
+        ExpectEmptySlots();
+        EXPECT_EQ(ReadBytes(CmdFile()), doc);
+    }
+    EXPECT_EQ(boxes.Count(), 0u);
+
+    // The next save replaces such a file with the panel's commands.
+    SetEdit(0, "fresh");
+    Click(IDC_CMD_SAVE_BUTTON);
+    EXPECT_TRUE(StartsWith(ReadBytes(CmdFile()), "{\n   \"cmd01\" : \"fresh\",\n"));
+}
+
+TEST_F(QuickCmdStore, ReadOnlyFileIsReportedWithItsFullPath) {
+    WriteBytes(CmdFile(), "{\"cmd01\" : \"kept\"}");
+    ASSERT_EQ(chmod(CmdFile().c_str(), 0444), 0);
+    FilePermissionsEnforced enforced;
+    ASSERT_TRUE(enforced.Ok());
+    MessageBoxRecorder boxes;
+
+    CreateDialog();  // loading opens the file for writing too
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, "拒绝访问 " + CmdFile())) << boxes.Last().strText;
+    ExpectEmptySlots();
+    EXPECT_TRUE(Enabled(IDC_CMD_SAVE_BUTTON));  // the start-up went on
+
+    SetEdit(0, "edited");
+    Click(IDC_CMD_SAVE_BUTTON);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, CmdFile()));
+    EXPECT_STRNE(boxes.Last().strText, "保存成功!");
+
+    Click(IDC_CMD_RESET_BUTTON);
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, CmdFile()));
+    EXPECT_STREQ(Text(IDC_CMD_EDIT1), "edited");  // the panel keeps what it showed
+    EXPECT_STREQ(Text(IDC_CMD_EDIT2), "");
+    EXPECT_EQ(ReadBytes(CmdFile()), "{\"cmd01\" : \"kept\"}");
+}
+
+TEST_F(QuickCmdStore, FileHeldByAnotherProgramIsReported) {
+    WriteBytes(CmdFile(), g_szDefaultDocument);
+    int fd = open(CmdFile().c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    MessageBoxRecorder boxes;
+    CreateDialog();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, CmdFile() + " 正被其他程序使用"))
+        << boxes.Last().strText;
+    ExpectEmptySlots();
+    Click(IDC_CMD_SAVE_BUTTON);
+    EXPECT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(ReadBytes(CmdFile()), g_szDefaultDocument);
+
+    close(fd);  // once the other program lets go, saving works
+    Click(IDC_CMD_SAVE_BUTTON);
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+}
+
+TEST_F(QuickCmdStore, WritableFileInAReadOnlyFolderIsSavedInPlace) {
+    const std::string dir = WorkFile("locked");
+    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+    WriteBytes(dir + "/cmd.json", std::string(2000, ' ') + "{}");
+    ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    {
+        FilePermissionsEnforced enforced;
+        ASSERT_TRUE(enforced.Ok());
+        MessageBoxRecorder boxes;
+        CreateDialog();
+        SetEdit(0, "in place");
+        Click(IDC_CMD_SAVE_BUTTON);
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+    }
+    std::string saved = ReadBytes(dir + "/cmd.json");
+    EXPECT_TRUE(StartsWith(saved, "{\n   \"cmd01\" : \"in place\",\n"));
+    EXPECT_EQ(saved.substr(saved.size() - 21), "   \"hex12\" : false\n}\n");
+    chmod(dir.c_str(), 0755);
+}
+
+namespace {
+// A tiny file system mounted in the working folder, made the current directory.
+class SmallDisk {
+public:
+    explicit SmallDisk(const std::string& dir) : m_dir(dir) {
+        mkdir(dir.c_str(), 0755);
+        m_bMounted = mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (m_bMounted) m_bMounted = chdir(dir.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (!m_bMounted) return;
+        if (chdir((m_dir + "/..").c_str()) != 0) return;
+        umount2(m_dir.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_bMounted; }
+    // Fills the disk with a filler file.
+    void Fill() {
+        int fd = open((m_dir + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        char block[4096];
+        memset(block, 'x', sizeof block);
+        while (write(fd, block, sizeof block) > 0) {
+        }
+        while (write(fd, block, 1) > 0) {
+        }
+        close(fd);
+    }
+    void Free() { unlink((m_dir + "/filler").c_str()); }
+    // The names in the folder, sorted.
+    std::string Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(m_dir))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        std::string all;
+        for (const std::string& n : names) all += n + " ";
+        return all;
+    }
+
+private:
+    std::string m_dir;
+    bool m_bMounted = false;
+};
+}  // namespace
+
+TEST_F(QuickCmdStore, FullDiskNeverLeavesAHalfWrittenFile) {
+    const std::string dir = WorkFile("small");
+    SmallDisk disk(dir);
+    if (!disk.Mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const std::string file = dir + "/cmd.json";
+    MessageBoxRecorder boxes;
+
+    // A first start on a full disk: the default document cannot be written.
+    WriteBytes(file, "");
+    disk.Fill();
+    CreateDialog();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, "磁盘已满，无法写入 " + file))
+        << boxes.Last().strText;
+    ExpectEmptySlots();
+    EXPECT_EQ(ReadBytes(file), "");
+
+    disk.Free();
+    Restart();
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(ReadBytes(file), g_szDefaultDocument);
+
+    // Saving or resetting with the disk full keeps the previous content whole.
+    disk.Fill();
+    SetEdit(0, std::string(6000, 'L').c_str());
+    Click(IDC_CMD_SAVE_BUTTON);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, "磁盘已满，无法写入 " + file));
+    EXPECT_EQ(ReadBytes(file), g_szDefaultDocument);
+    Click(IDC_CMD_RESET_BUTTON);
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, file));
+    EXPECT_EQ(ReadBytes(file), g_szDefaultDocument);
+    EXPECT_EQ(Text(IDC_CMD_EDIT1).GetLength(), 6000);  // the failed reset changed nothing
+    EXPECT_EQ(disk.Names(), "cmd.json filler ");       // no scraps left behind
+
+    disk.Free();
+    Click(IDC_CMD_SAVE_BUTTON);
+    EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+    EXPECT_EQ(ReadBytes(file).size(), 520u - 2 + 6000);
+}
