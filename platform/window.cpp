@@ -57,7 +57,7 @@ public:
             std::lock_guard<std::mutex> lock(R().mutex);
             batch.swap(R().posted);
         }
-        for (const MSG& m : batch) DispatchMessage(&m);
+        for (const MSG& m : batch) DispatchMessage(&m);  // broadcasts included
         return true;
     }
 };
@@ -192,14 +192,30 @@ BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+// A broadcast is queued once and fanned out on the UI thread, which alone may look at the
+// windows' widgets.
+const HWND kBroadcast = reinterpret_cast<HWND>(0xFFFF);
+
 void BroadcastToTopLevelWindows(UINT msg, WPARAM wParam, LPARAM lParam) {
     std::lock_guard<std::mutex> lock(R().mutex);
-    for (auto& kv : R().windows) {
-        if (!kv.second->GetParent() && kv.second->GetWidget())
-            R().posted.push_back(MSG{reinterpret_cast<HWND>(kv.first), msg, wParam, lParam});
-    }
+    R().posted.push_back(MSG{kBroadcast, msg, wParam, lParam});
     WakeUiThreadLocked();
 }
+
+namespace {
+void DispatchBroadcast(const MSG& m) {
+    std::vector<HWND> handles;
+    {
+        std::lock_guard<std::mutex> lock(R().mutex);
+        for (auto& kv : R().windows) handles.push_back(reinterpret_cast<HWND>(kv.first));
+    }
+    for (HWND h : handles) {
+        CWnd* w = kvimpl::LookupWindow(h);
+        if (w && w->GetWidget() && !w->GetParent())
+            kvimpl::Dispatch(w, m.message, m.wParam, m.lParam);
+    }
+}
+}  // namespace
 
 BOOL IsWindow(HWND hWnd) { return kvimpl::LookupWindow(hWnd) != nullptr; }
 
@@ -221,6 +237,10 @@ BOOL PeekMessage(MSG* pMsg, HWND hWnd, UINT, UINT, UINT wRemoveMsg) {
 BOOL TranslateMessage(const MSG*) { return FALSE; }
 
 LRESULT DispatchMessage(const MSG* pMsg) {
+    if (pMsg->hwnd == kBroadcast) {
+        DispatchBroadcast(*pMsg);
+        return 0;
+    }
     CWnd* p = kvimpl::LookupWindow(pMsg->hwnd);
     return p ? kvimpl::Dispatch(p, pMsg->message, pMsg->wParam, pMsg->lParam) : 0;
 }

@@ -1,0 +1,130 @@
+// Opening and closing a port, the port list and device changes, end to end.
+#include <sys/file.h>
+
+#include "support/port_dialog.h"
+
+TEST_F(PortDialogTest, OpensWithTheChosenSettingsAndClosesAgain) {
+    AddDevice(3);
+    AddDevice(4);
+    CreateDialog();
+    ASSERT_EQ(m_dlg->m_cbPort.GetCount(), 2);
+    EXPECT_STREQ(m_dlg->m_strPort, "COM3");
+    EXPECT_TRUE(Enabled(IDC_OPEN_BUTTON));
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 CLOSED");
+
+    OpenPort("COM3", "115200");
+    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), "关闭串口");
+    EXPECT_STREQ(m_dlg->m_strPortState, "打开");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 OPENED, 115200");
+    EXPECT_EQ(m_dlg->m_nStatusColor, 1);
+    EXPECT_EQ(m_dlg->m_SerialPort.GetPortNumber(), 3u);
+    for (int id : {IDC_PORT_COMBO, IDC_BAUD_COMBO, IDC_PARITY_COMBO, IDC_DATABITS_COMBO,
+                   IDC_STOPBITS_COMBO, IDC_FLOWCTRL_COMBO})
+        EXPECT_FALSE(Enabled(id)) << id;
+    for (int id : {IDC_HEX_SEND_CHECK, IDC_TIMED_SEND_CHECK, IDC_INTERVAL_EDIT, IDC_SEND_BUTTON,
+                   IDC_CMD_SEND1, IDC_CMD_SEND12})
+        EXPECT_TRUE(Enabled(id)) << id;
+    EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_RX_REFRESH), 30);
+
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), "打开串口");
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 CLOSED");
+    EXPECT_EQ(m_dlg->m_nStatusColor, 0);
+    EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_RX_REFRESH), -1);
+    EXPECT_TRUE(Enabled(IDC_PORT_COMBO));
+    EXPECT_FALSE(Enabled(IDC_SEND_BUTTON));
+}
+
+TEST_F(PortDialogTest, APortHeldByAnotherProgramIsReportedAndNothingChanges) {
+    kvtest::FakeDevice& dev = AddDevice(5);
+    CreateDialog();
+    int fd = open(dev.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    MessageBoxRecorder boxes;
+    OpenPort("COM5");
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_STREQ(boxes.Records()[0].strText, "串口5  已经被其他应用程序所占用!\n请选择其它的串口");
+    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), "打开串口");
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM5 CLOSED");
+    EXPECT_EQ(m_dlg->m_nStatusColor, 0);
+    EXPECT_FALSE(Enabled(IDC_SEND_BUTTON));
+    // The refresh timer runs after every attempt.
+    EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_RX_REFRESH), 30);
+    close(fd);
+}
+
+TEST_F(PortDialogTest, DeviceArrivalAndRemovalFollowTheList) {
+    AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    // Another adapter arrives: the list is rebuilt, COM3 stays open, the first item is selected.
+    AddDevice(7);
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    EXPECT_EQ(m_dlg->m_cbPort.GetCount(), 2);
+    EXPECT_STREQ(m_dlg->m_strPortState, "打开");
+    EXPECT_EQ(m_dlg->m_cbPort.GetCurSel(), 0);
+    // Other device events change nothing.
+    m_devices[0].reset();
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEQUERYREMOVE, 0);
+    EXPECT_STREQ(m_dlg->m_strPortState, "打开");
+    // COM3 goes away: the port is closed as if the user had closed it.
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), "打开串口");
+    EXPECT_EQ(m_dlg->m_cbPort.GetCount(), 1);
+    EXPECT_TRUE(Enabled(IDC_OPEN_BUTTON));
+    // The last port goes: the open button is disabled.
+    m_devices[1].reset();
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_EQ(m_dlg->m_cbPort.GetCount(), 0);
+    EXPECT_FALSE(Enabled(IDC_OPEN_BUTTON));
+}
+
+TEST_F(PortDialogTest, AnOpenPortIsPresentOnlyWhenItsExactNumberIsListed) {
+    AddDevice(1);
+    CreateDialog();
+    OpenPort("COM1");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    AddDevice(10);
+    m_devices[0].reset();  // COM1 is gone, COM10 is there
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_EQ(m_dlg->m_cbPort.GetCount(), 1);
+}
+
+TEST_F(PortDialogTest, DeviceNotificationsReachTheWindow) {
+    CreateDialog();
+    EXPECT_EQ(m_dlg->m_cbPort.GetCount(), 0);
+    // What the notification thread posts to every top-level window.
+    AddDevice(6);
+    BroadcastToTopLevelWindows(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return m_dlg->m_cbPort.GetCount() == 1; }, 2000));
+}
+
+TEST_F(PortDialogTest, TypedBaudRatesAreReadAsNumbers) {
+    AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3", "9600abc");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 OPENED, 9600abc");
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    // A non-standard rate that the driver takes.
+    OpenPort("COM3", "250000");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 OPENED, 250000");
+}
+
+TEST_F(PortDialogTest, TimedSendingStartsWithTheOpenPortAndStopsWhenItCloses) {
+    AddDevice(3);
+    CreateDialog();
+    m_dlg->m_bTimedSend = TRUE;  // left ticked from an earlier opening
+    m_dlg->UpdateData(FALSE);
+    OpenPort("COM3");
+    EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_TIMED_SEND), 1000);
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_TIMED_SEND), -1);
+    EXPECT_TRUE(m_dlg->m_bTimedSend);
+    EXPECT_FALSE(Enabled(IDC_TIMED_SEND_CHECK));
+}
