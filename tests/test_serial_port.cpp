@@ -330,3 +330,30 @@ TEST_F(SerialPortTest, ThousandCyclesLeaveNoDescriptorOrThread) {
     // Ended threads leave their last steps on their own time.
     EXPECT_TRUE(kvtest::PumpUntil([&] { return kvtest::ThreadCount() <= threads; }, 5000));
 }
+
+TEST_F(SerialPortTest, AnOverflowingBufferCountsWhatItDrops) {
+    kvtest::FakeDevice dev(sandbox.ports(), 11);
+    ASSERT_TRUE(dev.ok());
+    CSerialPort port;
+    ASSERT_TRUE(Open(port, 11));
+    Start(port);
+    wnd.m_checkPattern = true;
+    // The window does not run while more than the port's buffer arrives.
+    const size_t total = kCommInputBufferSize + (8 << 20);
+    std::vector<uint8_t> buf(1 << 20);
+    for (size_t done = 0; done < total; done += buf.size()) {
+        kvpattern::Fill(done, buf.data(), buf.size());
+        dev.Send(buf.data(), buf.size());
+    }
+    uint64_t dropped = 0;
+    EXPECT_TRUE(kvtest::PumpUntil(
+        [&] {
+            dropped = port.GetOverflowCount();
+            return dropped > 0 && wnd.m_checker.Count() + dropped >= total;
+        },
+        20000));
+    EXPECT_GT(dropped, 0u);
+    EXPECT_EQ(total, wnd.m_checker.Count() + dropped);
+    EXPECT_TRUE(wnd.m_checker.Ok());  // what was kept is whole and in order
+    port.ClosePort();
+}
