@@ -69,9 +69,13 @@ void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
     nHeight = std::max(nHeight, 0);
     // A combo box's height includes its dropped list; the widget itself is one line high.
     if (qobject_cast<QComboBox*>(w)) nHeight = std::min(nHeight, w->sizeHint().height());
-    if (!w->parentWidget())
-        w->move(x, y), w->resize(nWidth, nHeight);
-    else
+    if (!w->parentWidget()) {
+        // A window's size, like GetWindowRect, counts its frame; the widget's does not.
+        int frameW = w->frameGeometry().width() - w->width();
+        int frameH = w->frameGeometry().height() - w->height();
+        w->move(x, y);
+        w->resize(std::max(nWidth - frameW, 0), std::max(nHeight - frameH, 0));
+    } else
         w->setGeometry(x, y, nWidth, nHeight);
     if (bRepaint) w->update();
 }
