@@ -31,6 +31,8 @@ protected:
         m_dlg->m_cbPort.SetCurSel(i);
         if (baud) m_dlg->m_cbBaud.SetWindowText(baud);
         kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+        // The port's thread purges the port as its first step; what arrives before is gone.
+        kvtest::Pump(50);
     }
     // Lets the port's thread deliver, then runs the refresh timer once.
     void Deliver(int ms = 100) {

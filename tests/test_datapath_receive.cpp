@@ -1,0 +1,142 @@
+// The receive display: text and hex, stamps and auto wrap on the virtual clock, the refresh,
+// read-backs while data streams, and clearing.
+#include "support/port_dialog.h"
+
+namespace {
+void Receive(CKIVERNDlg& dlg, const char* bytes, LPARAM n) {
+    dlg.OnSerialReceive((WPARAM)bytes, n);
+}
+}  // namespace
+
+TEST_F(PortDialogTest, TextDisplayDropsA0x00ButKeepsWhatFollows) {
+    CreateDialog();
+    Receive(*m_dlg, "A", 1);
+    Receive(*m_dlg, "\0", 1);
+    Receive(*m_dlg, "B", 1);
+    EXPECT_EQ(m_dlg->m_strReceive, CString("AB"));
+    EXPECT_STREQ(m_dlg->m_strRxCount, "RX: 3 Bytes");
+    // Several bytes in one delivery: those after the 0x00 still arrive.
+    Receive(*m_dlg, "C\0D\0\0E", 6);
+    EXPECT_EQ(m_dlg->m_strReceive, CString("ABCDE"));
+    EXPECT_EQ(m_dlg->m_nRxBytes, 9);
+}
+
+TEST_F(PortDialogTest, HexDisplayShowsEveryByte) {
+    CreateDialog();
+    m_dlg->m_bHexDisplay = TRUE;
+    Receive(*m_dlg, "A\0B", 3);
+    Receive(*m_dlg, "\r\n\xFF", 3);
+    EXPECT_STREQ(m_dlg->m_strReceive, "41 00 42 0D 0A FF ");
+    EXPECT_STREQ(m_dlg->m_strRxCount, "RX: 6 Bytes");
+}
+
+TEST_F(PortDialogTest, StampsOpenLinesAndAutoWrapEndsBursts) {
+    CreateDialog();
+    m_dlg->m_bRxTime = TRUE;
+    m_dlg->m_bAutoWrap = TRUE;
+    m_dlg->UpdateData(FALSE);
+    Receive(*m_dlg, "ab", 2);
+    kvtest::AdvanceClock(50);
+    Receive(*m_dlg, "c", 1);    // same burst: no new stamp
+    kvtest::AdvanceClock(250);  // silence: the wrap appends CR LF, the stamp window closes
+    Receive(*m_dlg, "d", 1);
+    EXPECT_STREQ(m_dlg->m_strReceive,
+                 "\r\n[2024/03/05 14:07:09.042] abc\r\n"
+                 "\r\n[2024/03/05 14:07:09.342] d");
+}
+
+TEST_F(PortDialogTest, AStreamWithoutPausesGetsAStampAbout100MsApart) {
+    CreateDialog();
+    m_dlg->m_bRxTime = TRUE;
+    for (int i = 0; i < 25; ++i) {
+        Receive(*m_dlg, "x", 1);
+        kvtest::AdvanceClock(10);
+    }
+    int stamps = 0;
+    for (INT_PTR i = m_dlg->m_strReceive.Find('['); i >= 0;
+         i = m_dlg->m_strReceive.Find('[', i + 1))
+        ++stamps;
+    EXPECT_EQ(stamps, 3);  // at 0, about 100 and about 200 ms
+}
+
+TEST_F(PortDialogTest, ClearingEmptiesTextAndBothCountersAndAPendingWrapStillComes) {
+    CreateDialog();
+    m_dlg->m_bAutoWrap = TRUE;
+    m_dlg->UpdateData(FALSE);
+    Receive(*m_dlg, "hello", 5);
+    m_dlg->m_nTxBytes = 7;
+    kvtest::Click(m_dlg->GetDlgItem(IDC_CLEAR_RX_BUTTON));
+    EXPECT_STREQ(m_dlg->m_strReceive, "");
+    EXPECT_STREQ(Text(IDC_RX_COUNT_STATIC), "RX: 0 Bytes");
+    EXPECT_STREQ(Text(IDC_TX_COUNT_STATIC), "TX: 0 Bytes");
+    EXPECT_EQ(m_dlg->m_nTxBytes, 0);
+    kvtest::AdvanceClock(100);
+    EXPECT_STREQ(m_dlg->m_strReceive, "\r\n");
+}
+
+TEST_F(PortDialogTest, BytesFromThePortAppearWithinARefreshAndReadBacksLoseNothing) {
+    kvtest::FakeDevice& dev = AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    // Bytes that are not text survive read-backs and reach the receive text as they came.
+    std::string sent("line 1\r\n\x01\x7F\xFF\xC4\xE3 end\n", 18);
+    dev.Send(sent);
+    ASSERT_TRUE(WaitReceived((INT_PTR)sent.size()));
+    for (int i = 0; i < 5; ++i) m_dlg->UpdateData(TRUE);
+    EXPECT_EQ(m_dlg->m_strReceive.str(), sent);
+    kvtest::AdvanceClock(30);  // the refresh shows it
+    CEdit& edit = m_dlg->m_editReceive;
+    EXPECT_GE(edit.GetLineCount(), 2);
+    // Reading back while more streams in keeps every byte in order.
+    std::string expected = sent;
+    for (int round = 0; round < 20; ++round) {
+        std::string chunk = "chunk " + std::to_string(round) + "\n";
+        dev.Send(chunk);
+        expected += chunk;
+        m_dlg->UpdateData(TRUE);
+        kvtest::Pump(5);
+        kvtest::AdvanceClock(30);
+    }
+    ASSERT_TRUE(WaitReceived((INT_PTR)expected.size()));
+    EXPECT_EQ(m_dlg->m_strReceive.str(), expected);
+    EXPECT_EQ(m_dlg->m_nRxBytes, (int64_t)expected.size());
+}
+
+TEST_F(PortDialogTest, TheRefreshRunsOnlyWhenTheTextGrew) {
+    kvtest::FakeDevice& dev = AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    dev.Send("\0", 1);  // counted, not shown
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return m_dlg->m_nRxBytes == 1; }, 3000));
+    kvtest::AdvanceClock(30);
+    EXPECT_STREQ(Text(IDC_RX_COUNT_STATIC), "RX: 0 Bytes");  // shown at the next write-out
+    dev.Send("z");
+    ASSERT_TRUE(WaitReceived(1));
+    kvtest::AdvanceClock(30);
+    EXPECT_STREQ(Text(IDC_RX_COUNT_STATIC), "RX: 2 Bytes");
+}
+
+TEST_F(PortDialogTest, CountersAreSixtyFourBit) {
+    CreateDialog();
+    m_dlg->m_nRxBytes = 0x7FFFFFFFLL;
+    Receive(*m_dlg, "ab", 2);
+    EXPECT_STREQ(m_dlg->m_strRxCount, "RX: 2147483649 Bytes");
+}
+
+TEST_F(PortDialogTest, ClosingKeepsTheReceiveTextAndItsScrollPosition) {
+    kvtest::FakeDevice& dev = AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    std::string lines;
+    for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    dev.Send(lines);
+    ASSERT_TRUE(WaitReceived((INT_PTR)lines.size()));
+    kvtest::AdvanceClock(30);
+    m_dlg->m_editReceive.SetScrollPos(SB_VERT, 40);
+    int before = m_dlg->m_editReceive.GetScrollPos(SB_VERT);
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_EQ(m_dlg->m_strReceive.str(), lines);
+    EXPECT_EQ(m_dlg->m_editReceive.GetScrollPos(SB_VERT), before);
+}
