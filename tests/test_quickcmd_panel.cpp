@@ -156,19 +156,3 @@ TEST_F(PanelTest, HiddenPanelFollowsResizingAndComesBackAtTheRightEdge) {
     EXPECT_EQ(ClientRectOf(IDC_RECEIVE_EDIT).right, OuterRight() - 220);
     EXPECT_EQ(ClientRectOf(IDC_CMD_GROUP).left, panel0[IDC_CMD_GROUP].left);
 }
-
-TEST_F(PanelTest, PanelWorksWhileThePortIsClosed) {
-    // Edit, save, reset, hide and show need no port.
-    MessageBoxRecorder boxes;
-    Click(IDC_HIDE_PANEL_BUTTON);
-    Click(IDC_HIDE_PANEL_BUTTON);
-    SetEdit(0, "X");
-    Click(IDC_CMD_SAVE_BUTTON);
-    Click(IDC_CMD_RESET_BUTTON);
-    ASSERT_EQ(boxes.Count(), 2u);
-    EXPECT_STREQ(boxes.Records()[0].strText, "保存成功!");
-    EXPECT_STREQ(boxes.Records()[1].strText, "重置成功!");
-    EXPECT_STREQ(Text(IDC_CMD_EDIT1), "AT");
-    EXPECT_TRUE(Enabled(IDC_CMD_EDIT1));
-    EXPECT_TRUE(Enabled(IDC_CMD_HEX1));
-}

@@ -1,0 +1,251 @@
+// File errors of the quick-command store: a read-only file, a file held by another program,
+// a folder without write access and a full disk. Each error is a box naming the file's full
+// path, and cmd.json is never left half-written.
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "dialog/CommandSlots.h"
+#include "dialog/cmd_document.h"
+#include "platform/msgbox.h"
+#include "support/app_env.h"
+
+namespace {
+
+const std::string g_strDefault = WriteCommandDocument(BuildDefaultCommands());
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool Contains(const CString& s, const std::string& part) {
+    return std::string(s.GetString(), (size_t)s.GetLength()).find(part) != std::string::npos;
+}
+
+// Root may write any file; while this lives, the calling (UI) thread obeys the permission
+// bits like everybody else.
+class FilePermissionsEnforced {
+public:
+    FilePermissionsEnforced() {
+        if (geteuid() != 0) return;
+        if (syscall(SYS_capget, &m_hdr, m_saved) != 0) return;
+        __user_cap_data_struct data[2];
+        memcpy(data, m_saved, sizeof data);
+        data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_bActive = syscall(SYS_capset, &m_hdr, data) == 0;
+    }
+    ~FilePermissionsEnforced() {
+        if (m_bActive) syscall(SYS_capset, &m_hdr, m_saved);
+    }
+    bool Ok() const { return geteuid() != 0 || m_bActive; }
+
+private:
+    __user_cap_header_struct m_hdr{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_bActive = false;
+};
+
+class QuickCmdFileErrors : public DialogTest {
+protected:
+    std::string CmdFile() const { return WorkFile("cmd.json"); }
+    void Restart() {
+        if (m_dlg) m_dlg->DestroyWindow();
+        m_dlg.reset();
+        CreateDialog();
+    }
+    CButton* Box(int nSlot) { return static_cast<CButton*>(m_dlg->GetDlgItem(g_CmdHexIds[nSlot])); }
+    void SetEdit(int nSlot, const char* pszGbk) {
+        m_dlg->GetDlgItem(g_CmdEditIds[nSlot])->SetWindowText(pszGbk);
+    }
+    void ExpectSlots(const char* const texts[12]) {
+        for (int i = 0; i < 12; ++i) {
+            EXPECT_STREQ(Text(g_CmdEditIds[i]), texts[i]) << "slot " << i + 1;
+            EXPECT_STREQ(m_dlg->m_strCmd[i], texts[i]) << "slot " << i + 1;
+            EXPECT_EQ(Box(i)->GetCheck(), BST_UNCHECKED) << "slot " << i + 1;
+        }
+    }
+    void ExpectEmptySlots() {
+        const char* const empty[12] = {"", "", "", "", "", "", "", "", "", "", "", ""};
+        ExpectSlots(empty);
+    }
+    void Click(int id) { kvtest::Click(m_dlg->GetDlgItem(id)); }
+};
+
+}  // namespace
+
+TEST_F(QuickCmdFileErrors, ReadOnlyFileIsReportedWithItsFullPath) {
+    WriteBytes(CmdFile(), "{\"cmd01\" : \"kept\"}");
+    ASSERT_EQ(chmod(CmdFile().c_str(), 0444), 0);
+    FilePermissionsEnforced enforced;
+    ASSERT_TRUE(enforced.Ok());
+    MessageBoxRecorder boxes;
+
+    CreateDialog();  // loading opens the file for writing too
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, "拒绝访问 " + CmdFile())) << boxes.Last().strText;
+    ExpectEmptySlots();
+    EXPECT_TRUE(Enabled(IDC_CMD_SAVE_BUTTON));  // the start-up went on
+
+    SetEdit(0, "edited");
+    Click(IDC_CMD_SAVE_BUTTON);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, CmdFile()));
+    EXPECT_STRNE(boxes.Last().strText, "保存成功!");
+
+    Click(IDC_CMD_RESET_BUTTON);
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, CmdFile()));
+    EXPECT_STREQ(Text(IDC_CMD_EDIT1), "edited");  // the panel keeps what it showed
+    EXPECT_STREQ(Text(IDC_CMD_EDIT2), "");
+    EXPECT_EQ(ReadBytes(CmdFile()), "{\"cmd01\" : \"kept\"}");
+}
+
+TEST_F(QuickCmdFileErrors, FileHeldByAnotherProgramIsReported) {
+    WriteBytes(CmdFile(), g_strDefault);
+    int fd = open(CmdFile().c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    MessageBoxRecorder boxes;
+    CreateDialog();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, CmdFile() + " 正被其他程序使用"))
+        << boxes.Last().strText;
+    ExpectEmptySlots();
+    Click(IDC_CMD_SAVE_BUTTON);
+    EXPECT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(ReadBytes(CmdFile()), g_strDefault);
+
+    close(fd);  // once the other program lets go, saving works
+    Click(IDC_CMD_SAVE_BUTTON);
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+}
+
+TEST_F(QuickCmdFileErrors, WritableFileInAReadOnlyFolderIsSavedInPlace) {
+    const std::string dir = WorkFile("locked");
+    ASSERT_EQ(mkdir(dir.c_str(), 0755), 0);
+    WriteBytes(dir + "/cmd.json", std::string(2000, ' ') + "{}");
+    ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    {
+        FilePermissionsEnforced enforced;
+        ASSERT_TRUE(enforced.Ok());
+        MessageBoxRecorder boxes;
+        CreateDialog();
+        SetEdit(0, "in place");
+        Click(IDC_CMD_SAVE_BUTTON);
+        ASSERT_EQ(boxes.Count(), 1u);
+        EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+    }
+    std::string saved = ReadBytes(dir + "/cmd.json");
+    EXPECT_TRUE(StartsWith(saved, "{\n   \"cmd01\" : \"in place\",\n"));
+    EXPECT_EQ(saved.substr(saved.size() - 21), "   \"hex12\" : false\n}\n");
+    chmod(dir.c_str(), 0755);
+}
+
+namespace {
+// A tiny file system mounted in the working folder, made the current directory.
+class SmallDisk {
+public:
+    explicit SmallDisk(const std::string& dir) : m_dir(dir) {
+        mkdir(dir.c_str(), 0755);
+        m_bMounted = mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (m_bMounted) m_bMounted = chdir(dir.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (!m_bMounted) return;
+        if (chdir((m_dir + "/..").c_str()) != 0) return;
+        umount2(m_dir.c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return m_bMounted; }
+    // Fills the disk with a filler file.
+    void Fill() {
+        int fd = open((m_dir + "/filler").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        char block[4096];
+        memset(block, 'x', sizeof block);
+        while (write(fd, block, sizeof block) > 0) {
+        }
+        while (write(fd, block, 1) > 0) {
+        }
+        close(fd);
+    }
+    void Free() { unlink((m_dir + "/filler").c_str()); }
+    // The names in the folder, sorted.
+    std::string Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(m_dir))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        std::string all;
+        for (const std::string& n : names) all += n + " ";
+        return all;
+    }
+
+private:
+    std::string m_dir;
+    bool m_bMounted = false;
+};
+}  // namespace
+
+TEST_F(QuickCmdFileErrors, FullDiskNeverLeavesAHalfWrittenFile) {
+    const std::string dir = WorkFile("small");
+    SmallDisk disk(dir);
+    if (!disk.Mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const std::string file = dir + "/cmd.json";
+    MessageBoxRecorder boxes;
+
+    // A first start on a full disk: the default document cannot be written.
+    WriteBytes(file, "");
+    disk.Fill();
+    CreateDialog();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, "磁盘已满，无法写入 " + file))
+        << boxes.Last().strText;
+    ExpectEmptySlots();
+    EXPECT_EQ(ReadBytes(file), "");
+
+    disk.Free();
+    Restart();
+    EXPECT_EQ(boxes.Count(), 1u);
+    EXPECT_EQ(ReadBytes(file), g_strDefault);
+
+    // Saving or resetting with the disk full keeps the previous content whole.
+    disk.Fill();
+    SetEdit(0, std::string(6000, 'L').c_str());
+    Click(IDC_CMD_SAVE_BUTTON);
+    ASSERT_EQ(boxes.Count(), 2u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, "磁盘已满，无法写入 " + file));
+    EXPECT_EQ(ReadBytes(file), g_strDefault);
+    Click(IDC_CMD_RESET_BUTTON);
+    ASSERT_EQ(boxes.Count(), 3u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, file));
+    EXPECT_EQ(ReadBytes(file), g_strDefault);
+    EXPECT_EQ(Text(IDC_CMD_EDIT1).GetLength(), 6000);  // the failed reset changed nothing
+    EXPECT_EQ(disk.Names(), "cmd.json filler ");       // no scraps left behind
+
+    disk.Free();
+    Click(IDC_CMD_SAVE_BUTTON);
+    EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+    EXPECT_EQ(ReadBytes(file).size(), 520u - 2 + 6000);
+}
