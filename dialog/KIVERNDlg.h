@@ -48,6 +48,7 @@ public:  // the handlers are reached through the message map, and by tests
     void OnTimer(UINT_PTR nIDEvent);
     void OnBnClickedClearRx();
     void FormatTimeStamp();
+    void FormatRxCount();
     void ScrollReceiveToEnd();
     // Transmit and timed send.
     void OnBnClickedSend();

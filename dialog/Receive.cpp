@@ -37,9 +37,19 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
         SetTimer(IDT_AUTO_WRAP, 100, nullptr);
     }
     m_nRxBytes += nCount;
-    m_strRxCount.Format("RX: %lld Bytes", (long long)m_nRxBytes);
+    FormatRxCount();
     m_strReceive += strChunk;
     return 1;
+}
+
+// The RX counter; bytes the port had to drop (its buffer full) are shown beside it, never
+// lost silently.
+void CKIVERNDlg::FormatRxCount() {
+    unsigned long long nLost = m_SerialPort.GetOverflowCount();
+    if (nLost == 0)
+        m_strRxCount.Format("RX: %lld Bytes", (long long)m_nRxBytes);
+    else
+        m_strRxCount.Format("RX: %lld Bytes (lost %llu)", (long long)m_nRxBytes, nLost);
 }
 
 void CKIVERNDlg::FormatTimeStamp() {
