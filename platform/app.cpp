@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "devnotify.h"
 #include "window_impl.h"
@@ -25,6 +28,11 @@ int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
     QApplication::setApplicationName(QStringLiteral("kivern"));
     QApplication::setDesktopFileName(QStringLiteral("kivern"));
     kvimpl::InstallFontSubstitutes();
+    // The program speaks Chinese; so do the standard dialogs and buttons Qt draws for it.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     AfxSetResources(pResources);
     StartDeviceNotifications();
     int code = 0;
