@@ -1,6 +1,7 @@
 // Opening and closing a port, the port list and device changes, end to end.
 #include <sys/file.h>
 
+#include "support/permissions.h"
 #include "support/port_dialog.h"
 
 TEST_F(PortDialogTest, OpensWithTheChosenSettingsAndClosesAgain) {
@@ -127,4 +128,22 @@ TEST_F(PortDialogTest, TimedSendingStartsWithTheOpenPortAndStopsWhenItCloses) {
     EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_TIMED_SEND), -1);
     EXPECT_TRUE(m_dlg->m_bTimedSend);
     EXPECT_FALSE(Enabled(IDC_TIMED_SEND_CHECK));
+}
+
+TEST_F(PortDialogTest, APortRefusedForLackOfPermissionSaysHowToGetIt) {
+    kvtest::FakeDevice& dev = AddDevice(4);
+    CreateDialog();
+    // The device belongs to another user, as serial devices belong to their group.
+    ASSERT_EQ(chown(dev.slavePath().c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(dev.slavePath().c_str(), 0600), 0);
+    MessageBoxRecorder boxes;
+    {
+        FilePermissionsEnforced enforced;
+        if (!enforced.Ok()) GTEST_SKIP() << "cannot drop the permission override";
+        OpenPort("COM4");
+    }
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_STREQ(boxes.Records()[0].strText,
+                 "串口4  没有访问权限!\n请将当前用户加入 dialout 组后重新登录");
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
 }

@@ -2,7 +2,6 @@
 // a folder without write access and a full disk. Each error is a box naming the file's full
 // path, and cmd.json is never left half-written.
 #include <fcntl.h>
-#include <linux/capability.h>
 #include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/syscall.h>
@@ -18,6 +17,7 @@
 #include "dialog/cmd_document.h"
 #include "platform/msgbox.h"
 #include "support/app_env.h"
+#include "support/permissions.h"
 
 namespace {
 
@@ -42,29 +42,6 @@ bool StartsWith(const std::string& s, const std::string& prefix) {
 bool Contains(const CString& s, const std::string& part) {
     return std::string(s.GetString(), (size_t)s.GetLength()).find(part) != std::string::npos;
 }
-
-// Root may write any file; while this lives, the calling (UI) thread obeys the permission
-// bits like everybody else.
-class FilePermissionsEnforced {
-public:
-    FilePermissionsEnforced() {
-        if (geteuid() != 0) return;
-        if (syscall(SYS_capget, &m_hdr, m_saved) != 0) return;
-        __user_cap_data_struct data[2];
-        memcpy(data, m_saved, sizeof data);
-        data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_bActive = syscall(SYS_capset, &m_hdr, data) == 0;
-    }
-    ~FilePermissionsEnforced() {
-        if (m_bActive) syscall(SYS_capset, &m_hdr, m_saved);
-    }
-    bool Ok() const { return geteuid() != 0 || m_bActive; }
-
-private:
-    __user_cap_header_struct m_hdr{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_bActive = false;
-};
 
 class QuickCmdFileErrors : public DialogTest {
 protected:
