@@ -1,0 +1,47 @@
+#!/bin/sh
+# Builds the Debian package with CPack in a scratch folder, checks its name, dependencies and
+# files, unpacks it into a scratch root and starts the terminal from there. As root with apt,
+# also checks that apt could install it here (a simulated `apt-get install ./kivern_*.deb`).
+#   test_deb.sh BUILD_DIR WITH_VDEV(0|1)
+set -eu
+build=$1 with_vdev=$2
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/start_check.sh"
+scratch=$(mktemp -d)
+app=
+trap '[ -z "$app" ] || kill $app 2>/dev/null; rm -rf "$scratch"' EXIT
+
+# `cpack -G DEB` first builds every target and installs with stripping; here the build is
+# done already, so the same install rules stage the files and CPack packs that tree, with the
+# project's package settings.
+DESTDIR=$scratch/stage cmake --install "$build" --prefix /usr --strip >/dev/null
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$scratch/out" \
+    -D CPACK_INSTALL_CMAKE_PROJECTS= -D "CPACK_INSTALLED_DIRECTORIES=$scratch/stage;/" \
+    >"$scratch/cpack.log" 2>&1 || { cat "$scratch/cpack.log"; fail "cpack failed"; }
+set -- "$scratch"/out/kivern_*.deb
+[ $# -eq 1 ] && [ -f "$1" ] || fail "cpack wrote no single kivern_*.deb"
+deb=$1
+
+[ "$(dpkg-deb -f "$deb" Package)" = kivern ] || fail "package is not named kivern"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libjsoncpp25 libudev1 libc6 fonts-arphic-uming; do
+    echo "$depends" | grep -q "\\b$lib\\b" || fail "Depends lacks $lib: $depends"
+done
+files=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for f in ./usr/bin/kivern ./usr/share/applications/example.quelmar.kivern.desktop \
+    ./usr/share/metainfo/example.quelmar.kivern.metainfo.xml \
+    ./usr/share/icons/hicolor/48x48/apps/example.quelmar.kivern.png \
+    ./usr/share/man/man1/kivern.1.gz; do
+    echo "$files" | grep -qx "$f" || fail "package lacks $f"
+done
+[ "$with_vdev" = 0 ] || echo "$files" | grep -qx ./usr/bin/kivern-vdev || fail "package lacks kivern-vdev"
+
+dpkg-deb -x "$deb" "$scratch/root"
+start_check "$scratch" "$scratch/elsewhere" "$scratch/root/usr/bin/kivern"
+
+if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
+    apt-get install -s -q "$deb" >"$scratch/apt.log" 2>&1 ||
+        { cat "$scratch/apt.log"; fail "apt-get could not install the package"; }
+    grep -q '^Inst kivern ' "$scratch/apt.log" || { cat "$scratch/apt.log"; fail "apt-get would not install kivern"; }
+fi
+echo "package $(basename "$deb"): OK"
