@@ -2,35 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "dialog/cmd_document.h"
+#include "support/default_cmd_document.h"
 
 namespace {
-const char g_szDefaultDocument[] =
-    "{\n"
-    "   \"cmd01\" : \"AT\",\n"
-    "   \"cmd02\" : \"AT+VERS?\",\n"
-    "   \"cmd03\" : \"AT+NAME?\",\n"
-    "   \"cmd04\" : \"AT+NAME=1234\",\n"
-    "   \"cmd05\" : \"AT+BAUD?\",\n"
-    "   \"cmd06\" : \"AT+BAUD=3\",\n"
-    "   \"cmd07\" : \"AT+ADDR?\",\n"
-    "   \"cmd08\" : \"AT+RESET\",\n"
-    "   \"cmd09\" : \"AT+DEFAULT\",\n"
-    "   \"cmd10\" : \"\",\n"
-    "   \"cmd11\" : \"\",\n"
-    "   \"cmd12\" : \"\",\n"
-    "   \"hex01\" : false,\n"
-    "   \"hex02\" : false,\n"
-    "   \"hex03\" : false,\n"
-    "   \"hex04\" : false,\n"
-    "   \"hex05\" : false,\n"
-    "   \"hex06\" : false,\n"
-    "   \"hex07\" : false,\n"
-    "   \"hex08\" : false,\n"
-    "   \"hex09\" : false,\n"
-    "   \"hex10\" : false,\n"
-    "   \"hex11\" : false,\n"
-    "   \"hex12\" : false\n"
-    "}\n";
 
 std::string DocumentWithFirstCommand(const CString& strCmd, BOOL bHex = FALSE) {
     CString strCmds[CMD_SLOT_COUNT];

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "support/app_env.h"
+#include "support/layout_classes.h"
 
 namespace {
 
@@ -14,31 +15,6 @@ struct Expected {
     const char* text;
 };
 
-// How a control follows the client area when the window is larger than its template.
-char AnchorOf(int id) {
-    switch (id) {
-        case IDC_RECEIVE_EDIT:
-            return 'S';
-        case IDC_SEND_EDIT:
-        case IDC_HISTORY_COMBO:
-        case IDC_STATUS_GROUP:
-            return 'B';
-        case IDC_STATUS_STATIC:
-        case IDC_RX_COUNT_STATIC:
-        case IDC_TX_COUNT_STATIC:
-            return 'L';
-        case IDC_SEND_BUTTON:
-        case IDC_HIDE_PANEL_BUTTON:
-        case IDC_CLEAR_HISTORY_BUTTON:
-            return 'R';
-        default:
-            return id >= IDC_CMD_EDIT1 && id != IDC_CLEAR_RX_BUTTON && id != IDC_PORT_COMBO &&
-                           id != IDC_PORT_GROUP &&
-                           !(id >= IDC_PORT_LABEL && id <= IDC_INTERVAL_UNIT_LABEL) &&
-                           id != IDC_TX_COUNT_STATIC
-                       ? 'P'
-                       : 'F';
-    }
 }
 
 // The template, in its order (which is also the tab and Z order).
@@ -115,7 +91,7 @@ TEST_F(DialogTest, AllControlsInTemplateOrderWithKindTextAndPlace) {
         if (e.text) {
             EXPECT_STREQ(Text(e.id), e.text);
         }
-        const char a = AnchorOf(e.id);
+        const char a = ClassOf(e.id);
         const int mx = (a == 'R' || a == 'P') ? dx : 0,
                   my = (a == 'B' || a == 'L' || a == 'R') ? dy : 0;
         const int gw = (a == 'S' || a == 'B') ? dx : 0, gh = a == 'S' ? dy : 0;

@@ -4,32 +4,9 @@
 
 #include "dialog/CommandSlots.h"
 #include "support/app_env.h"
+#include "support/layout_classes.h"
 
 namespace {
-
-// The anchoring class of a control: 'S' stretches both ways, 'B' is the bottom band,
-// 'L' bottom-left, 'R' bottom-right, 'P' the right-hand panel, 'F' never moves.
-char ClassOf(int id) {
-    switch (id) {
-        case IDC_RECEIVE_EDIT:
-            return 'S';
-        case IDC_SEND_EDIT:
-        case IDC_HISTORY_COMBO:
-        case IDC_STATUS_GROUP:
-            return 'B';
-        case IDC_STATUS_STATIC:
-        case IDC_RX_COUNT_STATIC:
-        case IDC_TX_COUNT_STATIC:
-            return 'L';
-        case IDC_SEND_BUTTON:
-        case IDC_HIDE_PANEL_BUTTON:
-        case IDC_CLEAR_HISTORY_BUTTON:
-            return 'R';
-    }
-    for (int panelId : g_PanelIds)
-        if (panelId == id) return 'P';
-    return 'F';
-}
 
 bool Same(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

@@ -10,85 +10,9 @@
 
 #include "dialog/CommandSlots.h"
 #include "platform/msgbox.h"
-#include "support/app_env.h"
+#include "support/quickcmd_env.h"
 
-namespace {
-
-const char g_szDefaultDocument[] =
-    "{\n"
-    "   \"cmd01\" : \"AT\",\n"
-    "   \"cmd02\" : \"AT+VERS?\",\n"
-    "   \"cmd03\" : \"AT+NAME?\",\n"
-    "   \"cmd04\" : \"AT+NAME=1234\",\n"
-    "   \"cmd05\" : \"AT+BAUD?\",\n"
-    "   \"cmd06\" : \"AT+BAUD=3\",\n"
-    "   \"cmd07\" : \"AT+ADDR?\",\n"
-    "   \"cmd08\" : \"AT+RESET\",\n"
-    "   \"cmd09\" : \"AT+DEFAULT\",\n"
-    "   \"cmd10\" : \"\",\n"
-    "   \"cmd11\" : \"\",\n"
-    "   \"cmd12\" : \"\",\n"
-    "   \"hex01\" : false,\n"
-    "   \"hex02\" : false,\n"
-    "   \"hex03\" : false,\n"
-    "   \"hex04\" : false,\n"
-    "   \"hex05\" : false,\n"
-    "   \"hex06\" : false,\n"
-    "   \"hex07\" : false,\n"
-    "   \"hex08\" : false,\n"
-    "   \"hex09\" : false,\n"
-    "   \"hex10\" : false,\n"
-    "   \"hex11\" : false,\n"
-    "   \"hex12\" : false\n"
-    "}\n";
-
-const char* const g_szDefaultTexts[12] = {"AT",         "AT+VERS?",  "AT+NAME?", "AT+NAME=1234",
-                                          "AT+BAUD?",   "AT+BAUD=3", "AT+ADDR?", "AT+RESET",
-                                          "AT+DEFAULT", "",          "",         ""};
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-bool StartsWith(const std::string& s, const std::string& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
-
-class QuickCmdStore : public DialogTest {
-protected:
-    std::string CmdFile() const { return WorkFile("cmd.json"); }
-    void Restart() {
-        if (m_dlg) m_dlg->DestroyWindow();
-        m_dlg.reset();
-        CreateDialog();
-    }
-    CButton* Box(int nSlot) { return static_cast<CButton*>(m_dlg->GetDlgItem(g_CmdHexIds[nSlot])); }
-    void SetEdit(int nSlot, const char* pszGbk) {
-        m_dlg->GetDlgItem(g_CmdEditIds[nSlot])->SetWindowText(pszGbk);
-    }
-    void ExpectSlots(const char* const texts[12]) {
-        for (int i = 0; i < 12; ++i) {
-            EXPECT_STREQ(Text(g_CmdEditIds[i]), texts[i]) << "slot " << i + 1;
-            EXPECT_STREQ(m_dlg->m_strCmd[i], texts[i]) << "slot " << i + 1;
-            EXPECT_EQ(Box(i)->GetCheck(), BST_UNCHECKED) << "slot " << i + 1;
-        }
-    }
-    void ExpectEmptySlots() {
-        const char* const empty[12] = {"", "", "", "", "", "", "", "", "", "", "", ""};
-        ExpectSlots(empty);
-    }
-    void Click(int id) { kvtest::Click(m_dlg->GetDlgItem(id)); }
-};
-
-}  // namespace
+using QuickCmdStore = QuickCmdTest;
 
 TEST_F(QuickCmdStore, FirstStartWritesTheDefaultDocument) {
     MessageBoxRecorder boxes;
