@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs the build into a scratch folder with prefix /usr, checks that each file is where
 # desktops, icon themes and man look for it, and starts the installed terminal the way its
-# desktop entry does: from another folder, it must work in the home folder.
+# desktop entry does: from another folder, it must work in the home folder. Then starts the
+# installed kivern-vdev.
 #   test_install.sh BUILD_DIR APP_ID WITH_VDEV(0|1)
 set -eu
 build=$1 id=$2 with_vdev=$3
@@ -51,7 +52,21 @@ export PATH="$usr/bin:$PATH"
 eval "set -- $exec_line"
 start_check "$scratch" "$scratch/home" "$@"
 
+# The installed virtual device registers a port link in the ports folder and removes it again.
 if [ "$with_vdev" = 1 ]; then
-    "$usr/bin/kivern-vdev" --help >/dev/null || fail "kivern-vdev --help failed"
+    ports=$scratch/ports
+    KIVERN_PORTS_DIR=$ports "$usr/bin/kivern-vdev" -n 7 >"$scratch/vdev.out" &
+    app=$!
+    tries=0
+    while [ ! -L "$ports/com7" ] && [ $tries -lt 50 ]; do
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+    [ -c "$ports/com7" ] || fail "kivern-vdev did not register com7 as a link to a device"
+    kill $app
+    wait $app || true
+    app=
+    [ ! -e "$ports/com7" ] && [ ! -L "$ports/com7" ] || fail "kivern-vdev left its link behind"
+    grep -q "^COM7 /dev/pts/" "$scratch/vdev.out" || fail "kivern-vdev did not print its port"
 fi
-echo "installed layout, desktop entry and start from the launcher: OK"
+echo "installed layout, start from the desktop entry, virtual device: OK"
