@@ -82,6 +82,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
         case IDT_RX_REFRESH: {
             INT_PTR nLength = m_strReceive.GetLength();
             if (nLength != m_nLastRxLength) {
+                // Read the controls back first: a refresh must not undo what the user has
+                // typed or ticked meanwhile (a send text being typed while data streams).
+                UpdateData(TRUE);
                 UpdateData(FALSE);
                 ScrollReceiveToEnd();
             }

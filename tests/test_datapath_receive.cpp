@@ -140,3 +140,21 @@ TEST_F(PortDialogTest, ClosingKeepsTheReceiveTextAndItsScrollPosition) {
     EXPECT_EQ(m_dlg->m_strReceive.str(), lines);
     EXPECT_EQ(m_dlg->m_editReceive.GetScrollPos(SB_VERT), before);
 }
+
+TEST_F(PortDialogTest, TheRefreshKeepsWhatTheUserTypesAndTicksMeanwhile) {
+    kvtest::FakeDevice& dev = AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    kvtest::TypeText(m_dlg->GetDlgItem(IDC_SEND_EDIT), "AT+NAME?");
+    static_cast<CButton*>(m_dlg->GetDlgItem(IDC_HEX_DISPLAY_CHECK))->SetCheck(BST_CHECKED);
+    dev.Send("abc");
+    ASSERT_TRUE(WaitReceived(3));
+    kvtest::AdvanceClock(30);
+    EXPECT_STREQ(Text(IDC_SEND_EDIT), "AT+NAME?");
+    EXPECT_EQ(static_cast<CButton*>(m_dlg->GetDlgItem(IDC_HEX_DISPLAY_CHECK))->GetCheck(),
+              BST_CHECKED);
+    // The tick, read back, takes effect for what arrives next.
+    dev.Send("d");
+    ASSERT_TRUE(WaitReceived(6));
+    EXPECT_STREQ(m_dlg->m_strReceive, "abc64 ");
+}
