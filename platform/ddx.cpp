@@ -1,6 +1,7 @@
 // Data exchange between a dialog's controls and its members.
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLabel>
 
 #include "control_widgets.h"
 #include "logview.h"
@@ -23,6 +24,9 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
         if (!pDX->m_bSaveAndValidate) log->SetText(&value);
         return;
     }
+    // A label's text is never the user's input: the member stays the truth, so a counter
+    // updated since the last write-out is not set back by a read-back.
+    if (pDX->m_bSaveAndValidate && qobject_cast<QLabel*>(w)) return;
     if (pDX->m_bSaveAndValidate)
         value = kvimpl::GetControlText(w);
     else

@@ -15,8 +15,6 @@ struct Expected {
     const char* text;
 };
 
-}
-
 // The template, in its order (which is also the tab and Z order).
 const Expected kControls[] = {
     {IDC_PORT_GROUP, "groupbox", 4, 5, 104, 184, "串口设置"},
