@@ -26,7 +26,7 @@ void AfxEnableControlContainer() {}
 int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kivern"));
-    QApplication::setDesktopFileName(QStringLiteral("kivern"));
+    QApplication::setDesktopFileName(QStringLiteral("example.quelmar.kivern"));
     kvimpl::InstallFontSubstitutes();
     // The program speaks Chinese; so do the standard dialogs and buttons Qt draws for it.
     QTranslator qtTexts;
