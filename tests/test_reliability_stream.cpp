@@ -1,0 +1,114 @@
+// A checked pattern streamed into the real dialog at a fast line's pace while timed sends run
+// every 10 ms and the user saves, clears and switches between text and hex display: every
+// byte reaches the receive text and the saved logs, in order, and nothing is dropped.
+// KIVERN_STREAM_SECONDS (default 3) and KIVERN_STREAM_BAUD (default 921600) scale it; the
+// soak script runs it for minutes.
+#include <chrono>
+#include <cstdio>
+
+#include "platform/filedlg.h"
+#include "support/port_dialog.h"
+#include "support/reliability.h"
+
+namespace {
+
+struct Segment {
+    int64_t nBytes;  // bytes the dialog counted for this piece
+    bool bHex;       // how they were shown
+    std::string text;
+};
+
+class StreamTest : public PortDialogTest {
+protected:
+    CButton* Check(int id) { return static_cast<CButton*>(m_dlg->GetDlgItem(id)); }
+
+    // Saves the receive text, then clears it and switches the display and the send form,
+    // all in one go on the UI thread, so no delivery falls between the save and the clear.
+    void SaveClearAndToggle(std::vector<Segment>& segments, int64_t& nTxTotal) {
+        std::string path = m_dir + "/log" + std::to_string(segments.size()) + ".txt";
+        SetFileDialogHook([&](const FileDialogRecord&, std::string& chosen) {
+            chosen = path;
+            return true;
+        });
+        kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
+        SetFileDialogHook(nullptr);
+        std::string saved = kvtest::ReadBytes(path);
+        EXPECT_EQ(saved, m_dlg->m_strReceive.str()) << "log " << segments.size();
+        segments.push_back({m_dlg->m_nRxBytes, m_dlg->m_bHexDisplay != FALSE, saved});
+        nTxTotal += m_dlg->m_nTxBytes;
+        remove(path.c_str());
+
+        bool bHex = !m_dlg->m_bHexDisplay;
+        Check(IDC_HEX_DISPLAY_CHECK)->SetCheck(bHex ? BST_CHECKED : BST_UNCHECKED);
+        Check(IDC_HEX_SEND_CHECK)->SetCheck(bHex ? BST_CHECKED : BST_UNCHECKED);
+        m_dlg->GetDlgItem(IDC_SEND_EDIT)->SetWindowText(bHex ? "41540D0A" : "AT\r\n");
+        kvtest::Click(m_dlg->GetDlgItem(IDC_CLEAR_RX_BUTTON));  // reads the boxes back
+        EXPECT_EQ(m_dlg->m_bHexDisplay != FALSE, bHex);
+    }
+};
+
+}  // namespace
+
+TEST_F(StreamTest, EveryByteReachesTheReceiveTextAndTheLogsInOrder) {
+    const long nSeconds = kvtest::EnvNumber("KIVERN_STREAM_SECONDS", 3);
+    const long nBaud = kvtest::EnvNumber("KIVERN_STREAM_BAUD", 921600);
+    kvtest::FakeDevice& dev = AddDevice(3);
+    CreateDialog();
+    m_dlg->m_strSend = "AT\r\n";
+    m_dlg->m_strInterval = "10";
+    m_dlg->m_nInterval = 10;
+    m_dlg->m_bTimedSend = TRUE;
+    m_dlg->UpdateData(FALSE);
+    MessageBoxRecorder boxes;
+    OpenPort("COM3", "921600");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    ASSERT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_TIMED_SEND), 10);
+
+    kvtest::PatternStreamer device(dev.master(), nBaud);
+    std::vector<Segment> segments;
+    int64_t nTxTotal = 0;
+    using clock = std::chrono::steady_clock;
+    const auto start = clock::now();
+    auto nextToggle = start + std::chrono::milliseconds(700);
+    while (clock::now() - start < std::chrono::seconds(nSeconds)) {
+        kvtest::Pump(3);
+        kvtest::AdvanceClock(10);  // a timed send; a refresh every third time
+        if (clock::now() >= nextToggle) {
+            SaveClearAndToggle(segments, nTxTotal);
+            nextToggle = clock::now() + std::chrono::milliseconds(700);
+        }
+    }
+    device.Pause();
+    int64_t nCounted = 0;
+    for (const Segment& s : segments) nCounted += s.nBytes;
+    ASSERT_TRUE(kvtest::PumpUntil(
+        [&] { return nCounted + m_dlg->m_nRxBytes >= (int64_t)device.Sent(); }, 10000))
+        << "counted " << nCounted + m_dlg->m_nRxBytes << " of " << device.Sent();
+    kvtest::AdvanceClock(30);
+    m_dlg->UpdateData(TRUE);  // a read-back at the end keeps everything too
+    segments.push_back(
+        {m_dlg->m_nRxBytes, m_dlg->m_bHexDisplay != FALSE, m_dlg->m_strReceive.str()});
+    nTxTotal += m_dlg->m_nTxBytes;
+    EXPECT_EQ(m_dlg->m_SerialPort.GetOverflowCount(), 0u);
+
+    uint64_t nFrom = 0;
+    for (size_t i = 0; i < segments.size(); ++i) {
+        const Segment& s = segments[i];
+        std::string want = kvtest::RenderPattern(nFrom, (uint64_t)s.nBytes, s.bHex);
+        ASSERT_EQ(s.text.size(), want.size()) << "piece " << i << " from byte " << nFrom;
+        ASSERT_TRUE(s.text == want) << "piece " << i << " from byte " << nFrom;
+        nFrom += (uint64_t)s.nBytes;
+    }
+    EXPECT_EQ(nFrom, device.Sent());
+    EXPECT_GE(segments.size(), 3u);  // text, hex and text again at least
+
+    // Every timed send reached the device whole.
+    EXPECT_GT(nTxTotal, 0);
+    EXPECT_TRUE(kvtest::PumpUntil([&] { return (int64_t)device.Swallowed() >= nTxTotal; }, 5000));
+    EXPECT_EQ((int64_t)device.Swallowed(), nTxTotal);
+    EXPECT_EQ(boxes.Records().size(), 0u);
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    device.Stop();
+    printf("[ figures  ] streamed %llu bytes in %zu pieces, sent %lld bytes\n",
+           (unsigned long long)device.Sent(), segments.size(), (long long)nTxTotal);
+}
