@@ -54,7 +54,13 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     if (cls == QLatin1String(WC_BUTTON)) {
         DWORD kind = style & 0xF;
         if (kind == BS_GROUPBOX) {
-            w = new QGroupBox(U(it.text), parent);
+            // The caption sits on the frame's top line, as a dialog's group boxes have it.
+            auto* gb = new QGroupBox(U(it.text), parent);
+            gb->setStyleSheet(QStringLiteral(
+                "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: "
+                "0.5em; }"
+                "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+            w = gb;
         } else if (kind == BS_AUTOCHECKBOX) {
             auto* cb = new QCheckBox(U(it.text), parent);
             QObject::connect(cb, &QCheckBox::clicked, [notify, cb] { notify(BN_CLICKED, cb); });
