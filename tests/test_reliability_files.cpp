@@ -1,0 +1,122 @@
+// File faults when saving the receive log: a full disk, a folder without write access and a
+// file held by another program. The box names the file, and the receive text, the panel and
+// cmd.json stay as they were.
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
+
+#include <cstring>
+
+#include "platform/filedlg.h"
+#include "support/port_dialog.h"
+#include "support/reliability.h"
+
+namespace {
+
+// While this lives, the calling thread obeys permission bits even as root.
+class PermissionsEnforced {
+public:
+    PermissionsEnforced() {
+        if (geteuid() != 0 || syscall(SYS_capget, &m_hdr, m_saved) != 0) return;
+        __user_cap_data_struct data[2];
+        memcpy(data, m_saved, sizeof data);
+        data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        m_bActive = syscall(SYS_capset, &m_hdr, data) == 0;
+    }
+    ~PermissionsEnforced() {
+        if (m_bActive) syscall(SYS_capset, &m_hdr, m_saved);
+    }
+    bool Ok() const { return geteuid() != 0 || m_bActive; }
+
+private:
+    __user_cap_header_struct m_hdr{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_bActive = false;
+};
+
+class LogFaultTest : public PortDialogTest {
+protected:
+    void SetUp() override {
+        PortDialogTest::SetUp();
+        m_dev = &AddDevice(3);
+        CreateDialog();
+        m_strCmdJson = kvtest::ReadBytes(WorkFile("cmd.json"));
+        OpenPort("COM3");
+        // More than the small disk holds, in hex display, with a quick command edited.
+        m_dlg->m_bHexDisplay = TRUE;
+        std::string data(40000, 'Q');
+        m_dev->Send(data);
+        ASSERT_TRUE(WaitReceived((INT_PTR)data.size() * 3));
+        kvtest::AdvanceClock(30);
+        m_dlg->GetDlgItem(IDC_CMD_EDIT2)->SetWindowText("edited, not saved");
+    }
+    // Saves the log to path; returns the boxes shown.
+    std::vector<MessageBoxRecord> SaveTo(const std::string& path) {
+        MessageBoxRecorder boxes;
+        std::string before = m_dlg->m_strReceive.str();
+        SetFileDialogHook([&](const FileDialogRecord&, std::string& chosen) {
+            chosen = path;
+            return true;
+        });
+        kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
+        SetFileDialogHook(nullptr);
+        EXPECT_TRUE(m_dlg->m_strReceive.str() == before);
+        EXPECT_STREQ(Text(IDC_CMD_EDIT2), "edited, not saved");
+        EXPECT_EQ(kvtest::ReadBytes(WorkFile("cmd.json")), m_strCmdJson);
+        EXPECT_STREQ(m_dlg->m_strPortState, "打开");
+        return boxes.Records();
+    }
+    static bool Names(const std::vector<MessageBoxRecord>& boxes, const std::string& part) {
+        return boxes.size() == 1 && boxes[0].strText.Find(part.c_str()) >= 0;
+    }
+    kvtest::FakeDevice* m_dev = nullptr;
+    std::string m_strCmdJson;
+};
+
+}  // namespace
+
+TEST_F(LogFaultTest, AFullDiskIsReportedNamingTheFile) {
+    const std::string dir = m_dir + "/small";
+    mkdir(dir.c_str(), 0755);
+    if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "mounting a tmpfs is not permitted here";
+    const std::string path = dir + "/log.txt";
+    auto boxes = SaveTo(path);
+    EXPECT_TRUE(Names(boxes, "磁盘已满，无法写入 " + path))
+        << (boxes.empty() ? "" : boxes[0].strText.GetString());
+    umount2(dir.c_str(), MNT_DETACH);
+}
+
+TEST_F(LogFaultTest, AFolderWithoutWriteAccessIsReportedNamingTheFile) {
+    const std::string dir = m_dir + "/locked";
+    ASSERT_EQ(mkdir(dir.c_str(), 0555), 0);
+    const std::string path = dir + "/log.txt";
+    std::vector<MessageBoxRecord> boxes;
+    {
+        PermissionsEnforced enforced;
+        ASSERT_TRUE(enforced.Ok());
+        boxes = SaveTo(path);
+    }
+    EXPECT_TRUE(Names(boxes, "拒绝访问 " + path))
+        << (boxes.empty() ? "" : boxes[0].strText.GetString());
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
+    chmod(dir.c_str(), 0755);
+}
+
+TEST_F(LogFaultTest, AFileHeldByAnotherProgramIsReportedAndKeepsItsContent) {
+    const std::string path = m_dir + "/held.txt";
+    kvtest::WriteBytes(path, "the other program's data");
+    int fd = open(path.c_str(), O_RDWR);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    auto boxes = SaveTo(path);
+    EXPECT_TRUE(Names(boxes, path + " 正被其他程序使用"))
+        << (boxes.empty() ? "" : boxes[0].strText.GetString());
+    EXPECT_EQ(kvtest::ReadBytes(path), "the other program's data");
+    close(fd);
+    // Once it lets go, the same save works and writes every byte.
+    EXPECT_EQ(SaveTo(path).size(), 0u);
+    EXPECT_TRUE(kvtest::ReadBytes(path) == m_dlg->m_strReceive.str());
+}
