@@ -10,7 +10,12 @@ cd "$(dirname "$0")/.."
 top=$(pwd)
 minutes=${1:-30}
 build=${KIVERN_SOAK_BUILD_DIR:-$top/build-soak}
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKIVERN_TESTS=ON >/dev/null
+# A new build folder is a Release build; an existing one keeps its type.
+if [ -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$build" >/dev/null
+else
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DKIVERN_TESTS=ON >/dev/null
+fi
 cmake --build "$build" -j2 --target test_reliability_stream test_reliability_removal \
   test_reliability_cycles >/dev/null
 export QT_QPA_PLATFORM=offscreen
