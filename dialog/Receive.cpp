@@ -5,21 +5,27 @@
 LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
     const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(wParam);
     INT_PTR nCount = pBytes ? (INT_PTR)lParam : 0;
-    CString strChunk;
+    // The stamp and the bytes go straight onto the receive text: a delivery may hold all that
+    // waited (many MiB), and a copy of it would only cost time and memory.
     if (m_bRxTime && !m_bRxStamped) {
         FormatTimeStamp();
-        strChunk += "\r\n";
-        strChunk += m_strRxTime;
+        m_strReceive += "\r\n";
+        m_strReceive += m_strRxTime;
         KillTimer(IDT_RX_STAMP);
         m_bRxStamped = true;
         SetTimer(IDT_RX_STAMP, 100, nullptr);
     }
     if (m_bHexDisplay) {
         static const char kDigits[] = "0123456789ABCDEF";
-        strChunk.Reserve(strChunk.GetLength() + nCount * 3);
-        for (INT_PTR i = 0; i < nCount; ++i) {
-            char hex[3] = {kDigits[pBytes[i] >> 4], kDigits[pBytes[i] & 0x0F], ' '};
-            strChunk.Append(hex, 3);
+        char hex[3 * 1024];
+        for (INT_PTR i = 0; i < nCount;) {
+            INT_PTR n = 0;
+            for (; i < nCount && n < (INT_PTR)sizeof hex; ++i, n += 3) {
+                hex[n] = kDigits[pBytes[i] >> 4];
+                hex[n + 1] = kDigits[pBytes[i] & 0x0F];
+                hex[n + 2] = ' ';
+            }
+            m_strReceive.Append(hex, n);
         }
     } else {
         // Raw text: every byte as it came. A 0x00 is not shown, but the bytes after it in the
@@ -28,7 +34,7 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
         for (INT_PTR i = 0; i < nCount;) {
             INT_PTR j = i;
             while (j < nCount && p[j] != 0) ++j;
-            strChunk.Append(p + i, j - i);
+            m_strReceive.Append(p + i, j - i);
             i = j + 1;
         }
     }
@@ -38,7 +44,6 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
     }
     m_nRxBytes += nCount;
     FormatRxCount();
-    m_strReceive += strChunk;
     return 1;
 }
 

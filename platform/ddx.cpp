@@ -9,7 +9,14 @@
 #include "window_impl.h"
 
 namespace {
+// A refresh exchanges every bound control, so the lookup is by the name that CWnd::Attach
+// gives a control's widget (its id), not by the handle of each sibling in turn.
 QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
+    QWidget* dlg = kvimpl::WidgetOf(pDX->m_pDlgWnd);
+    if (!dlg) return nullptr;
+    if (QWidget* w = dlg->findChild<QWidget*>(QStringLiteral("kv_id_") + QString::number(nIDC),
+                                              Qt::FindDirectChildrenOnly))
+        return w;
     CWnd* c = pDX->m_pDlgWnd->GetDlgItem(nIDC);
     return c ? kvimpl::WidgetOf(c) : nullptr;
 }

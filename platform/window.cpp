@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QThread>
+#include <QWidget>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -258,7 +259,13 @@ void CWnd::Attach(void* pWidget, int nID) {
     m_nID = nID;
     HWND h = kvimpl::RegisterWindow(this);
     m_hWnd = h;
-    if (pWidget) kvimpl::SetWidgetHandle(static_cast<QWidget*>(pWidget), h);
+    if (pWidget) {
+        auto* w = static_cast<QWidget*>(pWidget);
+        kvimpl::SetWidgetHandle(w, h);
+        // The id as the widget's name, so that data exchange finds a control by its id
+        // without asking every sibling for its handle (ddx.cpp).
+        if (nID) w->setObjectName(QStringLiteral("kv_id_") + QString::number(nID));
+    }
 }
 
 void CWnd::Detach() {

@@ -30,6 +30,30 @@ TEST_F(PortDialogTest, HexDisplayShowsEveryByte) {
     EXPECT_STREQ(m_dlg->m_strRxCount, "RX: 6 Bytes");
 }
 
+TEST_F(PortDialogTest, ALargeDeliveryArrivesWholeInBothDisplays) {
+    // One delivery may carry everything the port had waiting, far more than a few KiB.
+    CreateDialog();
+    std::string bytes;
+    for (int i = 0; i < 5000; ++i) bytes.push_back((char)(i * 7 + 1));
+    std::string hex;
+    char cell[4];
+    for (unsigned char b : bytes) {
+        snprintf(cell, sizeof cell, "%02X ", b);
+        hex += cell;
+    }
+    m_dlg->m_bHexDisplay = TRUE;
+    Receive(*m_dlg, bytes.data(), (LPARAM)bytes.size());
+    EXPECT_EQ(std::string(m_dlg->m_strReceive, m_dlg->m_strReceive.GetLength()), hex);
+    m_dlg->m_strReceive = "";
+    m_dlg->m_bHexDisplay = FALSE;
+    Receive(*m_dlg, bytes.data(), (LPARAM)bytes.size());
+    std::string text;
+    for (char c : bytes)
+        if (c) text.push_back(c);
+    EXPECT_EQ(std::string(m_dlg->m_strReceive, m_dlg->m_strReceive.GetLength()), text);
+    EXPECT_EQ(m_dlg->m_nRxBytes, 10000);
+}
+
 TEST_F(PortDialogTest, StampsOpenLinesAndAutoWrapEndsBursts) {
     CreateDialog();
     m_dlg->m_bRxTime = TRUE;

@@ -1,0 +1,31 @@
+// The benchmark cases. Each runs in a process of its own (started by the driver with
+// --case NAME ARGS...), prints one line of numbers on success and returns 0; on a failure it
+// says why on standard error and returns 1.
+#pragma once
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace kvbench {
+
+inline int Fail(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    fprintf(stderr, "bench case failed: ");
+    vfprintf(stderr, fmt, ap);
+    fprintf(stderr, "\n");
+    va_end(ap);
+    return 1;
+}
+
+int CaseThroughput(const std::vector<std::string>& a);  // hex|text MiB
+int CaseCat(const std::vector<std::string>& a);         // MiB [baud]
+int CasePace(const std::vector<std::string>& a);        // seconds [hex]
+int CaseResponsive(const std::vector<std::string>& a);  // hex|text seconds
+int CaseRefresh(const std::vector<std::string>& a);     // text|hex|hexflat MiB runs
+int CaseSend(const std::vector<std::string>& a);        // MiB
+int CaseWrite(const std::vector<std::string>& a);       // MiB
+int CaseStartup(const std::vector<std::string>& a, int argc, char** argv);  // app|minimal T0
+
+}  // namespace kvbench

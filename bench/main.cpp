@@ -1,0 +1,246 @@
+// kivern_bench: the terminal's benchmark suite. Without arguments it runs every case several
+// times, each run in a fresh process, and prints one table of medians, each figure beside a
+// baseline measured in the same run and the ratio the targets are stated in.
+//
+//   kivern_bench [--quick] [--runs N] [--mib N] [--xcb] [--only LIST]
+//   kivern_bench --case NAME ARGS...   (one run of one case; the driver's building block)
+//
+// --xcb also runs the throughput cases on the X display in $DISPLAY (for example under
+// xvfb-run); LIST is a comma-separated subset of rx,refresh,memory,responsive,pace,send,startup.
+#include <QApplication>
+#include <functional>
+#include <map>
+#include <sstream>
+
+#include "bench/bench_util.h"
+#include "bench/cases.h"
+#include "platform/window_impl.h"
+
+using namespace kvbench;
+
+namespace {
+
+struct Options {
+    int runs = 5;
+    double mib = 64;      // the throughput flood
+    double memMib = 100;  // the memory flood and the largest log of the refresh cases
+    double paceSec = 10;
+    double respSec = 5;
+    int refreshTicks = 40;
+    bool xcb = false;
+    std::string only;
+    bool Wants(const char* what) const {
+        return only.empty() ||
+               ("," + only + ",").find(std::string(",") + what + ",") != std::string::npos;
+    }
+};
+
+std::string g_self;
+
+// One run of a case in a fresh process on the given platform; its numbers.
+std::vector<double> Once(const std::string& platform, const std::vector<std::string>& args) {
+    std::vector<std::string> argv = {"env", "QT_QPA_PLATFORM=" + platform, g_self, "--case"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    int st = 0;
+    std::istringstream in(RunChild(argv, &st));
+    std::vector<double> v;
+    for (double x; in >> x;) v.push_back(x);
+    if (st != 0 || v.empty()) {
+        std::string cmd;
+        for (const auto& a : args) cmd += " " + a;
+        fprintf(stderr, "FAILED:%s\n", cmd.c_str());
+        exit(1);
+    }
+    return v;
+}
+
+// The median of each number over n runs.
+std::vector<double> Runs(int n, const std::string& platform,
+                         const std::function<std::vector<std::string>()>& args) {
+    std::vector<std::vector<double>> cols;
+    for (int i = 0; i < n; ++i) {
+        std::vector<double> v = Once(platform, args());
+        if (cols.size() < v.size()) cols.resize(v.size());
+        for (size_t k = 0; k < v.size(); ++k) cols[k].push_back(v[k]);
+        fprintf(stderr, ".");
+    }
+    std::vector<double> med;
+    for (auto& c : cols) med.push_back(Median(c));
+    return med;
+}
+std::vector<double> Runs(int n, const std::string& platform, std::vector<std::string> args) {
+    return Runs(n, platform, [&] { return args; });
+}
+
+std::string Num(double x) {
+    char b[32];
+    snprintf(b, sizeof b, x >= 100 ? "%.0f" : x >= 10 ? "%.1f" : "%.2f", x);
+    return b;
+}
+
+// One line of the table: the measurement, our figure, the baseline, the ratio, the target.
+void Row(const std::string& what, const std::string& ours, const std::string& base, double ratio,
+         const char* cmp, double target) {
+    bool ok = cmp[0] == '>' ? ratio >= target : ratio <= target;
+    printf("| %-52s | %14s | %20s | %6.2f | %s %-5s | %-4s |\n", what.c_str(), ours.c_str(),
+           base.c_str(), ratio, cmp, Num(target).c_str(), ok ? "ok" : "MISS");
+    fflush(stdout);
+}
+
+void Receive(const Options& o, const std::string& platform) {
+    std::string mib = Num(o.mib);
+    std::vector<double> cat = Runs(o.runs, "offscreen", {"cat", mib});
+    double catRate = o.mib / cat[0];
+    for (const char* mode : {"text", "hex"}) {
+        std::vector<double> r = Runs(o.runs, platform, {"throughput", mode, mib});
+        Row("1. receive " + mib + " MiB, " + mode + " display (" + platform + ")",
+            Num(o.mib / r[0]) + " MiB/s", "cat " + Num(catRate) + " MiB/s", cat[0] / r[0],
+            ">=", std::string(mode) == "text" ? 0.5 : 0.25);
+    }
+}
+
+void Refresh(const Options& o) {
+    std::string big = Num(o.memMib), mid = Num(o.memMib / 10);
+    for (const char* kind : {"text", "hex", "hexflat"}) {
+        std::vector<double> us[3];
+        int i = 0;
+        for (const std::string& m : {std::string("0"), mid, big})
+            us[i++] = Runs(std::max(1, o.runs / 2), "offscreen",
+                           {"refresh", kind, m, std::to_string(o.refreshTicks)});
+        std::string label = std::string(kind) == "hexflat" ? "hex, no line breaks" : kind;
+        Row("2. refresh tick +4 KiB, " + label + ", " + mid + " MiB", Num(us[1][0]) + " us",
+            "empty " + Num(us[0][0]) + " us", us[1][0] / us[0][0], "<=", 2);
+        Row("2. refresh tick +4 KiB, " + label + ", " + big + " MiB", Num(us[2][0]) + " us",
+            "empty " + Num(us[0][0]) + " us", us[2][0] / us[0][0], "<=", 2);
+    }
+}
+
+void Memory(const Options& o) {
+    for (const char* mode : {"text", "hex"}) {
+        std::vector<double> r =
+            Runs(std::max(1, o.runs / 2), "offscreen", {"throughput", mode, Num(o.memMib)});
+        double grew = (r[2] - r[1]) / kMiB, text = r[3] / kMiB;
+        Row("3. memory after " + Num(o.memMib) + " MiB, " + mode + " display",
+            "+" + Num(grew) + " MiB", "text " + Num(text) + " MiB", grew / text, "<=", 2);
+    }
+}
+
+void Responsive(const Options& o) {
+    for (const char* mode : {"text", "hex"}) {
+        std::vector<double> r =
+            Runs(std::max(1, o.runs / 2), "offscreen", {"responsive", mode, Num(o.respSec)});
+        Row(std::string("4. timer lateness p99, flood, ") + mode, Num(r[0]) + " ms",
+            "flood " + Num(r[4]) + " MiB/s", r[0] / 50, "<=", 1);
+        Row(std::string("4. click to handler (worst), flood, ") + mode, Num(r[1]) + " ms",
+            Num(r[3]) + " clicks, lost " + Num(r[5] / kMiB) + " MiB", r[1] / 100, "<=", 1);
+    }
+}
+
+void Pace(const Options& o) {
+    std::vector<double> cat = Runs(std::max(1, o.runs / 2), "offscreen",
+                                   {"cat", Num(o.paceSec * 92160 / kMiB), "921600"});
+    for (const char* mode : {"text", "hex"}) {
+        std::vector<double> r =
+            Runs(std::max(1, o.runs / 2), "offscreen", {"pace", Num(o.paceSec), mode});
+        double share = r[0] / r[2], perMiB = r[0] / (r[1] / kMiB);
+        Row(std::string("5. CPU at 921600 baud, ") + mode + " (" + Num(perMiB * 1e3) + " ms/MiB)",
+            Num(share * 100) + " % core", "cat " + Num(cat[1] / cat[0] * 100) + " % core",
+            share / 0.02, "<=", 1);
+    }
+}
+
+void Send(const Options& o) {
+    std::vector<double> w = Runs(o.runs, "offscreen", {"write", "1"});
+    std::vector<double> s = Runs(o.runs, "offscreen", {"send", "1"});
+    Row("6. send 1 MiB text", Num(1 / s[0]) + " MiB/s", "write " + Num(1 / w[0]) + " MiB/s",
+        w[0] / s[0], ">=", 0.8);
+}
+
+void Startup(const Options& o, const std::string& platform) {
+    // Each run gets the monotonic clock just before its process starts.
+    auto at = [&](const char* what) {
+        std::vector<double> v;
+        for (int i = 0; i < o.runs * 2; ++i) {
+            double t0 = NowSec();
+            std::vector<std::string> a = {"startup", what, std::to_string(t0)};
+            v.push_back(Once(platform, a)[0]);
+            fprintf(stderr, ".");
+        }
+        return Median(v);
+    };
+    double app = at("app"), minimal = at("minimal");
+    Row("7. start-up until drawn (" + platform + ")", Num(app * 1e3) + " ms",
+        "minimal " + Num(minimal * 1e3) + " ms", app / minimal, "<=", 1.5);
+}
+
+int Driver(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--quick") {
+            o.runs = 3;
+            o.mib = 16;
+            o.memMib = 32;
+            o.paceSec = 3;
+            o.respSec = 2;
+            o.refreshTicks = 15;
+        } else if (a == "--runs" && i + 1 < argc) {
+            o.runs = std::max(1, atoi(argv[++i]));
+        } else if (a == "--mib" && i + 1 < argc) {
+            o.mib = atof(argv[++i]);
+        } else if (a == "--xcb") {
+            o.xcb = true;
+        } else if (a == "--only" && i + 1 < argc) {
+            o.only = argv[++i];
+        } else {
+            fprintf(stderr,
+                    "usage: kivern_bench [--quick] [--runs N] [--mib N] [--xcb] [--only LIST]\n");
+            return 2;
+        }
+    }
+    g_self = SelfPath();
+    printf("| %-52s | %14s | %20s | %6s | %-8s | %-4s |\n", "measurement (median of runs)",
+           "kivern", "baseline", "ratio", "target", "");
+    printf("|%s|%s|%s|%s|%s|%s|\n", std::string(54, '-').c_str(), std::string(16, '-').c_str(),
+           std::string(22, '-').c_str(), std::string(8, '-').c_str(), std::string(10, '-').c_str(),
+           std::string(6, '-').c_str());
+    if (o.Wants("rx")) {
+        Receive(o, "offscreen");
+        if (o.xcb) Receive(o, "xcb");
+    }
+    if (o.Wants("refresh")) Refresh(o);
+    if (o.Wants("memory")) Memory(o);
+    if (o.Wants("responsive")) Responsive(o);
+    if (o.Wants("pace")) Pace(o);
+    if (o.Wants("send")) Send(o);
+    if (o.Wants("startup")) {
+        Startup(o, "offscreen");
+        if (o.xcb) Startup(o, "xcb");
+    }
+    fprintf(stderr, "\n");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3 || std::string(argv[1]) != "--case") return Driver(argc, argv);
+    std::string name = argv[2];
+    std::vector<std::string> args(argv + 3, argv + argc);
+    if (!getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    Sandbox sandbox;  // the program's folders, set before Qt looks at them
+    if (name == "startup") return CaseStartup(args, argc, argv);
+    if (name == "cat") return CaseCat(args);
+    if (name == "write") return CaseWrite(args);
+    QApplication app(argc, argv);
+    kvimpl::InstallFontSubstitutes();
+    static const std::map<std::string, int (*)(const std::vector<std::string>&)> cases = {
+        {"throughput", CaseThroughput},
+        {"pace", CasePace},
+        {"responsive", CaseResponsive},
+        {"refresh", CaseRefresh},
+        {"send", CaseSend}};
+    auto it = cases.find(name);
+    if (it == cases.end()) return Fail("no case %s", name.c_str());
+    return it->second(args);
+}

@@ -1,0 +1,214 @@
+// Receive cases: end-to-end throughput of a flood into the open port of the real dialog,
+// against `cat` on the same pseudo-terminal; resident memory after the flood; lateness of
+// the UI thread's timers and of a click while a flood runs; CPU time at 921600-baud pace.
+#include <QApplication>
+#include <QMouseEvent>
+
+#include "bench/cases.h"
+#include "bench/dialog_harness.h"
+#include "tools/vdev/pattern.h"
+
+namespace kvbench {
+
+int64_t ExpectedLength(int64_t n, bool hex) {
+    if (hex) return 3 * n;
+    int64_t zeros = 0;
+    for (int64_t i = 0; i < n; ++i) zeros += kvpattern::ByteAt((uint64_t)i) == 0;
+    return n - zeros;
+}
+
+bool CheckReceiveText(const CString& s, int64_t n, bool hex) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    const char* p = s;
+    int64_t len = s.GetLength(), at = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        uint8_t b = kvpattern::ByteAt((uint64_t)i);
+        if (hex) {
+            if (at + 3 > len || p[at] != kDigits[b >> 4] || p[at + 1] != kDigits[b & 15] ||
+                p[at + 2] != ' ')
+                return false;
+            at += 3;
+        } else if (b != 0) {
+            if (at >= len || (uint8_t)p[at] != b) return false;
+            ++at;
+        }
+    }
+    return at == len;
+}
+
+namespace {
+
+// Opens the slave side for a reader of our own, in raw mode as the device left it.
+int OpenSlave(const std::string& path) { return open(path.c_str(), O_RDWR | O_NOCTTY); }
+
+// `cat` of the slave into /dev/null, limited to n bytes by `head -c`.
+pid_t SpawnReader(int fd, int64_t n) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fd, 0);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        std::string count = std::to_string(n);
+        if (n > 0)
+            execlp("head", "head", "-c", count.c_str(), (char*)nullptr);
+        else
+            execlp("cat", "cat", (char*)nullptr);
+        _exit(127);
+    }
+    return pid;
+}
+
+}  // namespace
+
+// throughput hex|text MiB: seconds from the flood command until the last byte is in the
+// receive text and drawn; then the check, and resident memory before and after.
+int CaseThroughput(const std::vector<std::string>& a) {
+    bool hex = a.at(0) == "hex";
+    int64_t n = (int64_t)(std::stod(a.at(1)) * kMiB);
+    int64_t expect = ExpectedLength(n, hex);
+    Sandbox sb;
+    VirtualDevice dev(VdevPath(), sb.ports(), 3, {"-f", std::to_string(n)});
+    if (!dev.ok()) return Fail("no virtual device");
+    DialogBench b;
+    if (!b.ok() || !b.OpenPort(3, hex)) return Fail("port not opened");
+    LogView* view = b.view();
+    CKIVERNDlg& dlg = b.dlg();
+    Loop().Run([] { return false; }, 0.1);
+    int64_t rss0 = ResidentBytes();
+
+    bool drawn = false;
+    PaintWatch watch(view->viewport(), [&] { drawn = drawn || view->Index().Length() == expect; });
+    double t0 = NowSec();
+    dlg.SendQuickCommand("AT+FLOOD", FALSE);
+    bool done = Loop().Run([&] { return drawn; }, 120);
+    double t = NowSec() - t0;
+    if (!done)
+        return Fail("flood not complete: %lld of %lld", (long long)dlg.m_nRxBytes, (long long)n);
+    Loop().Run([] { return false; }, 0.1);
+    int64_t rss1 = ResidentBytes();
+    bool ok = dlg.m_nRxBytes == n && dlg.m_SerialPort.GetOverflowCount() == 0 &&
+              CheckReceiveText(dlg.m_strReceive, n, hex);
+    if (!ok) return Fail("bytes lost or wrong");
+    printf("%.6f %lld %lld %lld\n", t, (long long)rss0, (long long)rss1,
+           (long long)dlg.m_strReceive.GetLength());
+    return 0;
+}
+
+// cat MiB [baud]: seconds for `head -c` to drain the flood from the same kind of port; with a
+// baud rate, the reader's CPU seconds over the paced flood instead (and its seconds).
+int CaseCat(const std::vector<std::string>& a) {
+    int64_t n = (int64_t)(std::stod(a.at(0)) * kMiB);
+    std::vector<std::string> args = {"-f", std::to_string(n)};
+    if (a.size() > 1) args.insert(args.end(), {"-b", a[1]});
+    Sandbox sb;
+    VirtualDevice dev(VdevPath(), sb.ports(), 3, args);
+    if (!dev.ok()) return Fail("no virtual device");
+    int fd = OpenSlave(dev.slave());
+    if (fd < 0) return Fail("slave not opened");
+    pid_t pid = SpawnReader(fd, n);
+    usleep(50000);
+    double t0 = NowSec();
+    if (write(fd, "AT+FLOOD\r\n", 10) != 10) return Fail("command not written");
+    double cpu = 0;
+    for (;;) {  // the reader's CPU time just before it ends
+        double c = CpuSecOf(pid);
+        if (c > 0 || cpu == 0) cpu = std::max(cpu, c);
+        int st;
+        if (waitpid(pid, &st, WNOHANG) == pid) {
+            if (!WIFEXITED(st) || WEXITSTATUS(st) != 0) return Fail("reader failed");
+            break;
+        }
+        usleep(a.size() > 1 ? 20000 : 200);
+    }
+    double t = NowSec() - t0;
+    close(fd);
+    printf("%.6f %.6f\n", t, cpu);
+    return 0;
+}
+
+// pace seconds: the virtual device streams at 921600 baud; CPU seconds of this process over
+// that time, the bytes received (all checked) and the wall time.
+int CasePace(const std::vector<std::string>& a) {
+    double secs = std::stod(a.at(0));
+    bool hex = a.size() > 1 && a[1] == "hex";
+    int64_t n = (int64_t)(secs * 92160);
+    Sandbox sb;
+    VirtualDevice dev(VdevPath(), sb.ports(), 3, {"-f", std::to_string(n), "-b", "921600"});
+    if (!dev.ok()) return Fail("no virtual device");
+    DialogBench b;
+    if (!b.ok() || !b.OpenPort(3, hex)) return Fail("port not opened");
+    CKIVERNDlg& dlg = b.dlg();
+    Loop().Run([] { return false; }, 0.2);
+    double c0 = CpuSec(), t0 = NowSec();
+    dlg.SendQuickCommand("AT+FLOOD", FALSE);
+    // Idle waiting: the loop sleeps until the dialog's own timers and messages wake it.
+    bool done = Loop().Run([&] { return dlg.m_nRxBytes >= n; }, secs * 2 + 10, 250);
+    Loop().Run([] { return false; }, 0.1);  // the last refresh
+    double cpu = CpuSec() - c0, t = NowSec() - t0;
+    if (!done || dlg.m_nRxBytes != n || !CheckReceiveText(dlg.m_strReceive, n, hex))
+        return Fail("paced flood incomplete or wrong");
+    printf("%.6f %lld %.6f\n", cpu, (long long)n, t);
+    return 0;
+}
+
+// responsive hex|text seconds: during a full-speed flood, the lateness of a 10 ms timer on
+// the UI thread (99th percentile, ms) and the time from a click on the clear button (a
+// mouse press and release through the event queue) to its handler (ms, the worst of them).
+int CaseResponsive(const std::vector<std::string>& a) {
+    bool hex = a.at(0) == "hex";
+    double secs = std::stod(a.at(1));
+    Sandbox sb;
+    VirtualDevice dev(VdevPath(), sb.ports(), 3, {"-f", std::to_string(1ll << 40)});
+    if (!dev.ok()) return Fail("no virtual device");
+    DialogBench b;
+    if (!b.ok() || !b.OpenPort(3, hex)) return Fail("port not opened");
+    CKIVERNDlg& dlg = b.dlg();
+    QAbstractButton* clear = b.button(IDC_CLEAR_RX_BUTTON);
+    dlg.SendQuickCommand("AT+FLOOD", FALSE);
+    Loop().Run([] { return false; }, 0.3);  // the flood is under way
+
+    std::vector<double> late, clicks;
+    double clickAt = 0;
+    int64_t received = 0;
+    // Connected after the dialog's own handler, so this runs right after it.
+    QObject::connect(clear, &QAbstractButton::clicked, [&] {
+        if (clickAt > 0) clicks.push_back((NowSec() - clickAt) * 1e3);
+        clickAt = 0;
+    });
+    QTimer tick, click;
+    tick.setTimerType(Qt::PreciseTimer);
+    double due = NowSec() + 0.010;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        double now = NowSec();
+        late.push_back(std::max(0.0, now - due) * 1e3);
+        due = now + 0.010;
+    });
+    tick.start(10);
+    QObject::connect(&click, &QTimer::timeout, [&] {
+        if (clickAt > 0) return;  // the last one is still waiting
+        received += dlg.m_nRxBytes;
+        QPointF pos(clear->width() / 2.0, clear->height() / 2.0);
+        QPointF global = clear->mapToGlobal(pos);
+        clickAt = NowSec();
+        QCoreApplication::postEvent(
+            clear, new QMouseEvent(QEvent::MouseButtonPress, pos, global, Qt::LeftButton,
+                                   Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(
+            clear, new QMouseEvent(QEvent::MouseButtonRelease, pos, global, Qt::LeftButton,
+                                   Qt::NoButton, Qt::NoModifier));
+    });
+    click.start(250);
+    Loop().Run([] { return false; }, secs, 1000);
+    tick.stop();
+    click.stop();
+    if (clickAt > 0) clicks.push_back((NowSec() - clickAt) * 1e3);  // never handled
+    if (clicks.empty() || received == 0) return Fail("no data or no click");
+    double worst = *std::max_element(clicks.begin(), clicks.end());
+    // A flood faster than the display for seconds on end fills the port's buffer: what it
+    // drops is counted and reported, not checked here.
+    printf("%.3f %.3f %zu %zu %.3f %llu\n", Percentile(late, 99), worst, late.size(), clicks.size(),
+           received / (double)kMiB / secs, (unsigned long long)dlg.m_SerialPort.GetOverflowCount());
+    return 0;
+}
+
+}  // namespace kvbench

@@ -1,0 +1,23 @@
+#!/bin/sh
+# Builds the benchmarks in Release and prints the table.
+#   bench/run.sh [--quick] [other kivern_bench options]
+# BUILD_DIR (default: build-bench) is the build folder; the X display cases run under
+# xvfb-run when it is installed (NO_XVFB=1 skips them).
+set -e
+cd "$(dirname "$0")/.."
+BUILD_DIR=${BUILD_DIR:-build-bench}
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DKIVERN_BENCH=ON -DKIVERN_TESTS=OFF >/dev/null
+cmake --build "$BUILD_DIR" --target kivern_bench kivern_bench_logview kivern-vdev -j2 >/dev/null
+BENCH="$BUILD_DIR/bench/kivern_bench"
+QUICK=0
+for a in "$@"; do [ "$a" = --quick ] && QUICK=1; done
+echo "kivern benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(uname -r)"
+if [ -z "$NO_XVFB" ] && command -v xvfb-run >/dev/null 2>&1; then
+    xvfb-run -a -s "-screen 0 1920x1080x24" "$BENCH" --xcb "$@"
+else
+    "$BENCH" "$@"
+fi
+if [ "$QUICK" = 0 ]; then
+    echo
+    "$BUILD_DIR/bench/kivern_bench_logview" 9
+fi
