@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 #include <QThread>
@@ -42,6 +43,9 @@ Registry& R() {
     return *r;
 }
 
+void WakeUiThreadLocked();
+const int kSentBudgetMs = 8;
+
 // Receives the wake-up event on the UI thread and runs what is queued.
 class Waker : public QObject {
 public:
@@ -51,7 +55,13 @@ public:
             std::lock_guard<std::mutex> lock(R().mutex);
             R().wakePending = false;
         }
-        kvimpl::ProcessSentMessages();
+        // A port streaming at full speed keeps sending; after a few milliseconds of its
+        // messages the event loop gets its turn (timers, input, painting), then the rest.
+        kvimpl::ProcessSentMessages(kSentBudgetMs);
+        {
+            std::lock_guard<std::mutex> lock(R().mutex);
+            if (!R().sent.empty()) WakeUiThreadLocked();
+        }
         // Posted messages: take those queued now; later ones come with the next wake-up.
         std::deque<MSG> batch;
         {
@@ -133,8 +143,18 @@ CWnd* LookupWindow(HWND hWnd) {
     return it == R().windows.end() ? nullptr : it->second;
 }
 
-void ProcessSentMessages() {
-    for (;;) {
+void ProcessSentMessages(int nBudgetMs) {
+    // Either the messages waiting now (a sender answered at once sends its next message
+    // later, so a pump like ClosePort's always gets back), or as many as fit in the budget.
+    size_t nLeft;
+    {
+        std::lock_guard<std::mutex> lock(R().mutex);
+        nLeft = nBudgetMs < 0 ? R().sent.size() : SIZE_MAX;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (; nLeft > 0; --nLeft) {
+        if (nBudgetMs >= 0 && clock.elapsed() >= nBudgetMs) return;
         std::shared_ptr<SentMessage> m;
         CWnd* target = nullptr;
         {

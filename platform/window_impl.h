@@ -12,8 +12,9 @@ HWND RegisterWindow(CWnd* pWnd);
 void ReassignWindow(HWND hWnd, CWnd* pWnd);
 void UnregisterWindow(HWND hWnd);
 CWnd* LookupWindow(HWND hWnd);
-// Runs messages sent to the UI thread from other threads.
-void ProcessSentMessages();
+// Runs messages sent to the UI thread from other threads: those waiting now, or with a
+// budget, as many as arrive within that many milliseconds.
+void ProcessSentMessages(int nBudgetMs = -1);
 // Dispatches one message to a window, reporting framework exceptions a handler let through.
 LRESULT Dispatch(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Timers of a window end with it.
