@@ -30,8 +30,6 @@ struct Segment {
 
 class StreamTest : public PortDialogTest {
 protected:
-    CButton* Check(int id) { return static_cast<CButton*>(m_dlg->GetDlgItem(id)); }
-
     // Saves the receive text, then clears it and switches the display and the send form,
     // all in one go on the UI thread, so no delivery falls between the save and the clear.
     void SaveClearAndToggle(std::vector<Segment>& segments, int64_t& nTxTotal) {
@@ -48,12 +46,15 @@ protected:
         nTxTotal += m_dlg->m_nTxBytes;
         remove(path.c_str());
 
+        // The boxes show the members (written out by the last refresh); a click toggles them.
         bool bHex = !m_dlg->m_bHexDisplay;
-        Check(IDC_HEX_DISPLAY_CHECK)->SetCheck(bHex ? BST_CHECKED : BST_UNCHECKED);
-        Check(IDC_HEX_SEND_CHECK)->SetCheck(bHex ? BST_CHECKED : BST_UNCHECKED);
+        m_dlg->UpdateData(FALSE);
+        kvtest::Click(m_dlg->GetDlgItem(IDC_HEX_DISPLAY_CHECK));
+        kvtest::Click(m_dlg->GetDlgItem(IDC_HEX_SEND_CHECK));
         m_dlg->GetDlgItem(IDC_SEND_EDIT)->SetWindowText(bHex ? "41540D0A" : "AT\r\n");
         kvtest::Click(m_dlg->GetDlgItem(IDC_CLEAR_RX_BUTTON));  // reads the boxes back
-        EXPECT_EQ(m_dlg->m_bHexDisplay != FALSE, bHex);
+        ASSERT_EQ(m_dlg->m_bHexDisplay != FALSE, bHex);
+        ASSERT_EQ(m_dlg->m_bHexSend != FALSE, bHex);
     }
 };
 
