@@ -172,7 +172,18 @@ BOOL CDialog::CreateFromTemplate() {
         const DLGITEM& it = t->items[i];
         QWidget* c = CreateControl(it, w, this);
         c->setFont(font);
-        auto cw = std::make_unique<CWnd>();
+        // The window's object is the wrapper of its kind, so that a program may treat
+        // GetDlgItem's answer as a CButton, CEdit, CComboBox or CStatic, as the platform allows.
+        std::unique_ptr<CWnd> cw;
+        const QString cls = QString::fromLatin1(it.className);
+        if (cls == QLatin1String(WC_BUTTON))
+            cw = std::make_unique<CButton>();
+        else if (cls == QLatin1String(WC_COMBOBOX))
+            cw = std::make_unique<CComboBox>();
+        else if (cls == QLatin1String(WC_STATIC))
+            cw = std::make_unique<CStatic>();
+        else
+            cw = std::make_unique<CEdit>();
         cw->Attach(c, it.id);
         int x = DluToPixelX(it.x), y = DluToPixelY(it.y);
         int cx = DluToPixelX(it.cx), cy = DluToPixelY(it.cy);
