@@ -24,7 +24,7 @@ run() {  # program, then environment assignments
   local prog=$1
   shift
   echo "== $prog $*"
-  if ! env "$@" "$build/tests/$prog" 2>&1 | grep -a -E '^\[ (figures|  FAILED|       OK) |Failure|Which is|Expected'; then
+  if ! env "$@" "$build/tests/$prog" 2>&1 | grep -a -E '^\[ *(figures|FAILED|OK) *\]|Failure|Which is|Expected'; then
     status=1
   fi
   [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
