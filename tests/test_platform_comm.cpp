@@ -243,6 +243,8 @@ TEST_F(CommTest, ARemovedDeviceStopsTheReaderWithoutSpinning) {
 TEST_F(CommTest, ThousandOpenCloseCyclesLeaveNothingBehind) {
     kvtest::FakeDevice dev(sandbox.ports(), 7);
     ASSERT_TRUE(dev.ok());
+    // One cycle first: what is set up once per process (a sanitizer's own thread) is not a leak.
+    ASSERT_TRUE(CloseHandle(OpenCom("COM7")));
     int fds = kvtest::OpenFdCount(), threads = kvtest::ThreadCount();
     for (int i = 0; i < 1000; ++i) {
         HANDLE h = OpenCom("COM7");

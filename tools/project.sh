@@ -52,6 +52,9 @@ case "${1:-}" in
     build
     cd "$build"
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300
+    # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and the threaded
+    # ones under ThreadSanitizer.
+    "$top/tools/sanitize.sh"
     ;;
   *)
     echo "usage: tools/project.sh run|test|build" >&2

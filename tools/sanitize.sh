@@ -77,9 +77,8 @@ if [ "$what" = all ] || [ "$what" = tsan ]; then
   cmake --build "$tsan_dir" -j"$jobs" --target "${tsan_tests[@]}" >"$tsan_dir/sanitize-build.log" 2>&1 ||
     { echo "tsan: build failed, see $tsan_dir/sanitize-build.log" >&2; exit 1; }
   # Only these programs are built there; ctest lists the others as *_NOT_BUILT. The packaging
-  # checks belong to the plain build. CommTest.ThousandOpenCloseCycles counts threads from
-  # before the process's first thread, and TSan adds one of its own then.
+  # checks belong to the plain build.
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$tsan_supp" \
-    run_ctest "$tsan_dir" tsan -j"$jobs" -E '_NOT_BUILT$|^packaging_|^CommTest\.ThousandOpenCloseCycles'
+    run_ctest "$tsan_dir" tsan -j"$jobs" -E '_NOT_BUILT$|^packaging_'
 fi
 exit $status
