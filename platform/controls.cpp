@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextDocument>
 
 #include "control_widgets.h"
 #include "gbk.h"
@@ -35,6 +36,30 @@ CString FromWidgetLines(const QString& t) {
     s.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return G(s);
 }
+
+// The text of a multi-line edit as last read, valid while its document is unchanged: every
+// exchange reads the send edit, and a long text is not converted again each time.
+struct EditTextCache {
+    int revision = -1;
+    CString text;
+};
+EditTextCache& CacheOf(QPlainTextEdit* pe) {
+    auto* c = static_cast<EditTextCache*>(pe->property("kv_textcache").value<void*>());
+    if (!c) {
+        c = new EditTextCache;
+        pe->setProperty("kv_textcache", QVariant::fromValue<void*>(c));
+        QObject::connect(pe, &QObject::destroyed, [c] { delete c; });
+    }
+    return *c;
+}
+CString ReadEdit(QPlainTextEdit* pe) {
+    EditTextCache& c = CacheOf(pe);
+    if (c.revision != pe->document()->revision()) {
+        c.text = FromWidgetLines(pe->toPlainText());
+        c.revision = pe->document()->revision();
+    }
+    return c.text;
+}
 }  // namespace
 
 void kvimpl::SetControlText(QWidget* w, const CString& text) {
@@ -49,8 +74,9 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
         *own = text;
         log->SetText(own);
     } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
-        QString t = ToWidgetLines(text);
-        if (pe->toPlainText() != t) pe->setPlainText(t);
+        if (ReadEdit(pe) == text) return;
+        pe->setPlainText(ToWidgetLines(text));
+        CacheOf(pe).revision = -1;
     } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
         QString t = U(text);
         if (le->text() != t) le->setText(t);
@@ -73,7 +99,7 @@ CString kvimpl::GetControlText(QWidget* w) {
         auto* own = static_cast<CString*>(w->property("kv_owntext").value<void*>());
         return own ? *own : CString();
     }
-    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return FromWidgetLines(pe->toPlainText());
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return ReadEdit(pe);
     if (auto* le = qobject_cast<QLineEdit*>(w)) return G(le->text());
     if (auto* cb = qobject_cast<QComboBox*>(w)) return G(cb->currentText());
     if (auto* gb = qobject_cast<QGroupBox*>(w)) return G(gb->title());

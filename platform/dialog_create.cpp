@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
+#include <QTextOption>
 
 #include "control_widgets.h"
 #include "gbk.h"
@@ -76,6 +77,9 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
         if (style & ES_MULTILINE) {
             auto* pe = new KvPlainEdit((style & ES_WANTRETURN) != 0, parent);
             pe->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+            // Long lines break anywhere: a hex text of megabytes is one word, which word
+            // wrapping lays out in quadratic time.
+            pe->setWordWrapMode(QTextOption::WrapAnywhere);
             pe->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
                                                                 : Qt::ScrollBarAsNeeded);
             pe->setReadOnly(style & ES_READONLY);

@@ -39,9 +39,8 @@ TEST_F(InputTest, HugeEmptyZeroAndNonGbkSendTextsGoOutAsCounted) {
     EXPECT_STREQ(Text(IDC_STATUS_STATIC), "Send OK");
     EXPECT_TRUE(kvtest::PumpUntil([&] { return (int64_t)device.Swallowed() >= nSent; }, 20000));
 
-    // A long hex text: one line, as hex text has no breaks. (The send edit takes minutes to
-    // lay out a single line of 10 MiB, so this one is shorter.)
-    const size_t nHex = kvtest::EnvNumber("KIVERN_HEX_SEND_BYTES", 256 << 10);
+    // A long hex text: one line of 10 MiB, as hex text has no breaks.
+    const size_t nHex = kvtest::EnvNumber("KIVERN_HEX_SEND_BYTES", 10 << 20);
     m_dlg->m_strSend = CString(std::string(nHex, 'a').c_str());
     m_dlg->m_bHexSend = TRUE;
     m_dlg->UpdateData(FALSE);
