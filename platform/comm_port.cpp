@@ -21,6 +21,7 @@
 
 namespace {
 constexpr size_t kReadChunk = 64 * 1024;
+constexpr int kFullRetryMs = 5;
 std::atomic<void (*)(DWORD)> g_writeHook{nullptr};
 
 int64_t NowMs() {
@@ -92,23 +93,34 @@ CommPort::~CommPort() {
     close(m_wakeFd);
 }
 
+// Moves what the device sends into the ring. When the ring is full the reader stops taking
+// from the device until there is room again: the driver then holds the device back (flow
+// control, USB, a pseudo-terminal's writer), so nothing that arrived is thrown away.
 void CommPort::ReaderLoop() {
     std::unique_ptr<char[]> chunk(new char[kReadChunk]);
     bool watching = true;
     for (;;) {
+        size_t room;
+        {
+            std::lock_guard<std::mutex> lock(m);
+            room = kCommInputBufferSize - count;
+        }
+        const bool takeInput = watching && room > 0;
         pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {fd, POLLIN, 0}};
-        int n = poll(fds, watching ? 2 : 1, -1);
+        // A full ring is looked at again every few milliseconds.
+        int n = poll(fds, takeInput ? 2 : 1, takeInput || !watching ? -1 : kFullRetryMs);
         if (n < 0) {
             if (errno == EINTR) continue;
             break;
         }
         if (fds[0].revents) break;  // closing wins over input
-        if (!watching || !fds[1].revents) continue;
+        if (!takeInput || !fds[1].revents) continue;
         bool gone = false;
-        for (;;) {
-            ssize_t r = read(fd, chunk.get(), kReadChunk);
+        while (room > 0) {
+            ssize_t r = read(fd, chunk.get(), std::min(room, kReadChunk));
             if (r > 0) {
                 Append(chunk.get(), (size_t)r);
+                room -= (size_t)r;
                 continue;
             }
             if (r < 0 && errno == EINTR) continue;
@@ -116,7 +128,8 @@ void CommPort::ReaderLoop() {
             if (r == 0 || errno != EAGAIN) gone = true;
             break;
         }
-        if (!gone && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))) gone = true;
+        // A hang-up counts once what the driver still held has been read.
+        if (!gone && room > 0 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL))) gone = true;
         if (gone) {
             // A hung-up descriptor polls readable forever: stop watching it.
             MarkLost();
