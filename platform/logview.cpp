@@ -28,17 +28,30 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
     pal.setColor(QPalette::Text, Qt::black);
     viewport()->setPalette(pal);
     viewport()->setAutoFillBackground(false);
+    // The paint fills every pixel it is asked for; this also lets a scroll move pixels.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_index.Update(nullptr);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     UpdateMetrics();
 }
 
 void LogView::SetText(const CString* pText) {
-    m_index.Update(pText);
+    // Appending changes the old last row (it may take more glyphs) and adds rows after it.
+    int64_t oldLast = m_index.RowCount() - 1, oldLen = m_index.Length();
+    bool bGrew = m_index.Update(pText);
     m_anchor = std::min<int64_t>(m_anchor, m_index.Length());
     m_caret = std::min<int64_t>(m_caret, m_index.Length());
     SyncScrollBar();
-    viewport()->update();
+    if (!bGrew)
+        viewport()->update();
+    else if (m_index.Length() != oldLen)
+        InvalidateRowsFrom(oldLast);
+}
+
+void LogView::InvalidateRowsFrom(int64_t row) {
+    int64_t top = std::max<int64_t>(row - GetScrollPos(), 0) * m_lineH;
+    if (top < viewport()->height())
+        viewport()->update(0, (int)top, viewport()->width(), viewport()->height() - (int)top);
 }
 
 void LogView::EnsureFresh() {
@@ -104,23 +117,14 @@ void LogView::SelectAll() {
 }
 
 void LogView::UpdateMetrics() {
-    QFontMetrics fm(font());
-    m_cellW = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
-    m_lineH = std::max(1, fm.lineSpacing());
-    m_ascent = fm.ascent();
-    // Runs of ASCII are drawn in one go when every ASCII glyph is one cell wide (some
-    // monospaced fonts do not report themselves as fixed pitch); otherwise glyph by glyph.
-    m_bFixedPitch = true;
-    for (char16_t ch = 0x20; ch < 0x7F && m_bFixedPitch; ++ch)
-        m_bFixedPitch = fm.horizontalAdvance(QChar(ch)) == m_cellW;
-    m_markerFont = font();
-    if (m_markerFont.pointSizeF() > 0)
-        m_markerFont.setPointSizeF(m_markerFont.pointSizeF() * 0.7);
-    else
-        m_markerFont.setPixelSize(std::max(6, m_markerFont.pixelSize() * 7 / 10));
+    m_painter.SetFont(font());
+    m_painter.SetColors(palette().color(QPalette::Highlight),
+                        palette().color(QPalette::HighlightedText));
+    m_cellW = m_painter.CellWidth();
+    m_lineH = m_painter.LineHeight();
+    viewport()->update();
     Rewrap();
     SyncScrollBar();
-    viewport()->update();
 }
 
 void LogView::Rewrap() {
@@ -136,90 +140,49 @@ void LogView::Rewrap() {
 
 void LogView::resizeEvent(QResizeEvent* e) {
     QAbstractScrollArea::resizeEvent(e);
+    viewport()->update();
     Rewrap();
     SyncScrollBar();
 }
 
 void LogView::changeEvent(QEvent* e) {
     QAbstractScrollArea::changeEvent(e);
-    if (e->type() == QEvent::FontChange) UpdateMetrics();
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange ||
+        e->type() == QEvent::StyleChange)
+        UpdateMetrics();
 }
 
-void LogView::scrollContentsBy(int, int) { viewport()->update(); }
+void LogView::scrollContentsBy(int, int dy) {
+    // Moves what is drawn; only the rows that come into view are painted. Areas waiting for
+    // a paint move along with the pixels.
+    if (std::abs(dy) > VisibleRows())
+        viewport()->update();
+    else
+        viewport()->scroll(0, dy * m_lineH);
+}
 
-void LogView::paintEvent(QPaintEvent*) {
+void LogView::paintEvent(QPaintEvent* e) {
     EnsureFresh();
     QPainter p(viewport());
-    p.fillRect(viewport()->rect(), Qt::white);
-    p.setFont(font());
+    QRect r = e->rect();
+    p.fillRect(r, Qt::white);
     int64_t selB = std::min(m_anchor, m_caret), selE = std::max(m_anchor, m_caret);
     int64_t first = GetScrollPos(), rows = m_index.RowCount();
-    int n = viewport()->height() / m_lineH + 1;
-    for (int i = 0; i < n && first + i < rows; ++i) DrawRow(p, first + i, i * m_lineH, selB, selE);
+    int top = std::max(0, r.top() / m_lineH), bottom = r.bottom() / m_lineH;
+    for (int i = top; i <= bottom && first + i < rows; ++i)
+        AddRow(first + i, i * m_lineH, selB, selE);
+    m_painter.Flush(p);
 }
 
-void LogView::DrawRow(QPainter& p, int64_t row, int y, int64_t selB, int64_t selE) {
+void LogView::AddRow(int64_t row, int y, int64_t selB, int64_t selE) {
     m_index.LayoutRow(row, m_cells);
-    const QColor hl = palette().color(QPalette::Highlight);
-    const QColor hlText = palette().color(QPalette::HighlightedText);
-    auto selected = [&](const LogIndex::Cell& c) { return c.off >= selB && c.off < selE; };
-    for (const LogIndex::Cell& c : m_cells)
-        if (selected(c)) p.fillRect(c.col * m_cellW, y, c.cells * m_cellW, m_lineH, hl);
     // A selected line break shows as one highlighted cell after the row's text.
+    int breakCol = -1;
     int64_t end = selB < selE ? m_index.RowEnd(row) : -1;
     if (end >= selB && end < selE && row + 1 < m_index.RowCount() &&
-        m_index.RowStart(row + 1) != end) {
-        int col = m_cells.empty() ? 0 : m_cells.back().col + m_cells.back().cells;
-        p.fillRect(col * m_cellW, y, m_cellW, m_lineH, hl);
-    }
-
-    QString run;
-    int runCol = 0;
-    bool runSel = false;
-    auto flush = [&] {
-        if (run.isEmpty()) return;
-        p.setPen(runSel ? hlText : Qt::black);
-        p.drawText(QPointF(runCol * m_cellW, y + m_ascent), run);
-        run.clear();
-    };
-    for (const LogIndex::Cell& c : m_cells) {
-        bool sel = selected(c);
-        int x = c.col * m_cellW;
-        switch (c.g.kind) {
-            case GlyphKind::Ascii:
-                if (!m_bFixedPitch || sel != runSel) flush();
-                if (run.isEmpty()) {
-                    runCol = c.col;
-                    runSel = sel;
-                }
-                run += QChar((char16_t)c.g.ch);
-                if (!m_bFixedPitch) flush();
-                break;
-            case GlyphKind::Wide:
-                flush();
-                p.setPen(sel ? hlText : Qt::black);
-                p.drawText(QRectF(x, y, c.cells * m_cellW, m_lineH), Qt::AlignCenter,
-                           QString(QChar((char16_t)c.g.ch)));
-                break;
-            case GlyphKind::Marker: {
-                flush();
-                QRectF box(x + 1, y + 2, c.cells * m_cellW - 2, m_lineH - 4);
-                p.fillRect(box, sel ? hl.darker(120) : QColor(0xE4, 0xE4, 0xE4));
-                p.setPen(QColor(0x90, 0x90, 0x90));
-                p.drawRect(box);
-                p.setFont(m_markerFont);
-                p.setPen(sel ? hlText : QColor(0x50, 0x50, 0x50));
-                p.drawText(box, Qt::AlignCenter,
-                           QString::asprintf("%02X", (unsigned)c.g.ch).toLatin1());
-                p.setFont(font());
-                break;
-            }
-            default:
-                flush();
-                break;
-        }
-    }
-    flush();
+        m_index.RowStart(row + 1) != end)
+        breakCol = m_cells.empty() ? 0 : m_cells.back().col + m_cells.back().cells;
+    m_painter.AddRow(m_cells, y, selB, selE, breakCol);
 }
 
 int64_t LogView::HitTest(const QPoint& pt) const {

@@ -15,6 +15,7 @@
 
 #include "platform/cstring.h"
 #include "platform/logview_index.h"
+#include "platform/logview_paint.h"
 #include "platform/wintypes.h"
 
 class LogView : public QAbstractScrollArea {
@@ -64,13 +65,14 @@ private:
     void EnsureFresh();
     int64_t MaxFirstRow() const;
     int64_t HitTest(const QPoint& pt) const;
-    void DrawRow(class QPainter& p, int64_t row, int y, int64_t selB, int64_t selE);
+    void AddRow(int64_t row, int y, int64_t selB, int64_t selE);
+    void Invalidate();                     // the whole view
+    void InvalidateRowsFrom(int64_t row);  // visible rows from row on
 
     LogIndex m_index;
+    LogPainter m_painter;
     std::vector<LogIndex::Cell> m_cells;
     int64_t m_anchor = 0, m_caret = 0;
-    int m_cellW = 8, m_lineH = 16, m_ascent = 12;
-    QFont m_markerFont;
-    bool m_bFixedPitch = true;
+    int m_cellW = 8, m_lineH = 16;
     bool m_bDragging = false;
 };

@@ -15,19 +15,20 @@ namespace {
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 }
 
-void LogIndex::Update(const CString* pText) {
+bool LogIndex::Update(const CString* pText) {
     if (pText && pText == m_pText && pText->EditEpoch() == m_epoch &&
         pText->GetLength() >= m_seen) {
         m_seen = pText->GetLength();
         Scan(m_seen);
-        return;
+        return true;
     }
     Reset();
     m_pText = pText;
-    if (!pText) return;
+    if (!pText) return false;
     m_epoch = pText->EditEpoch();
     m_seen = pText->GetLength();
     Scan(m_seen);
+    return false;
 }
 
 bool LogIndex::IsStale() const {
@@ -54,43 +55,108 @@ const unsigned char* LogIndex::Data() const {
     return m_pText ? (const unsigned char*)m_pText->GetString() : kEmpty;
 }
 
+LogIndex::Wrap& LogIndex::StartWrap(int64_t line, int64_t len) {
+    // Rows of ASCII alone are full rows of m_width cells: their starts need no walk.
+    Wrap& w = m_wraps[line];
+    int64_t start = m_lines[line].start;
+    w.cp.assign(1, start);
+    w.row = len == 0 ? 0 : (len - 1) / m_width;
+    w.col = (int)(len - w.row * m_width);
+    for (int64_t r = kCheckpoint; r <= w.row; r += kCheckpoint) w.cp.push_back(start + r * m_width);
+    w.pos = start + len;
+    return w;
+}
+
+LogIndex::Wrap& LogIndex::TailWrap() {
+    int64_t last = (int64_t)m_lines.size() - 1;
+    auto it = m_wraps.find(last);
+    if (it != m_wraps.end() && it->second.pos == m_len) return it->second;
+    // After a re-wrap a short last line has no walk kept: walk it once.
+    Wrap& w = m_wraps[last];
+    w = Wrap();
+    w.cp.push_back(m_lines[last].start);
+    w.pos = Walk(m_lines[last].start, m_len, w.col, w.row, kNever, kNever, &w);
+    return w;
+}
+
 void LogIndex::Scan(int64_t nEnd) {
     const unsigned char* d = Data();
+    const int nCols = m_width;
     int64_t firstLine = (int64_t)m_lines.size() - 1;
     int64_t pos = m_len;
     uint64_t cells = m_cells;
     bool complex = IsComplex(firstLine);
-    auto closeLine = [&] {
-        Line& l = m_lines.back();
+    Wrap* tail = complex ? &TailWrap() : nullptr;
+    auto closeLine = [&](int64_t end) {
+        int64_t i = (int64_t)m_lines.size() - 1;
+        Line& l = m_lines[i];
         l.cells = (uint32_t)std::min<uint64_t>(cells, std::numeric_limits<uint32_t>::max());
-        l.rows = complex ? kComplex : 0;
+        if (!complex) {
+            l.rows = (uint32_t)std::min<int64_t>(
+                std::max<int64_t>(1, (end - l.start + nCols - 1) / nCols), ~kComplex);
+            return;
+        }
+        l.rows = kComplex | (uint32_t)std::min<int64_t>(tail->row + 1, ~kComplex);
+        tail->pos = end;
     };
     while (pos < nEnd) {
         if (IsPlainAscii(d[pos])) {
             int64_t q = pos + 1;
             while (q < nEnd && IsPlainAscii(d[q])) ++q;
-            cells += (uint64_t)(q - pos);
+            int64_t n = q - pos;
+            cells += (uint64_t)n;
+            if (tail) {
+                // n one-cell glyphs from column col: they fill the row, then whole rows.
+                Wrap& w = *tail;
+                if (w.col + n <= nCols) {
+                    w.col += (int)n;
+                } else {
+                    int64_t fill = std::max<int64_t>(0, nCols - w.col), rest = n - fill;
+                    int64_t extra = (rest + nCols - 1) / nCols;
+                    for (int64_t r = (w.row / kCheckpoint + 1) * kCheckpoint; r <= w.row + extra;
+                         r += kCheckpoint)
+                        w.cp.push_back(pos + fill + (r - w.row - 1) * nCols);
+                    w.row += extra;
+                    w.col = (int)(rest - (extra - 1) * nCols);
+                }
+            }
             pos = q;
             continue;
         }
         Glyph g = DecodeGlyph(d + pos, nEnd - pos, false, m_gbk);
         if (g.kind == GlyphKind::Incomplete) break;
         if (g.kind == GlyphKind::Break) {
-            closeLine();
+            closeLine(pos);
+            int64_t i = (int64_t)m_lines.size() - 1;
+            if (complex && pos - m_lines[i].start <= kLongLine) m_wraps.erase(i);
             m_lines.push_back({pos + g.len, 0, 0});
             cells = 0;
             complex = false;
-        } else {
-            cells += g.kind == GlyphKind::Tab ? logview::kTabStop - cells % logview::kTabStop
-                                              : (uint64_t)GlyphCells(g, 0, m_width);
+            tail = nullptr;
+            pos += g.len;
+            continue;
+        }
+        if (!complex) {
+            int64_t i = (int64_t)m_lines.size() - 1;
+            tail = &StartWrap(i, pos - m_lines[i].start);
             complex = true;
         }
+        Wrap& w = *tail;
+        cells += g.kind == GlyphKind::Tab ? logview::kTabStop - cells % logview::kTabStop
+                                          : (uint64_t)GlyphCells(g, 0, nCols);
+        int cw = GlyphCells(g, w.col, nCols);
+        if (w.col > 0 && w.col + cw > nCols) {
+            ++w.row;
+            w.col = 0;
+            if (g.kind == GlyphKind::Tab) cw = GlyphCells(g, 0, nCols);
+            if (w.row % kCheckpoint == 0) w.cp.push_back(pos);
+        }
+        w.col += cw;
         pos += g.len;
     }
-    closeLine();
     m_cells = cells;
     m_len = pos;
-    for (int64_t i = firstLine; i < (int64_t)m_lines.size(); ++i) ComputeRows(i);
+    closeLine(pos);
     UpdateBlocksFrom(firstLine);
 }
 

@@ -28,8 +28,9 @@ public:
     };
 
     // Shows *pText (nullptr: nothing). The same string that only grew since the last call is
-    // indexed from where the last call stopped; anything else is indexed afresh.
-    void Update(const CString* pText);
+    // indexed from where the last call stopped (returns true); anything else is indexed
+    // afresh (returns false).
+    bool Update(const CString* pText);
     // True when the followed string changed other than by appending since Update, so the
     // index must not be used to read its bytes.
     bool IsStale() const;
@@ -75,12 +76,17 @@ private:
     };
     static constexpr uint32_t kComplex = 0x80000000u;
     static constexpr int kBlock = 256;          // lines per block of the row sums
-    static constexpr int64_t kLongLine = 4096;  // lines longer than this keep a Wrap
+    static constexpr int64_t kLongLine = 4096;  // longer lines (and the last) keep a Wrap
     static constexpr int64_t kCheckpoint = 16;
 
     void Reset();
+    // Indexes the bytes up to nEnd in one pass: lines, their cells and, for lines holding
+    // other glyphs than ASCII, their rows at the current width (the last line's walk goes on
+    // in its Wrap from where it stopped).
     void Scan(int64_t nEnd);
-    int64_t LineEnd(int64_t i) const;  // end of the line's glyphs
+    Wrap& TailWrap();                            // the walk of the last line, up to m_len
+    Wrap& StartWrap(int64_t line, int64_t len);  // a line whose first len bytes are ASCII
+    int64_t LineEnd(int64_t i) const;            // end of the line's glyphs
     bool IsComplex(int64_t i) const { return m_lines[i].rows & kComplex; }
     int64_t Rows(int64_t i) const { return m_lines[i].rows & ~kComplex; }
     void ComputeRows(int64_t i);

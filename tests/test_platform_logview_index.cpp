@@ -218,3 +218,26 @@ TEST(LogIndex, CopyGivesUtf8WithBreaksKept) {
     EXPECT_EQ(b, 9);
     EXPECT_EQ(e, 13);
 }
+
+TEST(LogIndex, LongAsciiLineTurningComplexWrapsAsAFreshWalk) {
+    // A line of plain ASCII long enough for checkpoints, then tabs, GBK and markers on the
+    // same line, grown in pieces that split the ASCII runs at odd places.
+    CString full(CString('a', 9000));
+    for (int i = 0; i < 500; ++i) full += (i % 3) ? "\xd6\xd0q\t" : "\x01zz";
+    full += CString('b', 5000);
+    for (int width : {80, 3}) {
+        CString grown;
+        LogIndex inc;
+        inc.SetWidth(width);
+        for (INT_PTR pos = 0; pos < full.GetLength(); pos += 333) {
+            grown.Append(full.GetString() + pos, std::min<INT_PTR>(333, full.GetLength() - pos));
+            inc.Update(&grown);
+        }
+        LogIndex walked;  // rows from the re-wrap walk, which is separate from indexing
+        walked.SetWidth(width + 1);
+        walked.Update(&grown);
+        walked.SetWidth(width);
+        ASSERT_EQ(inc.RowCount(), walked.RowCount()) << width;
+        EXPECT_TRUE(Shape(inc) == Shape(walked)) << width;
+    }
+}

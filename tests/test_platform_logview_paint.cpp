@@ -1,0 +1,164 @@
+// Painting of the receive display on the offscreen platform: what the window holds after
+// ticks that append and follow the end (pixels scrolled, new rows painted) against a full
+// repaint of the same state, and which parts get painted at all.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPaintEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QScrollBar>
+#include <random>
+
+#include "platform/logview.h"
+
+namespace {
+
+// Records the region of every paint of a widget.
+class PaintSpy : public QObject {
+public:
+    explicit PaintSpy(QWidget* w) { w->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    QRegion painted;
+};
+
+// Bytes as a device sends them: text lines with GBK, tabs and control bytes, some random
+// binary, and a line longer than the view is wide.
+CString Chunk(std::mt19937& rng, int i) {
+    CString s;
+    switch (i % 4) {
+        case 0:
+            s.Format("[%04d] T=23.5 \xd6\xd0\xce\xc4\tOK\r\n", i);
+            break;
+        case 1:
+            for (int k = 0; k < 40; ++k) s += (char)(rng() & 0xFF);
+            break;
+        case 2:
+            s.Format("%d\x01\x02 %s\n", i, (const char*)CString('z', 90));
+            break;
+        default:
+            s = "ab\xd6";  // ends in a lead byte: shown when the next chunk completes it
+            break;
+    }
+    return s;
+}
+
+class LogViewPaintTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        view.resize(420, 260);
+        view.show();
+        Settle();
+    }
+    static void Settle() {
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+    // The pixels the window holds now, and a fresh paint of the whole view, as images of the
+    // viewport.
+    QImage OnScreen() {
+        QRect vp = view.viewport()->geometry();
+        QPixmap win = QGuiApplication::primaryScreen()->grabWindow(view.winId());
+        return win.copy(vp).toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    QImage Fresh() {
+        return view.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+    void Tick(const CString& more) {
+        text += more;
+        view.SetText(&text);
+        view.LineScroll(view.GetLineCount());
+        Settle();
+    }
+    LogView view;
+    CString text;
+};
+
+}  // namespace
+
+TEST_F(LogViewPaintTest, FollowingTheEndScrollsPixelsAndEqualsAFullRepaint) {
+    std::mt19937 rng(3);
+    view.SetText(&text);
+    Settle();
+    for (int i = 0; i < 60; ++i) {
+        Tick(Chunk(rng, i));
+        if (i % 6 == 5) {
+            ASSERT_TRUE(OnScreen() == Fresh()) << "after tick " << i;
+        }
+    }
+    ASSERT_GT(view.GetFirstVisibleLine(), 0);
+
+    // A selection through the end: its rows repaint, growth below it keeps it right.
+    view.SetSel(text.GetLength() - 30, -1);
+    Tick("tail\r\n");
+    EXPECT_TRUE(OnScreen() == Fresh());
+
+    // Scrolling back by a few rows and by more than a page.
+    view.LineScroll(-3);
+    Settle();
+    EXPECT_TRUE(OnScreen() == Fresh());
+    view.LineScroll(-200);
+    Settle();
+    EXPECT_TRUE(OnScreen() == Fresh());
+    view.LineScroll(2);
+    Settle();
+    EXPECT_TRUE(OnScreen() == Fresh());
+}
+
+TEST_F(LogViewPaintTest, ATickPaintsOnlyTheNewRowsAndNothingWhenTheyAreOutOfView) {
+    for (int i = 0; i < 100; ++i) text.AppendFormat("line %d\r\n", i);
+    view.SetText(&text);
+    view.LineScroll(view.GetLineCount());
+    Settle();
+    PaintSpy spy(view.viewport());
+    int lineH = view.fontMetrics().lineSpacing();
+
+    // One new line while following the end: the old last row and the new one, no more.
+    Tick("one more\r\n");
+    QRect r = spy.painted.boundingRect();
+    EXPECT_FALSE(spy.painted.isEmpty());
+    EXPECT_LE(r.height(), 2 * lineH + view.viewport()->height() % lineH);
+    EXPECT_EQ(r.bottom(), view.viewport()->height() - 1);
+    EXPECT_TRUE(OnScreen() == Fresh());
+
+    // Growth below the rows in view paints nothing; scrolling down then shows it.
+    view.SetScrollPos(0);
+    Settle();
+    spy.painted = QRegion();
+    text += "below\r\n";
+    view.SetText(&text);
+    Settle();
+    EXPECT_TRUE(spy.painted.isEmpty());
+    view.LineScroll(view.GetLineCount());
+    Settle();
+    EXPECT_TRUE(OnScreen() == Fresh());
+
+    // The same length again (nothing new) paints nothing.
+    spy.painted = QRegion();
+    view.SetText(&text);
+    Settle();
+    EXPECT_TRUE(spy.painted.isEmpty());
+}
+
+TEST_F(LogViewPaintTest, GlyphsStayOnTheirCells) {
+    // The same characters drawn at different columns give the same cell pictures: nothing
+    // drifts along a row, whatever the font's own advances.
+    CString row;
+    for (int i = 0; i < 12; ++i) row += "Wi\xd6\xd0\x01";
+    text = row;
+    view.SetText(&text);
+    Settle();
+    QImage img = Fresh();
+    int cw = view.fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    int lineH = view.fontMetrics().lineSpacing();
+    int period = 6 * cw;  // W, i, a wide character and a marker
+    int fit = view.WrapColumns() / 6;
+    ASSERT_GE(fit, 4);
+    // From the second on, each has the same neighbour on its left.
+    QImage second = img.copy(period, 0, period, lineH);
+    for (int k = 2; k < fit; ++k)
+        EXPECT_TRUE(img.copy(k * period, 0, period, lineH) == second) << "repeat " << k;
+}
