@@ -41,6 +41,8 @@ void LogIndex::Reset() {
     std::vector<int64_t>().swap(m_blockRows);
     std::vector<int64_t>().swap(m_blockRowStart);
     m_wraps.clear();
+    m_tail = Wrap();
+    m_tailLine = -1;
     m_lines.push_back({0, 0, 1});
     m_blockRows.push_back(1);
     m_blockRowStart.push_back(0);
@@ -57,7 +59,8 @@ const unsigned char* LogIndex::Data() const {
 
 LogIndex::Wrap& LogIndex::StartWrap(int64_t line, int64_t len) {
     // Rows of ASCII alone are full rows of m_width cells: their starts need no walk.
-    Wrap& w = m_wraps[line];
+    Wrap& w = m_tail;
+    m_tailLine = line;
     int64_t start = m_lines[line].start;
     w.cp.assign(1, start);
     w.row = len == 0 ? 0 : (len - 1) / m_width;
@@ -69,10 +72,12 @@ LogIndex::Wrap& LogIndex::StartWrap(int64_t line, int64_t len) {
 
 LogIndex::Wrap& LogIndex::TailWrap() {
     int64_t last = (int64_t)m_lines.size() - 1;
+    if (m_tailLine == last && m_tail.pos == m_len) return m_tail;
+    m_tailLine = last;
     auto it = m_wraps.find(last);
-    if (it != m_wraps.end() && it->second.pos == m_len) return it->second;
+    if (it != m_wraps.end() && it->second.pos == m_len) return m_tail = it->second;
     // After a re-wrap a short last line has no walk kept: walk it once.
-    Wrap& w = m_wraps[last];
+    Wrap& w = m_tail;
     w = Wrap();
     w.cp.push_back(m_lines[last].start);
     w.pos = Walk(m_lines[last].start, m_len, w.col, w.row, kNever, kNever, &w);
@@ -86,7 +91,17 @@ void LogIndex::Scan(int64_t nEnd) {
     int64_t pos = m_len;
     uint64_t cells = m_cells;
     bool complex = IsComplex(firstLine);
-    Wrap* tail = complex ? &TailWrap() : nullptr;
+    // A line that still fits one row needs no walk; it starts when the line outgrows it.
+    Wrap* tail = complex && cells > (uint64_t)nCols ? &TailWrap() : nullptr;
+    auto startTail = [&](int64_t at) {
+        int64_t i = (int64_t)m_lines.size() - 1;
+        if (!complex) return &StartWrap(i, at - m_lines[i].start);
+        m_tail = Wrap();
+        m_tail.cp.push_back(m_lines[i].start);
+        m_tail.pos = Walk(m_lines[i].start, at, m_tail.col, m_tail.row, kNever, kNever, &m_tail);
+        m_tailLine = i;
+        return &m_tail;
+    };
     auto closeLine = [&](int64_t end) {
         int64_t i = (int64_t)m_lines.size() - 1;
         Line& l = m_lines[i];
@@ -94,6 +109,10 @@ void LogIndex::Scan(int64_t nEnd) {
         if (!complex) {
             l.rows = (uint32_t)std::min<int64_t>(
                 std::max<int64_t>(1, (end - l.start + nCols - 1) / nCols), ~kComplex);
+            return;
+        }
+        if (!tail) {
+            l.rows = kComplex | 1;
             return;
         }
         l.rows = kComplex | (uint32_t)std::min<int64_t>(tail->row + 1, ~kComplex);
@@ -104,6 +123,7 @@ void LogIndex::Scan(int64_t nEnd) {
             int64_t q = pos + 1;
             while (q < nEnd && IsPlainAscii(d[q])) ++q;
             int64_t n = q - pos;
+            if (complex && !tail && cells + (uint64_t)n > (uint64_t)nCols) tail = startTail(pos);
             cells += (uint64_t)n;
             if (tail) {
                 // n one-cell glyphs from column col: they fill the row, then whole rows.
@@ -128,7 +148,8 @@ void LogIndex::Scan(int64_t nEnd) {
         if (g.kind == GlyphKind::Break) {
             closeLine(pos);
             int64_t i = (int64_t)m_lines.size() - 1;
-            if (complex && pos - m_lines[i].start <= kLongLine) m_wraps.erase(i);
+            if (tail && pos - m_lines[i].start > kLongLine) m_wraps[i] = std::move(m_tail);
+            m_tailLine = -1;
             m_lines.push_back({pos + g.len, 0, 0});
             cells = 0;
             complex = false;
@@ -136,14 +157,16 @@ void LogIndex::Scan(int64_t nEnd) {
             pos += g.len;
             continue;
         }
-        if (!complex) {
-            int64_t i = (int64_t)m_lines.size() - 1;
-            tail = &StartWrap(i, pos - m_lines[i].start);
-            complex = true;
+        uint64_t add = g.kind == GlyphKind::Tab ? logview::kTabStop - cells % logview::kTabStop
+                                                : (uint64_t)GlyphCells(g, 0, nCols);
+        if (!tail && cells + add > (uint64_t)nCols) tail = startTail(pos);
+        complex = true;
+        cells += add;
+        if (!tail) {
+            pos += g.len;
+            continue;
         }
         Wrap& w = *tail;
-        cells += g.kind == GlyphKind::Tab ? logview::kTabStop - cells % logview::kTabStop
-                                          : (uint64_t)GlyphCells(g, 0, nCols);
         int cw = GlyphCells(g, w.col, nCols);
         if (w.col > 0 && w.col + cw > nCols) {
             ++w.row;
@@ -158,6 +181,12 @@ void LogIndex::Scan(int64_t nEnd) {
     m_len = pos;
     closeLine(pos);
     UpdateBlocksFrom(firstLine);
+}
+
+const LogIndex::Wrap* LogIndex::FindWrap(int64_t line) const {
+    if (line == m_tailLine) return &m_tail;
+    auto it = m_wraps.find(line);
+    return it == m_wraps.end() ? nullptr : &it->second;
 }
 
 int64_t LogIndex::LineEnd(int64_t i) const {
@@ -241,6 +270,7 @@ void LogIndex::SetWidth(int nCols) {
     if (nCols == m_width) return;
     m_width = nCols;
     m_wraps.clear();
+    m_tailLine = -1;  // walked at the old width
     if (m_lines.empty()) return;
     for (int64_t i = 0; i < (int64_t)m_lines.size(); ++i) ComputeRows(i);
     UpdateBlocksFrom(0);
@@ -282,9 +312,8 @@ int64_t LogIndex::RowStartInLine(int64_t line, int64_t r) const {
     if (r <= 0) return start;
     if (!IsComplex(line)) return start + r * m_width;
     int64_t pos = start, row = 0;
-    auto it = m_wraps.find(line);
-    if (it != m_wraps.end()) {
-        const Wrap& w = it->second;
+    if (const Wrap* pw = FindWrap(line)) {
+        const Wrap& w = *pw;
         int64_t k = std::min<int64_t>(r / kCheckpoint, (int64_t)w.cp.size() - 1);
         pos = w.cp[k];
         row = k * kCheckpoint;
@@ -300,9 +329,8 @@ int64_t LogIndex::RowInLine(int64_t line, int64_t off) const {
     int64_t start = m_lines[line].start;
     if (!IsComplex(line)) return std::min((off - start) / m_width, rows - 1);
     int64_t pos = start, row = 0;
-    auto it = m_wraps.find(line);
-    if (it != m_wraps.end()) {
-        const std::vector<int64_t>& cp = it->second.cp;
+    if (const Wrap* pw = FindWrap(line)) {
+        const std::vector<int64_t>& cp = pw->cp;
         int64_t k = std::upper_bound(cp.begin(), cp.end(), off) - cp.begin() - 1;
         k = std::max<int64_t>(0, k);
         pos = cp[k];
@@ -401,5 +429,6 @@ size_t LogIndex::MemoryBytes() const {
     size_t n = m_lines.capacity() * sizeof(Line) +
                (m_blockRows.capacity() + m_blockRowStart.capacity()) * sizeof(int64_t);
     for (const auto& w : m_wraps) n += sizeof(w) + 16 + w.second.cp.capacity() * sizeof(int64_t);
+    n += m_tail.cp.capacity() * sizeof(int64_t);
     return n;
 }

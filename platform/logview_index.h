@@ -76,7 +76,7 @@ private:
     };
     static constexpr uint32_t kComplex = 0x80000000u;
     static constexpr int kBlock = 256;          // lines per block of the row sums
-    static constexpr int64_t kLongLine = 4096;  // longer lines (and the last) keep a Wrap
+    static constexpr int64_t kLongLine = 4096;  // lines longer than this keep a Wrap
     static constexpr int64_t kCheckpoint = 16;
 
     void Reset();
@@ -85,6 +85,7 @@ private:
     // in its Wrap from where it stopped).
     void Scan(int64_t nEnd);
     Wrap& TailWrap();                            // the walk of the last line, up to m_len
+    const Wrap* FindWrap(int64_t line) const;    // the kept walk of a line, if any
     Wrap& StartWrap(int64_t line, int64_t len);  // a line whose first len bytes are ASCII
     int64_t LineEnd(int64_t i) const;            // end of the line's glyphs
     bool IsComplex(int64_t i) const { return m_lines[i].rows & kComplex; }
@@ -111,5 +112,7 @@ private:
     std::vector<int64_t> m_blockRows;      // rows in each block
     std::vector<int64_t> m_blockRowStart;  // rows before each block
     std::unordered_map<int64_t, Wrap> m_wraps;
+    Wrap m_tail;              // the walk of the last line while it holds more than ASCII
+    int64_t m_tailLine = -1;  // the line m_tail walks, or -1
     const char16_t* m_gbk = logview::GbkTable();
 };
