@@ -62,6 +62,23 @@ CString ReadEdit(QPlainTextEdit* pe) {
 }
 }  // namespace
 
+namespace {
+int EditLineCount(QWidget* w) {
+    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetLineCount();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+        return std::max(1, pe->document()->lineCount());
+    return 1;
+}
+void EditLineScroll(QWidget* w, int nLines) {
+    if (auto* log = qobject_cast<LogView*>(w)) {
+        log->LineScroll(nLines);
+    } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        QScrollBar* sb = pe->verticalScrollBar();
+        sb->setValue(sb->value() + nLines);
+    }
+}
+}  // namespace
+
 void kvimpl::SetControlText(QWidget* w, const CString& text) {
     if (auto* log = qobject_cast<LogView*>(w)) {
         // The log view shows a string it is bound to; a plain text set gives it its own copy.
@@ -114,10 +131,10 @@ bool kvimpl::ControlDefProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, 
     if (!w) return false;
     switch (msg) {
         case EM_GETLINECOUNT:
-            result = static_cast<CEdit*>(pWnd)->GetLineCount();
+            result = EditLineCount(w);
             return true;
         case EM_LINESCROLL:
-            static_cast<CEdit*>(pWnd)->LineScroll((int)lParam, (int)wParam);
+            EditLineScroll(w, (int)lParam);
             result = TRUE;
             return true;
         case WM_SETFONT:
@@ -224,23 +241,9 @@ void CComboBox::GetLBText(int nIndex, CString& r) const {
 
 // ---- CEdit ----
 
-int CEdit::GetLineCount() const {
-    QWidget* w = WidgetOf(this);
-    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetLineCount();
-    if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
-        return std::max(1, pe->document()->lineCount());
-    return 1;
-}
+int CEdit::GetLineCount() const { return EditLineCount(WidgetOf(this)); }
 
-void CEdit::LineScroll(int nLines, int) {
-    QWidget* w = WidgetOf(this);
-    if (auto* log = qobject_cast<LogView*>(w)) {
-        log->LineScroll(nLines);
-    } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
-        QScrollBar* sb = pe->verticalScrollBar();
-        sb->setValue(sb->value() + nLines);
-    }
-}
+void CEdit::LineScroll(int nLines, int) { EditLineScroll(WidgetOf(this), nLines); }
 
 int CEdit::GetFirstVisibleLine() const {
     QWidget* w = WidgetOf(this);

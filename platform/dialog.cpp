@@ -119,7 +119,6 @@ void CDialog::EndDialog(int nResult) {
 }
 
 LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT r = 0;
     if (message == WM_INITDIALOG) return OnInitDialog();
     if (message == WM_CLOSE) {
         OnCancel();
@@ -129,7 +128,6 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SetIcon(reinterpret_cast<HICON>(lParam), wParam != 0);
         return 0;
     }
-    if (kvimpl::ControlDefProc(this, message, wParam, lParam, r)) return r;
     return CWnd::DefWindowProc(message, wParam, lParam);
 }
 

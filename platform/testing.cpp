@@ -63,7 +63,8 @@ std::vector<int> ChildControlIds(CWnd* pWnd) {
     for (QObject* o : w->children()) {
         auto* c = qobject_cast<QWidget*>(o);
         if (!c || !c->property("kv_hwnd").isValid()) continue;
-        if (CWnd* p = kvimpl::LookupWindow(kvimpl::HandleOfWidget(c))) ids.push_back(p->GetDlgCtrlID());
+        if (CWnd* p = kvimpl::LookupWindow(kvimpl::HandleOfWidget(c)))
+            ids.push_back(p->GetDlgCtrlID());
     }
     return ids;
 }
@@ -109,6 +110,16 @@ void TypeText(CWnd* pCtrl, const std::string& utf8) {
 
 void Click(CWnd* pCtrl) {
     if (auto* b = qobject_cast<QAbstractButton*>(kvimpl::WidgetOf(pCtrl))) b->click();
+}
+
+int FontPixelSize(CWnd* pCtrl) {
+    QWidget* w = kvimpl::WidgetOf(pCtrl);
+    return w ? w->font().pixelSize() : 0;
+}
+
+int FontWeight(CWnd* pCtrl) {
+    QWidget* w = kvimpl::WidgetOf(pCtrl);
+    return w ? (int)w->font().weight() : 0;
 }
 
 bool IsDialogVisible(CWnd* pDlg) {

@@ -27,6 +27,9 @@ void PressKey(CWnd* pWnd, int qtKey, int qtModifiers = 0);
 void TypeText(CWnd* pCtrl, const std::string& utf8);
 // Clicks a button as a user would.
 void Click(CWnd* pCtrl);
+// The pixel size and weight of the font a control draws with.
+int FontPixelSize(CWnd* pCtrl);
+int FontWeight(CWnd* pCtrl);
 // Whether a dialog's window is still shown (a modal run has not ended).
 bool IsDialogVisible(CWnd* pDlg);
 }  // namespace kvtest

@@ -337,6 +337,9 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // What a control does itself (edit and font messages), whoever wraps it.
+    LRESULT r = 0;
+    if (kvimpl::ControlDefProc(this, message, wParam, lParam, r)) return r;
     switch (message) {
         case WM_SYSCOMMAND:
             OnSysCommand((UINT)wParam, lParam);

@@ -182,3 +182,18 @@ TEST_F(PortDialogTest, TheRefreshKeepsWhatTheUserTypesAndTicksMeanwhile) {
     ASSERT_TRUE(WaitReceived(6));
     EXPECT_STREQ(m_dlg->m_strReceive, "abc64 ");
 }
+
+TEST_F(PortDialogTest, TheRefreshScrollsTheDisplayToItsLastLine) {
+    kvtest::FakeDevice& dev = AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    std::string lines;
+    for (int i = 0; i < 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    dev.Send(lines);
+    ASSERT_TRUE(WaitReceived((INT_PTR)lines.size()));
+    kvtest::AdvanceClock(30);
+    CEdit& edit = m_dlg->m_editReceive;
+    ASSERT_GT(edit.GetLineCount(), 300);
+    // The last line is in view: scrolled well past the top.
+    EXPECT_GT(edit.GetFirstVisibleLine(), 250);
+}

@@ -294,3 +294,19 @@ TEST_F(DialogTest, HistoryControlsDoNothing) {
     EXPECT_STREQ(m_dlg->m_strStatus, before);
     EXPECT_EQ(CComboBox().GetCount(), 0);
 }
+
+TEST_F(DialogTest, TheThreeFontsReachTheirControls) {
+    CreateDialog();
+    for (int id : {IDC_RECEIVE_EDIT, IDC_SEND_EDIT}) {
+        EXPECT_EQ(kvtest::FontPixelSize(m_dlg->GetDlgItem(id)), 14) << id;
+        EXPECT_EQ(kvtest::FontWeight(m_dlg->GetDlgItem(id)), 550) << id;
+    }
+    for (int id : {IDC_CMD_EDIT1, IDC_CMD_EDIT12})
+        EXPECT_EQ(kvtest::FontPixelSize(m_dlg->GetDlgItem(id)), 15) << id;
+    for (int id : {IDC_TX_COUNT_STATIC, IDC_RX_COUNT_STATIC, IDC_STATUS_STATIC}) {
+        EXPECT_EQ(kvtest::FontPixelSize(m_dlg->GetDlgItem(id)), 16) << id;
+        EXPECT_EQ(kvtest::FontWeight(m_dlg->GetDlgItem(id)), 800) << id;
+    }
+    // The rest keep the template's font: 9 points.
+    EXPECT_EQ(kvtest::FontPixelSize(m_dlg->GetDlgItem(IDC_OPEN_BUTTON)), 12);
+}
