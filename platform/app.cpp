@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <malloc.h>
+
 #include "devnotify.h"
 #include "window_impl.h"
 
@@ -24,6 +26,9 @@ CWinApp* AfxGetApp() { return g_app; }
 void AfxEnableControlContainer() {}
 
 int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
+    // The receive text grows to hundreds of MiB and is emptied by the user: blocks that large
+    // come from their own mappings, so that a cleared log gives its memory back to the system.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kivern"));
     QApplication::setDesktopFileName(QStringLiteral("example.quelmar.kivern"));
