@@ -10,31 +10,11 @@
 #include <cstring>
 
 #include "platform/filedlg.h"
+#include "support/permissions.h"
 #include "support/port_dialog.h"
 #include "support/reliability.h"
 
 namespace {
-
-// While this lives, the calling thread obeys permission bits even as root.
-class PermissionsEnforced {
-public:
-    PermissionsEnforced() {
-        if (geteuid() != 0 || syscall(SYS_capget, &m_hdr, m_saved) != 0) return;
-        __user_cap_data_struct data[2];
-        memcpy(data, m_saved, sizeof data);
-        data[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-        m_bActive = syscall(SYS_capset, &m_hdr, data) == 0;
-    }
-    ~PermissionsEnforced() {
-        if (m_bActive) syscall(SYS_capset, &m_hdr, m_saved);
-    }
-    bool Ok() const { return geteuid() != 0 || m_bActive; }
-
-private:
-    __user_cap_header_struct m_hdr{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct m_saved[2]{};
-    bool m_bActive = false;
-};
 
 class LogFaultTest : public PortDialogTest {
 protected:
@@ -42,7 +22,7 @@ protected:
         PortDialogTest::SetUp();
         m_dev = &AddDevice(3);
         CreateDialog();
-        m_strCmdJson = kvtest::ReadBytes(WorkFile("cmd.json"));
+        m_strCmdJson = ReadBytes(WorkFile("cmd.json"));
         OpenPort("COM3");
         // More than the small disk holds, in hex display, with a quick command edited.
         m_dlg->m_bHexDisplay = TRUE;
@@ -64,7 +44,7 @@ protected:
         SetFileDialogHook(nullptr);
         EXPECT_TRUE(m_dlg->m_strReceive.str() == before);
         EXPECT_STREQ(Text(IDC_CMD_EDIT2), "edited, not saved");
-        EXPECT_EQ(kvtest::ReadBytes(WorkFile("cmd.json")), m_strCmdJson);
+        EXPECT_EQ(ReadBytes(WorkFile("cmd.json")), m_strCmdJson);
         EXPECT_STREQ(m_dlg->m_strPortState, "打开");
         return boxes.Records();
     }
@@ -95,7 +75,7 @@ TEST_F(LogFaultTest, AFolderWithoutWriteAccessIsReportedNamingTheFile) {
     const std::string path = dir + "/log.txt";
     std::vector<MessageBoxRecord> boxes;
     {
-        PermissionsEnforced enforced;
+        FilePermissionsEnforced enforced;
         ASSERT_TRUE(enforced.Ok());
         boxes = SaveTo(path);
     }
@@ -107,16 +87,16 @@ TEST_F(LogFaultTest, AFolderWithoutWriteAccessIsReportedNamingTheFile) {
 
 TEST_F(LogFaultTest, AFileHeldByAnotherProgramIsReportedAndKeepsItsContent) {
     const std::string path = m_dir + "/held.txt";
-    kvtest::WriteBytes(path, "the other program's data");
+    WriteBytes(path, "the other program's data");
     int fd = open(path.c_str(), O_RDWR);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
     auto boxes = SaveTo(path);
     EXPECT_TRUE(Names(boxes, path + " 正被其他程序使用"))
         << (boxes.empty() ? "" : boxes[0].strText.GetString());
-    EXPECT_EQ(kvtest::ReadBytes(path), "the other program's data");
+    EXPECT_EQ(ReadBytes(path), "the other program's data");
     close(fd);
     // Once it lets go, the same save works and writes every byte.
     EXPECT_EQ(SaveTo(path).size(), 0u);
-    EXPECT_TRUE(kvtest::ReadBytes(path) == m_dlg->m_strReceive.str());
+    EXPECT_TRUE(ReadBytes(path) == m_dlg->m_strReceive.str());
 }

@@ -40,7 +40,7 @@ protected:
         });
         kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
         SetFileDialogHook(nullptr);
-        std::string saved = kvtest::ReadBytes(path);
+        std::string saved = ReadBytes(path);
         EXPECT_EQ(saved, m_dlg->m_strReceive.str()) << "log " << segments.size();
         segments.push_back({m_dlg->m_nRxBytes, m_dlg->m_bHexDisplay != FALSE, saved});
         nTxTotal += m_dlg->m_nTxBytes;

@@ -8,22 +8,7 @@
 #include "app_env.h"
 #include "default_cmd_document.h"
 #include "dialog/CommandSlots.h"
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-inline bool StartsWith(const std::string& s, const std::string& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
+#include "files.h"
 
 class QuickCmdTest : public DialogTest {
 protected:

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "files.h"
 #include "tools/vdev/pattern.h"
 
 namespace kvtest {
@@ -25,18 +26,6 @@ inline long EnvNumber(const char* name, long def) {
     char* end;
     long v = strtol(s, &end, 10);
     return (*end == 0 && v > 0) ? v : def;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 // Plays the device on a pseudo-terminal's master side: streams pattern bytes from offset 0
