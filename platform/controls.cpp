@@ -180,30 +180,29 @@ int CComboBox::AddString(LPCSTR s) {
     return index;
 }
 
-int CComboBox::FindString(int nStartAfter, LPCSTR s) const {
-    QComboBox* cb = Combo(this);
+namespace {
+// The first item from the one after nStartAfter, wrapping around, whose text matches.
+int FindItem(const QComboBox* cb, int nStartAfter, const QString& text, bool bExact) {
     if (!cb || cb->count() == 0) return CB_ERR;
-    QString prefix = U(CString(s));
     int n = cb->count();
     int start = (nStartAfter < 0 || nStartAfter >= n) ? 0 : nStartAfter + 1;
     for (int k = 0; k < n; ++k) {
         int i = (start + k) % n;
-        if (cb->itemText(i).startsWith(prefix, Qt::CaseInsensitive)) return i;
+        QString item = cb->itemText(i);
+        if (bExact ? item.compare(text, Qt::CaseInsensitive) == 0
+                   : item.startsWith(text, Qt::CaseInsensitive))
+            return i;
     }
     return CB_ERR;
 }
+}  // namespace
+
+int CComboBox::FindString(int nStartAfter, LPCSTR s) const {
+    return FindItem(Combo(this), nStartAfter, U(CString(s)), false);
+}
 
 int CComboBox::FindStringExact(int nStartAfter, LPCSTR s) const {
-    QComboBox* cb = Combo(this);
-    if (!cb || cb->count() == 0) return CB_ERR;
-    QString text = U(CString(s));
-    int n = cb->count();
-    int start = (nStartAfter < 0 || nStartAfter >= n) ? 0 : nStartAfter + 1;
-    for (int k = 0; k < n; ++k) {
-        int i = (start + k) % n;
-        if (cb->itemText(i).compare(text, Qt::CaseInsensitive) == 0) return i;
-    }
-    return CB_ERR;
+    return FindItem(Combo(this), nStartAfter, U(CString(s)), true);
 }
 
 int CComboBox::SetCurSel(int nSelect) {
