@@ -270,15 +270,6 @@ int CWnd::SetScrollPos(int nBar, int nPos, BOOL) {
     return old;
 }
 
-// ---- CStatic ----
-
-HICON CStatic::SetIcon(HICON hIcon) {
-    if (auto* lb = qobject_cast<QLabel*>(WidgetOf(this))) {
-        if (const QIcon* icon = kvimpl::QIconOf(hIcon)) lb->setPixmap(icon->pixmap(lb->size()));
-    }
-    return nullptr;
-}
-
 // ---- CMenu, CDC ----
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nID, LPCSTR text) {

@@ -32,10 +32,7 @@ public:
     int GetFirstVisibleLine() const;
 };
 
-class CStatic : public CWnd {
-public:
-    HICON SetIcon(HICON hIcon);
-};
+class CStatic : public CWnd {};
 
 class CFont {
 public:
@@ -75,9 +72,6 @@ struct MenuItem {
 class CMenu {
 public:
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr);
-    BOOL AppendMenuA(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr) {
-        return AppendMenu(nFlags, nIDNewItem, lpszNewItem);
-    }
     int GetMenuItemCount() const { return (int)m_items.size(); }
     const MenuItem& GetItem(int i) const { return m_items[(size_t)i]; }
 

@@ -140,7 +140,6 @@ public:
     void NotifyFromControl(int nID, UINT nCode, HWND hCtrl);
     void ShowSystemMenu(int x, int y);
     CMenu* SystemMenu() { return m_sysMenu.get(); }
-    UINT GetTemplateId() const { return m_nIDTemplate; }
     // Dialog units to pixels, from the template font.
     int DluToPixelX(int du) const { return du * m_baseX / 4; }
     int DluToPixelY(int du) const { return du * m_baseY / 8; }

@@ -75,13 +75,11 @@ public:
     void GetClientRect(LPRECT lpRect) const;
     void ScreenToClient(LPRECT lpRect) const;
     void ScreenToClient(POINT* lpPoint) const;
-    void ClientToScreen(LPRECT lpRect) const;
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     void Invalidate(BOOL bErase = TRUE) { InvalidateRect(nullptr, bErase); }
     void UpdateWindow();
     void SetWindowText(LPCSTR lpszString);
     void GetWindowText(CString& rString) const;
-    int GetWindowTextLength() const;
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
     BOOL IsIconic() const;
     BOOL IsZoomed() const;
@@ -197,4 +195,3 @@ public:                                           \
          return (LRESULT) static_cast<ThisClass*>(w)->OnCtlColor((CDC*)wp, (CWnd*)lp, \
                                                                  CTLCOLOR_STATIC);    \
      }},
-#define ON_WM_DEVICECHANGE_MESSAGE(memberFxn) ON_MESSAGE(WM_DEVICECHANGE, memberFxn)

@@ -124,13 +124,6 @@ void CWnd::ScreenToClient(LPRECT r) const {
     *r = RECT{a.x, a.y, b.x, b.y};
 }
 
-void CWnd::ClientToScreen(LPRECT r) const {
-    QWidget* w = WidgetOf(this);
-    if (!w) return;
-    QPoint o = w->mapToGlobal(QPoint(0, 0));
-    *r = RECT{r->left + o.x(), r->top + o.y(), r->right + o.x(), r->bottom + o.y()};
-}
-
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
     QWidget* w = WidgetOf(this);
     if (!w) return;
@@ -155,12 +148,6 @@ void CWnd::SetWindowText(LPCSTR text) {
 void CWnd::GetWindowText(CString& s) const {
     QWidget* w = WidgetOf(this);
     s = w ? kvimpl::GetControlText(w) : CString();
-}
-
-int CWnd::GetWindowTextLength() const {
-    CString s;
-    GetWindowText(s);
-    return (int)s.GetLength();
 }
 
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
