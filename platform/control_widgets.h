@@ -16,10 +16,12 @@ QPainter* CurrentPainter();
 void DescribeComboItem(QComboBox* cb, int index);
 }  // namespace kvimpl
 
-// A label whose text colour its dialog chooses (WM_CTLCOLOR) each time it is drawn.
+// A label whose text colour its dialog chooses (WM_CTLCOLOR) each time it is drawn. Like a
+// static control it fills its rectangle with the dialog's background, so a new text repaints
+// the label alone, not the widgets behind it.
 class KvLabel : public QLabel {
 public:
-    using QLabel::QLabel;
+    explicit KvLabel(QWidget* parent) : QLabel(parent) { setAutoFillBackground(true); }
 
 protected:
     void paintEvent(QPaintEvent* e) override;

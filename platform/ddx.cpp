@@ -2,6 +2,8 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
+#include <QPointer>
+#include <unordered_map>
 
 #include "control_widgets.h"
 #include "logview.h"
@@ -9,16 +11,36 @@
 #include "window_impl.h"
 
 namespace {
-// A refresh exchanges every bound control, so the lookup is by the name that CWnd::Attach
-// gives a control's widget (its id), not by the handle of each sibling in turn.
-QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
-    QWidget* dlg = kvimpl::WidgetOf(pDX->m_pDlgWnd);
-    if (!dlg) return nullptr;
+QWidget* FindControlWidget(CDataExchange* pDX, QWidget* dlg, int nIDC) {
     if (QWidget* w = dlg->findChild<QWidget*>(QStringLiteral("kv_id_") + QString::number(nIDC),
                                               Qt::FindDirectChildrenOnly))
         return w;
     CWnd* c = pDX->m_pDlgWnd->GetDlgItem(nIDC);
     return c ? kvimpl::WidgetOf(c) : nullptr;
+}
+
+// A refresh exchanges every bound control many times a second, so each control's widget is
+// found once, by the name that CWnd::Attach gives it (its id), and remembered while both it
+// and its dialog live. Data exchange runs on the UI thread only.
+QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
+    QWidget* dlg = kvimpl::WidgetOf(pDX->m_pDlgWnd);
+    if (!dlg) return nullptr;
+    struct Known {
+        QPointer<QWidget> dlg;
+        std::unordered_map<int, QPointer<QWidget>> controls;
+    };
+    static std::unordered_map<const QWidget*, Known> s_known;
+    Known& k = s_known[dlg];
+    if (k.dlg != dlg) {  // new, or a new dialog where a gone one was
+        if (s_known.size() > 16)
+            for (auto it = s_known.begin(); it != s_known.end();)
+                it = it->second.dlg || &it->second == &k ? std::next(it) : s_known.erase(it);
+        k.dlg = dlg;
+        k.controls.clear();
+    }
+    QPointer<QWidget>& slot = k.controls[nIDC];
+    if (!slot || slot->parentWidget() != dlg) slot = FindControlWidget(pDX, dlg, nIDC);
+    return slot;
 }
 }  // namespace
 

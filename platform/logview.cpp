@@ -11,13 +11,61 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <tuple>
 
 using logview::GlyphKind;
 
+namespace {
+// A scroll bar that repaints only when what it shows changes. While a log grows by many rows a
+// second, the slider of a long log keeps its pixels, and a repaint of the bar would also
+// repaint the frame and the dialog behind its (transparent) container. A refresh first sets
+// the new range and then the position, so the bar looks at itself once the refresh is done.
+class QuietScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override {
+        if (change == SliderOrientationChange) {
+            QScrollBar::sliderChange(change);
+            return;
+        }
+        if (m_bCheckPosted) return;
+        m_bCheckPosted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_bCheckPosted = false;
+                if (Shown() != m_shown) update();
+            },
+            Qt::QueuedConnection);
+    }
+    void paintEvent(QPaintEvent* e) override {
+        m_shown = Shown();
+        QScrollBar::paintEvent(e);
+    }
+
+private:
+    // The slider's place, and whether it touches either end (the arrows may show that).
+    std::tuple<QRect, bool, bool> Shown() const {
+        QStyleOptionSlider opt;
+        initStyleOption(&opt);
+        QRect r =
+            style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
+        return {r, value() == minimum(), value() == maximum()};
+    }
+    std::tuple<QRect, bool, bool> m_shown;
+    bool m_bCheckPosted = false;
+};
+}  // namespace
+
 LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
     setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

@@ -162,3 +162,38 @@ TEST_F(LogViewPaintTest, GlyphsStayOnTheirCells) {
     for (int k = 2; k < fit; ++k)
         EXPECT_TRUE(img.copy(k * period, 0, period, lineH) == second) << "repeat " << k;
 }
+
+TEST_F(LogViewPaintTest, TheScrollBarRepaintsWhenItsSliderMovesAndOnlyThen) {
+    QScrollBar* bar = view.verticalScrollBar();
+    auto barOnScreen = [&] {
+        QRect r(bar->mapTo(&view, QPoint(0, 0)), bar->size());
+        QPixmap win = QGuiApplication::primaryScreen()->grabWindow(view.winId());
+        return win.copy(r).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    auto barFresh = [&] { return bar->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    PaintSpy spy(bar);
+
+    // A short log that grows: the slider shrinks and moves down; what shows is never stale.
+    for (int i = 0; i < 40; ++i) {
+        CString line;
+        line.Format("line %d\r\n", i);
+        Tick(line);
+        ASSERT_TRUE(barOnScreen() == barFresh()) << "after line " << i;
+    }
+    EXPECT_FALSE(spy.painted.isEmpty());
+
+    // A long log at its end: the slider keeps its place and size, so a tick leaves it alone.
+    for (int i = 0; i < 20000; ++i) text.AppendFormat("line %d\r\n", i);
+    Tick("");
+    spy.painted = QRegion();
+    Tick("one more\r\n");
+    Tick("and another\r\n");
+    EXPECT_TRUE(spy.painted.isEmpty());
+    EXPECT_TRUE(barOnScreen() == barFresh());
+
+    // Moving away from the end moves the slider: painted again.
+    view.SetScrollPos(0);
+    Settle();
+    EXPECT_FALSE(spy.painted.isEmpty());
+    EXPECT_TRUE(barOnScreen() == barFresh());
+}
