@@ -19,10 +19,10 @@ inline int Fail(const char* fmt, ...) {
     return 1;
 }
 
-int CaseThroughput(const std::vector<std::string>& a);  // hex|text MiB
+int CaseThroughput(const std::vector<std::string>& a);  // text|binary|hex MiB
 int CaseCat(const std::vector<std::string>& a);         // MiB [baud]
-int CasePace(const std::vector<std::string>& a);        // seconds [hex]
-int CaseResponsive(const std::vector<std::string>& a);  // hex|text seconds
+int CasePace(const std::vector<std::string>& a);        // seconds text|binary|hex
+int CaseResponsive(const std::vector<std::string>& a);  // text|binary|hex seconds
 int CaseRefresh(const std::vector<std::string>& a);     // text|hex|hexflat MiB runs
 int CaseSend(const std::vector<std::string>& a);        // MiB
 int CaseWrite(const std::vector<std::string>& a);       // MiB

@@ -15,6 +15,7 @@
 #include "platform/window_impl.h"
 #include "res/resource.h"
 #include "res/resources.h"
+#include "tools/vdev/pattern.h"
 
 namespace kvbench {
 
@@ -95,10 +96,27 @@ private:
     bool m_ok = false;
 };
 
-// What the receive text must hold after the first n bytes of the flood pattern: in hex
+// What a receive case shows, and what the device sends for it:
+//   "text"   text display of the device's ASCII log lines (kivern-vdev --text)
+//   "binary" text display of binary bytes of every value (the costly kind of text)
+//   "hex"    hex display of binary bytes
+struct Mode {
+    explicit Mode(const std::string& name)
+        : hex(name == "hex"),
+          kind(name == "text" ? kvpattern::Kind::Text : kvpattern::Kind::Binary) {}
+    bool hex;
+    kvpattern::Kind kind;
+    // The device's options for this mode's pattern.
+    std::vector<std::string> DeviceArgs(std::vector<std::string> args) const {
+        if (kind == kvpattern::Kind::Text) args.push_back("--text");
+        return args;
+    }
+};
+
+// What the receive text must hold after the first n bytes of the mode's flood: in hex
 // display each byte as "%02X ", in text display every byte but 0x00.
-int64_t ExpectedLength(int64_t n, bool hex);
-// Whether the receive text is exactly what the first n bytes of the pattern give.
-bool CheckReceiveText(const CString& s, int64_t n, bool hex);
+int64_t ExpectedLength(int64_t n, const Mode& mode);
+// Whether the receive text is exactly what the first n bytes of the flood give.
+bool CheckReceiveText(const CString& s, int64_t n, const Mode& mode);
 
 }  // namespace kvbench

@@ -10,19 +10,20 @@
 
 namespace kvbench {
 
-int64_t ExpectedLength(int64_t n, bool hex) {
-    if (hex) return 3 * n;
+int64_t ExpectedLength(int64_t n, const Mode& mode) {
+    if (mode.hex) return 3 * n;
     int64_t zeros = 0;
-    for (int64_t i = 0; i < n; ++i) zeros += kvpattern::ByteAt((uint64_t)i) == 0;
+    for (int64_t i = 0; i < n; ++i) zeros += kvpattern::ByteAt(mode.kind, (uint64_t)i) == 0;
     return n - zeros;
 }
 
-bool CheckReceiveText(const CString& s, int64_t n, bool hex) {
+bool CheckReceiveText(const CString& s, int64_t n, const Mode& mode) {
+    const bool hex = mode.hex;
     static const char kDigits[] = "0123456789ABCDEF";
     const char* p = s;
     int64_t len = s.GetLength(), at = 0;
     for (int64_t i = 0; i < n; ++i) {
-        uint8_t b = kvpattern::ByteAt((uint64_t)i);
+        uint8_t b = kvpattern::ByteAt(mode.kind, (uint64_t)i);
         if (hex) {
             if (at + 3 > len || p[at] != kDigits[b >> 4] || p[at + 1] != kDigits[b & 15] ||
                 p[at + 2] != ' ')
@@ -60,17 +61,17 @@ pid_t SpawnReader(int fd, int64_t n) {
 
 }  // namespace
 
-// throughput hex|text MiB: seconds from the flood command until the last byte is in the
-// receive text and drawn; then the check, and resident memory before and after.
+// throughput text|binary|hex MiB: seconds from the flood command until the last byte is in
+// the receive text and drawn; then the check, and resident memory before and after.
 int CaseThroughput(const std::vector<std::string>& a) {
-    bool hex = a.at(0) == "hex";
+    Mode mode(a.at(0));
     int64_t n = (int64_t)(std::stod(a.at(1)) * kMiB);
-    int64_t expect = ExpectedLength(n, hex);
+    int64_t expect = ExpectedLength(n, mode);
     Sandbox sb;
-    VirtualDevice dev(VdevPath(), sb.ports(), 3, {"-f", std::to_string(n)});
+    VirtualDevice dev(VdevPath(), sb.ports(), 3, mode.DeviceArgs({"-f", std::to_string(n)}));
     if (!dev.ok()) return Fail("no virtual device");
     DialogBench b;
-    if (!b.ok() || !b.OpenPort(3, hex)) return Fail("port not opened");
+    if (!b.ok() || !b.OpenPort(3, mode.hex)) return Fail("port not opened");
     LogView* view = b.view();
     CKIVERNDlg& dlg = b.dlg();
     Loop().Run([] { return false; }, 0.1);
@@ -87,7 +88,7 @@ int CaseThroughput(const std::vector<std::string>& a) {
     Loop().Run([] { return false; }, 0.1);
     int64_t rss1 = ResidentBytes();
     bool ok = dlg.m_nRxBytes == n && dlg.m_SerialPort.GetOverflowCount() == 0 &&
-              CheckReceiveText(dlg.m_strReceive, n, hex);
+              CheckReceiveText(dlg.m_strReceive, n, mode);
     if (!ok) return Fail("bytes lost or wrong");
     printf("%.6f %lld %lld %lld\n", t, (long long)rss0, (long long)rss1,
            (long long)dlg.m_strReceive.GetLength());
@@ -126,17 +127,18 @@ int CaseCat(const std::vector<std::string>& a) {
     return 0;
 }
 
-// pace seconds: the virtual device streams at 921600 baud; CPU seconds of this process over
-// that time, the bytes received (all checked) and the wall time.
+// pace seconds text|binary|hex: the virtual device streams at 921600 baud; CPU seconds of
+// this process over that time, the bytes received (all checked) and the wall time.
 int CasePace(const std::vector<std::string>& a) {
     double secs = std::stod(a.at(0));
-    bool hex = a.size() > 1 && a[1] == "hex";
+    Mode mode(a.at(1));
     int64_t n = (int64_t)(secs * 92160);
     Sandbox sb;
-    VirtualDevice dev(VdevPath(), sb.ports(), 3, {"-f", std::to_string(n), "-b", "921600"});
+    VirtualDevice dev(VdevPath(), sb.ports(), 3,
+                      mode.DeviceArgs({"-f", std::to_string(n), "-b", "921600"}));
     if (!dev.ok()) return Fail("no virtual device");
     DialogBench b;
-    if (!b.ok() || !b.OpenPort(3, hex)) return Fail("port not opened");
+    if (!b.ok() || !b.OpenPort(3, mode.hex)) return Fail("port not opened");
     CKIVERNDlg& dlg = b.dlg();
     Loop().Run([] { return false; }, 0.2);
     double c0 = CpuSec(), t0 = NowSec();
@@ -145,23 +147,24 @@ int CasePace(const std::vector<std::string>& a) {
     bool done = Loop().Run([&] { return dlg.m_nRxBytes >= n; }, secs * 2 + 10, 250);
     Loop().Run([] { return false; }, 0.1);  // the last refresh
     double cpu = CpuSec() - c0, t = NowSec() - t0;
-    if (!done || dlg.m_nRxBytes != n || !CheckReceiveText(dlg.m_strReceive, n, hex))
+    if (!done || dlg.m_nRxBytes != n || !CheckReceiveText(dlg.m_strReceive, n, mode))
         return Fail("paced flood incomplete or wrong");
     printf("%.6f %lld %.6f\n", cpu, (long long)n, t);
     return 0;
 }
 
-// responsive hex|text seconds: during a full-speed flood, the lateness of a 10 ms timer on
+// responsive text|binary|hex seconds: during a full-speed flood, the lateness of a 10 ms timer on
 // the UI thread (99th percentile, ms) and the time from a click on the clear button (a
 // mouse press and release through the event queue) to its handler (ms, the worst of them).
 int CaseResponsive(const std::vector<std::string>& a) {
-    bool hex = a.at(0) == "hex";
+    Mode mode(a.at(0));
     double secs = std::stod(a.at(1));
     Sandbox sb;
-    VirtualDevice dev(VdevPath(), sb.ports(), 3, {"-f", std::to_string(1ll << 40)});
+    VirtualDevice dev(VdevPath(), sb.ports(), 3,
+                      mode.DeviceArgs({"-f", std::to_string(1ll << 40)}));
     if (!dev.ok()) return Fail("no virtual device");
     DialogBench b;
-    if (!b.ok() || !b.OpenPort(3, hex)) return Fail("port not opened");
+    if (!b.ok() || !b.OpenPort(3, mode.hex)) return Fail("port not opened");
     CKIVERNDlg& dlg = b.dlg();
     QAbstractButton* clear = b.button(IDC_CLEAR_RX_BUTTON);
     dlg.SendQuickCommand("AT+FLOOD", FALSE);

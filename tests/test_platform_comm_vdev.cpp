@@ -134,21 +134,40 @@ TEST_F(VdevTest, RegistersAnswersAndRemovesItsLink) {
 }
 
 TEST_F(VdevTest, FloodsACheckablePatternOnRequest) {
-    const size_t total = 2 << 20;
-    Vdev vdev({"--ports-dir", sandbox.ports(), "--number", "43", "--flood", std::to_string(total)});
-    HANDLE h = OpenConfigured("COM43");
-    ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DWORD n;
-    WriteFile(h, "AT+FLOOD\r\n", 10, &n, NULL);
-    kvpattern::Checker checker;
-    std::vector<char> buf(65536);
-    for (int idle = 0; checker.Count() < total && idle < 400;) {
-        DWORD r = 0;
-        ReadFile(h, buf.data(), (DWORD)buf.size(), &r, NULL);
-        checker.Feed(buf.data(), r);
-        idle = r ? 0 : idle + 1;
+    // Binary bytes of every value, and with --text lines of ASCII ending in CR LF.
+    for (kvpattern::Kind kind : {kvpattern::Kind::Binary, kvpattern::Kind::Text}) {
+        bool text = kind == kvpattern::Kind::Text;
+        const size_t total = (2 << 20) + (text ? 37 : 0);
+        std::vector<std::string> args = {"--ports-dir", sandbox.ports(), "--number",
+                                         "43",          "--flood",       std::to_string(total)};
+        if (text) args.push_back("--text");
+        Vdev vdev(args);
+        HANDLE h = OpenConfigured("COM43");
+        ASSERT_NE(INVALID_HANDLE_VALUE, h);
+        DWORD n;
+        WriteFile(h, "AT+FLOOD\r\n", 10, &n, NULL);
+        kvpattern::Checker checker(kind);
+        std::string head;
+        std::vector<char> buf(65536);
+        for (int idle = 0; checker.Count() < total && idle < 400;) {
+            DWORD r = 0;
+            ReadFile(h, buf.data(), (DWORD)buf.size(), &r, NULL);
+            checker.Feed(buf.data(), r);
+            if (head.size() < 128) head.append(buf.data(), std::min<size_t>(r, 128 - head.size()));
+            idle = r ? 0 : idle + 1;
+        }
+        EXPECT_EQ(total, checker.Count());
+        EXPECT_TRUE(checker.Ok()) << checker.FirstMismatch();
+        if (text) {
+            ASSERT_EQ(128u, head.size());
+            EXPECT_EQ("0000000000 ", head.substr(0, 11));
+            EXPECT_EQ("\r\n0000000001 ", head.substr(62, 13));
+            for (size_t i = 0; i < head.size(); ++i) {
+                if (i % 64 < 62) {
+                    EXPECT_TRUE(head[i] >= 0x20 && head[i] < 0x7F) << i;
+                }
+            }
+        }
+        CloseHandle(h);
     }
-    EXPECT_EQ(total, checker.Count());
-    EXPECT_TRUE(checker.Ok()) << checker.FirstMismatch();
-    CloseHandle(h);
 }

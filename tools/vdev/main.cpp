@@ -30,6 +30,7 @@ struct Options {
     unsigned long long floodBytes = 0;
     long floodBaud = 0;
     bool floodNow = false;
+    kvpattern::Kind floodKind = kvpattern::Kind::Binary;
     bool quiet = false;
 };
 
@@ -50,6 +51,7 @@ void Usage(FILE* out) {
         "                        (see tools/vdev/pattern.h) instead of an answer\n"
         "  -b, --baud RATE       pace the flood as a line at RATE baud (10 bits a byte);\n"
         "                        default: as fast as the reader takes it\n"
+        "  -t, --text            flood lines of ASCII text instead of binary bytes\n"
         "      --now             start the flood at once instead of waiting for AT+FLOOD\n"
         "  -q, --quiet           print nothing but errors\n"
         "  -h, --help            show this help\n"
@@ -93,13 +95,14 @@ bool ParseOptions(int argc, char** argv, Options& o) {
                                       {"line", required_argument, nullptr, kLine},
                                       {"flood", required_argument, nullptr, 'f'},
                                       {"baud", required_argument, nullptr, 'b'},
+                                      {"text", no_argument, nullptr, 't'},
                                       {"now", no_argument, nullptr, kNow},
                                       {"quiet", no_argument, nullptr, 'q'},
                                       {"help", no_argument, nullptr, 'h'},
                                       {nullptr, 0, nullptr, 0}};
     int c;
     unsigned long long v;
-    while ((c = getopt_long(argc, argv, "d:n:l:f:b:qh", longOpts, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, "d:n:l:f:b:tqh", longOpts, nullptr)) != -1) {
         switch (c) {
             case 'd':
                 o.portsDir = optarg;
@@ -122,6 +125,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             case 'b':
                 if (!ParseNumber(optarg, 100000000, v) || v == 0) return false;
                 o.floodBaud = (long)v;
+                break;
+            case 't':
+                o.floodKind = kvpattern::Kind::Text;
                 break;
             case kNow:
                 o.floodNow = true;
@@ -220,7 +226,7 @@ private:
         if (m_o.floodBaud) n = std::min(n, (size_t)m_floodBudget);
         if (n == 0) return;
         std::vector<uint8_t> buf(n);
-        kvpattern::Fill(m_floodPos, buf.data(), n);
+        kvpattern::Fill(m_floodPos, buf.data(), n, m_o.floodKind);
         m_out.append((const char*)buf.data(), n);
         m_floodPos += n;
         m_floodLeft -= n;
