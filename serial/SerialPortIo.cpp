@@ -5,9 +5,9 @@
 
 namespace {
 const int kBlockSize = 1024;
-const DWORD kMinRead = 4096;
+const DWORD kTrickleBytes = 4096;  // a smaller read is a trickle
 const DWORD kMaxDelivery = 256 * 1024;
-const DWORD kGatherMs = 5;
+const DWORD kGatherMs = 10;
 }  // namespace
 
 UINT CSerialPort::MonitorProc(LPVOID pParam) {
@@ -52,11 +52,11 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
         LeaveCriticalSection(&pPort->m_csPort);
         if (comstat.cbInQue == 0) return;
 
-        // Everything waiting in one read (at least 4 KiB of room), so one message carries it;
-        // but no more than the window handles in a few milliseconds, so that it stays
-        // responsive while a flood is taken in.
-        DWORD dwWant = std::max(comstat.cbInQue, kMinRead);
-        dwWant = std::min<DWORD>(dwWant, kMaxDelivery);
+        // Exactly what is waiting, in one read, so one message carries it and the read does
+        // not sit out the interval time-out for bytes that are not there; but no more than
+        // the window handles in a few milliseconds, so that it stays responsive while a flood
+        // is taken in.
+        DWORD dwWant = std::min<DWORD>(comstat.cbInQue, kMaxDelivery);
         if (pPort->m_rxBuffer.size() < dwWant) pPort->m_rxBuffer.resize(dwWant);
 
         DWORD dwRead = 0;
@@ -76,7 +76,7 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
         // A stream that trickles in is gathered for a few milliseconds before the next
         // delivery (the display shows it within 30 ms anyway): fewer messages, less work.
         // The stop request ends the pause at once.
-        if (dwRead < kMinRead) {
+        if (dwRead < kTrickleBytes) {
             if (WaitForSingleObject(pPort->m_hStopEvent, kGatherMs) == WAIT_OBJECT_0) return;
         } else if (WaitForSingleObject(pPort->m_hStopEvent, 0) == WAIT_OBJECT_0) {
             return;
