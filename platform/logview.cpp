@@ -3,6 +3,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -84,16 +85,56 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 void LogView::SetText(const CString* pText) {
-    // Appending changes the old last row (it may take more glyphs) and adds rows after it.
-    int64_t oldLast = m_index.RowCount() - 1, oldLen = m_index.Length();
-    bool bGrew = m_index.Update(pText);
+    // Appending changes the last row shown (it may take more glyphs) and adds rows after it.
+    bool bGrew = m_index.Update(pText, kIndexSlice);
+    if (m_index.Behind()) IndexForAWhile();
     m_anchor = std::min<int64_t>(m_anchor, m_index.Length());
     m_caret = std::min<int64_t>(m_caret, m_index.Length());
     SyncScrollBar();
     if (!bGrew)
         viewport()->update();
-    else if (m_index.Length() != oldLen)
-        InvalidateRowsFrom(oldLast);
+    else if (m_index.Length() != m_shownLen)
+        InvalidateRowsFrom(m_shownLast);
+    Shown();
+    PostCatchUp();
+}
+
+void LogView::IndexForAWhile() {
+    QElapsedTimer t;
+    t.start();
+    while (m_index.Behind() && t.elapsed() < kIndexBudgetMs) m_index.CatchUp(kIndexSlice);
+}
+
+void LogView::Shown() {
+    m_shownLast = m_index.RowCount() - 1;
+    m_shownLen = m_index.Length();
+    m_shownAt.start();
+}
+
+void LogView::PostCatchUp() {
+    if (!m_index.Behind() || m_bCatchUpPosted) return;
+    m_bCatchUpPosted = true;
+    QMetaObject::invokeMethod(
+        this, [this] { CatchUp(); }, Qt::QueuedConnection);
+}
+
+void LogView::CatchUp() {
+    m_bCatchUpPosted = false;
+    // A string changed meanwhile (cleared) is indexed afresh by the next SetText or paint.
+    if (!m_index.Behind() || m_index.IsStale()) return;
+    m_index.CatchUp(kIndexSlice);
+    IndexForAWhile();
+    // What is new is shown about as often as a refresh would show it, and once at the end;
+    // a view at its end stays there.
+    if (!m_index.Behind() || !m_shownAt.isValid() || m_shownAt.elapsed() >= kShowEveryMs) {
+        QScrollBar* sb = verticalScrollBar();
+        bool bAtEnd = sb->value() >= sb->maximum();
+        SyncScrollBar();
+        InvalidateRowsFrom(m_shownLast);
+        if (bAtEnd) sb->setValue((int)std::min<int64_t>(MaxFirstRow(), INT_MAX));
+        Shown();
+    }
+    PostCatchUp();
 }
 
 void LogView::InvalidateRowsFrom(int64_t row) {
@@ -184,6 +225,8 @@ void LogView::Rewrap() {
     SyncScrollBar();
     int64_t row = m_index.RowOfOffset(anchor);
     verticalScrollBar()->setValue((int)std::min<int64_t>(row, INT_MAX));
+    viewport()->update();
+    Shown();  // rows are numbered afresh, and all of them are painted again
 }
 
 void LogView::resizeEvent(QResizeEvent* e) {

@@ -11,6 +11,7 @@
 // undecodable bytes as U+FFFD.
 #pragma once
 #include <QAbstractScrollArea>
+#include <QElapsedTimer>
 #include <QFont>
 
 #include "platform/cstring.h"
@@ -26,7 +27,13 @@ public:
     // Shows the bytes of *pText as they are now (nullptr: nothing). The string must outlive
     // the view. When it is the same string and it only grew, just the new bytes are indexed.
     // The view's position (first visible row) is kept, within the new row count.
+    // Indexing takes a few milliseconds at a time, so that a flood of many MiB between two
+    // calls does not hold up the event loop: at least kIndexSlice bytes now, and the rest in
+    // posted steps, during which a view at its end stays at its end.
     void SetText(const CString* pText);
+    static constexpr int64_t kIndexSlice = 1 << 20;
+    static constexpr int kIndexBudgetMs = 8;
+    static constexpr int kShowEveryMs = 30;
 
     // Edit-control operations. Lines are visual rows.
     INT_PTR GetLineCount() const;
@@ -66,6 +73,10 @@ private:
     int64_t MaxFirstRow() const;
     int64_t HitTest(const QPoint& pt) const;
     void AddRow(int64_t row, int y, int64_t selB, int64_t selE);
+    void IndexForAWhile();  // more slices, for up to kIndexBudgetMs
+    void PostCatchUp();     // a step later, while bytes wait to be indexed
+    void CatchUp();
+    void Shown();                          // what the index holds now is what the view shows
     void Invalidate();                     // the whole view
     void InvalidateRowsFrom(int64_t row);  // visible rows from row on
 
@@ -75,4 +86,7 @@ private:
     int64_t m_anchor = 0, m_caret = 0;
     int m_cellW = 8, m_lineH = 16;
     bool m_bDragging = false;
+    bool m_bCatchUpPosted = false;
+    int64_t m_shownLast = 0, m_shownLen = 0;  // last row and bytes when last shown
+    QElapsedTimer m_shownAt;
 };

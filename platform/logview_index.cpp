@@ -15,20 +15,25 @@ namespace {
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 }
 
-bool LogIndex::Update(const CString* pText) {
-    if (pText && pText == m_pText && pText->EditEpoch() == m_epoch &&
-        pText->GetLength() >= m_seen) {
-        m_seen = pText->GetLength();
-        Scan(m_seen);
-        return true;
+bool LogIndex::Update(const CString* pText, int64_t maxBytes) {
+    bool bGrew =
+        pText && pText == m_pText && pText->EditEpoch() == m_epoch && pText->GetLength() >= m_seen;
+    if (!bGrew) {
+        Reset();
+        m_pText = pText;
+        if (!pText) return false;
+        m_epoch = pText->EditEpoch();
     }
-    Reset();
-    m_pText = pText;
-    if (!pText) return false;
-    m_epoch = pText->EditEpoch();
     m_seen = pText->GetLength();
-    Scan(m_seen);
-    return false;
+    CatchUp(maxBytes);
+    return bGrew;
+}
+
+void LogIndex::CatchUp(int64_t maxBytes) {
+    // At least two bytes: a glyph takes at most two, so every call gets past one.
+    int64_t step = std::max<int64_t>(maxBytes, 2);
+    m_scanEnd = m_seen - m_len <= step ? m_seen : m_len + step;
+    Scan(m_scanEnd);
 }
 
 bool LogIndex::IsStale() const {
@@ -48,7 +53,7 @@ void LogIndex::Reset() {
     m_blockRowStart.push_back(0);
     m_pText = nullptr;
     m_epoch = 0;
-    m_seen = m_len = 0;
+    m_seen = m_len = m_scanEnd = 0;
     m_cells = 0;
 }
 

@@ -10,6 +10,7 @@
 // until the next byte tells what it is.
 #pragma once
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,8 +30,12 @@ public:
 
     // Shows *pText (nullptr: nothing). The same string that only grew since the last call is
     // indexed from where the last call stopped (returns true); anything else is indexed
-    // afresh (returns false).
-    bool Update(const CString* pText);
+    // afresh (returns false). At most maxBytes bytes are indexed; CatchUp goes on from there.
+    bool Update(const CString* pText, int64_t maxBytes = std::numeric_limits<int64_t>::max());
+    // Whether bytes of the string as the last Update saw it are still to be indexed.
+    bool Behind() const { return m_scanEnd < m_seen; }
+    // Indexes up to maxBytes more of them. The string must not be stale.
+    void CatchUp(int64_t maxBytes);
     // True when the followed string changed other than by appending since Update, so the
     // index must not be used to read its bytes.
     bool IsStale() const;
@@ -104,9 +109,10 @@ private:
 
     const CString* m_pText = nullptr;
     unsigned long m_epoch = 0;
-    int64_t m_seen = 0;    // length of the string at the last Update
-    int64_t m_len = 0;     // bytes indexed
-    uint64_t m_cells = 0;  // cells of the last line so far, not saturated
+    int64_t m_seen = 0;     // length of the string at the last Update
+    int64_t m_scanEnd = 0;  // where the last scan was told to stop
+    int64_t m_len = 0;      // bytes indexed
+    uint64_t m_cells = 0;   // cells of the last line so far, not saturated
     int m_width = 80;
     std::vector<Line> m_lines;
     std::vector<int64_t> m_blockRows;      // rows in each block

@@ -47,6 +47,12 @@ CString Chunk(std::mt19937& rng, int i) {
     return s;
 }
 
+CString Lines(int n) {
+    CString s;
+    for (int i = 0; i < n; ++i) s.AppendFormat("line %d\r\n", i);
+    return s;
+}
+
 class LogViewPaintTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -196,4 +202,59 @@ TEST_F(LogViewPaintTest, TheScrollBarRepaintsWhenItsSliderMovesAndOnlyThen) {
     Settle();
     EXPECT_FALSE(spy.painted.isEmpty());
     EXPECT_TRUE(barOnScreen() == barFresh());
+}
+
+TEST_F(LogViewPaintTest, AFloodIsIndexedInStepsWhileTheViewKeepsItsPlace) {
+    // Random bytes: every kind of glyph, the slowest text to index.
+    std::mt19937 rng(7);
+    CString flood;
+    std::string bytes(24 << 20, 0);
+    for (char& b : bytes) b = (char)(rng() & 0xFF);
+    flood.Append(bytes.data(), (INT_PTR)bytes.size());
+    LogIndex whole;
+    whole.SetWidth(view.WrapColumns());
+    whole.Update(&flood);
+
+    auto catchUp = [&] {
+        for (int i = 0; i < 100000 && view.Index().Length() < whole.Length(); ++i)
+            QApplication::processEvents();
+        Settle();
+    };
+    // Following the end: the first call indexes a part; the steps after it keep the view at
+    // the end until all is indexed.
+    text = Lines(50);
+    view.SetText(&text);
+    view.LineScroll(view.GetLineCount());
+    text += flood;
+    whole.Update(&text);
+    view.SetText(&text);
+    view.LineScroll(view.GetLineCount());
+    EXPECT_GE(view.Index().Length(), LogView::kIndexSlice);
+    EXPECT_LT(view.Index().Length(), text.GetLength());
+    catchUp();
+    ASSERT_EQ(whole.Length(), view.Index().Length());
+    EXPECT_EQ(whole.RowCount(), view.GetLineCount());
+    EXPECT_EQ(view.GetLineCount() - view.VisibleRows(), view.GetFirstVisibleLine());
+    EXPECT_TRUE(OnScreen() == Fresh());
+
+    // Scrolled back to the start: it stays there while the rest is indexed.
+    text = Lines(50);
+    view.SetText(&text);
+    text += flood;
+    whole.Update(&text);
+    view.SetScrollPos(0);
+    view.SetText(&text);
+    catchUp();
+    EXPECT_EQ(whole.RowCount(), view.GetLineCount());
+    EXPECT_EQ(0, view.GetFirstVisibleLine());
+    EXPECT_TRUE(OnScreen() == Fresh());
+
+    // Cleared while steps are pending: they stop, and the empty text shows.
+    text += flood;
+    view.SetText(&text);
+    text = "";
+    view.SetText(&text);
+    Settle();
+    EXPECT_EQ(1, view.GetLineCount());
+    EXPECT_TRUE(OnScreen() == Fresh());
 }
