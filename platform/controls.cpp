@@ -22,20 +22,31 @@
 using kvimpl::WidgetOf;
 
 namespace {
-QString U(const CString& s) { return QString::fromStdString(GbkToUtf8(s)); }
-CString G(const QString& s) { return Utf8ToGbk(s.toStdString()); }
-
-// A multi-line edit holds CR LF line breaks; the widget holds LF.
-QString ToWidgetLines(const CString& s) {
-    QString t = U(s);
-    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return t;
+// GBK to UTF-16, dropping the CR of each CR LF when bLines (a multi-line edit holds LF).
+QString ToQString(const CString& s, bool bLines) {
+    QString out(s.GetLength(), Qt::Uninitialized);
+    size_t n =
+        GbkToUtf16(s.GetString(), (size_t)s.GetLength(), reinterpret_cast<char16_t*>(out.data()));
+    if (bLines) {
+        QChar* d = out.data();
+        size_t k = 0;
+        for (size_t i = 0; i < n; ++i)
+            if (!(d[i] == u'\r' && i + 1 < n && d[i + 1] == u'\n')) d[k++] = d[i];
+        n = k;
+    }
+    out.truncate((qsizetype)n);
+    return out;
 }
-CString FromWidgetLines(const QString& t) {
-    QString s = t;
-    s.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return G(s);
+// UTF-16 to GBK ('?' for what GBK lacks), each LF as CR LF when bLines.
+CString FromQString(const QString& t, bool bLines) {
+    std::string out =
+        Utf16ToGbk(reinterpret_cast<const char16_t*>(t.constData()), (size_t)t.size(), bLines);
+    return CString(out.data(), (INT_PTR)out.size());
 }
+QString U(const CString& s) { return ToQString(s, false); }
+CString G(const QString& s) { return FromQString(s, false); }
+QString ToWidgetLines(const CString& s) { return ToQString(s, true); }
+CString FromWidgetLines(const QString& t) { return FromQString(t, true); }
 
 // The text of a multi-line edit as last read, valid while its document is unchanged: every
 // exchange reads the send edit, and a long text is not converted again each time.
@@ -52,6 +63,23 @@ EditTextCache& CacheOf(QPlainTextEdit* pe) {
     }
     return *c;
 }
+// Whether an edit given these bytes reads back the very same: GBK that converts back to
+// itself, no control bytes but tabs, every CR and LF in a CR LF pair.
+bool ReadsBackExactly(const CString& s) {
+    const char* p = s.GetString();
+    INT_PTR n = s.GetLength();
+    for (INT_PTR i = 0; i < n; ++i) {
+        unsigned char b = (unsigned char)p[i];
+        if (b >= 0x20 || b == '\t') continue;
+        if (b == '\r' && i + 1 < n && p[i + 1] == '\n') {
+            ++i;
+            continue;
+        }
+        return false;
+    }
+    return IsExactGbk(p, (size_t)n);
+}
+
 CString ReadEdit(QPlainTextEdit* pe) {
     EditTextCache& c = CacheOf(pe);
     if (c.revision != pe->document()->revision()) {
@@ -93,7 +121,11 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
     } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
         if (ReadEdit(pe) == text) return;
         pe->setPlainText(ToWidgetLines(text));
-        CacheOf(pe).revision = -1;
+        // Reading it back gives the same bytes when they are plain GBK text with CR LF
+        // breaks, so the next read need not convert the whole document again.
+        EditTextCache& c = CacheOf(pe);
+        c.revision = ReadsBackExactly(text) ? pe->document()->revision() : -1;
+        if (c.revision >= 0) c.text = text;
     } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
         QString t = U(text);
         if (le->text() != t) le->setText(t);

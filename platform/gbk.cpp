@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <stdexcept>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -14,9 +13,9 @@ constexpr int kLeadFirst = 0x81, kLeadCount = 0xFE - 0x81 + 1;
 constexpr int kTrailFirst = 0x40, kTrailCount = 0xFE - 0x40 + 1;
 
 struct GbkTables {
-    std::vector<char16_t> toUnicode;  // [lead][trail] -> code point, 0 when invalid
-    std::unordered_map<char32_t, uint16_t> fromUnicode;
-    char32_t byte80 = 0;  // single byte 0x80
+    std::vector<char16_t> toUnicode;    // [lead][trail] -> code point, 0 when invalid
+    std::vector<uint16_t> fromUnicode;  // [code point < 0x10000] -> lead << 8 | trail, 0: none
+    char32_t byte80 = 0;                // single byte 0x80
 };
 
 char32_t ConvertOne(iconv_t cd, const char* in, size_t n) {
@@ -33,6 +32,7 @@ const GbkTables& Tables() {
     static const GbkTables tables = [] {
         GbkTables t;
         t.toUnicode.assign((size_t)kLeadCount * kTrailCount, 0);
+        t.fromUnicode.assign(0x10000, 0);
         iconv_t cd = iconv_open("UTF-32LE", "GBK");
         if (cd == (iconv_t)-1) throw std::runtime_error("iconv: GBK converter missing");
         for (int lead = 0; lead < kLeadCount; lead++) {
@@ -42,7 +42,8 @@ const GbkTables& Tables() {
                 char32_t cp = ConvertOne(cd, in, 2);
                 if (cp == 0 || cp > 0xFFFF) continue;
                 t.toUnicode[(size_t)lead * kTrailCount + trail] = (char16_t)cp;
-                t.fromUnicode.emplace(cp, (uint16_t)((in[0] & 0xFF) << 8 | (in[1] & 0xFF)));
+                uint16_t& code = t.fromUnicode[cp];
+                if (!code) code = (uint16_t)((in[0] & 0xFF) << 8 | (in[1] & 0xFF));
             }
         }
         char b80 = (char)0x80;
@@ -130,8 +131,86 @@ std::string GbkToUtf8(const CString& str) {
     return GbkToUtf8(str.GetString(), (size_t)str.GetLength());
 }
 
-CString Utf8ToGbk(const char* p, size_t n) {
+void AppendGbk(std::string& out, char32_t cp) {
     const GbkTables& t = Tables();
+    if (cp < 0x80) {
+        out += (char)cp;
+    } else if (t.byte80 && cp == t.byte80) {
+        out += (char)0x80;
+    } else if (uint16_t code = cp < 0x10000 ? t.fromUnicode[cp] : 0) {
+        out += (char)(code >> 8);
+        out += (char)(code & 0xFF);
+    } else {
+        out += '?';
+    }
+}
+
+std::string Utf16ToGbk(const char16_t* p, size_t n, bool bLfToCrLf) {
+    const GbkTables& t = Tables();
+    std::string out;
+    out.resize(2 * n);  // at most two bytes a unit, also for LF as CR LF
+    char* o = &out[0];
+    for (size_t i = 0; i < n; ++i) {
+        char32_t cp = p[i];
+        if (cp < 0x80) {
+            if (cp == u'\n' && bLfToCrLf) *o++ = '\r';
+            *o++ = (char)cp;
+            continue;
+        }
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000) {
+            *o++ = '?';  // a pair: beyond the BMP, which GBK does not reach
+            ++i;
+            continue;
+        }
+        uint16_t code = t.fromUnicode[cp];
+        if (t.byte80 && cp == t.byte80) {
+            *o++ = (char)0x80;
+        } else if (code) {
+            *o++ = (char)(code >> 8);
+            *o++ = (char)(code & 0xFF);
+        } else {
+            *o++ = '?';
+        }
+    }
+    out.resize((size_t)(o - out.data()));
+    return out;
+}
+
+bool IsExactGbk(const char* p, size_t n) {
+    const GbkTables& t = Tables();
+    for (size_t i = 0; i < n;) {
+        unsigned char b = (unsigned char)p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        GbkChar c = GbkDecodeChar(p, n, i);
+        if (c.kind != GbkCharKind::Valid) return false;
+        if (c.length == 2 &&
+            t.fromUnicode[c.codePoint] != ((unsigned char)p[i] << 8 | (unsigned char)p[i + 1]))
+            return false;  // a second code for a character that has another
+        i += (size_t)c.length;
+    }
+    return true;
+}
+
+size_t GbkToUtf16(const char* p, size_t n, char16_t* out) {
+    size_t k = 0;
+    for (size_t i = 0; i < n;) {
+        unsigned char b = (unsigned char)p[i];
+        if (b < 0x80) {
+            out[k++] = b;
+            ++i;
+            continue;
+        }
+        GbkChar c = GbkDecodeChar(p, n, i);
+        out[k++] = c.kind == GbkCharKind::Valid ? (char16_t)c.codePoint : u'\uFFFD';
+        i += (size_t)c.length;
+    }
+    return k;
+}
+
+CString Utf8ToGbk(const char* p, size_t n) {
     const unsigned char* s = reinterpret_cast<const unsigned char*>(p);
     std::string out;
     out.reserve(n);
@@ -144,19 +223,7 @@ CString Utf8ToGbk(const char* p, size_t n) {
             continue;
         }
         i += len;
-        if (cp < 0x80) {
-            out += (char)cp;
-        } else if (t.byte80 && cp == t.byte80) {
-            out += (char)0x80;
-        } else {
-            auto it = t.fromUnicode.find(cp);
-            if (it == t.fromUnicode.end()) {
-                out += '?';
-            } else {
-                out += (char)(it->second >> 8);
-                out += (char)(it->second & 0xFF);
-            }
-        }
+        AppendGbk(out, cp);
     }
     return CString(out.data(), (INT_PTR)out.size());
 }

@@ -32,3 +32,13 @@ GbkChar GbkDecodeChar(const char* p, size_t n, size_t i);
 
 // Appends the UTF-8 form of one code point.
 void AppendUtf8(std::string& out, char32_t codePoint);
+// Appends the GBK form of one code point, '?' when GBK lacks it.
+void AppendGbk(std::string& out, char32_t codePoint);
+// The n GBK bytes at p as UTF-16 (every character GBK has is in the BMP; U+FFFD for each
+// invalid byte); out must have room for n units. Returns the units written.
+size_t GbkToUtf16(const char* p, size_t n, char16_t* out);
+// Whether the n bytes at p are valid GBK that converts back to the same bytes.
+bool IsExactGbk(const char* p, size_t n);
+// The n UTF-16 units at p as GBK ('?' for each character GBK lacks), each LF as CR LF when
+// bLfToCrLf.
+std::string Utf16ToGbk(const char16_t* p, size_t n, bool bLfToCrLf);
