@@ -28,6 +28,7 @@ void LogPainter::SetFont(const QFont& font) {
         m_markerFont.setPixelSize(std::max(6, m_markerFont.pixelSize() * 7 / 10));
     m_fonts.clear();
     m_chars.clear();
+    m_full = FullWidth();
     m_markers.assign(256, Shaped{});
     for (Shaped& s : m_markers) s.n = -1;
 }
@@ -71,11 +72,54 @@ LogPainter::Shaped LogPainter::ShapeText(const QString& s, const QFont& f, QRect
     return out;
 }
 
+namespace {
+int Be16(const QByteArray& t, int at) {
+    return at + 1 < t.size() ? ((unsigned char)t[at] << 8 | (unsigned char)t[at + 1]) : -1;
+}
+}  // namespace
+
+bool LogPainter::ShapeFullWidth(char16_t ch, Shaped& out) {
+    FullWidth& f = m_full;
+    auto advance = [&f](quint32 g) {
+        return Be16(f.hmtx, 4 * (int)std::min<quint32>(g, (quint32)f.nMetrics - 1));
+    };
+    if (f.state == 0) {
+        f.state = -1;
+        QRectF box(0, 0, 2 * m_cellW, m_lineH);
+        Shaped ref = ShapeText(QString(QChar(0x4E00)), m_font, box, true);
+        if (ref.n != 1) return false;
+        const QRawFont& raw = m_fonts[ref.g[0].font];
+        QByteArray hhea = raw.fontTable("hhea");
+        f.hmtx = raw.fontTable("hmtx");
+        f.nMetrics = Be16(hhea, 34);
+        f.em = (int)raw.unitsPerEm();
+        if (f.nMetrics <= 0 || f.hmtx.size() < 4 * f.nMetrics || f.em <= 0 ||
+            advance(ref.g[0].glyph) != f.em)
+            return false;
+        f.font = ref.g[0].font;
+        f.pos = ref.g[0].pos;
+        f.state = 1;
+    }
+    if (f.state < 0) return false;
+    QChar c(ch);
+    quint32 g = 0;
+    int n = 1;
+    if (!m_fonts[f.font].glyphIndexesForChars(&c, 1, &g, &n) || n != 1 || g == 0 ||
+        advance(g) != f.em)
+        return false;  // another font's, or not full width: laid out
+    out.n = 1;
+    out.g[0] = {f.font, g, f.pos};
+    return true;
+}
+
 const LogPainter::Shaped& LogPainter::Char(char16_t ch, bool bWide) {
     auto it = m_chars.find(ch);
     if (it != m_chars.end()) return it->second;
-    QRectF box(0, 0, (bWide ? 2 : 1) * m_cellW, m_lineH);
-    return m_chars.emplace(ch, ShapeText(QString(QChar(ch)), m_font, box, bWide)).first->second;
+    Shaped s;
+    if (!bWide || !ShapeFullWidth(ch, s))
+        s = ShapeText(QString(QChar(ch)), m_font, QRectF(0, 0, (bWide ? 2 : 1) * m_cellW, m_lineH),
+                      bWide);
+    return m_chars.emplace(ch, s).first->second;
 }
 
 const LogPainter::Shaped& LogPainter::Marker(unsigned char b) {

@@ -17,6 +17,8 @@
 class QPainter;
 
 class LogPainter {
+    friend struct LogPainterProbe;  // tests compare both ways of placing a character
+
 public:
     // The text font; the metrics of the grid follow it. Drops every cached glyph.
     void SetFont(const QFont& font);
@@ -51,6 +53,7 @@ private:
     };
 
     const Shaped& Char(char16_t ch, bool bWide);
+    bool ShapeFullWidth(char16_t ch, Shaped& out);
     const Shaped& Marker(unsigned char b);
     Shaped ShapeText(const QString& s, const QFont& f, QRectF box, bool bCenter);
     int FontIndex(const QRawFont& f);
@@ -60,6 +63,17 @@ private:
     int m_cellW = 8, m_lineH = 16, m_ascent = 12;
     QColor m_hl, m_hlText;
     std::vector<QRawFont> m_fonts;
+    // Full-width characters of the text font all sit where its first ideograph sits, so they
+    // are placed from the font's character map and advances, without a text layout (which
+    // would load each new glyph once more just to measure it).
+    struct FullWidth {
+        int state = 0;  // 0: not looked at yet, 1: usable, -1: not usable
+        int font = -1;
+        QPointF pos;
+        QByteArray hmtx;
+        int nMetrics = 0;
+        int em = 0;
+    } m_full;
     std::unordered_map<uint32_t, Shaped> m_chars;  // key: character, | 0x10000 for wide
     std::vector<Shaped> m_markers;                 // by byte value; n < 0: not shaped yet
     std::vector<Batch> m_batches;
