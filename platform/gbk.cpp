@@ -1,8 +1,10 @@
 #include "gbk.h"
 
+#include <errno.h>
 #include <iconv.h>
 
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace {
@@ -35,15 +37,51 @@ const GbkTables& Tables() {
         t.fromUnicode.assign(0x10000, 0);
         iconv_t cd = iconv_open("UTF-32LE", "GBK");
         if (cd == (iconv_t)-1) throw std::runtime_error("iconv: GBK converter missing");
+        auto put = [&t](int lead, int trail, char32_t cp) {
+            if (cp == 0 || cp > 0xFFFF) return;
+            t.toUnicode[(size_t)lead * kTrailCount + trail] = (char16_t)cp;
+            uint16_t& code = t.fromUnicode[cp];
+            if (!code) code = (uint16_t)((kLeadFirst + lead) << 8 | (kTrailFirst + trail));
+        };
         for (int lead = 0; lead < kLeadCount; lead++) {
+            // A lead byte's whole row in one conversion; an invalid pair is skipped where the
+            // converter stops at it. Each valid pair gives one character.
+            std::vector<int> trails;
+            std::string in;
             for (int trail = 0; trail < kTrailCount; trail++) {
                 if (kTrailFirst + trail == 0x7F) continue;
-                char in[2] = {(char)(kLeadFirst + lead), (char)(kTrailFirst + trail)};
-                char32_t cp = ConvertOne(cd, in, 2);
-                if (cp == 0 || cp > 0xFFFF) continue;
-                t.toUnicode[(size_t)lead * kTrailCount + trail] = (char16_t)cp;
-                uint16_t& code = t.fromUnicode[cp];
-                if (!code) code = (uint16_t)((in[0] & 0xFF) << 8 | (in[1] & 0xFF));
+                trails.push_back(trail);
+                in += (char)(kLeadFirst + lead);
+                in += (char)(kTrailFirst + trail);
+            }
+            std::vector<char32_t> out(trails.size());
+            size_t pair = 0;
+            bool inStep = true;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            while (pair < trails.size() && inStep) {
+                char* ip = &in[2 * pair];
+                size_t il = in.size() - 2 * pair;
+                char* op = reinterpret_cast<char*>(out.data());
+                size_t ol = out.size() * sizeof(char32_t);
+                size_t r = iconv(cd, &ip, &il, &op, &ol);
+                size_t done = (size_t)(ip - in.data()) / 2 - pair;
+                size_t made = (size_t)(op - reinterpret_cast<char*>(out.data())) / sizeof(char32_t);
+                if (made != done || (ip - in.data()) % 2) {
+                    inStep = false;  // not one character a pair: convert this row pair by pair
+                    break;
+                }
+                for (size_t k = 0; k < made; ++k) put(lead, trails[pair + k], out[k]);
+                pair += done;
+                if (r == (size_t)-1) {
+                    if (errno != EILSEQ) inStep = false;
+                    ++pair;  // the invalid pair
+                    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+                }
+            }
+            if (inStep) continue;
+            for (int trail : trails) {
+                char one[2] = {(char)(kLeadFirst + lead), (char)(kTrailFirst + trail)};
+                put(lead, trail, ConvertOne(cd, one, 2));
             }
         }
         char b80 = (char)0x80;
@@ -175,6 +213,8 @@ std::string Utf16ToGbk(const char16_t* p, size_t n, bool bLfToCrLf) {
     out.resize((size_t)(o - out.data()));
     return out;
 }
+
+const char16_t* GbkPairTable() { return Tables().toUnicode.data(); }
 
 bool IsExactGbk(const char* p, size_t n) {
     const GbkTables& t = Tables();

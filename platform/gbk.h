@@ -37,6 +37,9 @@ void AppendGbk(std::string& out, char32_t codePoint);
 // The n GBK bytes at p as UTF-16 (every character GBK has is in the BMP; U+FFFD for each
 // invalid byte); out must have room for n units. Returns the units written.
 size_t GbkToUtf16(const char* p, size_t n, char16_t* out);
+// The two-byte characters: index (lead - 0x81) * 191 + (trail - 0x40), 0 where the pair is
+// not a character.
+const char16_t* GbkPairTable();
 // Whether the n bytes at p are valid GBK that converts back to the same bytes.
 bool IsExactGbk(const char* p, size_t n);
 // The n UTF-16 units at p as GBK ('?' for each character GBK lacks), each LF as CR LF when

@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -80,7 +79,6 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
     // The paint fills every pixel it is asked for; this also lets a scroll move pixels.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_index.Update(nullptr);
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     UpdateMetrics();
 }
 

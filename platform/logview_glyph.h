@@ -1,7 +1,7 @@
 // Glyphs of the receive display: splits the 8-bit receive text (GBK) into what the display
 // draws: ASCII characters, two-byte GBK characters, tabs, line breaks (CR LF or a lone LF) and
 // markers for every byte that is not text (control bytes, a lone CR, bytes that do not form a
-// GBK character). No Qt here; the GBK table is built once with iconv.
+// GBK character). No Qt here.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -8,6 +8,7 @@
 #include <QVariant>
 #include <QWidget>
 #include <QWindow>
+#include <unordered_map>
 
 #include "controls.h"
 #include "msgbox.h"
@@ -19,14 +20,26 @@ QWidget* WidgetOf(const CWnd* pWnd) {
     return pWnd ? static_cast<QWidget*>(pWnd->GetWidget()) : nullptr;
 }
 
+namespace {
+// The handle of each widget that has one (widgets live on the UI thread only). Looked up for
+// every control many times while a dialog is built, so not by the widget's named property.
+std::unordered_map<const QWidget*, HWND>& Handles() {
+    static std::unordered_map<const QWidget*, HWND> handles;
+    return handles;
+}
+}  // namespace
+
 void SetWidgetHandle(QWidget* w, HWND hWnd) {
     w->setProperty("kv_hwnd", QVariant::fromValue<qulonglong>(reinterpret_cast<uintptr_t>(hWnd)));
+    auto inserted = Handles().insert_or_assign(w, hWnd);
+    if (inserted.second) QObject::connect(w, &QObject::destroyed, [w] { Handles().erase(w); });
 }
 
 HWND HandleOfWidget(const QWidget* w) {
+    const auto& handles = Handles();
     for (; w; w = w->parentWidget()) {
-        QVariant v = w->property("kv_hwnd");
-        if (v.isValid()) return reinterpret_cast<HWND>((uintptr_t)v.toULongLong());
+        auto it = handles.find(w);
+        if (it != handles.end()) return it->second;
     }
     return nullptr;
 }
