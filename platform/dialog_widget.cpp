@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
 #include <QWindow>
 
 #include "control_widgets.h"
@@ -127,7 +129,37 @@ void KvLabel::paintEvent(QPaintEvent* e) {
             setPalette(pal);
         }
     }
-    QLabel::paintEvent(e);
+    if (!PaintPlainText()) QLabel::paintEvent(e);
+}
+
+bool KvLabel::PaintPlainText() {
+    const QString& t = text();
+    if (t.isEmpty() || !pixmap().isNull() || wordWrap() || textFormat() == Qt::RichText ||
+        (textFormat() == Qt::AutoText && Qt::mightBeRichText(t)) || frameShape() != NoFrame ||
+        indent() >= 0 || margin() != 0 || !isEnabled() || t.contains(QLatin1Char('&')) ||
+        !(QStyle::visualAlignment(layoutDirection(), alignment()) & Qt::AlignLeft) ||
+        t.contains(QLatin1Char('\n')))
+        return false;
+    if (t != m_staticText || font() != m_staticFont) {
+        m_static = QStaticText(t);
+        m_static.setTextFormat(Qt::PlainText);
+        m_static.setPerformanceHint(QStaticText::AggressiveCaching);
+        m_static.prepare(QTransform(), font());
+        m_staticText = t;
+        m_staticFont = font();
+    }
+    QRectF cr = contentsRect();
+    QSizeF sz = m_static.size();
+    qreal x = cr.x();
+    Qt::Alignment a = alignment();
+    qreal y = a & Qt::AlignBottom    ? cr.bottom() + 1 - sz.height()
+              : a & Qt::AlignVCenter ? cr.y() + (cr.height() - sz.height()) / 2
+                                     : cr.y();
+    QPainter p(this);
+    p.setFont(font());
+    p.setPen(palette().color(foregroundRole()));
+    p.drawStaticText(QPointF(x, y), m_static);
+    return true;
 }
 
 void CDialog::ShowSystemMenu(int x, int y) {

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <random>
 
+#include "platform/control_widgets.h"
 #include "platform/window_impl.h"
 
 TEST(ControlText, AMultiLineEditReadsBackWhatReadingItsDocumentGives) {
@@ -44,4 +46,49 @@ TEST(ControlText, AMultiLineEditReadsBackWhatReadingItsDocumentGives) {
     CString lines("one\r\ntwo\r\n\xd6\xd0");
     kvimpl::SetControlText(&edit, lines);
     EXPECT_TRUE(kvimpl::GetControlText(&edit) == lines);
+}
+
+TEST(ControlText, ALabelDrawsItsTextAsAPlainQLabelDoes) {
+    struct Case {
+        const char* face;
+        int px, weight;
+        Qt::Alignment align;
+        const char16_t* text;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"DejaVu Sans Mono",
+         16,
+         800,
+         Qt::AlignLeft | Qt::AlignVCenter,
+         u"RX: 123456 Bytes",
+         {150, 19}},
+        {"DejaVu Sans Mono", 16, 800, Qt::AlignLeft | Qt::AlignVCenter, u"COM3 OPENED", {123, 19}},
+        {"AR PL UMing CN", 12, 400, Qt::AlignLeft | Qt::AlignVCenter, u"串口设置 波特率", {97, 15}},
+        {"AR PL UMing CN", 12, 400, Qt::AlignHCenter | Qt::AlignVCenter, u"指令框", {61, 13}},
+        {"Liberation Sans", 15, 400, Qt::AlignRight | Qt::AlignTop, u"ms/次", {40, 20}},
+        {"Liberation Sans", 15, 400, Qt::AlignLeft | Qt::AlignBottom, u"HEX", {41, 17}},
+    };
+    for (const Case& c : cases) {
+        QFont f(QString::fromLatin1(c.face));
+        f.setPixelSize(c.px);
+        f.setWeight(QFont::Weight(c.weight));
+        QLabel plain;
+        KvLabel ours(nullptr);
+        for (QLabel* l : {&plain, static_cast<QLabel*>(&ours)}) {
+            l->setAutoFillBackground(true);
+            l->setFont(f);
+            l->setAlignment(c.align);
+            l->setText(QString::fromUtf16(c.text));
+            l->resize(c.size);
+        }
+        for (int round = 0; round < 2; ++round) {  // the second time from the kept layout
+            QImage a = plain.grab().toImage(), b = ours.grab().toImage();
+            EXPECT_TRUE(a == b) << QString::fromUtf16(c.text).toStdString() << " round " << round;
+        }
+        ours.setText(QStringLiteral("RX: 7 Bytes"));
+        plain.setText(QStringLiteral("RX: 7 Bytes"));
+        EXPECT_TRUE(plain.grab().toImage() == ours.grab().toImage())
+            << QString::fromUtf16(c.text).toStdString() << " changed";
+    }
 }
