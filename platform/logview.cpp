@@ -258,9 +258,21 @@ void LogView::paintEvent(QPaintEvent* e) {
     int64_t selB = std::min(m_anchor, m_caret), selE = std::max(m_anchor, m_caret);
     int64_t first = GetScrollPos(), rows = m_index.RowCount();
     int top = std::max(0, r.top() / m_lineH), bottom = r.bottom() / m_lineH;
+    m_painter.LimitNewGlyphs(kNewGlyphsPerPaint);
     for (int i = top; i <= bottom && first + i < rows; ++i)
         AddRow(first + i, i * m_lineH, selB, selE);
     m_painter.Flush(p);
+    // Characters left out for now are drawn by a paint of the whole view just after.
+    if (m_painter.Deferred() && !m_bGlyphsPending) {
+        m_bGlyphsPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_bGlyphsPending = false;
+                viewport()->update();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void LogView::AddRow(int64_t row, int y, int64_t selB, int64_t selE) {

@@ -31,9 +31,12 @@ public:
     // calls does not hold up the event loop: at least kIndexSlice bytes now, and the rest in
     // posted steps, during which a view at its end stays at its end.
     void SetText(const CString* pText);
-    static constexpr int64_t kIndexSlice = 1 << 20;
-    static constexpr int kIndexBudgetMs = 8;
+    static constexpr int64_t kIndexSlice = 128 << 10;
+    static constexpr int kIndexBudgetMs = 4;
     static constexpr int kShowEveryMs = 30;
+    // Glyphs never drawn before that one paint draws; the rest follow in the next paint.
+    static constexpr int kNewGlyphsPerPaint = 200;
+    bool GlyphsPending() const { return m_bGlyphsPending; }
 
     // Edit-control operations. Lines are visual rows.
     INT_PTR GetLineCount() const;
@@ -87,6 +90,7 @@ private:
     int m_cellW = 8, m_lineH = 16;
     bool m_bDragging = false;
     bool m_bCatchUpPosted = false;
+    bool m_bGlyphsPending = false;
     int64_t m_shownLast = 0, m_shownLen = 0;  // last row and bytes when last shown
     QElapsedTimer m_shownAt;
 };

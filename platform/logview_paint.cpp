@@ -29,6 +29,7 @@ void LogPainter::SetFont(const QFont& font) {
     m_fonts.clear();
     m_chars.clear();
     m_full = FullWidth();
+    m_drawn.clear();
     m_markers.assign(256, Shaped{});
     for (Shaped& s : m_markers) s.n = -1;
 }
@@ -134,6 +135,17 @@ const LogPainter::Shaped& LogPainter::Marker(unsigned char b) {
 void LogPainter::Emit(const Shaped& s, QPointF at, Ink ink) {
     for (int i = 0; i < s.n; ++i) {
         const Placed& g = s.g[i];
+        if ((size_t)g.font >= m_drawn.size()) m_drawn.resize((size_t)g.font + 1);
+        std::vector<bool>& drawn = m_drawn[(size_t)g.font];
+        if (g.glyph >= drawn.size()) drawn.resize(std::max<size_t>(g.glyph + 1, 2 * drawn.size()));
+        if (!drawn[g.glyph]) {
+            if (m_newLeft <= 0) {
+                m_deferred = true;
+                continue;
+            }
+            --m_newLeft;
+            drawn[g.glyph] = true;
+        }
         auto it = std::find_if(m_batches.begin(), m_batches.end(),
                                [&](const Batch& b) { return b.font == g.font && b.ink == ink; });
         if (it == m_batches.end())

@@ -33,6 +33,15 @@ public:
     void AddRow(const std::vector<LogIndex::Cell>& cells, int y, int64_t selB, int64_t selE,
                 int breakCol);
     void Flush(QPainter& p);
+    // Until the next Flush, at most n glyphs that were never drawn go out; the cells of the
+    // others stay empty and Deferred() says so, for a paint soon after. A first glyph costs
+    // tens of microseconds (the font engine renders it), so a view full of characters never
+    // seen before would otherwise hold the event loop up for a long paint.
+    void LimitNewGlyphs(int n) {
+        m_newLeft = n;
+        m_deferred = false;
+    }
+    bool Deferred() const { return m_deferred; }
 
 private:
     enum Ink { kText, kSelText, kMarkerText, kInks };
@@ -77,5 +86,8 @@ private:
     std::unordered_map<uint32_t, Shaped> m_chars;  // key: character, | 0x10000 for wide
     std::vector<Shaped> m_markers;                 // by byte value; n < 0: not shaped yet
     std::vector<Batch> m_batches;
+    std::vector<std::vector<bool>> m_drawn;  // [font][glyph]: drawn before
+    int m_newLeft = 1 << 30;
+    bool m_deferred = false;
     QVector<QRectF> m_sel, m_boxes, m_selBoxes;
 };

@@ -62,8 +62,9 @@ protected:
         view.show();
         Settle();
     }
-    static void Settle() {
-        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    void Settle() {
+        for (int i = 0; i < 3 || (view.GlyphsPending() && i < 100); ++i)
+            QApplication::processEvents();
     }
     // The pixels the window holds now, and a fresh paint of the whole view, as images of the
     // viewport.
@@ -169,6 +170,24 @@ TEST_F(LogViewPaintTest, GlyphsStayOnTheirCells) {
     QImage second = img.copy(period, 0, period, lineH);
     for (int k = 2; k < fit; ++k)
         EXPECT_TRUE(img.copy(k * period, 0, period, lineH) == second) << "repeat " << k;
+}
+
+TEST_F(LogViewPaintTest, AViewFullOfNewCharactersIsDrawnOverAFewPaints) {
+    // Rows of GBK ideographs never drawn before: more than one paint draws at first.
+    const char16_t* gbk = logview::GbkTable();
+    int n = 0;
+    for (int i = 0; i < 126 * 191 && n < 3 * LogView::kNewGlyphsPerPaint; ++i) {
+        if (gbk[i] < 0x4E00) continue;
+        text += (char)(0x81 + i / 191);
+        text += (char)(0x40 + i % 191);
+        if (++n % 20 == 0) text += "\r\n";
+    }
+    view.SetText(&text);
+    view.repaint();
+    EXPECT_TRUE(view.GlyphsPending());
+    Settle();
+    EXPECT_FALSE(view.GlyphsPending());
+    EXPECT_TRUE(OnScreen() == Fresh());
 }
 
 TEST_F(LogViewPaintTest, TheScrollBarRepaintsWhenItsSliderMovesAndOnlyThen) {
