@@ -23,10 +23,9 @@ using kvimpl::WidgetOf;
 
 namespace {
 // GBK to UTF-16, dropping the CR of each CR LF when bLines (a multi-line edit holds LF).
-QString ToQString(const CString& s, bool bLines) {
-    QString out(s.GetLength(), Qt::Uninitialized);
-    size_t n =
-        GbkToUtf16(s.GetString(), (size_t)s.GetLength(), reinterpret_cast<char16_t*>(out.data()));
+QString ToQString(const char* p, size_t len, bool bLines) {
+    QString out((qsizetype)len, Qt::Uninitialized);
+    size_t n = GbkToUtf16(p, len, reinterpret_cast<char16_t*>(out.data()));
     if (bLines) {
         QChar* d = out.data();
         size_t k = 0;
@@ -43,9 +42,11 @@ CString FromQString(const QString& t, bool bLines) {
         Utf16ToGbk(reinterpret_cast<const char16_t*>(t.constData()), (size_t)t.size(), bLines);
     return CString(out.data(), (INT_PTR)out.size());
 }
-QString U(const CString& s) { return ToQString(s, false); }
-CString G(const QString& s) { return FromQString(s, false); }
-QString ToWidgetLines(const CString& s) { return ToQString(s, true); }
+QString U(const CString& s) { return kvimpl::FromGbk(s); }
+CString G(const QString& s) { return kvimpl::ToGbk(s); }
+QString ToWidgetLines(const CString& s) {
+    return ToQString(s.GetString(), (size_t)s.GetLength(), true);
+}
 CString FromWidgetLines(const QString& t) { return FromQString(t, true); }
 
 // The text of a multi-line edit as last read, valid while its document is unchanged: every
@@ -269,6 +270,12 @@ void CComboBox::GetLBText(int nIndex, CString& r) const {
     QComboBox* cb = Combo(this);
     r = cb && nIndex >= 0 && nIndex < cb->count() ? G(cb->itemText(nIndex)) : CString();
 }
+
+// ---- text between GBK and the widgets ----
+
+QString kvimpl::FromGbk(const char* p, size_t n) { return ToQString(p, n, false); }
+QString kvimpl::FromGbk(const CString& s) { return FromGbk(s.GetString(), (size_t)s.GetLength()); }
+CString kvimpl::ToGbk(const QString& s) { return FromQString(s, false); }
 
 // ---- CEdit ----
 

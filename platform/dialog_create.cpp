@@ -12,13 +12,12 @@
 #include <QTextOption>
 
 #include "control_widgets.h"
-#include "gbk.h"
 #include "logview.h"
 #include "window_impl.h"
 
 namespace {
 
-QString U(const char* gbk) { return QString::fromStdString(GbkToUtf8(CString(gbk ? gbk : ""))); }
+QString U(const char* gbk) { return kvimpl::FromGbk(CString(gbk)); }
 
 // Return in the send edit inserts a line break; without ES_WANTRETURN it goes to the dialog.
 class KvPlainEdit : public QPlainTextEdit {

@@ -13,7 +13,6 @@
 #include <QWindow>
 
 #include "control_widgets.h"
-#include "gbk.h"
 #include "window_impl.h"
 
 namespace {
@@ -172,7 +171,7 @@ void CDialog::ShowSystemMenu(int x, int y) {
             menu.addSeparator();
             continue;
         }
-        QAction* a = menu.addAction(QString::fromStdString(GbkToUtf8(it.text)));
+        QAction* a = menu.addAction(kvimpl::FromGbk(it.text));
         UINT_PTR id = it.id;
         if (id == SC_RESTORE) a->setEnabled(IsIconic() || IsZoomed());
         if (id == SC_MAXIMIZE) a->setEnabled(!IsZoomed());

@@ -8,18 +8,17 @@
 
 #include "gbk.h"
 #include "window.h"
+#include "window_impl.h"
 
 namespace {
 std::mutex g_hookMutex;
 std::function<bool(const FileDialogRecord&, std::string&)> g_hook;
 
-QString FromGbk(const CString& str) { return QString::fromStdString(GbkToUtf8(str)); }
-
 // Qt reads a filter's patterns from the parentheses at its end; entries whose name already
 // ends in them ("TXT Files (*.txt)") are used as they are.
 QString QtFilter(const FileDialogFilter& filter) {
-    QString name = FromGbk(filter.strName);
-    QString patterns = FromGbk(filter.strPattern);
+    QString name = kvimpl::FromGbk(filter.strName);
+    QString patterns = kvimpl::FromGbk(filter.strPattern);
     QString spaced = QString(patterns).replace(';', ' ');
     if (name.endsWith("(" + patterns + ")") || name.endsWith("(" + spaced + ")")) return name;
     return name + " (" + spaced + ")";
@@ -107,7 +106,7 @@ INT_PTR CFileDialog::DoModal() {
         }
         dlg.setDefaultSuffix(QString::fromStdString(ext));
         dlg.setDirectory(QDir::currentPath());
-        if (!m_record.strFileName.IsEmpty()) dlg.selectFile(FromGbk(m_record.strFileName));
+        if (!m_record.strFileName.IsEmpty()) dlg.selectFile(kvimpl::FromGbk(m_record.strFileName));
         dlg.setWindowModality(Qt::ApplicationModal);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return IDCANCEL;
         chosen = dlg.selectedFiles().first().toStdString();

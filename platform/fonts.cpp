@@ -5,7 +5,6 @@
 #include <QString>
 
 #include "controls.h"
-#include "gbk.h"
 #include "window_impl.h"
 
 namespace {
@@ -39,7 +38,7 @@ void kvimpl::InstallFontSubstitutes() {
 }
 
 QFont kvimpl::TemplateFont(const char* faceGbk, int pixelHeight, int weight) {
-    QFont f(QString::fromStdString(GbkToUtf8(CString(faceGbk))));
+    QFont f(kvimpl::FromGbk(CString(faceGbk)));
     f.setPixelSize(std::max(pixelHeight, 1));
     // Windows weights are 1..1000; Qt 6 uses the same scale.
     f.setWeight(static_cast<QFont::Weight>(std::min(std::max(weight, 100), 900)));

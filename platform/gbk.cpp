@@ -169,18 +169,26 @@ std::string GbkToUtf8(const CString& str) {
     return GbkToUtf8(str.GetString(), (size_t)str.GetLength());
 }
 
-void AppendGbk(std::string& out, char32_t cp) {
-    const GbkTables& t = Tables();
+namespace {
+// Writes the GBK form of one code point at o ('?' when GBK lacks it); returns the end.
+char* EncodeGbk(const GbkTables& t, char32_t cp, char* o) {
     if (cp < 0x80) {
-        out += (char)cp;
+        *o++ = (char)cp;
     } else if (t.byte80 && cp == t.byte80) {
-        out += (char)0x80;
+        *o++ = (char)0x80;
     } else if (uint16_t code = cp < 0x10000 ? t.fromUnicode[cp] : 0) {
-        out += (char)(code >> 8);
-        out += (char)(code & 0xFF);
+        *o++ = (char)(code >> 8);
+        *o++ = (char)(code & 0xFF);
     } else {
-        out += '?';
+        *o++ = '?';
     }
+    return o;
+}
+}  // namespace
+
+void AppendGbk(std::string& out, char32_t cp) {
+    char buf[2];
+    out.append(buf, (size_t)(EncodeGbk(Tables(), cp, buf) - buf));
 }
 
 std::string Utf16ToGbk(const char16_t* p, size_t n, bool bLfToCrLf) {
@@ -190,25 +198,10 @@ std::string Utf16ToGbk(const char16_t* p, size_t n, bool bLfToCrLf) {
     char* o = &out[0];
     for (size_t i = 0; i < n; ++i) {
         char32_t cp = p[i];
-        if (cp < 0x80) {
-            if (cp == u'\n' && bLfToCrLf) *o++ = '\r';
-            *o++ = (char)cp;
-            continue;
-        }
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000) {
-            *o++ = '?';  // a pair: beyond the BMP, which GBK does not reach
-            ++i;
-            continue;
-        }
-        uint16_t code = t.fromUnicode[cp];
-        if (t.byte80 && cp == t.byte80) {
-            *o++ = (char)0x80;
-        } else if (code) {
-            *o++ = (char)(code >> 8);
-            *o++ = (char)(code & 0xFF);
-        } else {
-            *o++ = '?';
-        }
+        if (cp == u'\n' && bLfToCrLf) *o++ = '\r';
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] < 0xE000)
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (p[++i] - 0xDC00);  // beyond GBK's reach
+        o = EncodeGbk(t, cp, o);
     }
     out.resize((size_t)(o - out.data()));
     return out;
