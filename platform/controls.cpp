@@ -56,13 +56,7 @@ struct EditTextCache {
     CString text;
 };
 EditTextCache& CacheOf(QPlainTextEdit* pe) {
-    auto* c = static_cast<EditTextCache*>(pe->property("kv_textcache").value<void*>());
-    if (!c) {
-        c = new EditTextCache;
-        pe->setProperty("kv_textcache", QVariant::fromValue<void*>(c));
-        QObject::connect(pe, &QObject::destroyed, [c] { delete c; });
-    }
-    return *c;
+    return kvimpl::Attached<EditTextCache>(pe, "kv_textcache");
 }
 // Whether an edit given these bytes reads back the very same: GBK that converts back to
 // itself, no control bytes but tabs, every CR and LF in a CR LF pair.
@@ -111,14 +105,9 @@ void EditLineScroll(QWidget* w, int nLines) {
 void kvimpl::SetControlText(QWidget* w, const CString& text) {
     if (auto* log = qobject_cast<LogView*>(w)) {
         // The log view shows a string it is bound to; a plain text set gives it its own copy.
-        auto* own = static_cast<CString*>(w->property("kv_owntext").value<void*>());
-        if (!own) {
-            own = new CString;
-            w->setProperty("kv_owntext", QVariant::fromValue<void*>(own));
-            QObject::connect(w, &QObject::destroyed, [own] { delete own; });
-        }
-        *own = text;
-        log->SetText(own);
+        CString& own = kvimpl::Attached<CString>(w, "kv_owntext");
+        own = text;
+        log->SetText(&own);
     } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
         if (ReadEdit(pe) == text) return;
         pe->setPlainText(ToWidgetLines(text));
@@ -145,10 +134,7 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
 }
 
 CString kvimpl::GetControlText(QWidget* w) {
-    if (qobject_cast<LogView*>(w)) {
-        auto* own = static_cast<CString*>(w->property("kv_owntext").value<void*>());
-        return own ? *own : CString();
-    }
+    if (qobject_cast<LogView*>(w)) return kvimpl::Attached<CString>(w, "kv_owntext");
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return ReadEdit(pe);
     if (auto* le = qobject_cast<QLineEdit*>(w)) return G(le->text());
     if (auto* cb = qobject_cast<QComboBox*>(w)) return G(cb->currentText());

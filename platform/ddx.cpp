@@ -20,25 +20,13 @@ QWidget* FindControlWidget(CDataExchange* pDX, QWidget* dlg, int nIDC) {
 }
 
 // A refresh exchanges every bound control many times a second, so each control's widget is
-// found once, by the name that CWnd::Attach gives it (its id), and remembered while both it
-// and its dialog live. Data exchange runs on the UI thread only.
+// found once, by the name that CWnd::Attach gives it (its id), and remembered by its dialog
+// while it lives there.
 QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
     QWidget* dlg = kvimpl::WidgetOf(pDX->m_pDlgWnd);
     if (!dlg) return nullptr;
-    struct Known {
-        QPointer<QWidget> dlg;
-        std::unordered_map<int, QPointer<QWidget>> controls;
-    };
-    static std::unordered_map<const QWidget*, Known> s_known;
-    Known& k = s_known[dlg];
-    if (k.dlg != dlg) {  // new, or a new dialog where a gone one was
-        if (s_known.size() > 16)
-            for (auto it = s_known.begin(); it != s_known.end();)
-                it = it->second.dlg || &it->second == &k ? std::next(it) : s_known.erase(it);
-        k.dlg = dlg;
-        k.controls.clear();
-    }
-    QPointer<QWidget>& slot = k.controls[nIDC];
+    auto& known = kvimpl::Attached<std::unordered_map<int, QPointer<QWidget>>>(dlg, "kv_controls");
+    QPointer<QWidget>& slot = known[nIDC];
     if (!slot || slot->parentWidget() != dlg) slot = FindControlWidget(pDX, dlg, nIDC);
     return slot;
 }

@@ -62,9 +62,8 @@ std::vector<int> ChildControlIds(CWnd* pWnd) {
     if (!w) return ids;
     for (QObject* o : w->children()) {
         auto* c = qobject_cast<QWidget*>(o);
-        if (!c || !c->property("kv_hwnd").isValid()) continue;
-        if (CWnd* p = kvimpl::LookupWindow(kvimpl::HandleOfWidget(c)))
-            ids.push_back(p->GetDlgCtrlID());
+        HWND h = c ? kvimpl::OwnHandleOfWidget(c) : nullptr;
+        if (CWnd* p = h ? kvimpl::LookupWindow(h) : nullptr) ids.push_back(p->GetDlgCtrlID());
     }
     return ids;
 }

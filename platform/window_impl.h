@@ -1,5 +1,6 @@
 // Internals shared by the layer's window sources (not for the application).
 #pragma once
+#include <QVariant>
 #include <QWidget>
 #include <string>
 
@@ -22,7 +23,20 @@ void KillAllTimers(HWND hWnd);
 // The widget behind a handle, or nullptr.
 QWidget* WidgetOf(const CWnd* pWnd);
 void SetWidgetHandle(QWidget* w, HWND hWnd);
-HWND HandleOfWidget(const QWidget* w);
+HWND OwnHandleOfWidget(const QWidget* w);  // the widget's own handle, or nullptr
+HWND HandleOfWidget(const QWidget* w);     // its own or its nearest parent's
+// An object of type T that lives as long as o, made on first use under the given name (UI
+// thread only).
+template <class T>
+T& Attached(QObject* o, const char* name) {
+    auto* p = static_cast<T*>(o->property(name).template value<void*>());
+    if (!p) {
+        p = new T();
+        o->setProperty(name, QVariant::fromValue<void*>(p));
+        QObject::connect(o, &QObject::destroyed, [p] { delete p; });
+    }
+    return *p;
+}
 QString FromGbk(const char* p, size_t n);
 QString FromGbk(const CString& s);
 CString ToGbk(const QString& s);

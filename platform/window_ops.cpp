@@ -30,17 +30,18 @@ std::unordered_map<const QWidget*, HWND>& Handles() {
 }  // namespace
 
 void SetWidgetHandle(QWidget* w, HWND hWnd) {
-    w->setProperty("kv_hwnd", QVariant::fromValue<qulonglong>(reinterpret_cast<uintptr_t>(hWnd)));
     auto inserted = Handles().insert_or_assign(w, hWnd);
     if (inserted.second) QObject::connect(w, &QObject::destroyed, [w] { Handles().erase(w); });
 }
 
+HWND OwnHandleOfWidget(const QWidget* w) {
+    auto it = Handles().find(w);
+    return it == Handles().end() ? nullptr : it->second;
+}
+
 HWND HandleOfWidget(const QWidget* w) {
-    const auto& handles = Handles();
-    for (; w; w = w->parentWidget()) {
-        auto it = handles.find(w);
-        if (it != handles.end()) return it->second;
-    }
+    for (; w; w = w->parentWidget())
+        if (HWND h = OwnHandleOfWidget(w)) return h;
     return nullptr;
 }
 
@@ -185,9 +186,8 @@ CWnd* CWnd::GetDlgItem(int nID) const {
     if (!w) return nullptr;
     for (QObject* o : w->children()) {
         QWidget* c = qobject_cast<QWidget*>(o);
-        if (!c) continue;
-        CWnd* p = kvimpl::LookupWindow(kvimpl::HandleOfWidget(c));
-        if (p && p != this && p->m_nID == nID) return p;
+        CWnd* p = c ? kvimpl::LookupWindow(kvimpl::OwnHandleOfWidget(c)) : nullptr;
+        if (p && p->m_nID == nID) return p;
     }
     return nullptr;
 }
@@ -199,8 +199,7 @@ CWnd* CWnd::GetWindow(UINT nCmd) const {
     if (!w || nCmd != GW_CHILD) return nullptr;
     for (QObject* o : w->children()) {
         QWidget* c = qobject_cast<QWidget*>(o);
-        if (!c || !c->property("kv_hwnd").isValid()) continue;
-        return kvimpl::LookupWindow(kvimpl::HandleOfWidget(c));
+        if (HWND h = c ? kvimpl::OwnHandleOfWidget(c) : nullptr) return kvimpl::LookupWindow(h);
     }
     return nullptr;
 }

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/window_impl.h"
 #include "support/app_env.h"
 #include "support/layout_classes.h"
 
@@ -220,8 +221,7 @@ TEST_F(DialogTest, AboutBoxOpensFromSystemMenuAndClosesWithOk) {
     QTimer::singleShot(50, [&] {
         QWidget* about = QApplication::activeModalWidget();
         ASSERT_NE(about, nullptr);
-        CWnd* self =
-            CWnd::FromHandle(reinterpret_cast<HWND>(about->property("kv_hwnd").toULongLong()));
+        CWnd* self = CWnd::FromHandle(kvimpl::OwnHandleOfWidget(about));
         ASSERT_NE(self, nullptr);
         CString title;
         self->GetWindowText(title);
