@@ -83,9 +83,7 @@ CString ReadEdit(QPlainTextEdit* pe) {
     }
     return c.text;
 }
-}  // namespace
 
-namespace {
 int EditLineCount(QWidget* w) {
     if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetLineCount();
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w))

@@ -157,13 +157,7 @@ INT_PTR CString::Insert(INT_PTR nIndex, char ch) {
     return GetLength();
 }
 
-CString& CString::operator+=(const CString& s) {
-    if (&s == this) {
-        CString copy(s);
-        return Append(copy.m_p, copy.GetLength());
-    }
-    return Append(s.m_p, s.GetLength());
-}
+CString& CString::operator+=(const CString& s) { return Append(s.m_p, s.GetLength()); }
 CString& CString::operator+=(const char* psz) {
     if (psz) Append(psz, (INT_PTR)std::strlen(psz));
     return *this;

@@ -85,7 +85,7 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
 void LogView::SetText(const CString* pText) {
     // Appending changes the last row shown (it may take more glyphs) and adds rows after it.
     bool bGrew = m_index.Update(pText, kIndexSlice);
-    if (m_index.Behind()) IndexForAWhile();
+    IndexForAWhile();
     m_anchor = std::min<int64_t>(m_anchor, m_index.Length());
     m_caret = std::min<int64_t>(m_caret, m_index.Length());
     SyncScrollBar();

@@ -80,7 +80,6 @@ private:
     void PostCatchUp();     // a step later, while bytes wait to be indexed
     void CatchUp();
     void Shown();                          // what the index holds now is what the view shows
-    void Invalidate();                     // the whole view
     void InvalidateRowsFrom(int64_t row);  // visible rows from row on
 
     LogIndex m_index;

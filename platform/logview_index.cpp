@@ -82,11 +82,15 @@ LogIndex::Wrap& LogIndex::TailWrap() {
     auto it = m_wraps.find(last);
     if (it != m_wraps.end() && it->second.pos == m_len) return m_tail = it->second;
     // After a re-wrap a short last line has no walk kept: walk it once.
-    Wrap& w = m_tail;
-    w = Wrap();
-    w.cp.push_back(m_lines[last].start);
-    w.pos = Walk(m_lines[last].start, m_len, w.col, w.row, kNever, kNever, &w);
-    return w;
+    return WalkTail(last, m_len);
+}
+
+LogIndex::Wrap& LogIndex::WalkTail(int64_t line, int64_t end) {
+    m_tailLine = line;
+    m_tail = Wrap();
+    m_tail.cp.push_back(m_lines[line].start);
+    m_tail.pos = Walk(m_lines[line].start, end, m_tail.col, m_tail.row, kNever, kNever, &m_tail);
+    return m_tail;
 }
 
 void LogIndex::Scan(int64_t nEnd) {
@@ -100,12 +104,7 @@ void LogIndex::Scan(int64_t nEnd) {
     Wrap* tail = complex && cells > (uint64_t)nCols ? &TailWrap() : nullptr;
     auto startTail = [&](int64_t at) {
         int64_t i = (int64_t)m_lines.size() - 1;
-        if (!complex) return &StartWrap(i, at - m_lines[i].start);
-        m_tail = Wrap();
-        m_tail.cp.push_back(m_lines[i].start);
-        m_tail.pos = Walk(m_lines[i].start, at, m_tail.col, m_tail.row, kNever, kNever, &m_tail);
-        m_tailLine = i;
-        return &m_tail;
+        return complex ? &WalkTail(i, at) : &StartWrap(i, at - m_lines[i].start);
     };
     auto closeLine = [&](int64_t end) {
         int64_t i = (int64_t)m_lines.size() - 1;

@@ -90,6 +90,7 @@ private:
     // in its Wrap from where it stopped).
     void Scan(int64_t nEnd);
     Wrap& TailWrap();                            // the walk of the last line, up to m_len
+    Wrap& WalkTail(int64_t line, int64_t end);   // the last line walked afresh up to end
     const Wrap* FindWrap(int64_t line) const;    // the kept walk of a line, if any
     Wrap& StartWrap(int64_t line, int64_t len);  // a line whose first len bytes are ASCII
     int64_t LineEnd(int64_t i) const;            // end of the line's glyphs

@@ -25,7 +25,6 @@ public:
     void SetColors(const QColor& highlight, const QColor& highlightText);
     int CellWidth() const { return m_cellW; }
     int LineHeight() const { return m_lineH; }
-    const QFont& MarkerFont() const { return m_markerFont; }
 
     // Collects one row's selection, boxes and glyphs at pixel row y; Flush draws all collected
     // rows. Cells whose first byte lies in [selB, selE) are selected; breakCol >= 0 highlights
@@ -44,7 +43,7 @@ public:
     bool Deferred() const { return m_deferred; }
 
 private:
-    enum Ink { kText, kSelText, kMarkerText, kInks };
+    enum Ink { kText, kSelText, kMarkerText };
     struct Placed {  // a shaped glyph relative to the top left of its cells
         int font;
         quint32 glyph;
@@ -83,7 +82,7 @@ private:
         int nMetrics = 0;
         int em = 0;
     } m_full;
-    std::unordered_map<uint32_t, Shaped> m_chars;  // key: character, | 0x10000 for wide
+    std::unordered_map<uint32_t, Shaped> m_chars;  // by character
     std::vector<Shaped> m_markers;                 // by byte value; n < 0: not shaped yet
     std::vector<Batch> m_batches;
     std::vector<std::vector<bool>> m_drawn;  // [font][glyph]: drawn before

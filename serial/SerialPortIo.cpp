@@ -76,11 +76,8 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
         // A stream that trickles in is gathered for a few milliseconds before the next
         // delivery (the display shows it within 30 ms anyway): fewer messages, less work.
         // The stop request ends the pause at once.
-        if (dwRead < kTrickleBytes) {
-            if (WaitForSingleObject(pPort->m_hStopEvent, kGatherMs) == WAIT_OBJECT_0) return;
-        } else if (WaitForSingleObject(pPort->m_hStopEvent, 0) == WAIT_OBJECT_0) {
-            return;
-        }
+        DWORD dwPause = dwRead < kTrickleBytes ? kGatherMs : 0;
+        if (WaitForSingleObject(pPort->m_hStopEvent, dwPause) == WAIT_OBJECT_0) return;
     }
 }
 
