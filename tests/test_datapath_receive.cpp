@@ -6,6 +6,12 @@ namespace {
 void Receive(CKIVERNDlg& dlg, const char* bytes, LPARAM n) {
     dlg.OnSerialReceive((WPARAM)bytes, n);
 }
+// n lines "line 0" ... "line n-1", each ending in CR LF.
+std::string Lines(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "line " + std::to_string(i) + "\r\n";
+    return s;
+}
 }  // namespace
 
 TEST_F(PortDialogTest, TextDisplayDropsA0x00ButKeepsWhatFollows) {
@@ -152,8 +158,7 @@ TEST_F(PortDialogTest, ClosingKeepsTheReceiveTextAndItsScrollPosition) {
     kvtest::FakeDevice& dev = AddDevice(3);
     CreateDialog();
     OpenPort("COM3");
-    std::string lines;
-    for (int i = 0; i < 200; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    std::string lines = Lines(200);
     dev.Send(lines);
     ASSERT_TRUE(WaitReceived((INT_PTR)lines.size()));
     kvtest::AdvanceClock(30);
@@ -187,8 +192,7 @@ TEST_F(PortDialogTest, TheRefreshScrollsTheDisplayToItsLastLine) {
     kvtest::FakeDevice& dev = AddDevice(3);
     CreateDialog();
     OpenPort("COM3");
-    std::string lines;
-    for (int i = 0; i < 300; ++i) lines += "line " + std::to_string(i) + "\r\n";
+    std::string lines = Lines(300);
     dev.Send(lines);
     ASSERT_TRUE(WaitReceived((INT_PTR)lines.size()));
     kvtest::AdvanceClock(30);

@@ -1,15 +1,7 @@
 // Sending: the send button, quick commands, timed sending, and saving the receive text.
-#include <fstream>
-
 #include "platform/filedlg.h"
+#include "support/files.h"
 #include "support/port_dialog.h"
-
-namespace {
-std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-}
-}  // namespace
 
 class SendTest : public PortDialogTest {
 protected:
@@ -176,14 +168,14 @@ TEST_F(SendTest, SavingWritesTheExactBytesOfTheReceiveText) {
     // Nothing received: an empty file.
     kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
     EXPECT_EQ(proposed, "log_20240305140709042.txt");
-    EXPECT_EQ(ReadFile(target), "");
+    EXPECT_EQ(ReadBytes(target), "");
     // A longer old file is replaced whole.
-    std::ofstream(target) << "an old and much longer content";
+    WriteBytes(target, "an old and much longer content");
     std::string bytes("ab\x01\xFF\r\n", 6);
     m_dev->Send(bytes);
     ASSERT_TRUE(WaitReceived(6));
     kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
-    EXPECT_EQ(ReadFile(target), bytes);
+    EXPECT_EQ(ReadBytes(target), bytes);
     // Hex display is saved as its text.
     kvtest::Click(m_dlg->GetDlgItem(IDC_CLEAR_RX_BUTTON));
     m_dlg->m_bHexDisplay = TRUE;
@@ -191,12 +183,12 @@ TEST_F(SendTest, SavingWritesTheExactBytesOfTheReceiveText) {
     m_dev->Send("\x0D\x0A\xFF");
     ASSERT_TRUE(WaitReceived(9));
     kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
-    EXPECT_EQ(ReadFile(target), "0D 0A FF ");
+    EXPECT_EQ(ReadBytes(target), "0D 0A FF ");
     // Cancelled: nothing is written.
     SetFileDialogHook([&](const FileDialogRecord&, std::string&) { return false; });
-    std::ofstream(target) << "kept";
+    WriteBytes(target, "kept");
     kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
-    EXPECT_EQ(ReadFile(target), "kept");
+    EXPECT_EQ(ReadBytes(target), "kept");
     SetFileDialogHook(nullptr);
 }
 
@@ -210,7 +202,7 @@ TEST_F(SendTest, BytesReceivedWhileTheSaveDialogIsOpenAreSaved) {
     });
     kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
     SetFileDialogHook(nullptr);
-    EXPECT_EQ(ReadFile(target), "late bytes");
+    EXPECT_EQ(ReadBytes(target), "late bytes");
 }
 
 TEST_F(SendTest, ASaveThatFailsNamesTheFileAndChangesNothing) {

@@ -11,11 +11,10 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "platform/file.h"
+#include "support/files.h"
 
 namespace {
 class FileTest : public ::testing::Test {
@@ -30,15 +29,6 @@ protected:
         if (!m_dir.empty()) system(("chmod -R u+w " + m_dir + " && rm -rf " + m_dir).c_str());
     }
     std::string Path(const std::string& name) const { return m_dir + "/" + name; }
-    static std::string Content(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-    static void Put(const std::string& path, const std::string& data) {
-        std::ofstream(path, std::ios::binary) << data;
-    }
     int Entries() const {  // files in the folder, hidden ones included
         int n = 0;
         DIR* dir = opendir(m_dir.c_str());
@@ -132,7 +122,7 @@ TEST_F(FileTest, FailuresThrowFromTheConstructorWithCause) {
 }
 
 TEST_F(FileTest, OpenedWithoutSharing) {
-    Put(Path("x.txt"), "precious");
+    WriteBytes(Path("x.txt"), "precious");
     CFile first;
     ASSERT_TRUE(first.Open(Path("x.txt").c_str(), kStoreMode));
     // A second opening, even one that would empty the file, fails and leaves it intact.
@@ -142,7 +132,7 @@ TEST_F(FileTest, OpenedWithoutSharing) {
         second.Open(Path("x.txt").c_str(), CFile::modeCreate | CFile::modeReadWrite, &error));
     EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
     EXPECT_EQ(error.GetErrorMessageUtf8(), Path("x.txt") + u8" 正被其他程序使用，无法访问。");
-    EXPECT_EQ(Content(Path("x.txt")), "precious");
+    EXPECT_EQ(ReadBytes(Path("x.txt")), "precious");
     first.Close();
     EXPECT_TRUE(second.Open(Path("x.txt").c_str(), kStoreMode));
     second.Close();
@@ -156,7 +146,7 @@ TEST_F(FileTest, OpenedWithoutSharing) {
 }
 
 TEST_F(FileTest, ReadOnlyFileAndFolderAreAccessDenied) {
-    Put(Path("ro.json"), "{}");
+    WriteBytes(Path("ro.json"), "{}");
     chmod(Path("ro.json").c_str(), 0444);
     std::string ro = Path("ro.json");
     int code = RunUnprivileged([&] {
@@ -188,7 +178,7 @@ TEST_F(FileTest, ReplaceContentShrinksAndRereads) {
     std::string longer(5000, 'L');
     file.Write(longer.data(), (UINT)longer.size());
     file.ReplaceContent("short\n", 6);
-    EXPECT_EQ(Content(Path("cmd.json")), "short\n");
+    EXPECT_EQ(ReadBytes(Path("cmd.json")), "short\n");
     EXPECT_EQ(file.GetLength(), 6u);
     file.Seek(0, CFile::begin);
     char buf[16] = {};
@@ -201,7 +191,7 @@ TEST_F(FileTest, ReplaceContentShrinksAndRereads) {
 }
 
 TEST_F(FileTest, ReplaceContentKeepsModeAndSymbolicLink) {
-    Put(Path("real.json"), "old");
+    WriteBytes(Path("real.json"), "old");
     chmod(Path("real.json").c_str(), 0640);
     ASSERT_EQ(symlink("real.json", Path("link.json").c_str()), 0);
     CFile file(Path("link.json").c_str(), kStoreMode);
@@ -211,12 +201,12 @@ TEST_F(FileTest, ReplaceContentKeepsModeAndSymbolicLink) {
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     ASSERT_EQ(stat(Path("real.json").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(Content(Path("real.json")), "new");
+    EXPECT_EQ(ReadBytes(Path("real.json")), "new");
 }
 
 TEST_F(FileTest, FailedReplacementLeavesTheOldContent) {
     std::string old = "{\n   \"cmd01\" : \"AT\"\n}\n";
-    Put(Path("cmd.json"), old);
+    WriteBytes(Path("cmd.json"), old);
     CFile file(Path("cmd.json").c_str(), kStoreMode);
     // A file-size limit makes writes stop part-way, as a full disk does.
     struct rlimit saved;
@@ -237,17 +227,17 @@ TEST_F(FileTest, FailedReplacementLeavesTheOldContent) {
     ASSERT_NE(caught, nullptr);
     EXPECT_EQ(caught->m_cause, CFileException::diskFull);
     EXPECT_EQ(Message(caught), u8"磁盘已满，无法写入 " + Path("cmd.json") + u8"。");
-    EXPECT_EQ(Content(Path("cmd.json")), old);
+    EXPECT_EQ(ReadBytes(Path("cmd.json")), old);
     EXPECT_EQ(Entries(), 1);  // the temporary file is gone
     // The file is still open and usable.
     file.ReplaceContent("ok", 2);
-    EXPECT_EQ(Content(Path("cmd.json")), "ok");
+    EXPECT_EQ(ReadBytes(Path("cmd.json")), "ok");
 }
 
 TEST_F(FileTest, ReplaceContentInAFolderWithoutWriteAccess) {
     std::string sub = Path("locked");
     mkdir(sub.c_str(), 0777);
-    Put(sub + "/cmd.json", std::string(300, 'x'));
+    WriteBytes(sub + "/cmd.json", std::string(300, 'x'));
     chmod((sub + "/cmd.json").c_str(), 0666);
     chmod(sub.c_str(), 0555);
     int code = RunUnprivileged([&] {
@@ -263,5 +253,5 @@ TEST_F(FileTest, ReplaceContentInAFolderWithoutWriteAccess) {
         }
     });
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(Content(sub + "/cmd.json"), "fits");
+    EXPECT_EQ(ReadBytes(sub + "/cmd.json"), "fits");
 }
