@@ -1,16 +1,11 @@
 // The receive display: text and hex, stamps and auto wrap on the virtual clock, the refresh,
 // read-backs while data streams, and clearing.
+#include "support/lines.h"
 #include "support/port_dialog.h"
 
 namespace {
 void Receive(CKIVERNDlg& dlg, const char* bytes, LPARAM n) {
     dlg.OnSerialReceive((WPARAM)bytes, n);
-}
-// n lines "line 0" ... "line n-1", each ending in CR LF.
-std::string Lines(int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += "line " + std::to_string(i) + "\r\n";
-    return s;
 }
 }  // namespace
 
@@ -158,7 +153,7 @@ TEST_F(PortDialogTest, ClosingKeepsTheReceiveTextAndItsScrollPosition) {
     kvtest::FakeDevice& dev = AddDevice(3);
     CreateDialog();
     OpenPort("COM3");
-    std::string lines = Lines(200);
+    std::string lines = Lines(200).str();
     dev.Send(lines);
     ASSERT_TRUE(WaitReceived((INT_PTR)lines.size()));
     kvtest::AdvanceClock(30);
@@ -192,7 +187,7 @@ TEST_F(PortDialogTest, TheRefreshScrollsTheDisplayToItsLastLine) {
     kvtest::FakeDevice& dev = AddDevice(3);
     CreateDialog();
     OpenPort("COM3");
-    std::string lines = Lines(300);
+    std::string lines = Lines(300).str();
     dev.Send(lines);
     ASSERT_TRUE(WaitReceived((INT_PTR)lines.size()));
     kvtest::AdvanceClock(30);

@@ -11,14 +11,9 @@
 #include <QWheelEvent>
 
 #include "platform/logview.h"
+#include "support/lines.h"
 
 namespace {
-
-CString Lines(int n) {
-    CString s;
-    for (int i = 0; i < n; ++i) s.AppendFormat("line %d\r\n", i);
-    return s;
-}
 
 void SendKey(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QKeyEvent press(QEvent::KeyPress, key, mods);

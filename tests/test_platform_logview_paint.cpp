@@ -14,6 +14,7 @@
 #include "platform/logview.h"
 #include "platform/logview_glyph.h"
 #include "platform/logview_paint.h"
+#include "support/lines.h"
 
 namespace {
 
@@ -46,12 +47,6 @@ CString Chunk(std::mt19937& rng, int i) {
             s = "ab\xd6";  // ends in a lead byte: shown when the next chunk completes it
             break;
     }
-    return s;
-}
-
-CString Lines(int n) {
-    CString s;
-    for (int i = 0; i < n; ++i) s.AppendFormat("line %d\r\n", i);
     return s;
 }
 
@@ -118,7 +113,7 @@ TEST_F(LogViewPaintTest, FollowingTheEndScrollsPixelsAndEqualsAFullRepaint) {
 }
 
 TEST_F(LogViewPaintTest, ATickPaintsOnlyTheNewRowsAndNothingWhenTheyAreOutOfView) {
-    for (int i = 0; i < 100; ++i) text.AppendFormat("line %d\r\n", i);
+    text += Lines(100);
     view.SetText(&text);
     view.LineScroll(view.GetLineCount());
     Settle();
@@ -210,7 +205,7 @@ TEST_F(LogViewPaintTest, TheScrollBarRepaintsWhenItsSliderMovesAndOnlyThen) {
     EXPECT_FALSE(spy.painted.isEmpty());
 
     // A long log at its end: the slider keeps its place and size, so a tick leaves it alone.
-    for (int i = 0; i < 20000; ++i) text.AppendFormat("line %d\r\n", i);
+    text += Lines(20000);
     Tick("");
     spy.painted = QRegion();
     Tick("one more\r\n");
