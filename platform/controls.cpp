@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTextDocument>
 
 #include "control_widgets.h"
@@ -178,8 +179,11 @@ int CButton::GetCheck() const {
 }
 
 void CButton::SetCheck(int nCheck) {
-    if (auto* b = qobject_cast<QAbstractButton*>(WidgetOf(this)))
+    // A change the program makes is not a click: the dialog is not told of it.
+    if (auto* b = qobject_cast<QAbstractButton*>(WidgetOf(this))) {
+        QSignalBlocker quiet(b);
         b->setChecked(nCheck == BST_CHECKED);
+    }
 }
 
 // ---- CComboBox ----
@@ -191,7 +195,15 @@ QComboBox* Combo(const CWnd* w) { return qobject_cast<QComboBox*>(WidgetOf(w)); 
 int CComboBox::AddString(LPCSTR s) {
     QComboBox* cb = Combo(this);
     if (!cb) return CB_ERR;
+    // A list with no selection keeps none when an item is added (after a reset, say), as the
+    // platform's combo box does; Qt would select the first item added to an empty list.
+    const bool noSelection = cb->currentIndex() < 0;
+    const QString editText = cb->isEditable() ? cb->currentText() : QString();
     cb->addItem(U(CString(s)));
+    if (noSelection && cb->currentIndex() >= 0) {
+        cb->setCurrentIndex(-1);
+        if (cb->isEditable()) cb->setEditText(editText);
+    }
     int index = cb->count() - 1;
     kvimpl::DescribeComboItem(cb, index);
     return index;

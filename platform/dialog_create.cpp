@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QString>
 #include <QTextOption>
+#include <functional>
+#include <limits>
 
 #include "control_widgets.h"
 #include "logview.h"
@@ -43,6 +45,30 @@ private:
     bool m_wantReturn;
 };
 
+// A check box tells its dialog of every change the user makes (BN_CLICKED), also one made
+// through assistive technology, which toggles it without a click. A click's change is told
+// once, by the click; a change the program makes (SetCheck, data exchange) is not told.
+class KvCheckBox : public QCheckBox {
+public:
+    KvCheckBox(const QString& text, QWidget* parent, std::function<void(QWidget*)> notify)
+        : QCheckBox(text, parent) {
+        connect(this, &QCheckBox::clicked, this, [this, notify] { notify(this); });
+        connect(this, &QCheckBox::toggled, this, [this, notify] {
+            if (!m_bInClick) notify(this);
+        });
+    }
+
+protected:
+    void nextCheckState() override {
+        m_bInClick = true;
+        QCheckBox::nextCheckState();
+        m_bInClick = false;
+    }
+
+private:
+    bool m_bInClick = false;
+};
+
 QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     const QString cls = QString::fromLatin1(it.className);
     const DWORD style = it.style;
@@ -62,8 +88,8 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
                 "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
             w = gb;
         } else if (kind == BS_AUTOCHECKBOX) {
-            auto* cb = new QCheckBox(U(it.text), parent);
-            QObject::connect(cb, &QCheckBox::clicked, [notify, cb] { notify(BN_CLICKED, cb); });
+            auto* cb = new KvCheckBox(U(it.text), parent,
+                                      [notify](QWidget* box) { notify(BN_CLICKED, box); });
             w = cb;
         } else {
             auto* pb = new QPushButton(U(it.text), parent);
@@ -87,6 +113,9 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
             w = pe;
         } else {
             auto* le = new QLineEdit(parent);
+            // An edit holds any length of text until a limit is set; QLineEdit's own default
+            // would cut a longer text at 32767 characters.
+            le->setMaxLength(std::numeric_limits<int>::max());
             le->setReadOnly(style & ES_READONLY);
             le->setFrame((style & WS_BORDER) || (it.exStyle & WS_EX_CLIENTEDGE));
             QObject::connect(le, &QLineEdit::textChanged, [notify, le] { notify(EN_CHANGE, le); });

@@ -23,18 +23,30 @@ QPainter* kvimpl::CurrentPainter() { return g_currentPainter; }
 
 DialogWidget::DialogWidget(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
     setAttribute(Qt::WA_DeleteOnClose, false);
+    // Alt+Space and Alt+F4 belong to the window, whichever control has the focus: they reach
+    // the dialog before a focused button presses itself or an edit types a space.
+    qApp->installEventFilter(this);
+}
+
+bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && o->isWidgetType() &&
+        static_cast<QWidget*>(o)->window() == this) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->modifiers() & Qt::AltModifier) {
+            if (k->key() == Qt::Key_Space) {
+                m_owner->ShowSystemMenu(0, 0);
+                return true;
+            }
+            if (k->key() == Qt::Key_F4) {
+                kvimpl::Dispatch(m_owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(o, e);
 }
 
 void DialogWidget::keyPressEvent(QKeyEvent* e) {
-    const bool alt = e->modifiers() & Qt::AltModifier;
-    if (alt && e->key() == Qt::Key_Space) {
-        m_owner->ShowSystemMenu(0, 0);
-        return;
-    }
-    if (alt && e->key() == Qt::Key_F4) {
-        kvimpl::Dispatch(m_owner, WM_SYSCOMMAND, SC_CLOSE, 0);
-        return;
-    }
     switch (e->key()) {
         case Qt::Key_Escape:
             kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -70,11 +82,18 @@ void DialogWidget::SendSize() {
 
 void DialogWidget::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
+    ApplyMinimumSize();
     SendSize();
+}
+
+void DialogWidget::moveEvent(QMoveEvent* e) {
+    QDialog::moveEvent(e);
+    ApplyMinimumSize();  // the window manager's frame is known once it has placed the window
 }
 
 void DialogWidget::changeEvent(QEvent* e) {
     QDialog::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange) ApplyMinimumSize();
     if (e->type() == QEvent::WindowStateChange) SendSize();
 }
 
@@ -101,15 +120,17 @@ void DialogWidget::showEvent(QShowEvent* e) {
 }
 
 // The window cannot be dragged smaller than the dialog's WM_SIZING handler allows: ask it what
-// it makes of a window of no size, and give the answer to the window manager.
+// it makes of a window of no size, which is the whole window, frame included, and give the
+// window manager the client size that leaves. The frame is known only once the window manager
+// has framed the window, so this runs again as the window is shown, moved and resized.
 void DialogWidget::ApplyMinimumSize() {
-    if (!(windowFlags() & Qt::WindowMaximizeButtonHint)) return;
+    if (!m_bSizeMessages || !(windowFlags() & Qt::WindowMaximizeButtonHint)) return;
     RECT r{0, 0, 0, 0};
     kvimpl::Dispatch(m_owner, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&r);
     int frameW = frameGeometry().width() - geometry().width();
     int frameH = frameGeometry().height() - geometry().height();
-    int w = (int)(r.right - r.left) - frameW, h = (int)(r.bottom - r.top) - frameH;
-    if (w > 0 && h > 0) setMinimumSize(w, h);
+    QSize min((int)(r.right - r.left) - frameW, (int)(r.bottom - r.top) - frameH);
+    if (min.width() > 0 && min.height() > 0 && min != minimumSize()) setMinimumSize(min);
 }
 
 void KvLabel::paintEvent(QPaintEvent* e) {

@@ -1,0 +1,166 @@
+// The main window as the user meets it: Alt+Space, the ways to close it, check boxes changed
+// through assistive technology, lists refilled, and long quick commands.
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+#include <functional>
+
+#include "platform/window_impl.h"
+#include "support/port_dialog.h"
+
+namespace {
+
+// Runs fn on each popup menu that opens while it lives, then closes the menu; counts them.
+class MenuWatcher {
+public:
+    explicit MenuWatcher(std::function<void(QMenu*)> fn = nullptr) : m_fn(std::move(fn)) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            ++m_nMenus;
+            if (m_fn) m_fn(menu);
+            menu->close();
+        });
+        m_timer.start(10);
+    }
+    int m_nMenus = 0;
+
+private:
+    std::function<void(QMenu*)> m_fn;
+    QTimer m_timer;
+};
+
+QAction* ActionStartingWith(QMenu* menu, const QString& text) {
+    for (QAction* a : menu->actions())
+        if (a->text().startsWith(text)) return a;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(PortDialogTest, AltSpaceOpensTheSystemMenuFromAnyControlAndDoesNothingElse) {
+    AddDevice(1);
+    CreateDialog();
+    m_dlg->m_strCmd[0] = "AT";
+    m_dlg->UpdateData(FALSE);
+    MenuWatcher menus;
+    const int focused[] = {IDC_OPEN_BUTTON, IDC_HEX_DISPLAY_CHECK, IDC_CMD_EDIT1,
+                           IDC_SEND_EDIT,   IDC_BAUD_COMBO,        IDC_PORT_COMBO};
+    for (int id : focused) {
+        m_dlg->GetDlgItem(id)->SetFocus();
+        int before = menus.m_nMenus;
+        kvtest::PressKey(m_dlg.get(), Qt::Key_Space, Qt::AltModifier);
+        EXPECT_EQ(menus.m_nMenus, before + 1) << id;
+    }
+    kvtest::Pump(50);
+    m_dlg->UpdateData(TRUE);
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM1 CLOSED");
+    EXPECT_FALSE(m_dlg->m_bHexDisplay);
+    EXPECT_STREQ(m_dlg->m_strCmd[0], "AT");
+    EXPECT_STREQ(m_dlg->m_strSend, "");
+    EXPECT_STREQ(m_dlg->m_strBaud, "9600");
+}
+
+// Each way of closing runs on a dialog of its own, whose modal run must end with IDCANCEL.
+TEST_F(AppEnv, TheCloseBoxAltF4AndTheSystemMenusCloseEndTheModalRun) {
+    const std::function<void(CKIVERNDlg&)> ways[] = {
+        [](CKIVERNDlg& d) { kvimpl::WidgetOf(&d)->close(); },  // the close box
+        [](CKIVERNDlg& d) { kvtest::PressKey(&d, Qt::Key_F4, Qt::AltModifier); },
+        [](CKIVERNDlg& d) {
+            MenuWatcher closer([](QMenu* m) {
+                QAction* close = ActionStartingWith(m, QStringLiteral("关闭"));
+                ASSERT_NE(close, nullptr);
+                close->trigger();
+            });
+            kvtest::PressKey(&d, Qt::Key_Space, Qt::AltModifier);
+        },
+    };
+    for (size_t i = 0; i < std::size(ways); ++i) {
+        CKIVERNDlg dlg;
+        bool acted = false, timedOut = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (acted || !kvtest::IsDialogVisible(&dlg)) return;
+            acted = true;
+            ways[i](dlg);
+        });
+        poll.start(10);
+        QTimer::singleShot(5000, [&] {
+            if (!kvtest::IsDialogVisible(&dlg)) return;
+            timedOut = true;
+            dlg.EndDialog(IDOK);
+        });
+        EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "way " << i;
+        EXPECT_TRUE(acted && !timedOut) << "way " << i;
+    }
+}
+
+TEST_F(PortDialogTest, ACheckBoxChangedThroughAssistiveTechnologyReachesItsHandler) {
+    AddDevice(1);
+    CreateDialog();
+    OpenPort("COM1");
+    HWND hDlg = m_dlg->GetSafeHwnd();
+    CWnd* box = m_dlg->GetDlgItem(IDC_TIMED_SEND_CHECK);
+    QAccessibleInterface* acc = QAccessible::queryAccessibleInterface(kvimpl::WidgetOf(box));
+    ASSERT_TRUE(acc && acc->actionInterface());
+    // Toggling starts the timed send, toggling again stops it.
+    acc->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(kvtest::TimerPeriod(hDlg, IDT_TIMED_SEND), 1000);
+    acc->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(kvtest::TimerPeriod(hDlg, IDT_TIMED_SEND), -1);
+    // Pressing is a click.
+    acc->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    auto* check = static_cast<CButton*>(box);
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return check->GetCheck() == BST_CHECKED; }, 2000));
+    EXPECT_EQ(kvtest::TimerPeriod(hDlg, IDT_TIMED_SEND), 1000);
+    // A change the program makes is no click: the timer runs on.
+    check->SetCheck(BST_UNCHECKED);
+    m_dlg->m_bTimedSend = FALSE;
+    m_dlg->UpdateData(FALSE);
+    EXPECT_EQ(kvtest::TimerPeriod(hDlg, IDT_TIMED_SEND), 1000);
+}
+
+TEST_F(PortDialogTest, AListEmptiedAndRefilledHasNoSelectionUntilOneIsSet) {
+    AddDevice(3);
+    CreateDialog();
+    // The open port's device goes away: the close reads the list while nothing is selected.
+    OpenPort("COM3");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    AddDevice(4);
+    m_devices[0].reset();
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), " CLOSED");
+    EXPECT_EQ(m_dlg->m_cbPort.GetCurSel(), 0);
+    // A drop-down list and a list with an edit field alike.
+    for (CComboBox* cb : {&m_dlg->m_cbPort, &m_dlg->m_cbBaud}) {
+        cb->ResetContent();
+        cb->AddString("COM5");
+        cb->AddString("COM6");
+        EXPECT_EQ(cb->GetCurSel(), CB_ERR);
+        CString text;
+        cb->GetWindowText(text);
+        EXPECT_STREQ(text, "");
+        cb->SetCurSel(1);
+        cb->AddString("COM7");  // a selection stays where it is
+        EXPECT_EQ(cb->GetCurSel(), 1);
+        cb->GetWindowText(text);
+        EXPECT_STREQ(text, "COM6");
+    }
+}
+
+TEST_F(DialogTest, AQuickCommandOfAnyLengthKeepsItsTail) {
+    CreateDialog();
+    CString longCmd;
+    for (int i = 0; i < 5000; ++i) longCmd += "AT+LONG;";  // 40000 characters
+    longCmd += "END";
+    m_dlg->m_strCmd[11] = longCmd;
+    m_dlg->UpdateData(FALSE);
+    m_dlg->m_strCmd[11].Empty();
+    m_dlg->UpdateData(TRUE);
+    EXPECT_EQ(m_dlg->m_strCmd[11].GetLength(), longCmd.GetLength());
+    EXPECT_TRUE(m_dlg->m_strCmd[11] == longCmd);
+}
