@@ -292,7 +292,11 @@ TEST_F(DialogTest, HistoryControlsDoNothing) {
     kvtest::Click(m_dlg->GetDlgItem(IDC_CLEAR_HISTORY_BUTTON));
     m_dlg->UpdateData(TRUE);
     EXPECT_STREQ(m_dlg->m_strStatus, before);
-    EXPECT_EQ(CComboBox().GetCount(), 0);
+    auto* history = static_cast<CComboBox*>(m_dlg->GetDlgItem(IDC_HISTORY_COMBO));
+    EXPECT_EQ(history->GetCount(), 0);
+    EXPECT_EQ(history->GetCurSel(), CB_ERR);
+    EXPECT_TRUE(Enabled(IDC_HISTORY_COMBO));
+    EXPECT_TRUE(Enabled(IDC_CLEAR_HISTORY_BUTTON));
 }
 
 TEST_F(DialogTest, TheThreeFontsReachTheirControls) {
