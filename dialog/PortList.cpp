@@ -38,7 +38,8 @@ void CKIVERNDlg::RefreshPortList() {
     bool bPresent = false;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\SerialComm", 0, KEY_READ, &hKey) ==
         ERROR_SUCCESS) {
-        UINT nOpenPort = m_SerialPort.GetPortNumber();
+        // A port whose device has gone is not present, even while a stale entry lists it.
+        UINT nOpenPort = m_SerialPort.IsDeviceLost() ? 0 : m_SerialPort.GetPortNumber();
         m_cbPort.ResetContent();
         for (DWORD dwIndex = 0;; ++dwIndex) {
             char szName[256];
@@ -111,7 +112,9 @@ void CKIVERNDlg::OnBnClickedOpen() {
     UpdateData(TRUE);
     UINT nPort = (UINT)atoi((const char*)m_strPort +
                             (m_strPort.GetLength() >= 3 ? 3 : m_strPort.GetLength()));
-    UINT nBaud = (UINT)atoi(m_strBaud);
+    // Read as atoi reads it but saturated, as the interval is: a rate beyond the 32-bit
+    // range must not wrap into a small one that opens the port at another speed.
+    UINT nBaud = (UINT)IntervalValue(m_strBaud);
     char cParity = m_strParity.IsEmpty() ? 'N' : m_strParity.GetAt(0);
     UINT nDataBits = (UINT)atoi(m_strDataBits);
     UINT nStopBits = (UINT)atoi(m_strStopBits);

@@ -1,13 +1,15 @@
 // Serial ports in the shape of the Windows communications functions, over termios.
 //
 // CreateFileA opens "COMn" or "\\.\COMn" (resolved through the port map, portmap.h) or a device
-// path, exclusively: a port held by another program, absent, or not ours to open fails. A port
-// handle keeps a reader of its own that moves received bytes from the driver into a large
-// input buffer, so nothing is lost while the owner is busy; ReadFile, ClearCommError and the
-// comm-event wait work on that buffer. Everything completes inside the call (time-outs are
-// kept in user space); an OVERLAPPED record is accepted for the shape and its hEvent is
-// signalled on completion. A device that goes away (hang-up, EIO) stops the reader; reads then
-// find nothing, waits never complete, and writes fail with EIO.
+// path, exclusively: a port held by another program, absent, or not ours to open fails, and so
+// does what is no port (no terminal; /dev/tty, /dev/ptmx). The line settings found on opening
+// are put back on closing. A port handle keeps a reader of its own that moves received bytes from
+// the driver into a large input buffer, so nothing is lost while the owner is busy; ReadFile,
+// ClearCommError and the comm-event wait work on that buffer. Everything completes inside the call
+// (time-outs are kept in user space); an OVERLAPPED record is accepted for the shape and its hEvent
+// is signalled on completion. A device that goes away (hang-up, EIO) stops the reader; reads then
+// find nothing, waits never complete, writes fail with EIO, and the device notifications hear
+// of it (devnotify.h).
 #pragma once
 #include <cstdint>
 
@@ -108,8 +110,9 @@ BOOL GetCommState(HANDLE hFile, LPDCB lpDCB);
 // N O E M S; data 5 to 8; stop 1, 1.5 or 2. Flow control is switched off unless named; 110
 // baud gets 2 stop bits unless stop= is given. Fails with EINVAL, leaving *lpDCB as it was.
 BOOL BuildCommDCBA(LPCSTR lpDef, LPDCB lpDCB);
-// Applies *lpDCB: raw mode, CLOCAL|CREAD, the speed by BOTHER (any rate), then reads the
-// settings back: a speed the driver did not take fails with EINVAL. RTS and DTR follow
+// Applies *lpDCB: raw mode, CLOCAL|CREAD, the speed by its standard code or else as a custom
+// rate (any rate), then reads the settings back: a speed the driver did not take fails with
+// EINVAL. RTS and DTR follow
 // fRtsControl and fDtrControl where the device has modem lines.
 BOOL SetCommState(HANDLE hFile, const DCB* lpDCB);
 

@@ -9,6 +9,8 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -17,11 +19,13 @@
 #include <cstdlib>
 
 #include "comm_termios.h"
+#include "devnotify.h"
 #include "portmap.h"
 
 namespace {
 constexpr size_t kReadChunk = 64 * 1024;
 constexpr int kFullRetryMs = 5;
+constexpr int kDrainWaitMs = 500;
 std::atomic<void (*)(DWORD)> g_writeHook{nullptr};
 
 int64_t NowMs() {
@@ -33,6 +37,12 @@ int64_t NowMs() {
 BOOL Fail(DWORD err) {
     SetLastError(err);
     return FALSE;
+}
+
+// The kernel's stand-ins for other terminals: /dev/tty (5,0), /dev/console (5,1), /dev/ptmx
+// and devpts' ptmx (5,2).
+bool IsTerminalAlias(const struct stat& st) {
+    return S_ISCHR(st.st_mode) && major(st.st_rdev) == 5 && minor(st.st_rdev) <= 2;
 }
 
 // "COM3", "\\.\COM12" -> 3, 12; 0 when name is not such a name.
@@ -51,6 +61,13 @@ unsigned PortNumberFromName(const char* name) {
 std::shared_ptr<CommPort> LookupCommPort(HANDLE h) { return LookupKernelObjectAs<CommPort>(h); }
 
 std::shared_ptr<CommPort> CommPort::Open(const std::string& path) {
+    // /dev/tty, /dev/console and /dev/ptmx stand for another terminal (the caller's own, a new
+    // pseudo-terminal master): they are no ports, and opening ptmx would already make one.
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0 && IsTerminalAlias(st)) {
+        errno = ENOTTY;
+        return nullptr;
+    }
     int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     auto fail = [fd](int err) -> std::shared_ptr<CommPort> {
@@ -58,18 +75,31 @@ std::shared_ptr<CommPort> CommPort::Open(const std::string& path) {
         errno = err;
         return nullptr;
     };
-    if (!isatty(fd)) return fail(ENOTTY);
-    // flock also keeps out root, which TIOCEXCL lets through.
+    // Checked again on what was opened, in case the link changed in between; a master side
+    // (it has a pseudo-terminal number) is no port either.
+    unsigned ptyNumber;
+    if (!isatty(fd) || fstat(fd, &st) != 0 || IsTerminalAlias(st) ||
+        ioctl(fd, TIOCGPTN, &ptyNumber) == 0)
+        return fail(ENOTTY);
+    // flock also keeps out root, which TIOCEXCL lets through; a port another program made
+    // exclusive without flock is as much in use.
     if (flock(fd, LOCK_EX | LOCK_NB) < 0) return fail(errno == EWOULDBLOCK ? EBUSY : errno);
+    int exclusive = 0;
+    if (ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive) return fail(EBUSY);
+    CommTermios found;
+    if (int err = CommGetTermios(fd, found)) return fail(err);
     ioctl(fd, TIOCEXCL);
     int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd < 0) return fail(errno);
-    std::shared_ptr<CommPort> port(new CommPort(fd, wakeFd));
+    if (wakeFd < 0) {
+        ioctl(fd, TIOCNXCL);
+        return fail(errno);
+    }
+    std::shared_ptr<CommPort> port(new CommPort(fd, wakeFd, found));
     return port;
 }
 
-CommPort::CommPort(int fd_, int wakeFd)
-    : fd(fd_), ring(new char[kCommInputBufferSize]), m_wakeFd(wakeFd) {
+CommPort::CommPort(int fd_, int wakeFd, const CommTermios& found)
+    : fd(fd_), ring(new char[kCommInputBufferSize]), m_wakeFd(wakeFd), m_found(found) {
     m_reader = std::thread(&CommPort::ReaderLoop, this);
 }
 
@@ -87,10 +117,24 @@ void CommPort::OnClose() {
 CommPort::~CommPort() {
     OnClose();
     m_reader.join();
+    RestoreFoundSettings();
     ioctl(fd, TIOCNXCL);
     flock(fd, LOCK_UN);
     close(fd);
     close(m_wakeFd);
+}
+
+// Leaves the line as it was found, for the next program. Bytes still on their way out are
+// given a little time first, so that they leave at the speed they were written for.
+void CommPort::RestoreFoundSettings() {
+    {
+        std::lock_guard<std::mutex> lock(m);
+        if (lost) return;
+    }
+    int pending = 0;
+    for (int i = 0; i < kDrainWaitMs / 10 && ioctl(fd, TIOCOUTQ, &pending) == 0 && pending > 0; ++i)
+        usleep(10 * 1000);
+    CommSetTermios(fd, m_found);
 }
 
 // Moves what the device sends into the ring. When the ring is full the reader stops taking
@@ -164,6 +208,8 @@ void CommPort::MarkLost() {
         lost = true;
     }
     cv.notify_all();
+    // Not every loss brings a device event of its own; the port list must hear of it.
+    NoteDeviceLost();
 }
 
 size_t CommPort::TakeLocked(char* p, size_t n) {

@@ -7,11 +7,14 @@
 #include <thread>
 
 #include "comm.h"
+#include "comm_termios.h"
 #include "sync_object.h"
 
 class CommPort : public KernelObject {
 public:
-    // Opens path exclusively and starts the reader; returns nullptr with errno set.
+    // Opens path exclusively and starts the reader; returns nullptr with errno set: ENOTTY
+    // for what is no port (no terminal, /dev/tty, /dev/ptmx, a master side), EBUSY for a port
+    // another program holds (flock or TIOCEXCL). The line settings found are put back on close.
     static std::shared_ptr<CommPort> Open(const std::string& path);
     ~CommPort() override;
     void OnClose() override;
@@ -41,11 +44,13 @@ public:
     void ClearInputLocked() { head = count = 0; }
 
 private:
-    CommPort(int fd, int wakeFd);
+    CommPort(int fd, int wakeFd, const CommTermios& found);
     void ReaderLoop();
     void Append(const char* p, size_t n);
     void MarkLost();
-    const int m_wakeFd;  // eventfd: tells the reader and blocked writes that the port closes
+    void RestoreFoundSettings();
+    const int m_wakeFd;         // eventfd: tells the reader and blocked writes that the port closes
+    const CommTermios m_found;  // the line settings when the port was opened
     std::thread m_reader;
 };
 

@@ -21,6 +21,27 @@ void ToKernel(const CommTermios& in, termios2& t) {
     t.c_ispeed = in.ispeed;
     t.c_ospeed = in.ospeed;
 }
+
+// The kernel's code for a rate it names (B9600 ...), or BOTHER for any other rate. Other
+// programs (stty, the old termios calls) read only the code, so a named rate is set by it.
+uint32_t SpeedCode(uint32_t rate) {
+    static const struct {
+        uint32_t rate, code;
+    } codes[] = {
+        {50, B50},           {75, B75},           {110, B110},         {134, B134},
+        {150, B150},         {200, B200},         {300, B300},         {600, B600},
+        {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+        {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+        {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+        {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
+        {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
+        {3500000, B3500000}, {4000000, B4000000},
+    };
+    for (const auto& c : codes)
+        if (c.rate == rate) return c.code;
+    return BOTHER;
+}
+
 void FromKernel(const termios2& t, CommTermios& out) {
     out = CommTermios();
     out.iflag = t.c_iflag;
@@ -84,7 +105,8 @@ int BuildCommTermios(const DCB& dcb, const CommTermios& cur, CommTermios& out) {
     out.cc[VSTART] = (uint8_t)dcb.XonChar;
     out.cc[VSTOP] = (uint8_t)dcb.XoffChar;
 
-    out.cflag |= BOTHER | (BOTHER << IBSHIFT);
+    const uint32_t code = SpeedCode(dcb.BaudRate);
+    out.cflag |= code | (code << IBSHIFT);
     out.ispeed = out.ospeed = dcb.BaudRate;
     return 0;
 }

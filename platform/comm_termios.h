@@ -14,8 +14,9 @@ struct CommTermios {
 };
 
 // Builds the settings for dcb on top of cur: raw mode, VMIN 1 / VTIME 0, CLOCAL|CREAD, the
-// speed as BOTHER for both directions, data bits, parity (mark and space by CMSPAR), stop
-// bits, RTS/CTS and XON/XOFF. Returns 0, or EINVAL for settings termios cannot express.
+// speed for both directions (the kernel's Bxxx code where it has one, else BOTHER with the
+// rate), data bits, parity (mark and space by CMSPAR), stop bits, RTS/CTS and XON/XOFF.
+// Returns 0, or EINVAL for settings termios cannot express.
 int BuildCommTermios(const DCB& dcb, const CommTermios& cur, CommTermios& out);
 // The line settings that t describes (speed, size, parity, stop bits, flow control).
 void CommTermiosToDcb(const CommTermios& t, DCB& dcb);

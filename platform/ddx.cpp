@@ -7,7 +7,7 @@
 
 #include "control_widgets.h"
 #include "logview.h"
-#include "portmap.h"
+#include "registry.h"
 #include "window_impl.h"
 
 namespace {
@@ -66,10 +66,11 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
 }
 
 // A port list shows "COMn" entries; the device node and description go beside each as its
-// tooltip, so the user can tell the ports apart.
+// tooltip, so the user can tell the ports apart. A list filled from the serial device map
+// is described from that key's own scan.
 void kvimpl::DescribeComboItem(QComboBox* cb, int index) {
     std::string node, description;
-    if (!DescribePort(cb->itemText(index).toUtf8().constData(), node, description)) return;
+    if (!DescribeListedPort(cb->itemText(index).toUtf8().constData(), node, description)) return;
     QString tip = QString::fromStdString(node);
     if (!description.empty())
         tip += QStringLiteral(" \u00B7 ") + QString::fromStdString(description);

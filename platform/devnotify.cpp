@@ -27,6 +27,7 @@ constexpr int kMaxBurstMs = 2000;
 std::mutex g_mutex;  // guards the state below
 std::thread g_thread;
 int g_stopFd = -1;
+int g_lostFd = -1;  // eventfd: an open port's device went away
 std::function<void(WPARAM)> g_hook;
 
 std::map<unsigned, std::string> Snapshot() {
@@ -102,7 +103,7 @@ Watch* OpenWatch() {
     return w;
 }
 
-void Run(int stopFd, Watch* w) {
+void Run(int stopFd, int lostFd, Watch* w) {
     udev* u = w->u;
     udev_monitor* mon = w->mon;
     int wd = w->wd;
@@ -117,10 +118,11 @@ void Run(int stopFd, Watch* w) {
         if (pending)
             timeout = (int)std::max<int64_t>(
                 0, std::min<int64_t>(kQuietMs, burstStart + kMaxBurstMs - NowMs()));
-        pollfd fds[3] = {{stopFd, POLLIN, 0},
+        pollfd fds[4] = {{stopFd, POLLIN, 0},
                          {inFd, POLLIN, 0},
-                         {mon ? udev_monitor_get_fd(mon) : -1, POLLIN, 0}};
-        int n = poll(fds, 3, timeout);
+                         {mon ? udev_monitor_get_fd(mon) : -1, POLLIN, 0},
+                         {lostFd, POLLIN, 0}};
+        int n = poll(fds, 4, timeout);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 || fds[0].revents) break;
         if (n > 0) {
@@ -136,6 +138,11 @@ void Run(int stopFd, Watch* w) {
                     if (action && !strcmp(action, "remove")) sawRemove = true;
                     udev_device_unref(d);
                 }
+            }
+            if (fds[3].revents) {
+                uint64_t count;
+                (void)!read(lostFd, &count, sizeof count);
+                sawRemove = true;
             }
             if (!pending) burstStart = NowMs();
             pending = true;
@@ -171,24 +178,38 @@ void StartDeviceNotifications() {
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_thread.joinable()) return;
     g_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (g_stopFd < 0) return;
-    g_thread = std::thread(Run, g_stopFd, OpenWatch());
+    g_lostFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (g_stopFd < 0 || g_lostFd < 0) {
+        if (g_stopFd >= 0) close(g_stopFd);
+        if (g_lostFd >= 0) close(g_lostFd);
+        g_stopFd = g_lostFd = -1;
+        return;
+    }
+    g_thread = std::thread(Run, g_stopFd, g_lostFd, OpenWatch());
 }
 
 void StopDeviceNotifications() {
     std::thread t;
-    int fd;
+    int fd, lostFd;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
         if (!g_thread.joinable()) return;
         t = std::move(g_thread);
         fd = g_stopFd;
-        g_stopFd = -1;
+        lostFd = g_lostFd;
+        g_stopFd = g_lostFd = -1;
     }
     uint64_t one = 1;
     (void)!write(fd, &one, sizeof one);
     t.join();
     close(fd);
+    close(lostFd);
+}
+
+void NoteDeviceLost() {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    uint64_t one = 1;
+    if (g_lostFd >= 0) (void)!write(g_lostFd, &one, sizeof one);
 }
 
 void SetDeviceChangeHook(std::function<void(WPARAM)> hook) {

@@ -19,6 +19,7 @@
 namespace {
 constexpr unsigned kMaxPort = 255;
 std::mutex g_scanMutex;
+unsigned long g_scanCount = 0;  // guarded by g_scanMutex
 
 std::string Env(const char* name) {
     const char* v = getenv(name);
@@ -180,6 +181,7 @@ std::string PortMapStateFile() {
 
 std::vector<PortInfo> ScanPorts() {
     std::lock_guard<std::mutex> lock(g_scanMutex);
+    ++g_scanCount;
     std::vector<PortInfo> result;
     std::set<unsigned> taken;
 
@@ -258,16 +260,26 @@ bool ResolvePortNumber(unsigned n, std::string& devNode) {
     return false;
 }
 
-bool DescribePort(const char* comName, std::string& deviceNodeUtf8, std::string& descriptionUtf8) {
-    if (!comName || strncmp(comName, "COM", 3) != 0) return false;
+const PortInfo* FindPort(const std::vector<PortInfo>& ports, const char* comName) {
+    if (!comName) return nullptr;
     long n = NumberAfter(comName, "COM");
-    if (n < 1) return false;
-    for (const PortInfo& p : ScanPorts()) {
-        if (p.number == (unsigned)n) {
-            deviceNodeUtf8 = p.devNode;
-            descriptionUtf8 = p.description;
-            return true;
-        }
-    }
-    return false;
+    if (n < 1) return nullptr;
+    for (const PortInfo& p : ports)
+        if (p.number == (unsigned)n) return &p;
+    return nullptr;
+}
+
+bool DescribePort(const char* comName, std::string& deviceNodeUtf8, std::string& descriptionUtf8) {
+    if (!comName || NumberAfter(comName, "COM") < 1) return false;  // no scan for other names
+    const std::vector<PortInfo> ports = ScanPorts();
+    const PortInfo* p = FindPort(ports, comName);
+    if (!p) return false;
+    deviceNodeUtf8 = p->devNode;
+    descriptionUtf8 = p->description;
+    return true;
+}
+
+unsigned long PortScanCount() {
+    std::lock_guard<std::mutex> lock(g_scanMutex);
+    return g_scanCount;
 }

@@ -3,6 +3,8 @@
 // port map (portmap.h), data "COMn", in ascending n. Opening the key takes a snapshot; the
 // enumeration then reads that snapshot. Read only; no other key exists.
 #pragma once
+#include <string>
+
 #include "wintypes.h"
 
 typedef struct HKEY__* HKEY;
@@ -29,3 +31,8 @@ LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, DWORD samDesired
 LONG RegEnumValueA(HKEY hKey, DWORD dwIndex, char* lpValueName, DWORD* lpcchValueName,
                    DWORD* lpReserved, DWORD* lpType, BYTE* lpData, DWORD* lpcbData);
 LONG RegCloseKey(HKEY hKey);
+
+// Beyond the framework: device node and description of the port named "COMn", taken from the
+// newest key still open (a list being filled from it) or else from a fresh scan.
+bool DescribeListedPort(const char* comName, std::string& deviceNodeUtf8,
+                        std::string& descriptionUtf8);

@@ -1,6 +1,15 @@
 // Opening and closing a port, the port list and device changes, end to end.
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <termios.h>
 
+#include <QComboBox>
+
+#include "platform/devnotify.h"
+#include "platform/portmap.h"
+#include "platform/window_impl.h"
 #include "support/permissions.h"
 #include "support/port_dialog.h"
 
@@ -40,21 +49,31 @@ TEST_F(PortDialogTest, OpensWithTheChosenSettingsAndClosesAgain) {
 TEST_F(PortDialogTest, APortHeldByAnotherProgramIsReportedAndNothingChanges) {
     kvtest::FakeDevice& dev = AddDevice(5);
     CreateDialog();
-    int fd = open(dev.slavePath().c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
-    MessageBoxRecorder boxes;
-    OpenPort("COM5");
-    ASSERT_EQ(boxes.Records().size(), 1u);
-    EXPECT_STREQ(boxes.Records()[0].strText, "串口5  已经被其他应用程序所占用!\n请选择其它的串口");
-    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), "打开串口");
-    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
-    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM5 CLOSED");
-    EXPECT_EQ(m_dlg->m_nStatusColor, 0);
-    EXPECT_FALSE(Enabled(IDC_SEND_BUTTON));
-    // The refresh timer runs after every attempt.
-    EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_RX_REFRESH), 30);
-    close(fd);
+    // Held by a lock, or made exclusive alone (which does not keep root out by itself).
+    const struct {
+        const char* how;
+        bool (*hold)(int fd);
+    } holders[] = {{"flock", [](int fd) { return flock(fd, LOCK_EX | LOCK_NB) == 0; }},
+                   {"TIOCEXCL", [](int fd) { return ioctl(fd, TIOCEXCL) == 0; }}};
+    for (const auto& h : holders) {
+        int fd = open(dev.slavePath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(h.hold(fd)) << h.how;
+        MessageBoxRecorder boxes;
+        OpenPort("COM5");
+        ASSERT_EQ(boxes.Records().size(), 1u) << h.how;
+        EXPECT_STREQ(boxes.Records()[0].strText,
+                     "串口5  已经被其他应用程序所占用!\n请选择其它的串口");
+        EXPECT_STREQ(Text(IDC_OPEN_BUTTON), "打开串口") << h.how;
+        EXPECT_STREQ(m_dlg->m_strPortState, "关闭") << h.how;
+        EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM5 CLOSED") << h.how;
+        EXPECT_EQ(m_dlg->m_nStatusColor, 0) << h.how;
+        EXPECT_FALSE(Enabled(IDC_SEND_BUTTON)) << h.how;
+        // The refresh timer runs after every attempt.
+        EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_RX_REFRESH), 30) << h.how;
+        ioctl(fd, TIOCNXCL);
+        close(fd);
+    }
 }
 
 TEST_F(PortDialogTest, DeviceArrivalAndRemovalFollowTheList) {
@@ -106,15 +125,87 @@ TEST_F(PortDialogTest, DeviceNotificationsReachTheWindow) {
     ASSERT_TRUE(kvtest::PumpUntil([&] { return m_dlg->m_cbPort.GetCount() == 1; }, 2000));
 }
 
-TEST_F(PortDialogTest, TypedBaudRatesAreReadAsNumbers) {
-    AddDevice(3);
+// The speed as the device sees it: the settings of the port's pseudo-terminal slave.
+TEST_F(PortDialogTest, TypedBaudRatesAreReadAsNumbersAndReachTheDevice) {
+    kvtest::FakeDevice& dev = AddDevice(3);
     CreateDialog();
-    OpenPort("COM3", "9600abc");
-    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 OPENED, 9600abc");
-    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    auto deviceSpeed = [&] {
+        termios t;
+        return tcgetattr(dev.slave(), &t) == 0 ? cfgetospeed(&t) : (speed_t)-1;
+    };
+    const speed_t found = deviceSpeed();
+    const struct {
+        const char* baud;
+        speed_t speed;
+    } cases[] = {{"9600abc", B9600}, {"115200", B115200}};
+    for (const auto& c : cases) {
+        OpenPort("COM3", c.baud);
+        EXPECT_STREQ(Text(IDC_STATUS_STATIC), CString("COM3 OPENED, ") + c.baud);
+        EXPECT_EQ(deviceSpeed(), c.speed) << c.baud;
+        kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+        EXPECT_EQ(deviceSpeed(), found) << "closing puts the line back";
+    }
     // A non-standard rate that the driver takes.
     OpenPort("COM3", "250000");
     EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 OPENED, 250000");
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+
+    // A rate beyond 32 bits does not wrap to a small one (4294971200 = 2^32 + 3904): it is
+    // refused with the error box, and the line keeps the speed it had.
+    MessageBoxRecorder boxes;
+    OpenPort("COM3", "4294971200");
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_STREQ(boxes.Records()[0].strCaption, "Application Error");
+    EXPECT_EQ(deviceSpeed(), found);
+}
+
+// A device that is a process of its own dies: its link stays, dangling, and no device event
+// comes. The port is closed as when a device is removed.
+TEST_F(PortDialogTest, APortWhoseDeviceProcessDiesIsClosed) {
+    AddDevice(4);
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(0, grantpt(master));
+    ASSERT_EQ(0, unlockpt(master));
+    const std::string link = m_dir + "/ports/com9";
+    ASSERT_EQ(0, symlink(ptsname(master), link.c_str()));
+    pid_t device = fork();  // holds the master side until it is killed
+    ASSERT_GE(device, 0);
+    if (device == 0) {
+        for (;;) pause();
+    }
+    close(master);
+    CreateDialog();
+    StartDeviceNotifications();
+    MessageBoxRecorder boxes;
+    OpenPort("COM9");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+
+    kill(device, SIGKILL);
+    waitpid(device, nullptr, 0);
+    EXPECT_TRUE(kvtest::PumpUntil([&] { return m_dlg->m_strPortState == "关闭"; }, 3000));
+    StopDeviceNotifications();
+    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), "打开串口");
+    EXPECT_FALSE(Enabled(IDC_SEND_BUTTON));
+    EXPECT_EQ(m_dlg->m_cbPort.GetCount(), 1);
+    EXPECT_EQ(boxes.Records().size(), 0u);
+    unlink(link.c_str());
+}
+
+// One refresh scans the ports once, however many are listed, and each entry still tells its
+// device node.
+TEST_F(PortDialogTest, ARefreshScansThePortsOnce) {
+    for (unsigned n = 1; n <= 40; ++n) AddDevice(n);
+    CreateDialog();
+    const unsigned long before = PortScanCount();
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_EQ(PortScanCount() - before, 1ul);
+    ASSERT_EQ(m_dlg->m_cbPort.GetCount(), 40);
+    auto* combo = qobject_cast<QComboBox*>(kvimpl::WidgetOf(&m_dlg->m_cbPort));
+    ASSERT_TRUE(combo);
+    EXPECT_TRUE(combo->itemData(39, Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(QString::fromStdString(m_devices[39]->link())));
 }
 
 TEST_F(PortDialogTest, TimedSendingStartsWithTheOpenPortAndStopsWhenItCloses) {

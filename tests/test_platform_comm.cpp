@@ -1,6 +1,8 @@
 // The comm layer on pseudo-terminals: opening, settings, the data path, waits, removal.
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <string>
 
@@ -106,7 +108,78 @@ TEST_F(CommTest, OpensByEitherNameFormExclusively) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, OpenCom("COM0"));
     EXPECT_EQ(INVALID_HANDLE_VALUE, OpenCom("COM13"));  // not present
     EXPECT_EQ((DWORD)ENOENT, GetLastError());
-    EXPECT_EQ(INVALID_HANDLE_VALUE, OpenCom("/dev/null"));  // not a terminal
+}
+
+TEST_F(CommTest, RefusesWhatIsNoPort) {
+    const std::string ptmx = sandbox.ports() + "/com10", folder = sandbox.ports() + "/com11";
+    ASSERT_EQ(0, symlink("/dev/ptmx", ptmx.c_str()));
+    ASSERT_EQ(0, symlink(sandbox.state().c_str(), folder.c_str()));
+    const struct {
+        const char* name;
+        DWORD error;
+    } refused[] = {{"/dev/null", ENOTTY},
+                   {"COM10", ENOTTY},  // would make a new pseudo-terminal master
+                   {"/dev/pts/ptmx", ENOTTY},
+                   {"COM11", EISDIR}};
+    for (const auto& c : refused) {
+        EXPECT_EQ(INVALID_HANDLE_VALUE, OpenCom(c.name)) << c.name;
+        EXPECT_EQ(c.error, GetLastError()) << c.name;
+    }
+}
+
+// A link to /dev/tty in a process that has a controlling terminal: that terminal is no port.
+TEST_F(CommTest, TheControllingTerminalIsNoPort) {
+    kvtest::FakeDevice dev(sandbox.ports(), 12);
+    ASSERT_TRUE(dev.ok());
+    const std::string link = sandbox.ports() + "/com13";
+    ASSERT_EQ(0, symlink("/dev/tty", link.c_str()));
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        int fd = setsid() < 0 ? -1 : open(dev.slavePath().c_str(), O_RDWR);
+        if (fd < 0 || ioctl(fd, TIOCSCTTY, 0) < 0) _exit(2);
+        HANDLE h = OpenCom(link.c_str());
+        _exit(h == INVALID_HANDLE_VALUE && GetLastError() == ENOTTY ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(pid, waitpid(pid, &status, 0));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(0, WEXITSTATUS(status));
+}
+
+// What other programs see of the line: the speed by its standard code while open, and the
+// settings the port had before once it is closed.
+TEST_F(CommTest, SetsStandardSpeedsByTheirCodeAndLeavesTheLineAsFound) {
+    kvtest::FakeDevice dev(sandbox.ports(), 8);
+    ASSERT_TRUE(dev.ok());
+    int other = open(dev.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    termios found;
+    ASSERT_EQ(0, tcgetattr(other, &found));
+    found.c_lflag |= ICANON | ECHO;
+    found.c_iflag |= ICRNL;
+    cfsetspeed(&found, B4800);
+    ASSERT_EQ(0, tcsetattr(other, TCSANOW, &found));
+
+    HANDLE h = OpenCom("COM8");
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DCB dcb;
+    ASSERT_TRUE(GetCommState(h, &dcb));
+    ASSERT_TRUE(BuildCommDCBA("baud=115200 parity=N data=8 stop=1", &dcb));
+    ASSERT_TRUE(SetCommState(h, &dcb));
+    termios t;
+    ASSERT_EQ(0, tcgetattr(other, &t));
+    EXPECT_EQ((speed_t)B115200, cfgetospeed(&t));
+    EXPECT_EQ((speed_t)B115200, cfgetispeed(&t));
+    EXPECT_EQ(0u, t.c_lflag & ICANON);
+
+    CloseHandle(h);
+    ASSERT_EQ(0, tcgetattr(other, &t));
+    EXPECT_EQ((speed_t)B4800, cfgetospeed(&t));
+    EXPECT_EQ(found.c_lflag, t.c_lflag);
+    EXPECT_EQ(found.c_iflag, t.c_iflag);
+    EXPECT_EQ(found.c_cflag, t.c_cflag);
+    close(other);
 }
 
 TEST_F(CommTest, ConfiguresAnySpeedAndReadsItBack) {

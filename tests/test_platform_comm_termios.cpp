@@ -106,6 +106,25 @@ TEST(CommTermios, RawModeAnySpeedAndTheLineSettings) {
     EXPECT_EQ(1, t.cc[VMIN]);
     EXPECT_EQ(0, t.cc[VTIME]);
 
+    // A rate the kernel names is set by its code, which other programs read; others by BOTHER.
+    const struct {
+        const char* mode;
+        tcflag_t code;
+        uint32_t speed;
+    } speeds[] = {{"baud=110", B110, 110},
+                  {"baud=9600", B9600, 9600},
+                  {"baud=115200", B115200, 115200},
+                  {"baud=921600", B921600, 921600},
+                  {"baud=4000000", B4000000, 4000000},
+                  {"baud=9601", BOTHER, 9601}};
+    for (const auto& c : speeds) {
+        t = Build(Parse(c.mode), &err);
+        ASSERT_EQ(0, err) << c.mode;
+        EXPECT_EQ(c.code, t.cflag & CBAUD) << c.mode;
+        EXPECT_EQ(c.code, (t.cflag >> IBSHIFT) & CBAUD) << c.mode;
+        EXPECT_EQ(c.speed, t.ospeed) << c.mode;
+    }
+
     struct Case {
         const char* mode;
         tcflag_t size, parity;

@@ -84,6 +84,8 @@ public:
     }
     bool ok() const { return m_master >= 0 && m_slave >= 0 && !m_link.empty(); }
     int master() const { return m_master; }
+    // The device's view of the line: the slave's settings are the port's.
+    int slave() const { return m_slave; }
     const std::string& slavePath() const { return m_slavePath; }
     const std::string& link() const { return m_link; }
 
