@@ -31,17 +31,16 @@ const std::vector<Substitute>& Substitutes() {
          0,
          0},
         {"Arial", {"Liberation Sans", "Arimo", "DejaVu Sans"}, 0, 0},
-        // Consolas draws the status line and the counters, whose labels are as wide as
-        // "RX: 1234567 Bytes" at half an em a character and about one em high. Windows fits
-        // Consolas (0.55 em wide, 1.17 em tall) into the asked height as a whole cell, which
-        // leaves it at about 0.47 of that height a character; here the asked height is the
-        // em, so a stand-in may be at most 0.5 em wide and little taller than an em.
-        // Inconsolata (0.5 em, 1.05 em) was drawn after Consolas; the common monospaced
-        // faces (0.6 em) are too wide and are drawn smaller.
+        // Consolas draws the status line and the counters at 16 pixels, in labels 15 to 19
+        // pixels tall that hold "RX: 1234567 Bytes" at 8 pixels a character. Windows fits
+        // Consolas (0.55 em wide, 1.17 em tall) into the asked height as a whole cell; here
+        // the asked height is the em, so a stand-in may be half an em wide and its ascent
+        // and descent 15/16 em. Inconsolata (0.5 em wide, 1.01 em tall) was drawn after
+        // Consolas; the common monospaced faces are 0.6 em wide and 1.13 to 1.36 em tall.
         {"Consolas",
          {"Inconsolata", "DejaVu Sans Mono", "Liberation Mono", "Noto Sans Mono", "Noto Mono"},
          0.5,
-         1.1},
+         15.0 / 16},
     };
     return table;
 }

@@ -11,7 +11,7 @@
 
 namespace {
 // The limits the status face keeps to, in em of the asked pixel height.
-constexpr double kMaxAdvance = 0.5, kMaxCell = 1.1;
+constexpr double kMaxAdvance = 0.5, kMaxCell = 15.0 / 16;
 
 class FontTest : public ::testing::Test {
 protected:
