@@ -19,9 +19,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 # The libraries (Qt 6, jsoncpp, libudev, ...) come from dpkg-shlibdeps; the captions need a
-# Chinese font, the Latin texts are drawn in Liberation or DejaVu faces when present.
+# Chinese font, the status line and counters a narrow monospaced face that fits their labels
+# (Inconsolata), the other Latin texts are drawn in Liberation or DejaVu faces when present.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-inconsolata")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "socat")
 include(CPack)

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds the Debian package with CPack in a scratch folder, checks its name, dependencies and
 # files, unpacks it into a scratch root and starts the terminal from there. As root with apt,
-# also checks that apt could install it here (a simulated `apt-get install ./kivern_*.deb`).
+# also checks that apt could install it here (a simulated `apt-get install ./kivern_*.deb`),
+# whether or not kivern is installed already.
 #   test_deb.sh BUILD_DIR WITH_VDEV(0|1)
 set -eu
 build=$1 with_vdev=$2
@@ -24,7 +25,8 @@ deb=$1
 
 [ "$(dpkg-deb -f "$deb" Package)" = kivern ] || fail "package is not named kivern"
 depends=$(dpkg-deb -f "$deb" Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libjsoncpp25 libudev1 libc6 fonts-arphic-uming; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libjsoncpp25 libudev1 libc6 fonts-arphic-uming \
+    fonts-inconsolata; do
     echo "$depends" | grep -q "\\b$lib\\b" || fail "Depends lacks $lib: $depends"
 done
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')
@@ -40,7 +42,12 @@ dpkg-deb -x "$deb" "$scratch/root"
 start_check "$scratch" "$scratch/elsewhere" "$scratch/root/usr/bin/kivern"
 
 if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then
-    apt-get install -s -q "$deb" >"$scratch/apt.log" 2>&1 ||
+    # Simulated against this machine's packages less any installed kivern, so that the answer
+    # does not depend on whether (which version of) the package is installed here. apt builds
+    # its caches in memory for this, leaving the machine's own ones alone.
+    awk -v RS= -v ORS='\n\n' '$0 !~ /(^|\n)Package: kivern\n/' /var/lib/dpkg/status >"$scratch/status"
+    apt-get install -s -q -o "Dir::State::status=$scratch/status" -o Dir::Cache::pkgcache= \
+        -o Dir::Cache::srcpkgcache= "$deb" >"$scratch/apt.log" 2>&1 ||
         { cat "$scratch/apt.log"; fail "apt-get could not install the package"; }
     grep -q '^Inst kivern ' "$scratch/apt.log" || { cat "$scratch/apt.log"; fail "apt-get would not install kivern"; }
 fi

@@ -1,0 +1,61 @@
+// The status line and the counters show their widest texts whole in the labels' sizes as
+// the main dialog's template gives them.
+#include <QImage>
+#include <QWidget>
+
+#include "platform/window_impl.h"
+#include "support/app_env.h"
+
+namespace {
+// Whether drawing `text` in the label, made larger, puts any ink outside the label's own
+// size: ink there is what the label at its own size cuts off.
+bool InkBeyond(QWidget* label, CWnd* wnd, const char* text, QRect* inkOut) {
+    const QSize own = label->size();
+    label->resize(own + QSize(80, 40));
+    wnd->SetWindowText("");
+    const QImage blank = label->grab().toImage();
+    wnd->SetWindowText(text);
+    const QImage drawn = label->grab().toImage();
+    label->resize(own);
+    QRect ink;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixel(x, y) != blank.pixel(x, y)) ink |= QRect(x, y, 1, 1);
+    *inkOut = ink;
+    return !QRect(QPoint(0, 0), own).contains(ink);
+}
+}  // namespace
+
+TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
+    CreateDialog();
+    struct Case {
+        int id;
+        const char* text;
+    };
+    const Case cases[] = {
+        {IDC_STATUS_STATIC, "COM3 OPENED, 115200"}, {IDC_STATUS_STATIC, "COM10 OPENED, 1000000"},
+        {IDC_STATUS_STATIC, "Send Data Error"},     {IDC_RX_COUNT_STATIC, "RX: 1382400 Bytes"},
+        {IDC_RX_COUNT_STATIC, "RX: 9999999 Bytes"}, {IDC_TX_COUNT_STATIC, "TX: 1413 Bytes"},
+        {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},
+    };
+    const DLGTEMPLATE_DATA* t = AfxFindTemplate(IDD_MAIN_DIALOG);
+    ASSERT_NE(t, nullptr);
+    for (const Case& c : cases) {
+        const DLGITEM* item = nullptr;
+        for (int i = 0; i < t->itemCount; ++i)
+            if (t->items[i].id == c.id) item = &t->items[i];
+        ASSERT_NE(item, nullptr) << c.id;
+        CWnd* wnd = m_dlg->GetDlgItem(c.id);
+        QWidget* label = kvimpl::WidgetOf(wnd);
+        EXPECT_EQ(label->size(), QSize(m_dlg->DluToPixelX(item->cx), m_dlg->DluToPixelY(item->cy)))
+            << c.text;
+        QRect ink;
+        EXPECT_FALSE(InkBeyond(label, wnd, c.text, &ink))
+            << c.text << ": ink " << ink.width() << "x" << ink.height() << " at " << ink.x() << ","
+            << ink.y() << " in a label of " << label->width() << "x" << label->height();
+        // A comma is drawn as one, not cut to a full stop: it reaches below the baseline.
+        if (strchr(c.text, ',')) {
+            EXPECT_GT(ink.bottom(), label->fontMetrics().ascent()) << c.text;
+        }
+    }
+}
