@@ -72,7 +72,10 @@ void CFile::ReplaceContent(const void* lpBuf, size_t nCount) {
     // Replace the file the name led to when it was opened, not a symbolic link to it.
     const std::string& target = m_target;
     std::string dir = kvfile::DirName(target);
-    std::string temp = dir + "/." + target.substr(dir.size() == 1 ? 1 : dir.size() + 1) + ".XXXXXX";
+    // A hidden sibling named after the file, its name cut so that it stays within the
+    // file system's limit on a name when the file's own name is near it.
+    std::string base = target.substr(dir.size() == 1 ? 1 : dir.size() + 1).substr(0, 200);
+    std::string temp = dir + "/." + base + ".XXXXXX";
     int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) {
         // A folder we may not create files in, holding a file we may write: write in place.
