@@ -8,9 +8,12 @@
 
 static const char g_szCmdFile[] = "cmd.json";
 
-// Twelve one-line commands never come near this; a larger file is not a command store, and
-// reading it whole would only exhaust memory.
-static const ULONGLONG g_nMaxDocument = 64u << 20;
+// The largest document a save can write: each edit holds at most 32767 characters, and a
+// character takes at most 6 bytes (a control character as \u00XX), so twelve come to about
+// 2.4 MB with the layout. The cap leaves room for hand-made comments and white space; a larger
+// file is not a command store and, like an unusable one, is left alone and not read, since
+// building the parsed tree of tens of megabytes takes seconds and far more memory.
+static const ULONGLONG g_nMaxDocument = 4u << 20;
 
 // Shows the commands of a document in the panel; an unusable document changes nothing.
 void CKIVERNDlg::ShowCommandDocument(const char* pDoc, INT_PTR nLength) {

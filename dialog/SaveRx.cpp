@@ -10,14 +10,9 @@ void CKIVERNDlg::OnBnClickedSaveRx() {
     CFileDialog dlg(FALSE, "txt", strName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                     "TXT Files (*.txt)|*.txt|Excel Files (*.xls)|*.xls||", this);
     if (dlg.DoModal() != IDOK) return;
-    CFile file(dlg.GetPathName(), CFile::modeCreate | CFile::modeReadWrite);
-    // All the bytes, in pieces a single write takes.
-    const char* p = m_strReceive.GetString();
-    for (INT_PTR nLeft = m_strReceive.GetLength(); nLeft > 0;) {
-        UINT nPart = (UINT)(nLeft < (1 << 30) ? nLeft : (1 << 30));
-        file.Write(p, nPart);
-        p += nPart;
-        nLeft -= nPart;
-    }
+    // The file is opened without emptying it, and the whole text replaces its content at
+    // once: a save that fails part-way (a full disk) leaves the previous file as it was.
+    CFile file(dlg.GetPathName(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+    file.ReplaceContent(m_strReceive.GetString(), (size_t)m_strReceive.GetLength());
     file.Close();
 }

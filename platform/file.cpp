@@ -13,31 +13,36 @@
 #include "file_util.h"
 #include "gbk.h"
 
-// The absolute, lexically normalised form of a path ("." and ".." folded, as the framework's
-// full-path rule does).
-std::string CFile::FullPath(const std::string& path) {
-    std::string abs = path;
-    if (abs.empty() || abs[0] != '/') {
-        char cwd[PATH_MAX];
-        abs = std::string(getcwd(cwd, sizeof cwd) ? cwd : ".") + "/" + path;
-    }
-    std::vector<std::string> parts;
-    size_t i = 0;
-    while (i <= abs.size()) {
-        size_t j = abs.find('/', i);
-        if (j == std::string::npos) j = abs.size();
-        std::string part = abs.substr(i, j - i);
-        if (part == "..") {
-            if (!parts.empty()) parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        i = j + 1;
-    }
+namespace {
+// The name as readable UTF-8: valid sequences as they are, any other byte as U+FFFD.
+std::string ReadableName(const std::string& name) {
     std::string out;
-    for (const std::string& part : parts) out += "/" + part;
-    return out.empty() ? "/" : out;
+    size_t i = 0;
+    while (i < name.size()) {
+        unsigned char c = (unsigned char)name[i];
+        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
+        bool bValid = n > 0 && i + n <= name.size();
+        for (size_t k = 1; bValid && k < n; k++) {
+            unsigned char t = (unsigned char)name[i + k];
+            bValid = (t >> 6) == 2;
+            cp = (cp << 6) | (t & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 either.
+        static const char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+        if (bValid && (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
+            bValid = false;
+        if (bValid) {
+            out.append(name, i, n);
+            i += n;
+        } else {
+            AppendUtf8(out, 0xFFFD);
+            i++;
+        }
+    }
+    return out;
 }
+}  // namespace
 
 int CFile::LockOperation(UINT nOpenFlags) {
     switch (nOpenFlags & 0x70) {
@@ -90,7 +95,7 @@ int CFileException::OsErrorToCause(int nErrno) {
 }
 
 std::string CFileException::GetErrorMessageUtf8() const {
-    std::string name = !m_pathUtf8.empty() ? m_pathUtf8 : GbkToUtf8(m_strFileName);
+    std::string name = ReadableName(std::string(m_strFileName.GetString()));
     if (name.empty()) name = "未知文件";
     switch (m_cause) {
         case fileNotFound:
@@ -131,13 +136,52 @@ CFile::CFile(LPCSTR lpszFileName, UINT nOpenFlags) {
 
 CFile::~CFile() { Abort(); }
 
+int CFile::OpenOwnLinks(const std::string& path, int flags, std::string& target) {
+    target = path;
+    for (int nLinks = 0; nLinks < 40; nLinks++) {
+        int fd = open(target.c_str(), flags | O_NOFOLLOW, 0666);
+        if (fd >= 0 || errno != ELOOP) return fd;
+        // The last part is a link (or a folder on the way loops). The link is read through a
+        // handle of its own, so the one whose owner was checked is the one followed.
+        int link = open(target.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (link < 0) return -1;
+        struct stat st;
+        char to[PATH_MAX];
+        ssize_t n = -1;
+        int err = ELOOP;
+        if (fstatat(link, "", &st, AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW) != 0) {
+            err = errno;
+        } else if (S_ISLNK(st.st_mode)) {
+            if (st.st_uid != geteuid()) {
+                err = EACCES;
+            } else if ((n = readlinkat(link, "", to, sizeof to)) < 0) {
+                err = errno;
+            } else if ((size_t)n == sizeof to) {
+                n = -1;
+                err = ENAMETOOLONG;
+            }
+        }
+        close(link);
+        if (n <= 0) {
+            errno = n == 0 ? ENOENT : err;
+            return -1;
+        }
+        std::string next(to, (size_t)n);
+        target = next[0] == '/' ? next : kvfile::DirName(target) + "/" + next;
+    }
+    errno = ELOOP;
+    return -1;
+}
+
 BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
     Abort();
-    m_pathUtf8 = FullPath(GbkToUtf8(CString(lpszFileName)));
-    m_strFileName = Utf8ToGbk(m_pathUtf8);
+    std::string path = kvfile::FullPath(lpszFileName ? lpszFileName : "");
+    m_strFileName = CString(path.c_str());
     m_nOpenFlags = nOpenFlags;
 
-    int flags = O_CLOEXEC | O_NOCTTY;
+    // Non-blocking while opening, so a FIFO without a reader or a device waiting for its
+    // carrier does not hold the program up.
+    int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     switch (nOpenFlags & 3) {
         case modeWrite:
             flags |= O_WRONLY;
@@ -153,7 +197,8 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
     int lockOp = LockOperation(nOpenFlags);
 
     int err = 0;
-    int fd = open(m_pathUtf8.c_str(), flags, 0666);
+    int cause = -1;  // the cause of err unless set
+    int fd = OpenOwnLinks(path, flags, m_target);
     if (fd < 0) {
         err = errno;
     } else {
@@ -162,21 +207,28 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
             err = errno;
         } else if (S_ISDIR(st.st_mode)) {
             err = EISDIR;
+        } else if ((nOpenFlags & modeCreate) && !S_ISREG(st.st_mode)) {
+            // A FIFO or device holds no content to create or keep, and writing to it may
+            // wait for a reader for ever. (A FIFO without a reader fails above, ENXIO.)
+            err = EINVAL;
+            cause = CFileException::accessDenied;
         } else if (lockOp && flock(fd, lockOp | LOCK_NB) != 0) {
             err = errno;
-        } else if ((nOpenFlags & modeCreate) && !(nOpenFlags & modeNoTruncate) &&
-                   S_ISREG(st.st_mode) && st.st_size > 0 && ftruncate(fd, 0) != 0) {
+        } else if ((nOpenFlags & modeCreate) && !(nOpenFlags & modeNoTruncate) && st.st_size > 0 &&
+                   ftruncate(fd, 0) != 0) {
+            err = errno;
+        } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
             err = errno;
         }
         if (err) close(fd);
     }
     if (err) {
         if (pError) {
-            int cause = CFileException::OsErrorToCause(err);
-            if (err == ENOENT && access(kvfile::DirName(m_pathUtf8).c_str(), F_OK) != 0)
+            if (err == ENXIO && (nOpenFlags & modeCreate)) cause = CFileException::accessDenied;
+            if (cause < 0) cause = CFileException::OsErrorToCause(err);
+            if (err == ENOENT && access(kvfile::DirName(path).c_str(), F_OK) != 0)
                 cause = CFileException::badPath;
             *pError = CFileException(cause, err, m_strFileName);
-            pError->m_pathUtf8 = m_pathUtf8;
         }
         return FALSE;
     }
@@ -185,10 +237,7 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
 }
 
 void CFile::Throw(int nErrno) const {
-    CFileException* e =
-        new CFileException(CFileException::OsErrorToCause(nErrno), nErrno, m_strFileName);
-    e->m_pathUtf8 = m_pathUtf8;
-    throw e;
+    throw new CFileException(CFileException::OsErrorToCause(nErrno), nErrno, m_strFileName);
 }
 
 ULONGLONG CFile::GetLength() const {
@@ -226,10 +275,7 @@ ULONGLONG CFile::Seek(LONGLONG lOff, UINT nFrom) {
     int whence = nFrom == current ? SEEK_CUR : nFrom == end ? SEEK_END : SEEK_SET;
     off_t pos = lseek(m_fd, (off_t)lOff, whence);
     if (pos < 0) {
-        int err = errno;
-        CFileException* e = new CFileException(CFileException::badSeek, err, m_strFileName);
-        e->m_pathUtf8 = m_pathUtf8;
-        throw e;
+        throw new CFileException(CFileException::badSeek, errno, m_strFileName);
     }
     return (ULONGLONG)pos;
 }

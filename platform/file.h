@@ -1,11 +1,17 @@
 // CFile and CFileException: files as the application uses them (cmd.json, receive logs).
 //
-// Names are GBK, as the application holds them, and are converted to the file system's
-// UTF-8. A file is opened without sharing: the open takes an exclusive flock, so a file that
-// another program (or another CFile) has locked fails to open with a sharing violation.
-// Failures throw CFileException*, which names the file's full path; the caller reports it
-// with ReportError and deletes it with Delete. ReplaceContent swaps the whole content in
-// safely, so a full disk never leaves a half-written file behind.
+// Names are the file system's bytes (UTF-8 as the file dialog hands them back), used as they
+// are: never converted through the text code page, which would turn characters it lacks into
+// '?' and so name another file. A file is opened without sharing: the open takes an
+// exclusive flock, so a file that another program (or another CFile) has locked fails to
+// open with a sharing violation. Opening never waits: a FIFO or device does not hold the
+// caller up, and modeCreate, which asks for a file to store bytes in, refuses anything but a
+// regular file. A symbolic link is followed only when it belongs to the user; one that
+// somebody else made (in a folder others can write to) is refused, so no other user picks
+// the file that is created or replaced. Failures throw CFileException*, which names the
+// file's full path; the caller reports it with ReportError and deletes it with Delete.
+// ReplaceContent swaps the whole content in safely, so a full disk never leaves a
+// half-written file behind.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -42,13 +48,13 @@ public:
     // The cause for an errno value.
     static int OsErrorToCause(int nErrno);
 
-    // A Chinese text that names the full path, e.g. "拒绝访问 /home/u/cmd.json。".
+    // A Chinese text that names the full path, e.g. "拒绝访问 /home/u/cmd.json。"; bytes of
+    // the name that are not UTF-8 show as U+FFFD.
     std::string GetErrorMessageUtf8() const override;
 
     int m_cause;
-    LONG m_lOsError;         // errno, or -1
-    CString m_strFileName;   // full path, GBK
-    std::string m_pathUtf8;  // the same path as the file system spells it (may be empty)
+    LONG m_lOsError;        // errno, or -1
+    CString m_strFileName;  // full path, file-system bytes
 };
 
 class CFile {
@@ -96,19 +102,21 @@ public:
     // Makes the file's content exactly these bytes: written to a sibling file, synced and
     // renamed over the file, which this CFile then refers to (still locked; the position is
     // at the end of the new bytes). On failure the file keeps its old content.
-    void ReplaceContent(const void* lpBuf, UINT nCount);
+    void ReplaceContent(const void* lpBuf, size_t nCount);
 
-    CString GetFilePath() const { return m_strFileName; }  // full path, GBK
+    CString GetFilePath() const { return m_strFileName; }  // full path, file-system bytes
     CString GetFileName() const;
 
 private:
     [[noreturn]] void Throw(int nErrno) const;
-    void ReplaceInPlace(const char* p, UINT nCount);
+    void ReplaceInPlace(const char* p, size_t nCount);
     static int LockOperation(UINT nOpenFlags);  // the flock operation, 0 for none
-    static std::string FullPath(const std::string& pathUtf8);
+    // Opens path, following only the user's own symbolic links; target becomes the path of
+    // the file opened, with no link in its last part. -1 with errno set otherwise.
+    static int OpenOwnLinks(const std::string& path, int flags, std::string& target);
 
     int m_fd = -1;
     UINT m_nOpenFlags = 0;
     CString m_strFileName;
-    std::string m_pathUtf8;
+    std::string m_target;  // what the name led to when opened: ReplaceContent renames onto it
 };

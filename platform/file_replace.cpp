@@ -1,4 +1,4 @@
-// CFile::ReplaceContent and the helpers shared with file.cpp.
+// CFile::ReplaceContent and the path and write helpers shared by the layer's file sources.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -7,11 +7,36 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 #include "file.h"
 #include "file_util.h"
 
 namespace kvfile {
+std::string FullPath(const std::string& path) {
+    std::string abs = path;
+    if (abs.empty() || abs[0] != '/') {
+        char cwd[PATH_MAX];
+        abs = std::string(getcwd(cwd, sizeof cwd) ? cwd : ".") + "/" + path;
+    }
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i <= abs.size()) {
+        size_t j = abs.find('/', i);
+        if (j == std::string::npos) j = abs.size();
+        std::string part = abs.substr(i, j - i);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        i = j + 1;
+    }
+    std::string out;
+    for (const std::string& part : parts) out += "/" + part;
+    return out.empty() ? "/" : out;
+}
+
 std::string DirName(const std::string& full) {
     size_t slash = full.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -36,7 +61,7 @@ bool WriteAll(int fd, const char* p, size_t n) {
 }
 }  // namespace kvfile
 
-void CFile::ReplaceContent(const void* lpBuf, UINT nCount) {
+void CFile::ReplaceContent(const void* lpBuf, size_t nCount) {
     if (m_fd < 0) Throw(EBADF);
     if ((m_nOpenFlags & 3) == modeRead) Throw(EACCES);
     const char* p = static_cast<const char*>(lpBuf);
@@ -44,11 +69,13 @@ void CFile::ReplaceContent(const void* lpBuf, UINT nCount) {
     if (fstat(m_fd, &st) != 0) Throw(errno);
     if (!S_ISREG(st.st_mode)) return ReplaceInPlace(p, nCount);
 
-    // Replace the file itself, not a symbolic link that leads to it.
-    char real[PATH_MAX];
-    std::string target = realpath(m_pathUtf8.c_str(), real) ? std::string(real) : m_pathUtf8;
+    // Replace the file the name led to when it was opened, not a symbolic link to it.
+    const std::string& target = m_target;
     std::string dir = kvfile::DirName(target);
-    std::string temp = dir + "/." + target.substr(dir.size() == 1 ? 1 : dir.size() + 1) + ".XXXXXX";
+    // A hidden sibling named after the file, its name cut so that it stays within the
+    // file system's limit on a name when the file's own name is near it.
+    std::string base = target.substr(dir.size() == 1 ? 1 : dir.size() + 1).substr(0, 200);
+    std::string temp = dir + "/." + base + ".XXXXXX";
     int fd = mkostemp(&temp[0], O_CLOEXEC);
     if (fd < 0) {
         // A folder we may not create files in, holding a file we may write: write in place.
@@ -82,7 +109,7 @@ void CFile::ReplaceContent(const void* lpBuf, UINT nCount) {
 
 // Writes over the open file from offset 0 and cuts it to the new length. Space is reserved
 // first, so a full disk is found before the old content is touched.
-void CFile::ReplaceInPlace(const char* p, UINT nCount) {
+void CFile::ReplaceInPlace(const char* p, size_t nCount) {
     struct stat st;
     if (fstat(m_fd, &st) != 0) Throw(errno);
     bool bRegular = S_ISREG(st.st_mode);

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QStringList>
 #include <mutex>
 
+#include "file_util.h"
 #include "gbk.h"
 #include "window.h"
 #include "window_impl.h"
@@ -31,11 +33,6 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
     std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
     if (name.empty() || name.find('.') != std::string::npos) return path;
     return path + "." + ext;
-}
-
-std::string AbsolutePath(const std::string& path) {
-    QString abs = QDir::current().absoluteFilePath(QString::fromStdString(path));
-    return QDir::cleanPath(abs).toStdString();
 }
 }  // namespace
 
@@ -106,12 +103,14 @@ INT_PTR CFileDialog::DoModal() {
         }
         dlg.setDefaultSuffix(QString::fromStdString(ext));
         dlg.setDirectory(QDir::currentPath());
-        if (!m_record.strFileName.IsEmpty()) dlg.selectFile(kvimpl::FromGbk(m_record.strFileName));
+        if (!m_record.strFileName.IsEmpty())
+            dlg.selectFile(QFile::decodeName(m_record.strFileName.GetString()));
         dlg.setWindowModality(Qt::ApplicationModal);
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return IDCANCEL;
-        chosen = dlg.selectedFiles().first().toStdString();
+        chosen = QFile::encodeName(dlg.selectedFiles().first()).toStdString();
     }
-    m_strPathName = Utf8ToGbk(WithDefaultExtension(AbsolutePath(chosen), ext));
+    // The file system's bytes as they are: the text code page may lack characters of the name.
+    m_strPathName = CString(WithDefaultExtension(kvfile::FullPath(chosen), ext).c_str());
     return IDOK;
 }
 

@@ -4,8 +4,10 @@
 // The filter is given in the framework's "Name|*.ext|Name|*.ext||" form; the first entry is
 // selected. A name typed without an extension gets the default extension. Choosing an
 // existing file in a save dialog with OFN_OVERWRITEPROMPT asks before the dialog closes.
-// Paths come back as GBK, converted from the file system's UTF-8. The dialog does not move
-// the process's current directory. Tests set a hook that answers instead of the dialog.
+// File names, the proposed one and the chosen path, are the file system's bytes (UTF-8), as
+// CFile opens them; never GBK, which lacks many characters a name may hold. The other texts
+// are GBK. The dialog does not move the process's current directory. Tests set a hook that
+// answers instead of the dialog.
 #pragma once
 #include <functional>
 #include <string>
@@ -29,10 +31,10 @@ struct FileDialogFilter {
     CString strPattern;  // "*.txt" (several patterns separated by ';')
 };
 
-// What the dialog would have shown. Texts are GBK.
+// What the dialog would have shown.
 struct FileDialogRecord {
     BOOL bOpenFileDialog;
-    CString strFileName;  // the proposed name
+    CString strFileName;  // the proposed name, file-system bytes
     CString strDefExt;
     std::vector<FileDialogFilter> filters;
     DWORD dwFlags;
@@ -40,7 +42,7 @@ struct FileDialogRecord {
 };
 
 // While set, DoModal passes the dialog to the hook instead of showing it. The hook returns
-// true for OK and sets the chosen path (UTF-8; a relative one counts from the current
+// true for OK and sets the chosen path (file-system bytes; a relative one counts from the current
 // directory, and the default extension is added as for a typed name). An empty function
 // shows dialogs again.
 void SetFileDialogHook(
@@ -59,7 +61,7 @@ public:
     // IDOK when a file was chosen, IDCANCEL otherwise.
     virtual INT_PTR DoModal();
 
-    CString GetPathName() const { return m_strPathName; }  // full path, GBK
+    CString GetPathName() const { return m_strPathName; }  // full path, file-system bytes
     CString GetFileName() const;                           // name with extension
     CString GetFileExt() const;                            // extension without the dot
 

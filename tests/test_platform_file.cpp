@@ -255,3 +255,88 @@ TEST_F(FileTest, ReplaceContentInAFolderWithoutWriteAccess) {
     EXPECT_EQ(code, 0);
     EXPECT_EQ(ReadBytes(sub + "/cmd.json"), "fits");
 }
+
+TEST_F(FileTest, OnlyTheUsersOwnSymbolicLinksAreFollowed) {
+    if (geteuid() != 0) GTEST_SKIP() << "making another user's link needs root";
+    WriteBytes(Path("theirs.json"), "victim");
+    struct Case {
+        const char* link;
+        const char* to;
+        bool bForeign;
+    } cases[] = {
+        {"foreign.json", "theirs.json", true},    // would read and replace another's file
+        {"dangling.json", "planted.json", true},  // would create a file where they chose
+        {"mine.json", "made.json", false},        // the user's own, e.g. a dotfile manager's
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        ASSERT_EQ(symlink(c.to, Path(c.link).c_str()), 0);
+        if (c.bForeign) {
+            ASSERT_EQ(lchown(Path(c.link).c_str(), 65534, 65534), 0);
+        }
+        CFile file;
+        CFileException error;
+        BOOL bOpened = file.Open(Path(c.link).c_str(), kStoreMode, &error);
+        EXPECT_EQ(bOpened, !c.bForeign);
+        if (!bOpened) {
+            EXPECT_EQ(error.m_cause, CFileException::accessDenied);
+            EXPECT_EQ(error.GetErrorMessageUtf8(), u8"拒绝访问 " + Path(c.link) + u8"。");
+            continue;
+        }
+        file.ReplaceContent("new", 3);
+        file.Close();
+        struct stat st;
+        ASSERT_EQ(lstat(Path(c.link).c_str(), &st), 0);
+        EXPECT_TRUE(S_ISLNK(st.st_mode));
+        EXPECT_EQ(ReadBytes(Path(c.to)), "new");
+    }
+    EXPECT_EQ(ReadBytes(Path("theirs.json")), "victim");
+    EXPECT_NE(access(Path("planted.json").c_str(), F_OK), 0);
+}
+
+TEST_F(FileTest, CreatingRefusesWhatIsNotARegularFileWithoutWaiting) {
+    ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0666), 0);
+    const struct {
+        const char* path;
+        UINT nFlags;
+    } cases[] = {
+        {"fifo", CFile::modeCreate | CFile::modeReadWrite},  // would wait in a write
+        {"fifo", CFile::modeCreate | CFile::modeWrite},      // would wait in the open
+        {"fifo", kStoreMode},
+        {"/dev/null", CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone},
+    };
+    for (const auto& c : cases) {
+        std::string path = c.path[0] == '/' ? c.path : Path(c.path);
+        SCOPED_TRACE(path);
+        CFile file;
+        CFileException error;
+        EXPECT_FALSE(file.Open(path.c_str(), c.nFlags, &error));
+        EXPECT_EQ(error.m_cause, CFileException::accessDenied);
+        EXPECT_EQ(error.GetErrorMessageUtf8(), u8"拒绝访问 " + path + u8"。");
+    }
+    // Without modeCreate a device still opens and takes writes.
+    CFile null;
+    ASSERT_TRUE(null.Open("/dev/null", CFile::modeWrite | CFile::shareDenyNone));
+    null.Write("x", 1);
+}
+
+TEST_F(FileTest, NamesAreFileSystemBytesAndShowReadably) {
+    // No name here is GBK text: each must open exactly itself, not a '?' in its place; the
+    // longest one still leaves room for the sibling that replaces its content.
+    WriteBytes(Path("bj?rn.txt"), "other");
+    const std::string longest = std::string(250, 'n') + ".txt";  // near the longest name allowed
+    for (std::string name : {std::string(u8"björn.txt"), std::string("latin1-\xF6.txt"), longest}) {
+        CFile file(Path(name).c_str(), CFile::modeCreate | CFile::modeReadWrite);
+        file.ReplaceContent("mine", 4);
+        file.Close();
+        EXPECT_EQ(ReadBytes(Path(name)), "mine");
+        EXPECT_EQ(file.GetFileName(), CString(name.c_str()));
+    }
+    EXPECT_EQ(ReadBytes(Path("bj?rn.txt")), "other");
+    EXPECT_EQ(Entries(), 4);
+
+    CFileException error;
+    CFile file;
+    EXPECT_FALSE(file.Open(Path("nicht-da-\xF6.txt").c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(error.GetErrorMessageUtf8(), u8"找不到 " + Path(u8"nicht-da-\uFFFD.txt") + u8"。");
+}

@@ -75,7 +75,7 @@ TEST(FileDialogHook, SeesTheSettingsAndAddsTheDefaultExtension) {
     EXPECT_EQ(seen.filters[1].strPattern, "*.xls");
 }
 
-TEST(FileDialogHook, KeepsExtensionsResolvesRelativeNamesAndConvertsToGbk) {
+TEST(FileDialogHook, KeepsExtensionsResolvesRelativeNamesAndKeepsTheBytes) {
     std::string answer;
     HookScope hook([&](const FileDialogRecord&, std::string& path) {
         path = answer;
@@ -92,9 +92,12 @@ TEST(FileDialogHook, KeepsExtensionsResolvesRelativeNamesAndConvertsToGbk) {
     ASSERT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.GetPathName(), CString((std::string(cwd) + "/rel.txt").c_str()));
 
-    answer = u8"/tmp/接收日志.txt";
-    ASSERT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.GetPathName(), "/tmp/接收日志.txt");  // GBK, like this file's literals
+    // The file system's bytes, not GBK: GBK has no 'ö', and 接收 would change its bytes.
+    for (const char* path : {u8"/tmp/接收日志.txt", u8"/tmp/björn.txt", "/tmp/latin1-\xF6.txt"}) {
+        answer = path;
+        ASSERT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_EQ(dlg.GetPathName(), CString(path));
+    }
 }
 
 TEST(FileDialogHook, FilterEndsAtTheEmptyEntry) {
@@ -117,13 +120,14 @@ TEST(FileDialogReal, QtDialogGetsTheSettingsAndTheTypedName) {
         bNonNative = d->testOption(QFileDialog::DontUseNativeDialog);
         bConfirm = !d->testOption(QFileDialog::DontConfirmOverwrite);
         bSave = d->acceptMode() == QFileDialog::AcceptSave;
-        TypeName(d, dir + "/typed");         // no extension typed
-        static_cast<QDialog*>(d)->accept();  // QFileDialog::accept, as the Save button does
+        TypeName(d, dir + u8"/typed-björn");  // no extension typed, a name GBK cannot hold
+        static_cast<QDialog*>(d)->accept();   // QFileDialog::accept, as the Save button does
         return true;
     });
     CFileDialog dlg(FALSE, "txt", "log_1.txt", g_dwFlags, g_szFilter);
     ASSERT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.GetPathName(), CString((dir + "/typed.txt").c_str()));
+    const std::string expected = dir + u8"/typed-björn.txt";  // kept out of the macro's text
+    EXPECT_EQ(dlg.GetPathName(), CString(expected.c_str()));
     EXPECT_EQ(filters, QStringList({"TXT Files (*.txt)", "Excel Files (*.xls)"}));
     EXPECT_EQ(selected, "TXT Files (*.txt)");
     EXPECT_EQ(proposed, "log_1.txt");

@@ -11,15 +11,20 @@
 
 using QuickCmdBadFiles = QuickCmdTest;
 
-TEST_F(QuickCmdBadFiles, AHugeFileStillLoadsAndStaysAsItIs) {
-    // 10 MiB of white space before the document: still one JSON value.
-    std::string doc = std::string(10 << 20, ' ') + "{\"cmd01\" : \"far\"}";
-    WriteBytes(CmdFile(), doc);
-    MessageBoxRecorder boxes;
-    CreateDialog();
-    EXPECT_STREQ(m_dlg->m_strCmd[0], "far");
-    EXPECT_EQ(boxes.Count(), 0u);
-    EXPECT_EQ(ReadBytes(CmdFile()), doc);
+TEST_F(QuickCmdBadFiles, AHugeFileLoadsUpToTheCapAndStaysAsItIs) {
+    // White space before the document: still one JSON value, larger than any save writes.
+    // Up to 4 MiB it loads; a byte more and it is no command store, left alone unread.
+    const std::string tail = "{\"cmd01\" : \"far\"}";
+    for (size_t nSize : {(size_t)3 << 20, (size_t)4 << 20, ((size_t)4 << 20) + 1}) {
+        SCOPED_TRACE(nSize);
+        std::string doc = std::string(nSize - tail.size(), ' ') + tail;
+        WriteBytes(CmdFile(), doc);
+        MessageBoxRecorder boxes;
+        Restart();
+        EXPECT_STREQ(m_dlg->m_strCmd[0], nSize <= (4u << 20) ? "far" : "");
+        EXPECT_EQ(boxes.Count(), 0u);
+        EXPECT_EQ(ReadBytes(CmdFile()), doc);
+    }
 }
 
 TEST_F(QuickCmdBadFiles, DeepNestingIsUnusableNotACrash) {

@@ -1,6 +1,6 @@
 // File errors of the quick-command store: a read-only file, a file held by another program,
-// a folder without write access and a full disk. Each error is a box naming the file's full
-// path, and cmd.json is never left half-written.
+// a folder without write access, another user's link and a full disk. Each error is a box
+// naming the file's full path, and cmd.json is never left half-written.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mount.h>
@@ -99,6 +99,34 @@ TEST_F(QuickCmdFileErrors, WritableFileInAReadOnlyFolderIsSavedInPlace) {
     EXPECT_TRUE(StartsWith(saved, "{\n   \"cmd01\" : \"in place\",\n"));
     EXPECT_EQ(saved.substr(saved.size() - 21), "   \"hex12\" : false\n}\n");
     chmod(dir.c_str(), 0755);
+}
+
+TEST_F(QuickCmdFileErrors, OnlyTheUsersOwnLinkIsFollowed) {
+    if (geteuid() != 0) GTEST_SKIP() << "making another user's link needs root";
+    // Somebody else's link, dangling: start-up must not create the file it names.
+    const std::string planted = m_dir + "/planted.json";
+    ASSERT_EQ(symlink(planted.c_str(), CmdFile().c_str()), 0);
+    ASSERT_EQ(lchown(CmdFile().c_str(), 65534, 65534), 0);
+    MessageBoxRecorder boxes;
+    CreateDialog();
+    ASSERT_EQ(boxes.Count(), 1u);
+    EXPECT_TRUE(Contains(boxes.Last().strText, "拒绝访问 " + CmdFile())) << boxes.Last().strText;
+    ExpectEmptySlots();
+    Click(IDC_CMD_SAVE_BUTTON);
+    EXPECT_EQ(boxes.Count(), 2u);
+    EXPECT_NE(access(planted.c_str(), F_OK), 0);
+
+    // The user's own link (kept with their dotfiles) is followed and stays a link.
+    const std::string kept = m_dir + "/dotfiles-cmd.json";
+    ASSERT_EQ(unlink(CmdFile().c_str()), 0);
+    ASSERT_EQ(symlink(kept.c_str(), CmdFile().c_str()), 0);
+    Restart();
+    EXPECT_EQ(boxes.Count(), 2u);
+    EXPECT_EQ(ReadBytes(kept), g_strDefault);
+    EXPECT_STREQ(Text(IDC_CMD_EDIT1), "AT");
+    Click(IDC_CMD_SAVE_BUTTON);
+    EXPECT_STREQ(boxes.Last().strText, "保存成功!");
+    EXPECT_TRUE(std::filesystem::is_symlink(CmdFile()));
 }
 
 namespace {

@@ -1,13 +1,17 @@
-// File faults when saving the receive log: a full disk, a folder without write access and a
-// file held by another program. The box names the file, and the receive text, the panel and
-// cmd.json stay as they were.
+// File faults when saving the receive log: a full disk, a folder without write access, a
+// file held by another program, a FIFO, and names GBK cannot hold. The box names the file,
+// and the receive text, the panel and cmd.json stay as they were.
 #include <fcntl.h>
 #include <linux/capability.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "platform/filedlg.h"
 #include "support/permissions.h"
@@ -57,16 +61,40 @@ protected:
 
 }  // namespace
 
-TEST_F(LogFaultTest, AFullDiskIsReportedNamingTheFile) {
+TEST_F(LogFaultTest, AFullDiskIsReportedNamingTheFileAndKeepsTheOldLog) {
     const std::string dir = m_dir + "/small";
     mkdir(dir.c_str(), 0755);
     if (mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=64k") != 0)
         GTEST_SKIP() << "mounting a tmpfs is not permitted here";
     const std::string path = dir + "/log.txt";
+    const std::string old(20000, 'o');  // fits, and leaves less room than the new log needs
+    WriteBytes(path, old);
     auto boxes = SaveTo(path);
     EXPECT_TRUE(Names(boxes, "磁盘已满，无法写入 " + path))
         << (boxes.empty() ? "" : boxes[0].strText.GetString());
+    EXPECT_TRUE(ReadBytes(path) == old);
     umount2(dir.c_str(), MNT_DETACH);
+}
+
+TEST_F(LogFaultTest, AWriteStoppedPartWayKeepsTheOldLogWhole) {
+    // A file-size limit stops the write part-way as a full disk does, without a mount.
+    const std::string path = m_dir + "/log.txt";
+    const std::string old = "yesterday's log\n";
+    WriteBytes(path, old);
+    struct rlimit saved, small;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    small = saved;
+    small.rlim_cur = 64 << 10;
+    signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    auto boxes = SaveTo(path);  // 120000 bytes of hex text
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_TRUE(Names(boxes, "磁盘已满，无法写入 " + path))
+        << (boxes.empty() ? "" : boxes[0].strText.GetString());
+    EXPECT_EQ(ReadBytes(path), old);
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir))  // no temporary file
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
 }
 
 TEST_F(LogFaultTest, AFolderWithoutWriteAccessIsReportedNamingTheFile) {
@@ -99,4 +127,23 @@ TEST_F(LogFaultTest, AFileHeldByAnotherProgramIsReportedAndKeepsItsContent) {
     // Once it lets go, the same save works and writes every byte.
     EXPECT_EQ(SaveTo(path).size(), 0u);
     EXPECT_TRUE(ReadBytes(path) == m_dlg->m_strReceive.str());
+}
+
+TEST_F(LogFaultTest, AFifoIsRefusedAtOnceNamingIt) {
+    // Nobody reads it: writing there would wait for ever.
+    const std::string path = m_dir + "/fifo.txt";
+    ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+    auto boxes = SaveTo(path);
+    EXPECT_TRUE(Names(boxes, "拒绝访问 " + path))
+        << (boxes.empty() ? "" : boxes[0].strText.GetString());
+}
+
+TEST_F(LogFaultTest, ANameGbkCannotHoldIsSavedAsChosen) {
+    // "bj?rn.txt" is what the name would become through GBK; it must stay untouched.
+    const std::string chosen = m_dir + u8"/björn.txt";
+    const std::string lookalike = m_dir + "/bj?rn.txt";
+    WriteBytes(lookalike, "someone else's");
+    EXPECT_EQ(SaveTo(chosen).size(), 0u);
+    EXPECT_TRUE(ReadBytes(chosen) == m_dlg->m_strReceive.str());
+    EXPECT_EQ(ReadBytes(lookalike), "someone else's");
 }
