@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <unordered_map>
 
 #include "control_widgets.h"
@@ -55,8 +56,10 @@ void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value) {
     if (!b) return;
     if (pDX->m_bSaveAndValidate)
         value = b->isChecked() ? TRUE : FALSE;
-    else if (b->isChecked() != (value != FALSE))
+    else if (b->isChecked() != (value != FALSE)) {
+        QSignalBlocker quiet(b);  // the program's change, not the user's: no BN_CLICKED
         b->setChecked(value != FALSE);
+    }
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {

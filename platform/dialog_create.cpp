@@ -5,11 +5,14 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
 #include <QTextOption>
+#include <QValidator>
 #include <functional>
 #include <limits>
 
@@ -20,6 +23,41 @@
 namespace {
 
 QString U(const char* gbk) { return kvimpl::FromGbk(CString(gbk)); }
+
+// What the user types, pastes or drops into an edit is limited, as a dialog's edit limits the
+// user's entry until the program sets a limit; text the program sets is not limited. The text
+// layout takes about a second a megabyte for one long line, on every change, so a bigger entry
+// would hold the window. A one-line edit takes 32767 characters, the platform's default; the
+// send edit takes a megabyte of data. An entry that does not fit is refused whole, so that no
+// part of a paste is sent as if it were all of it; the send edit beeps.
+const int kLineEditUserLimit = 32767;
+const int kMultiEditUserLimit = 1 << 20;
+
+bool FitsUserLimit(qsizetype nNow, qsizetype nReplaced, qsizetype nInserted, int nLimit) {
+    qsizetype nAfter = nNow - nReplaced + nInserted;
+    return nAfter <= nLimit || nAfter <= nNow;
+}
+
+// Refuses a user's change that makes a one-line edit longer than its limit.
+class UserLimitValidator : public QValidator {
+public:
+    explicit UserLimitValidator(QLineEdit* le) : QValidator(le) {
+        connect(le, &QLineEdit::textChanged, this,
+                [this](const QString& t) { m_nLength = t.size(); });
+    }
+    State validate(QString& input, int&) const override {
+        // Called with the changed text, before textChanged. A text the program sets leaves the
+        // edit unmodified and is taken whole.
+        auto* le = static_cast<const QLineEdit*>(parent());
+        if (!le->isModified()) return Acceptable;
+        return FitsUserLimit(m_nLength, 0, input.size() - m_nLength, kLineEditUserLimit)
+                   ? Acceptable
+                   : Invalid;
+    }
+
+private:
+    qsizetype m_nLength = 0;
+};
 
 // Return in the send edit inserts a line break; without ES_WANTRETURN it goes to the dialog.
 class KvPlainEdit : public QPlainTextEdit {
@@ -37,11 +75,28 @@ protected:
             e->ignore();  // Tab moves the focus, as in a dialog's edit
             return;
         }
+        const QString typed = e->text();  // control keys carry no printable text
+        if (!typed.isEmpty() && (typed.at(0).isPrint() || typed.at(0) == u'\r') &&
+            !Fits(typed.size()))
+            return;
         QPlainTextEdit::keyPressEvent(e);
+    }
+    // Pastes, drops and the selection's middle-click paste all come here.
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source->hasText() && !Fits(source->text().size())) return;
+        QPlainTextEdit::insertFromMimeData(source);
     }
     bool focusNextPrevChild(bool next) override { return QWidget::focusNextPrevChild(next); }
 
 private:
+    bool Fits(qsizetype nInserted) const {
+        QTextCursor c = textCursor();
+        if (FitsUserLimit(document()->characterCount() - 1, c.selectionEnd() - c.selectionStart(),
+                          nInserted, kMultiEditUserLimit))
+            return true;
+        QApplication::beep();
+        return false;
+    }
     bool m_wantReturn;
 };
 
@@ -113,9 +168,10 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
             w = pe;
         } else {
             auto* le = new QLineEdit(parent);
-            // An edit holds any length of text until a limit is set; QLineEdit's own default
-            // would cut a longer text at 32767 characters.
+            // The program may set any length of text (QLineEdit's own maximum would cut it at
+            // 32767 characters); the user's entry has its limit.
             le->setMaxLength(std::numeric_limits<int>::max());
+            le->setValidator(new UserLimitValidator(le));
             le->setReadOnly(style & ES_READONLY);
             le->setFrame((style & WS_BORDER) || (it.exStyle & WS_EX_CLIENTEDGE));
             QObject::connect(le, &QLineEdit::textChanged, [notify, le] { notify(EN_CHANGE, le); });

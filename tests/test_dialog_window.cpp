@@ -1,9 +1,13 @@
 // The main window as the user meets it: Alt+Space, the ways to close it, check boxes changed
-// through assistive technology, lists refilled, and long quick commands.
+// through assistive technology, lists refilled, long quick commands and the limit of what the user
+// enters.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <functional>
 
@@ -163,4 +167,40 @@ TEST_F(DialogTest, AQuickCommandOfAnyLengthKeepsItsTail) {
     m_dlg->UpdateData(TRUE);
     EXPECT_EQ(m_dlg->m_strCmd[11].GetLength(), longCmd.GetLength());
     EXPECT_TRUE(m_dlg->m_strCmd[11] == longCmd);
+}
+
+// A user's paste that would make an edit longer than its limit is refused whole; one that fits,
+// or one into an edit the program filled past the limit that does not lengthen it, goes in.
+TEST_F(DialogTest, WhatTheUserPastesIsLimitedWhatTheProgramSetsIsNot) {
+    CreateDialog();
+    auto lines = [](int n) {  // n characters in lines of 64, quick to lay out
+        QString s(n, QChar('A'));
+        for (int i = 63; i < n; i += 64) s[i] = QChar('\n');
+        return s;
+    };
+    struct Case {
+        int id;
+        int nBefore;  // characters the program put in first
+        int nPasted;
+        bool bTaken;
+    } cases[] = {
+        {IDC_CMD_EDIT1, 0, 32767, true},          {IDC_CMD_EDIT1, 0, 32768, false},
+        {IDC_CMD_EDIT1, 40000, 1, false},         {IDC_SEND_EDIT, 0, 1 << 20, true},
+        {IDC_SEND_EDIT, 0, (1 << 20) + 1, false}, {IDC_SEND_EDIT, 2 << 20, 0, true},
+    };
+    for (const Case& c : cases) {
+        QWidget* w = kvimpl::WidgetOf(m_dlg->GetDlgItem(c.id));
+        QString before = c.id == IDC_SEND_EDIT ? lines(c.nBefore) : QString(c.nBefore, QChar('B'));
+        if (auto* le = qobject_cast<QLineEdit*>(w)) le->setText(before);
+        if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) pe->setPlainText(before);
+        QApplication::clipboard()->setText(c.id == IDC_SEND_EDIT ? lines(c.nPasted)
+                                                                 : QString(c.nPasted, QChar('x')));
+        m_dlg->GetDlgItem(c.id)->SetFocus();
+        kvtest::PressKey(m_dlg.get(), Qt::Key_V, Qt::ControlModifier);
+        auto* le = qobject_cast<QLineEdit*>(w);
+        qsizetype nText =
+            le ? le->text().size() : qobject_cast<QPlainTextEdit*>(w)->toPlainText().size();
+        EXPECT_EQ(nText, c.nBefore + (c.bTaken ? c.nPasted : 0))
+            << c.id << " " << c.nBefore << "+" << c.nPasted;
+    }
 }
