@@ -9,8 +9,18 @@ void CKIVERNDlg::ReportSendError() {
     UpdateData(FALSE);
 }
 
+// A write that fails is reported by the port in a box, and the send reports "Send Data
+// Error" without counting. A port closed under the send (while such a box was up) has already
+// had its closing reported in the status line, which is left as it is.
 void CKIVERNDlg::SendAndReport(const CString& bytes) {
-    m_SerialPort.SendBytes(bytes.GetString(), (int)bytes.GetLength());
+    m_bSending = true;
+    BOOL bSent = m_SerialPort.SendBytes(bytes.GetString(), bytes.GetLength());
+    m_bSending = false;
+    if (m_strPortState == "关闭") return;
+    if (!bSent) {
+        ReportSendError();
+        return;
+    }
     m_nTxBytes += bytes.GetLength();
     m_strTxCount.Format("TX: %lld Bytes", (long long)m_nTxBytes);
     m_strStatus = "Send OK";
@@ -20,6 +30,7 @@ void CKIVERNDlg::SendAndReport(const CString& bytes) {
 }
 
 void CKIVERNDlg::OnBnClickedSend() {
+    if (m_bSending) return;
     UpdateData(TRUE);
     if (m_strPortState == "关闭") {
         AfxMessageBox("请首先打开串口", MB_OK);
@@ -35,6 +46,7 @@ void CKIVERNDlg::OnBnClickedSend() {
 }
 
 void CKIVERNDlg::SendQuickCommand(CString strCmd, BOOL bHex) {
+    if (m_bSending) return;
     UpdateData(TRUE);
     if (m_strPortState == "关闭") {
         AfxMessageBox("请首先打开串口", MB_OK);

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <map>
+#include <vector>
 
 #include "clock.h"
 #include "window_impl.h"
@@ -39,23 +40,25 @@ int64_t Now() {
 
 void Reschedule();
 
-// Fires every timer that is due at 'now', earliest first. A timer's next due time is one
-// period after it fired, so late timers do not pile up.
+// One pass: fires each timer that is due at the pass's start once, earliest first. A timer's
+// next due time is one period after it fired, so late timers do not pile up. A timer that is
+// due again when its handler returns waits for the next pass, which comes only after the event
+// loop has handled what is waiting: ticks never starve input, however slow their handlers.
 void FireDue() {
     Timers& t = T();
-    for (;;) {
-        int64_t now = Now();
-        auto best = t.entries.end();
-        for (auto it = t.entries.begin(); it != t.entries.end(); ++it)
-            if (!it->second.busy && it->second.due <= now &&
-                (best == t.entries.end() || it->second.due < best->second.due))
-                best = it;
-        if (best == t.entries.end()) break;
-        auto key = best->first;
-        best->second.due = now + best->second.period;
-        best->second.busy = true;
-        if (CWnd* w = kvimpl::LookupWindow(key.first)) kvimpl::Dispatch(w, WM_TIMER, key.second, 0);
-        auto again = t.entries.find(key);
+    const int64_t now = Now();
+    std::vector<std::pair<int64_t, std::pair<HWND, UINT_PTR>>> due;
+    for (auto& kv : t.entries)
+        if (!kv.second.busy && kv.second.due <= now) due.push_back({kv.second.due, kv.first});
+    std::sort(due.begin(), due.end());
+    for (auto& d : due) {
+        auto it = t.entries.find(d.second);  // an earlier handler may have killed or reset it
+        if (it == t.entries.end() || it->second.busy || it->second.due > now) continue;
+        it->second.due = Now() + it->second.period;
+        it->second.busy = true;
+        if (CWnd* w = kvimpl::LookupWindow(d.second.first))
+            kvimpl::Dispatch(w, WM_TIMER, d.second.second, 0);
+        auto again = t.entries.find(d.second);
         if (again != t.entries.end()) again->second.busy = false;
     }
     Reschedule();

@@ -19,7 +19,9 @@ CSerialPort::CSerialPort()
       m_dwEventMask(0),
       m_nTxBufferSize(0),
       m_nFlowControl(SERIAL_FLOW_NONE),
-      m_bLockReady(FALSE) {}
+      m_bLockReady(FALSE),
+      m_nOpening(0),
+      m_bSending(FALSE) {}
 
 CSerialPort::~CSerialPort() {
     // No messages are run here: by now the notify window is gone, so a delivery fails at once.
@@ -61,6 +63,7 @@ BOOL CSerialPort::OpenPort(CWnd* pNotifyWnd, UINT nPort, UINT nBaud, char cParit
     }
 
     // 5. Owner, write buffer, settings.
+    ++m_nOpening;
     m_pNotifyWnd = pNotifyWnd;
     delete[] m_pTxBuffer;
     m_pTxBuffer = new BYTE[nTxBufferSize];
@@ -77,10 +80,12 @@ BOOL CSerialPort::OpenPort(CWnd* pNotifyWnd, UINT nPort, UINT nBaud, char cParit
         m_hPort = NULL;
     }
     if (nPort < 10)
-        snprintf(szPort, 50, "COM%u", nPort);
+        snprintf(szPort, 50, "COM%d", (int)nPort);
     else
-        snprintf(szPort, 50, "\\\\.\\COM%u", nPort);
-    snprintf(szBaud, 50, "baud=%u parity=%c data=%u stop=%u", nBaud, cParity, nDataBits, nStopBits);
+        snprintf(szPort, 50, "\\\\.\\COM%d", (int)nPort);
+    // Signed, so that a typed "-9600" reaches BuildCommDCBA as such and is refused there.
+    snprintf(szBaud, 50, "baud=%d parity=%c data=%d stop=%d", (int)nBaud, cParity, (int)nDataBits,
+             (int)nStopBits);
 
     m_hPort = CreateFileA(szPort, GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED, NULL);
@@ -156,6 +161,7 @@ void CSerialPort::ClosePort() {
         SetEvent(m_hStopEvent);
         std::this_thread::yield();
     }
+    ++m_nOpening;  // a send in progress (in an error box's loop) stops at its next block
     delete[] m_pTxBuffer;
     m_pTxBuffer = NULL;
     if (m_hPort) {
@@ -170,8 +176,8 @@ void CSerialPort::ReportError(const char* pszCall) {
     FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, NULL,
                    GetLastError(), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), (char*)&pszMessage, 0,
                    NULL);
-    snprintf(szTemp, 200, "WARNING:  %s Failed with the following error: \n%s\nPort: %u\n", pszCall,
-             pszMessage ? pszMessage : "", m_nPort);
+    snprintf(szTemp, 200, "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n", pszCall,
+             pszMessage ? pszMessage : "", (int)m_nPort);
     MessageBoxA(NULL, szTemp, "Application Error", MB_ICONERROR);
     LocalFree(pszMessage);
     delete[] szTemp;

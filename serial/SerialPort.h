@@ -5,7 +5,8 @@
 // to the bytes, lParam: their count; the bytes stay valid until the handler returns). All
 // bytes waiting are delivered in one message, in order; the port keeps receiving into its own
 // large buffer while a delivery waits or a write runs. SendBytes writes in blocks of 1024 on
-// the calling thread. Failed port calls are reported in an "Application Error" box.
+// the calling thread. Failed port calls are reported in an "Application Error" box; that box
+// runs a nested message loop, in which the port may be closed.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -41,7 +42,11 @@ public:
     void ClosePort();
     UINT GetPortNumber() const { return m_nPort; }
     void ReportError(const char* pszCall);
-    void SendBytes(const char* pData, int nLength);
+    // Writes nLength bytes in blocks of 1024. TRUE when every block was written; FALSE when a
+    // block failed (the next is still written), when the port was closed while an error box
+    // was up (the send stops there), when no port is open, or when called again from within
+    // a send (nothing is written then).
+    BOOL SendBytes(const char* pData, INT_PTR nLength);
 
     // Flow control that the next OpenPort applies: SERIAL_FLOW_NONE (RTS held on),
     // SERIAL_FLOW_RTSCTS or SERIAL_FLOW_XONXOFF.
@@ -55,7 +60,7 @@ public:
 protected:
     static UINT MonitorProc(LPVOID pParam);
     static void DrainInput(CSerialPort* pPort);
-    static void FlushWrite(CSerialPort* pPort, int nCount);
+    static BOOL FlushWrite(CSerialPort* pPort, int nCount);
 
     CWinThread* m_pThread;
     CRITICAL_SECTION m_csPort;
@@ -77,4 +82,6 @@ protected:
     std::vector<char> m_rxBuffer;  // what one delivery hands over (monitoring thread only)
     int m_nFlowControl;
     BOOL m_bLockReady;
+    UINT m_nOpening;  // changes with every opening and closing
+    BOOL m_bSending;
 };

@@ -81,36 +81,41 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
     }
 }
 
-void CSerialPort::FlushWrite(CSerialPort* pPort, int nCount) {
+BOOL CSerialPort::FlushWrite(CSerialPort* pPort, int nCount) {
     // Nothing received is discarded here. The write has its own record, and the port takes
     // one write at a time, so the port lock is not held: reception goes on meanwhile.
     pPort->m_ovWrite.Offset = 0;
     pPort->m_ovWrite.OffsetHigh = 0;
     DWORD dwWritten = 0;
     if (WriteFile(pPort->m_hPort, pPort->m_pTxBuffer, (DWORD)nCount, &dwWritten, &pPort->m_ovWrite))
-        return;
+        return TRUE;
     if (GetLastError() == ERROR_IO_PENDING) {
-        if (!GetOverlappedResult(pPort->m_hPort, &pPort->m_ovWrite, &dwWritten, TRUE))
-            pPort->ReportError("GetOverlappedResults() in WriteFile()");
+        if (GetOverlappedResult(pPort->m_hPort, &pPort->m_ovWrite, &dwWritten, TRUE)) return TRUE;
+        pPort->ReportError("GetOverlappedResults() in WriteFile()");
     } else {
         pPort->ReportError("WriteFile()");
     }
+    return FALSE;
 }
 
-void CSerialPort::SendBytes(const char* pData, int nLength) {
-    if (!m_pTxBuffer || nLength < 0) return;  // not open
-    if (nLength <= kBlockSize) {
-        std::copy(pData, pData + nLength, m_pTxBuffer);
-        FlushWrite(this, nLength);
-        return;
-    }
-    int nDone = 0;
-    for (; nLength - nDone >= kBlockSize; nDone += kBlockSize) {
-        std::copy(pData + nDone, pData + nDone + kBlockSize, m_pTxBuffer);
-        FlushWrite(this, kBlockSize);
-    }
-    if (nDone < nLength) {
-        std::copy(pData + nDone, pData + nLength, m_pTxBuffer);
-        FlushWrite(this, nLength - nDone);
-    }
+BOOL CSerialPort::SendBytes(const char* pData, INT_PTR nLength) {
+    if (!m_pTxBuffer || nLength < 0 || m_bSending) return FALSE;
+    // An error box runs a nested message loop; whatever closes the port there (a device
+    // removal, the user) frees the write buffer, and this send must not touch it again.
+    const UINT nOpening = m_nOpening;
+    m_bSending = TRUE;
+    BOOL bAll = TRUE;
+    INT_PTR nDone = 0;
+    do {
+        int nBlock = (int)std::min<INT_PTR>(nLength - nDone, kBlockSize);
+        std::copy(pData + nDone, pData + nDone + nBlock, m_pTxBuffer);
+        if (!FlushWrite(this, nBlock)) bAll = FALSE;
+        nDone += nBlock;
+        if (m_nOpening != nOpening) {
+            bAll = FALSE;
+            break;
+        }
+    } while (nDone < nLength);
+    m_bSending = FALSE;
+    return bAll;
 }

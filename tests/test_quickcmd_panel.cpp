@@ -6,6 +6,7 @@
 #include "dialog/CommandSlots.h"
 #include "platform/msgbox.h"
 #include "support/app_env.h"
+#include "support/pty.h"
 
 namespace {
 
@@ -55,8 +56,10 @@ TEST_F(PanelTest, ClosedPortRefusesAndChangesNothing) {
 }
 
 TEST_F(PanelTest, EachButtonSendsItsOwnSlotAsItStandsAtThePress) {
-    // No real port: the send path only checks the port-state word, and the port object
-    // drops the bytes. What reaches the send edit and the counter shows what was sent.
+    // The port object writes to a pseudo-terminal opened behind the dialog's back; the send
+    // path only checks the port-state word. The send edit and the counter show what was sent.
+    kvtest::FakeDevice dev(m_dir + "/ports", 3);
+    ASSERT_TRUE(m_dlg->m_SerialPort.OpenPort(m_dlg.get(), 3));
     m_dlg->m_strPortState = "打开";
     MessageBoxRecorder boxes;
     long long nTotal = 0;

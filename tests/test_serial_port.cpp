@@ -1,8 +1,10 @@
 // CSerialPort on pseudo-terminals with a message-only window as its owner.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -154,6 +156,12 @@ TEST_F(SerialPortTest, ABadModeStringGivesOneBuildCommDcbBox) {
     EXPECT_EQ(CString("WARNING:  BuildCommDCB() Failed with the following error: \n"
                       "Invalid argument\nPort: 3\n"),
               r.strText);
+    port.ClosePort();
+    // A negative speed typed into the baud box is refused by BuildCommDCB, not later.
+    boxes.Clear();
+    EXPECT_TRUE(Open(port, 3, (UINT)-9600));
+    ASSERT_EQ(1u, boxes.Count());
+    EXPECT_NE(boxes.Last().strText.str().find("BuildCommDCB()"), std::string::npos);
     port.ClosePort();
 
     // Accepted: a non-standard speed, and the other parities (a pty keeps 8N whatever).
@@ -360,4 +368,43 @@ TEST_F(SerialPortTest, AFullBufferHoldsTheDeviceBackAndLosesNothing) {
     EXPECT_TRUE(wnd.m_checker.Ok());
     EXPECT_EQ(0u, port.GetOverflowCount());
     port.ClosePort();
+}
+
+// A length past 4 GiB is not cut to its low 32 bits: blocks of 1024 go out until the device
+// goes away; the box's close of the port then ends the send at once. The bytes come from a
+// read-only mapping of zero pages, which takes no memory.
+std::unique_ptr<kvtest::FakeDevice> g_pDevice;
+int g_nWritesBeforeLoss = 0;
+void LoseDeviceAfterWrites(DWORD n) {
+    RecordWrite(n);
+    if (--g_nWritesBeforeLoss == 0) g_pDevice.reset();
+}
+
+TEST_F(SerialPortTest, AHugeSendGoesOutInBlocksUntilItsPortIsClosed) {
+    const size_t nLength = (size_t{4} << 30) + 5;
+    void* p = mmap(nullptr, nLength, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) GTEST_SKIP() << "no address space for the mapping";
+    g_pDevice = std::make_unique<kvtest::FakeDevice>(sandbox.ports(), 5);
+    ASSERT_TRUE(g_pDevice->ok());
+    CSerialPort port;
+    ASSERT_TRUE(Open(port, 5));
+    Start(port);
+    int nBoxes = 0;
+    SetMessageBoxHook([&](const MessageBoxRecord&) {
+        ++nBoxes;
+        port.ClosePort();
+        return IDOK;
+    });
+    g_nWritesBeforeLoss = 4;
+    TakeWrites();
+    SetCommWriteHook(LoseDeviceAfterWrites);
+    EXPECT_FALSE(port.SendBytes((const char*)p, (INT_PTR)nLength));
+    SetCommWriteHook(nullptr);
+    SetMessageBoxHook(nullptr);
+    g_pDevice.reset();
+
+    EXPECT_EQ(std::vector<DWORD>(4, 1024), TakeWrites());
+    EXPECT_EQ(1, nBoxes);
+    EXPECT_FALSE(port.SendBytes("x", 1));  // closed
+    munmap(p, nLength);
 }
