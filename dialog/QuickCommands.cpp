@@ -8,11 +8,12 @@
 
 static const char g_szCmdFile[] = "cmd.json";
 
-// The largest document a save can write: each edit holds at most 32767 characters, and a
-// character takes at most 6 bytes (a control character as \u00XX), so twelve come to about
-// 2.4 MB with the layout. The cap leaves room for hand-made comments and white space; a larger
-// file is not a command store and, like an unusable one, is left alone and not read, since
-// building the parsed tree of tens of megabytes takes seconds and far more memory.
+// The largest document a save of typed commands can write: the user types at most 32767
+// characters into each edit, and a character takes at most 6 bytes (a control character as
+// \u00XX), so twelve come to about 2.4 MB with the layout. The cap leaves room for hand-made
+// comments and white space; a larger file is not a command store and, like an unusable one, is
+// left alone and not read, since building the parsed tree of tens of megabytes takes seconds
+// and far more memory.
 static const ULONGLONG g_nMaxDocument = 4u << 20;
 
 // Shows the commands of a document in the panel; an unusable document changes nothing.
