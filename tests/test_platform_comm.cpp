@@ -18,6 +18,12 @@ HANDLE OpenCom(const char* name) {
                        FILE_FLAG_OVERLAPPED, NULL);
 }
 
+// Applies a mode string to an open port; false if any step fails.
+bool SetMode(HANDLE h, const char* mode) {
+    DCB dcb;
+    return GetCommState(h, &dcb) && BuildCommDCBA(mode, &dcb) && SetCommState(h, &dcb);
+}
+
 // Reads until n bytes came or the time is up.
 std::string ReadPort(HANDLE h, size_t n, int timeoutMs = 2000) {
     std::string out;
@@ -163,10 +169,7 @@ TEST_F(CommTest, SetsStandardSpeedsByTheirCodeAndLeavesTheLineAsFound) {
 
     HANDLE h = OpenCom("COM8");
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DCB dcb;
-    ASSERT_TRUE(GetCommState(h, &dcb));
-    ASSERT_TRUE(BuildCommDCBA("baud=115200 parity=N data=8 stop=1", &dcb));
-    ASSERT_TRUE(SetCommState(h, &dcb));
+    ASSERT_TRUE(SetMode(h, "baud=115200 parity=N data=8 stop=1"));
     termios t;
     ASSERT_EQ(0, tcgetattr(other, &t));
     EXPECT_EQ((speed_t)B115200, cfgetospeed(&t));
@@ -212,10 +215,7 @@ TEST_F(CommTest, MovesBytesBothWaysAndSignalsArrivals) {
     ASSERT_TRUE(dev.ok());
     HANDLE h = OpenCom("COM4");
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
-    DCB dcb;
-    ASSERT_TRUE(GetCommState(h, &dcb));
-    ASSERT_TRUE(BuildCommDCBA("baud=115200 parity=N data=8 stop=1", &dcb));
-    ASSERT_TRUE(SetCommState(h, &dcb));
+    ASSERT_TRUE(SetMode(h, "baud=115200 parity=N data=8 stop=1"));
     ASSERT_TRUE(SetCommTimeouts(h, &kTimeouts));
     ASSERT_TRUE(SetCommMask(h, EV_RXCHAR));
 
