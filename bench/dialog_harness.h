@@ -11,8 +11,8 @@
 
 #include "bench/bench_util.h"
 #include "dialog/KIVERNDlg.h"
-#include "platform/logview.h"
-#include "platform/window_impl.h"
+#include "platform/logview/logview.h"
+#include "platform/ui/window_impl.h"
 #include "res/resource.h"
 #include "res/resources.h"
 #include "tools/vdev/pattern.h"

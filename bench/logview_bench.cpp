@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/logview.h"
+#include "platform/logview/logview.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "bench/bench_util.h"
 #include "bench/cases.h"
-#include "platform/window_impl.h"
+#include "platform/ui/window_impl.h"
 
 using namespace kvbench;
 

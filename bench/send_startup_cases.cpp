@@ -20,7 +20,7 @@
 
 #include "bench/cases.h"
 #include "bench/dialog_harness.h"
-#include "platform/devnotify.h"
+#include "platform/app/devnotify.h"
 
 namespace kvbench {
 namespace {

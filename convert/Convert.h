@@ -3,8 +3,8 @@
 // control. Texts are 8-bit units; a hex digit is 0-9, A-F or a-f and nothing else (no unit at
 // or above 0x80 is one).
 #pragma once
-#include "platform/cstring.h"
-#include "platform/wintypes.h"
+#include "platform/core/cstring.h"
+#include "platform/core/wintypes.h"
 
 // TRUE for an even-length text made only of hex digits (the empty text included).
 BOOL IsHexString(CString strText);

@@ -13,8 +13,8 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/cstring.h"
-#include "platform/wintypes.h"
+#include "platform/core/cstring.h"
+#include "platform/core/wintypes.h"
 
 #define CMD_SLOT_COUNT 12
 

@@ -5,7 +5,7 @@
 #include <QThread>
 #include <cstdlib>
 
-#include "window_impl.h"
+#include "platform/ui/window_impl.h"
 
 namespace kvtest {
 
@@ -52,7 +52,7 @@ bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
 #include <QPushButton>
 #include <QTest>
 
-#include "logview.h"
+#include "platform/logview/logview.h"
 
 namespace kvtest {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/msgbox.h"
+#include "platform/ui/msgbox.h"
 
 CSerialPort::CSerialPort()
     : m_pThread(NULL),

@@ -12,10 +12,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/comm.h"
-#include "platform/sync.h"
-#include "platform/thread.h"
-#include "platform/window.h"
+#include "platform/comm/comm.h"
+#include "platform/kernel/sync.h"
+#include "platform/kernel/thread.h"
+#include "platform/ui/window.h"
 
 #define UM_SERIAL_RXBYTE (WM_USER + 7)
 

@@ -7,9 +7,9 @@
 
 #include <QComboBox>
 
-#include "platform/devnotify.h"
-#include "platform/portmap.h"
-#include "platform/window_impl.h"
+#include "platform/app/devnotify.h"
+#include "platform/ports/portmap.h"
+#include "platform/ui/window_impl.h"
 #include "support/permissions.h"
 #include "support/port_dialog.h"
 

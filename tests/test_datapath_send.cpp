@@ -1,5 +1,5 @@
 // Sending: the send button, quick commands, timed sending, and saving the receive text.
-#include "platform/filedlg.h"
+#include "platform/ui/filedlg.h"
 #include "support/files.h"
 #include "support/port_dialog.h"
 

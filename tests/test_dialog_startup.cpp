@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "platform/window_impl.h"
+#include "platform/ui/window_impl.h"
 #include "support/app_env.h"
 #include "support/layout_classes.h"
 

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "platform/window_impl.h"
+#include "platform/ui/window_impl.h"
 #include "support/port_dialog.h"
 
 namespace {

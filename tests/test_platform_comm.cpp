@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "platform/comm.h"
-#include "platform/sync.h"
+#include "platform/comm/comm.h"
+#include "platform/kernel/sync.h"
 #include "support/pty.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <asm/termbits.h>
 #include <gtest/gtest.h>
 
-#include "platform/comm.h"
-#include "platform/comm_termios.h"
+#include "platform/comm/comm.h"
+#include "platform/comm/comm_termios.h"
 
 namespace {
 DCB Parse(const char* mode, bool* ok = nullptr) {

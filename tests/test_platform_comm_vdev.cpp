@@ -5,8 +5,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include "platform/comm.h"
-#include "platform/portmap.h"
+#include "platform/comm/comm.h"
+#include "platform/ports/portmap.h"
 #include "support/pty.h"
 #include "tools/vdev/pattern.h"
 

@@ -8,8 +8,8 @@
 #include <QTextCursor>
 #include <random>
 
-#include "platform/control_widgets.h"
-#include "platform/window_impl.h"
+#include "platform/ui/control_widgets.h"
+#include "platform/ui/window_impl.h"
 
 TEST(ControlText, AMultiLineEditReadsBackWhatReadingItsDocumentGives) {
     QPlainTextEdit edit;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/cstring.h"
+#include "platform/core/cstring.h"
 
 namespace {
 std::string Bytes(const CString& s) { return std::string(s.GetString(), s.GetLength()); }

@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "platform/file.h"
+#include "platform/files/file.h"
 #include "support/files.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <fstream>
 
-#include "platform/filedlg.h"
-#include "platform/gbk.h"
+#include "platform/text/gbk.h"
+#include "platform/ui/filedlg.h"
 
 namespace {
 const char g_szFilter[] = "TXT Files (*.txt)|*.txt|Excel Files (*.xls)|*.xls||";

@@ -7,7 +7,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 
-#include "platform/window_impl.h"
+#include "platform/ui/window_impl.h"
 
 namespace {
 // The limits the status face keeps to, in em of the asked pixel height.

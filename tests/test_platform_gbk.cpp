@@ -1,7 +1,7 @@
 // GBK <-> UTF-8 at the widget boundary, and the character decoder of the receive display.
 #include <gtest/gtest.h>
 
-#include "platform/gbk.h"
+#include "platform/text/gbk.h"
 
 TEST(Gbk, ChineseTextRoundTrips) {
     CString strGbk("\xC4\xE3\xBA\xC3");  // 你好

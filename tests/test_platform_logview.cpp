@@ -10,7 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
-#include "platform/logview.h"
+#include "platform/logview/logview.h"
 #include "support/lines.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "platform/logview_index.h"
+#include "platform/logview/logview_index.h"
 
 using logview::GlyphKind;
 

@@ -11,9 +11,9 @@
 #include <QScrollBar>
 #include <random>
 
-#include "platform/logview.h"
-#include "platform/logview_glyph.h"
-#include "platform/logview_paint.h"
+#include "platform/logview/logview.h"
+#include "platform/logview/logview_glyph.h"
+#include "platform/logview/logview_paint.h"
 #include "support/lines.h"
 
 namespace {

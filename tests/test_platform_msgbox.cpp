@@ -9,10 +9,10 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/file.h"
-#include "platform/gbk.h"
-#include "platform/msgbox.h"
+#include "platform/files/file.h"
 #include "platform/testing.h"
+#include "platform/text/gbk.h"
+#include "platform/ui/msgbox.h"
 
 namespace {
 // Answers the next real message box: remembers what it showed and presses a button.

@@ -7,9 +7,9 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/devnotify.h"
-#include "platform/portmap.h"
-#include "platform/registry.h"
+#include "platform/app/devnotify.h"
+#include "platform/ports/portmap.h"
+#include "platform/ports/registry.h"
 #include "support/pty.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "platform/testing.h"
-#include "platform/window.h"
+#include "platform/ui/window.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/clock.h"
-#include "platform/msgbox.h"
 #include "platform/testing.h"
-#include "platform/window.h"
+#include "platform/ui/clock.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/window.h"
 
 namespace {
 

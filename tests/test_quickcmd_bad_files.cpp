@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/msgbox.h"
+#include "platform/ui/msgbox.h"
 #include "support/permissions.h"
 #include "support/quickcmd_env.h"
 

@@ -15,7 +15,7 @@
 
 #include "dialog/CommandSlots.h"
 #include "dialog/cmd_document.h"
-#include "platform/msgbox.h"
+#include "platform/ui/msgbox.h"
 #include "support/permissions.h"
 #include "support/quickcmd_env.h"
 

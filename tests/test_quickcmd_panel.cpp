@@ -4,7 +4,7 @@
 #include <set>
 
 #include "dialog/CommandSlots.h"
-#include "platform/msgbox.h"
+#include "platform/ui/msgbox.h"
 #include "support/app_env.h"
 #include "support/pty.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dialog/CommandSlots.h"
-#include "platform/msgbox.h"
+#include "platform/ui/msgbox.h"
 #include "support/quickcmd_env.h"
 
 using QuickCmdStore = QuickCmdTest;

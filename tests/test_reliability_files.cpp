@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/filedlg.h"
+#include "platform/ui/filedlg.h"
 #include "support/permissions.h"
 #include "support/port_dialog.h"
 #include "support/reliability.h"

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "platform/filedlg.h"
+#include "platform/ui/filedlg.h"
 #include "support/port_dialog.h"
 #include "support/reliability.h"
 

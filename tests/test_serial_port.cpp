@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/msgbox.h"
 #include "platform/testing.h"
+#include "platform/ui/msgbox.h"
 #include "serial/SerialPort.h"
 #include "support/pty.h"
 #include "tools/vdev/pattern.h"

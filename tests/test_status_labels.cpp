@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
-#include "platform/window_impl.h"
+#include "platform/ui/window_impl.h"
 #include "support/app_env.h"
 
 namespace {

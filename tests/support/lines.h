@@ -1,6 +1,6 @@
 // Numbered text lines, as a device printing a log sends them.
 #pragma once
-#include "platform/cstring.h"
+#include "platform/core/cstring.h"
 
 // "line 0" ... "line n-1", each ending in CR LF.
 inline CString Lines(int n) {

@@ -1,0 +1,47 @@
+#include "platform/app/app.h"
+
+#include <malloc.h>
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include "platform/app/devnotify.h"
+#include "platform/ui/window_impl.h"
+
+namespace {
+CWinApp* g_app = nullptr;
+}
+
+CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName) { g_app = this; }
+CWinApp::~CWinApp() {
+    if (g_app == this) g_app = nullptr;
+}
+BOOL CWinApp::InitInstance() { return TRUE; }
+
+CWinApp* AfxGetApp() { return g_app; }
+
+void AfxEnableControlContainer() {}
+
+int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
+    // The receive text grows to hundreds of MiB and is emptied by the user: blocks that large
+    // come from their own mappings, so that a cleared log gives its memory back to the system.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kivern"));
+    QApplication::setDesktopFileName(QStringLiteral("example.quelmar.kivern"));
+    kvimpl::InstallFontSubstitutes();
+    // The program speaks Chinese; so do the standard dialogs and buttons Qt draws for it.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    AfxSetResources(pResources);
+    StartDeviceNotifications();
+    int code = 0;
+    if (g_app && g_app->InitInstance()) code = QApplication::exec();
+    StopDeviceNotifications();
+    return code;
+}

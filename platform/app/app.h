@@ -1,0 +1,19 @@
+// The application object and the program's entry. AfxWinMain creates the Qt application,
+// installs the font substitutes, starts device notifications, hands the program's resources
+// to the layer and runs theApp's InitInstance; the process ends when it returns.
+#pragma once
+#include "platform/ui/dialog.h"
+
+class CWinApp {
+public:
+    explicit CWinApp(LPCSTR lpszAppName = nullptr);
+    virtual ~CWinApp();
+    virtual BOOL InitInstance();
+    HICON LoadIcon(UINT nIDResource) const { return AfxLoadIcon(nIDResource); }
+    CWnd* m_pMainWnd = nullptr;
+    LPCSTR m_pszAppName;
+};
+
+CWinApp* AfxGetApp();
+void AfxEnableControlContainer();
+int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources);

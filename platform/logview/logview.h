@@ -1,0 +1,95 @@
+// LogView: the receive display. A read-only, multi-line view of a CString that may grow to
+// hundreds of MiB; it keeps a row index over the string's bytes (LogIndex) instead of a copy,
+// so a refresh after new bytes costs the new bytes and only visible rows are drawn. The edit
+// control wrapper uses it for the receive edit and calls the edit-style operations below.
+//
+// Drawing: GBK text in black on white on a cell grid (ASCII one cell, GBK characters two);
+// CR LF and a lone LF break the line; tabs run to the next multiple of 8 columns; long lines
+// wrap at the view's width. Every other byte that is not text (control bytes, a lone CR, 0x7F,
+// bytes that do not form a GBK character) shows as its two hex digits in a small grey box.
+// Copying gives UTF-8 with CR LF / LF kept, control bytes as Unicode control pictures and
+// undecodable bytes as U+FFFD.
+#pragma once
+#include <QAbstractScrollArea>
+#include <QElapsedTimer>
+#include <QFont>
+
+#include "platform/core/cstring.h"
+#include "platform/core/wintypes.h"
+#include "platform/logview/logview_index.h"
+#include "platform/logview/logview_paint.h"
+
+class LogView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit LogView(QWidget* parent = nullptr);
+
+    // Shows the bytes of *pText as they are now (nullptr: nothing). The string must outlive
+    // the view. When it is the same string and it only grew, just the new bytes are indexed.
+    // The view's position (first visible row) is kept, within the new row count.
+    // Indexing takes a few milliseconds at a time, so that a flood of many MiB between two
+    // calls does not hold up the event loop: at least kIndexSlice bytes now, and the rest in
+    // posted steps, during which a view at its end stays at its end.
+    void SetText(const CString* pText);
+    static constexpr int64_t kIndexSlice = 128 << 10;
+    static constexpr int kIndexBudgetMs = 4;
+    static constexpr int kShowEveryMs = 30;
+    // Glyphs never drawn before that one paint draws; the rest follow in the next paint.
+    static constexpr int kNewGlyphsPerPaint = 200;
+    bool GlyphsPending() const { return m_bGlyphsPending; }
+
+    // Edit-control operations. Lines are visual rows.
+    INT_PTR GetLineCount() const;
+    void LineScroll(INT_PTR nLines);  // moves the first visible row by nLines, clamped
+    int GetScrollPos() const;         // the first visible row
+    void SetScrollPos(int nPos);
+    INT_PTR GetFirstVisibleLine() const;
+
+    // Selection in byte offsets of the text.
+    void SetSel(INT_PTR nStart, INT_PTR nEnd);
+    void GetSel(INT_PTR& nStart, INT_PTR& nEnd) const;
+    std::string SelectedUtf8() const;
+    void Copy() const;  // the selection to the clipboard
+    void SelectAll();
+
+    int WrapColumns() const { return m_index.Width(); }
+    int VisibleRows() const;  // rows that fit entirely, at least 1
+    const LogIndex& Index() const { return m_index; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    void UpdateMetrics();
+    void Rewrap();
+    void SyncScrollBar();
+    void EnsureFresh();
+    int64_t MaxFirstRow() const;
+    int64_t HitTest(const QPoint& pt) const;
+    void AddRow(int64_t row, int y, int64_t selB, int64_t selE);
+    void IndexForAWhile();  // more slices, for up to kIndexBudgetMs
+    void PostCatchUp();     // a step later, while bytes wait to be indexed
+    void CatchUp();
+    void Shown();                          // what the index holds now is what the view shows
+    void InvalidateRowsFrom(int64_t row);  // visible rows from row on
+
+    LogIndex m_index;
+    LogPainter m_painter;
+    std::vector<LogIndex::Cell> m_cells;
+    int64_t m_anchor = 0, m_caret = 0;
+    int m_cellW = 8, m_lineH = 16;
+    bool m_bDragging = false;
+    bool m_bCatchUpPosted = false;
+    bool m_bGlyphsPending = false;
+    int64_t m_shownLast = 0, m_shownLen = 0;  // last row and bytes when last shown
+    QElapsedTimer m_shownAt;
+};

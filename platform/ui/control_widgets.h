@@ -1,0 +1,63 @@
+// The widgets behind dialogs and controls (layer internals).
+#pragma once
+#include <QDialog>
+#include <QIcon>
+#include <QLabel>
+#include <QStaticText>
+
+#include "platform/ui/dialog.h"
+
+class QComboBox;
+class QPainter;
+
+namespace kvimpl {
+const QIcon* QIconOf(HICON hIcon);
+QPainter* CurrentPainter();
+// Adds the device node and description of a "COMn" item as its tooltip and second text.
+void DescribeComboItem(QComboBox* cb, int index);
+}  // namespace kvimpl
+
+// A label whose text colour its dialog chooses (WM_CTLCOLOR) each time it is drawn. Like a
+// static control it fills its rectangle with the dialog's background, so a new text repaints
+// the label alone, not the widgets behind it.
+class KvLabel : public QLabel {
+public:
+    explicit KvLabel(QWidget* parent) : QLabel(parent) { setAutoFillBackground(true); }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    // Draws a left-aligned one-line plain text as QLabel would, from a layout kept while the text
+    // and font stay the same (a counter label is drawn 33 times a second while data streams); false
+    // for anything else, which QLabel draws.
+    bool PaintPlainText();
+    QStaticText m_static;
+    QString m_staticText;
+    QFont m_staticFont;
+};
+
+// The top-level widget of a CDialog: routes keys, closing, resizing and painting to it.
+class DialogWidget : public QDialog {
+public:
+    DialogWidget(CDialog* owner, QWidget* parent);
+    CDialog* Owner() const { return m_owner; }
+    bool m_bSizeMessages = false;  // WM_SIZE is sent once the dialog is initialised
+    int m_nResult = IDCANCEL;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void SendSize();
+    void ApplyMinimumSize();
+    CDialog* m_owner;
+};

@@ -1,0 +1,331 @@
+// Control wrappers, control text, and the messages controls handle themselves.
+#include "platform/ui/controls.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTextDocument>
+
+#include "platform/logview/logview.h"
+#include "platform/text/gbk.h"
+#include "platform/ui/control_widgets.h"
+#include "platform/ui/window_impl.h"
+
+using kvimpl::WidgetOf;
+
+namespace {
+// GBK to UTF-16, dropping the CR of each CR LF when bLines (a multi-line edit holds LF).
+QString ToQString(const char* p, size_t len, bool bLines) {
+    QString out((qsizetype)len, Qt::Uninitialized);
+    size_t n = GbkToUtf16(p, len, reinterpret_cast<char16_t*>(out.data()));
+    if (bLines) {
+        QChar* d = out.data();
+        size_t k = 0;
+        for (size_t i = 0; i < n; ++i)
+            if (!(d[i] == u'\r' && i + 1 < n && d[i + 1] == u'\n')) d[k++] = d[i];
+        n = k;
+    }
+    out.truncate((qsizetype)n);
+    return out;
+}
+// UTF-16 to GBK ('?' for what GBK lacks), each LF as CR LF when bLines.
+CString FromQString(const QString& t, bool bLines) {
+    std::string out =
+        Utf16ToGbk(reinterpret_cast<const char16_t*>(t.constData()), (size_t)t.size(), bLines);
+    return CString(out.data(), (INT_PTR)out.size());
+}
+QString U(const CString& s) { return kvimpl::FromGbk(s); }
+CString G(const QString& s) { return kvimpl::ToGbk(s); }
+QString ToWidgetLines(const CString& s) {
+    return ToQString(s.GetString(), (size_t)s.GetLength(), true);
+}
+CString FromWidgetLines(const QString& t) { return FromQString(t, true); }
+
+// The text of a multi-line edit as last read, valid while its document is unchanged: every
+// exchange reads the send edit, and a long text is not converted again each time.
+struct EditTextCache {
+    int revision = -1;
+    CString text;
+};
+EditTextCache& CacheOf(QPlainTextEdit* pe) {
+    return kvimpl::Attached<EditTextCache>(pe, "kv_textcache");
+}
+// Whether an edit given these bytes reads back the very same: GBK that converts back to
+// itself, no control bytes but tabs, every CR and LF in a CR LF pair.
+bool ReadsBackExactly(const CString& s) {
+    const char* p = s.GetString();
+    INT_PTR n = s.GetLength();
+    for (INT_PTR i = 0; i < n; ++i) {
+        unsigned char b = (unsigned char)p[i];
+        if (b >= 0x20 || b == '\t') continue;
+        if (b == '\r' && i + 1 < n && p[i + 1] == '\n') {
+            ++i;
+            continue;
+        }
+        return false;
+    }
+    return IsExactGbk(p, (size_t)n);
+}
+
+CString ReadEdit(QPlainTextEdit* pe) {
+    EditTextCache& c = CacheOf(pe);
+    if (c.revision != pe->document()->revision()) {
+        c.text = FromWidgetLines(pe->toPlainText());
+        c.revision = pe->document()->revision();
+    }
+    return c.text;
+}
+
+int EditLineCount(QWidget* w) {
+    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetLineCount();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+        return std::max(1, pe->document()->lineCount());
+    return 1;
+}
+void EditLineScroll(QWidget* w, int nLines) {
+    if (auto* log = qobject_cast<LogView*>(w)) {
+        log->LineScroll(nLines);
+    } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        QScrollBar* sb = pe->verticalScrollBar();
+        sb->setValue(sb->value() + nLines);
+    }
+}
+}  // namespace
+
+void kvimpl::SetControlText(QWidget* w, const CString& text) {
+    if (auto* log = qobject_cast<LogView*>(w)) {
+        // The log view shows a string it is bound to; a plain text set gives it its own copy.
+        CString& own = kvimpl::Attached<CString>(w, "kv_owntext");
+        own = text;
+        log->SetText(&own);
+    } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
+        if (ReadEdit(pe) == text) return;
+        pe->setPlainText(ToWidgetLines(text));
+        // Reading it back gives the same bytes when they are plain GBK text with CR LF
+        // breaks, so the next read need not convert the whole document again.
+        EditTextCache& c = CacheOf(pe);
+        c.revision = ReadsBackExactly(text) ? pe->document()->revision() : -1;
+        if (c.revision >= 0) c.text = text;
+    } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
+        QString t = U(text);
+        if (le->text() != t) le->setText(t);
+    } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
+        // Only a combo box with an edit field takes a text; a drop-down list ignores it.
+        if (cb->isEditable() && cb->currentText() != U(text)) cb->setEditText(U(text));
+    } else if (auto* gb = qobject_cast<QGroupBox*>(w)) {
+        gb->setTitle(U(text));
+    } else if (auto* bt = qobject_cast<QAbstractButton*>(w)) {
+        bt->setText(U(text));
+    } else if (auto* lb = qobject_cast<QLabel*>(w)) {
+        if (lb->text() != U(text)) lb->setText(U(text));
+    } else if (!w->parentWidget()) {
+        w->setWindowTitle(U(text));
+    }
+}
+
+CString kvimpl::GetControlText(QWidget* w) {
+    if (qobject_cast<LogView*>(w)) return kvimpl::Attached<CString>(w, "kv_owntext");
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return ReadEdit(pe);
+    if (auto* le = qobject_cast<QLineEdit*>(w)) return G(le->text());
+    if (auto* cb = qobject_cast<QComboBox*>(w)) return G(cb->currentText());
+    if (auto* gb = qobject_cast<QGroupBox*>(w)) return G(gb->title());
+    if (auto* bt = qobject_cast<QAbstractButton*>(w)) return G(bt->text());
+    if (auto* lb = qobject_cast<QLabel*>(w)) return G(lb->text());
+    if (!w->parentWidget()) return G(w->windowTitle());
+    return CString();
+}
+
+bool kvimpl::ControlDefProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    QWidget* w = WidgetOf(pWnd);
+    if (!w) return false;
+    switch (msg) {
+        case EM_GETLINECOUNT:
+            result = EditLineCount(w);
+            return true;
+        case EM_LINESCROLL:
+            EditLineScroll(w, (int)lParam);
+            result = TRUE;
+            return true;
+        case WM_SETFONT:
+            if (wParam) {
+                w->setFont(*static_cast<const QFont*>(reinterpret_cast<void*>(wParam)));
+                if (lParam) w->update();
+            }
+            result = 0;
+            return true;
+        case WM_SETTEXT:
+            SetControlText(w, CString(reinterpret_cast<const char*>(lParam)));
+            result = TRUE;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// ---- CButton ----
+
+int CButton::GetCheck() const {
+    auto* b = qobject_cast<QAbstractButton*>(WidgetOf(this));
+    return b && b->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void CButton::SetCheck(int nCheck) {
+    // A change the program makes is not a click: the dialog is not told of it.
+    if (auto* b = qobject_cast<QAbstractButton*>(WidgetOf(this))) {
+        QSignalBlocker quiet(b);
+        b->setChecked(nCheck == BST_CHECKED);
+    }
+}
+
+// ---- CComboBox ----
+
+namespace {
+QComboBox* Combo(const CWnd* w) { return qobject_cast<QComboBox*>(WidgetOf(w)); }
+}  // namespace
+
+int CComboBox::AddString(LPCSTR s) {
+    QComboBox* cb = Combo(this);
+    if (!cb) return CB_ERR;
+    // A list with no selection keeps none when an item is added (after a reset, say), as the
+    // platform's combo box does; Qt would select the first item added to an empty list.
+    const bool noSelection = cb->currentIndex() < 0;
+    const QString editText = cb->isEditable() ? cb->currentText() : QString();
+    cb->addItem(U(CString(s)));
+    if (noSelection && cb->currentIndex() >= 0) {
+        cb->setCurrentIndex(-1);
+        if (cb->isEditable()) cb->setEditText(editText);
+    }
+    int index = cb->count() - 1;
+    kvimpl::DescribeComboItem(cb, index);
+    return index;
+}
+
+namespace {
+// The first item from the one after nStartAfter, wrapping around, whose text matches.
+int FindItem(const QComboBox* cb, int nStartAfter, const QString& text, bool bExact) {
+    if (!cb || cb->count() == 0) return CB_ERR;
+    int n = cb->count();
+    int start = (nStartAfter < 0 || nStartAfter >= n) ? 0 : nStartAfter + 1;
+    for (int k = 0; k < n; ++k) {
+        int i = (start + k) % n;
+        QString item = cb->itemText(i);
+        if (bExact ? item.compare(text, Qt::CaseInsensitive) == 0
+                   : item.startsWith(text, Qt::CaseInsensitive))
+            return i;
+    }
+    return CB_ERR;
+}
+}  // namespace
+
+int CComboBox::FindString(int nStartAfter, LPCSTR s) const {
+    return FindItem(Combo(this), nStartAfter, U(CString(s)), false);
+}
+
+int CComboBox::FindStringExact(int nStartAfter, LPCSTR s) const {
+    return FindItem(Combo(this), nStartAfter, U(CString(s)), true);
+}
+
+int CComboBox::SetCurSel(int nSelect) {
+    QComboBox* cb = Combo(this);
+    if (!cb) return CB_ERR;
+    if (nSelect < 0 || nSelect >= cb->count()) {
+        cb->setCurrentIndex(-1);
+        return CB_ERR;
+    }
+    cb->setCurrentIndex(nSelect);
+    return nSelect;
+}
+
+int CComboBox::GetCurSel() const {
+    QComboBox* cb = Combo(this);
+    return cb && cb->currentIndex() >= 0 ? cb->currentIndex() : CB_ERR;
+}
+
+void CComboBox::ResetContent() {
+    if (QComboBox* cb = Combo(this)) {
+        cb->clear();
+        if (cb->isEditable()) cb->setEditText(QString());
+    }
+}
+
+int CComboBox::GetCount() const {
+    QComboBox* cb = Combo(this);
+    return cb ? cb->count() : 0;
+}
+
+void CComboBox::GetLBText(int nIndex, CString& r) const {
+    QComboBox* cb = Combo(this);
+    r = cb && nIndex >= 0 && nIndex < cb->count() ? G(cb->itemText(nIndex)) : CString();
+}
+
+// ---- text between GBK and the widgets ----
+
+QString kvimpl::FromGbk(const char* p, size_t n) { return ToQString(p, n, false); }
+QString kvimpl::FromGbk(const CString& s) { return FromGbk(s.GetString(), (size_t)s.GetLength()); }
+CString kvimpl::ToGbk(const QString& s) { return FromQString(s, false); }
+
+// ---- CEdit ----
+
+int CEdit::GetLineCount() const { return EditLineCount(WidgetOf(this)); }
+
+void CEdit::LineScroll(int nLines, int) { EditLineScroll(WidgetOf(this), nLines); }
+
+int CEdit::GetFirstVisibleLine() const {
+    QWidget* w = WidgetOf(this);
+    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetFirstVisibleLine();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->verticalScrollBar()->value();
+    return 0;
+}
+
+int CWnd::GetScrollPos(int nBar) const {
+    QWidget* w = WidgetOf(this);
+    if (nBar != SB_VERT) return 0;
+    if (auto* log = qobject_cast<LogView*>(w)) return log->GetScrollPos();
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->verticalScrollBar()->value();
+    return 0;
+}
+
+int CWnd::SetScrollPos(int nBar, int nPos, BOOL) {
+    QWidget* w = WidgetOf(this);
+    int old = GetScrollPos(nBar);
+    if (nBar != SB_VERT) return 0;
+    if (auto* log = qobject_cast<LogView*>(w))
+        log->SetScrollPos(nPos);
+    else if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+        pe->verticalScrollBar()->setValue(nPos);
+    return old;
+}
+
+// ---- CMenu, CDC ----
+
+BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nID, LPCSTR text) {
+    m_items.push_back(MenuItem{nFlags, nID, CString(text ? text : "")});
+    return TRUE;
+}
+
+COLORREF CDC::SetTextColor(COLORREF c) {
+    COLORREF old = m_textColor;
+    m_textColor = c;
+    m_hasTextColor = true;
+    return old;
+}
+
+BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
+    auto* p = static_cast<QPainter*>(m_pPainter);
+    const QIcon* icon = kvimpl::QIconOf(hIcon);
+    if (!p || !icon) return FALSE;
+    int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+    p->drawPixmap(x, y, icon->pixmap(cx, cy));
+    return TRUE;
+}
+
+CPaintDC::CPaintDC(CWnd*) { m_pPainter = kvimpl::CurrentPainter(); }

@@ -1,0 +1,81 @@
+// Data exchange between a dialog's controls and its members.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QSignalBlocker>
+#include <unordered_map>
+
+#include "platform/logview/logview.h"
+#include "platform/ports/registry.h"
+#include "platform/ui/control_widgets.h"
+#include "platform/ui/window_impl.h"
+
+namespace {
+QWidget* FindControlWidget(CDataExchange* pDX, QWidget* dlg, int nIDC) {
+    if (QWidget* w = dlg->findChild<QWidget*>(QStringLiteral("kv_id_") + QString::number(nIDC),
+                                              Qt::FindDirectChildrenOnly))
+        return w;
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    return c ? kvimpl::WidgetOf(c) : nullptr;
+}
+
+// A refresh exchanges every bound control many times a second, so each control's widget is
+// found once, by the name that CWnd::Attach gives it (its id), and remembered by its dialog
+// while it lives there.
+QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
+    QWidget* dlg = kvimpl::WidgetOf(pDX->m_pDlgWnd);
+    if (!dlg) return nullptr;
+    auto& known = kvimpl::Attached<std::unordered_map<int, QPointer<QWidget>>>(dlg, "kv_controls");
+    QPointer<QWidget>& slot = known[nIDC];
+    if (!slot || slot->parentWidget() != dlg) slot = FindControlWidget(pDX, dlg, nIDC);
+    return slot;
+}
+}  // namespace
+
+void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
+    QWidget* w = ControlWidget(pDX, nIDC);
+    if (!w) return;
+    if (auto* log = qobject_cast<LogView*>(w)) {
+        // The log view shows the member itself: writing binds it (and indexes what is new);
+        // reading back leaves the member as it is, so received bytes are never replaced.
+        if (!pDX->m_bSaveAndValidate) log->SetText(&value);
+        return;
+    }
+    // A label's text is never the user's input: the member stays the truth, so a counter
+    // updated since the last write-out is not set back by a read-back.
+    if (pDX->m_bSaveAndValidate && qobject_cast<QLabel*>(w)) return;
+    if (pDX->m_bSaveAndValidate)
+        value = kvimpl::GetControlText(w);
+    else
+        kvimpl::SetControlText(w, value);
+}
+
+void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value) {
+    auto* b = qobject_cast<QAbstractButton*>(ControlWidget(pDX, nIDC));
+    if (!b) return;
+    if (pDX->m_bSaveAndValidate)
+        value = b->isChecked() ? TRUE : FALSE;
+    else if (b->isChecked() != (value != FALSE)) {
+        QSignalBlocker quiet(b);  // the program's change, not the user's: no BN_CLICKED
+        b->setChecked(value != FALSE);
+    }
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
+    if (rControl.GetSafeHwnd()) return;  // bound already
+    CWnd* c = pDX->m_pDlgWnd->GetDlgItem(nIDC);
+    if (c) rControl.Subclass(*c);
+}
+
+// A port list shows "COMn" entries; the device node and description go beside each as its
+// tooltip, so the user can tell the ports apart. A list filled from the serial device map
+// is described from that key's own scan.
+void kvimpl::DescribeComboItem(QComboBox* cb, int index) {
+    std::string node, description;
+    if (!DescribeListedPort(cb->itemText(index).toUtf8().constData(), node, description)) return;
+    QString tip = QString::fromStdString(node);
+    if (!description.empty())
+        tip += QStringLiteral(" \u00B7 ") + QString::fromStdString(description);
+    cb->setItemData(index, tip, Qt::ToolTipRole);
+}

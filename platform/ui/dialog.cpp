@@ -1,0 +1,202 @@
+// CDialog: creation from a template, the modal run, data exchange and resources.
+#include "platform/ui/dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <map>
+
+#include "platform/logview/logview.h"
+#include "platform/text/gbk.h"
+#include "platform/ui/control_widgets.h"
+#include "platform/ui/window_impl.h"
+
+namespace {
+const AFX_RESOURCES* g_resources = nullptr;
+std::map<UINT, QIcon*>& Icons() {
+    static std::map<UINT, QIcon*> icons;
+    return icons;
+}
+}  // namespace
+
+void AfxSetResources(const AFX_RESOURCES* p) { g_resources = p; }
+
+const DLGTEMPLATE_DATA* AfxFindTemplate(UINT nID) {
+    if (!g_resources) return nullptr;
+    for (int i = 0; i < g_resources->dialogCount; ++i)
+        if (g_resources->dialogs[i]->id == nID) return g_resources->dialogs[i];
+    return nullptr;
+}
+
+BOOL AfxLoadString(UINT nID, CString& r) {
+    r.Empty();
+    if (!g_resources) return FALSE;
+    for (int i = 0; i < g_resources->stringCount; ++i) {
+        if (g_resources->strings[i].id == nID) {
+            r = g_resources->strings[i].text;
+            return !r.IsEmpty();
+        }
+    }
+    return FALSE;
+}
+
+HICON AfxLoadIcon(UINT nID) {
+    auto it = Icons().find(nID);
+    if (it != Icons().end()) return reinterpret_cast<HICON>(it->second);
+    if (!g_resources) return nullptr;
+    for (int i = 0; i < g_resources->iconCount; ++i) {
+        const ICONRES& res = g_resources->icons[i];
+        if (res.id != nID) continue;
+        auto* icon = new QIcon;  // icons live as long as the process, as loaded icons do
+        const unsigned char* p = res.png;
+        for (int k = 0; k < res.imageCount; ++k) {
+            QPixmap pm;
+            pm.loadFromData(p, res.pngSizes[k], "PNG");
+            icon->addPixmap(pm);
+            p += res.pngSizes[k];
+        }
+        Icons()[nID] = icon;
+        return reinterpret_cast<HICON>(icon);
+    }
+    return nullptr;
+}
+
+const QIcon* kvimpl::QIconOf(HICON h) { return reinterpret_cast<const QIcon*>(h); }
+
+CDialog* kvimpl::DialogOf(QWidget* control) {
+    for (QWidget* w = control; w; w = w->parentWidget())
+        if (auto* d = dynamic_cast<DialogWidget*>(w)) return d->Owner();
+    return nullptr;
+}
+
+// ---- CDialog ----
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+ON_BN_CLICKED(IDOK, OnOK)
+ON_BN_CLICKED(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
+
+CDialog::~CDialog() { DestroyDialogWindow(); }
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
+    if (!m_hWnd) return FALSE;
+    CDataExchange dx(this, bSaveAndValidate);
+    ++m_nExchangeDepth;
+    DoDataExchange(&dx);
+    --m_nExchangeDepth;
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::EndDialog(int nResult) {
+    if (auto* w = static_cast<DialogWidget*>(kvimpl::WidgetOf(this))) {
+        w->m_nResult = nResult;
+        w->done(nResult);
+    }
+}
+
+LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) return OnInitDialog();
+    if (message == WM_CLOSE) {
+        OnCancel();
+        return 0;
+    }
+    if (message == WM_SETICON) {
+        SetIcon(reinterpret_cast<HICON>(lParam), wParam != 0);
+        return 0;
+    }
+    return CWnd::DefWindowProc(message, wParam, lParam);
+}
+
+void CDialog::NotifyFromControl(int nID, UINT nCode, HWND hCtrl) {
+    if (IsInDataExchange() || !m_bInitialized) return;
+    kvimpl::Dispatch(this, WM_COMMAND, MAKEWPARAM(nID, nCode), (LPARAM)hCtrl);
+}
+
+INT_PTR CDialog::DoModal() {
+    if (!CreateFromTemplate()) return -1;
+    auto* w = static_cast<DialogWidget*>(kvimpl::WidgetOf(this));
+    m_bInitialized = true;
+    BOOL focusDefault = kvimpl::Dispatch(this, WM_INITDIALOG, 0, 0) != 0;
+    if (!m_hWnd) return -1;
+    w->m_bSizeMessages = true;
+    // TRUE from OnInitDialog: the first tab stop gets the focus.
+    if (focusDefault) {
+        for (QObject* o : w->children()) {
+            auto* c = qobject_cast<QWidget*>(o);
+            if (c && c->isEnabled() && c->isVisibleTo(w) && (c->focusPolicy() & Qt::TabFocus)) {
+                c->setFocus(Qt::TabFocusReason);
+                break;
+            }
+        }
+    }
+    w->setModal(true);
+    w->exec();
+    int result = w->m_nResult;
+    DestroyDialogWindow();
+    return result;
+}
+
+BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
+    if (nIDTemplate) m_nIDTemplate = nIDTemplate;
+    if (pParentWnd) m_pParentWnd = pParentWnd;
+    if (!CreateFromTemplate()) return FALSE;
+    auto* w = static_cast<DialogWidget*>(kvimpl::WidgetOf(this));
+    m_bInitialized = true;
+    kvimpl::Dispatch(this, WM_INITDIALOG, 0, 0);
+    if (!m_hWnd) return FALSE;
+    w->m_bSizeMessages = true;
+    w->show();
+    return TRUE;
+}
+
+BOOL CDialog::DestroyWindow() {
+    if (!m_hWnd) return FALSE;
+    DestroyDialogWindow();
+    return TRUE;
+}
+
+void CDialog::DestroyDialogWindow() {
+    QWidget* w = kvimpl::WidgetOf(this);
+    if (!w) return;
+    m_bInitialized = false;
+    // Every control window ends with the dialog, whoever wraps it.
+    for (QObject* o : w->children()) {
+        if (auto* cw = qobject_cast<QWidget*>(o)) {
+            HWND h = kvimpl::HandleOfWidget(cw);
+            if (h && h != m_hWnd.load()) {
+                if (CWnd* p = kvimpl::LookupWindow(h)) {
+                    p->m_hWnd = nullptr;
+                    kvimpl::UnregisterWindow(h);
+                }
+            }
+        }
+    }
+    m_controls.clear();
+    m_sysMenu.reset();
+    Detach();
+    delete w;
+}

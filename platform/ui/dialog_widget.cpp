@@ -1,0 +1,225 @@
+// The dialog's widget: keys, closing, resizing, painting and the system menu.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTextDocument>
+#include <QWindow>
+
+#include "platform/ui/control_widgets.h"
+#include "platform/ui/window_impl.h"
+
+namespace {
+QPainter* g_currentPainter = nullptr;
+}
+
+QPainter* kvimpl::CurrentPainter() { return g_currentPainter; }
+
+DialogWidget::DialogWidget(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    // Alt+Space and Alt+F4 belong to the window, whichever control has the focus: they reach
+    // the dialog before a focused button presses itself or an edit types a space.
+    qApp->installEventFilter(this);
+}
+
+bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
+    if (e->type() == QEvent::KeyPress && o->isWidgetType() &&
+        static_cast<QWidget*>(o)->window() == this) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (k->modifiers() & Qt::AltModifier) {
+            if (k->key() == Qt::Key_Space) {
+                m_owner->ShowSystemMenu(0, 0);
+                return true;
+            }
+            if (k->key() == Qt::Key_F4) {
+                kvimpl::Dispatch(m_owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(o, e);
+}
+
+void DialogWidget::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+        case Qt::Key_Escape:
+            kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: {
+            // A focused push button is pressed; everywhere else Enter is the dialog's OK.
+            if (auto* b = qobject_cast<QPushButton*>(focusWidget())) {
+                b->animateClick();
+                return;
+            }
+            kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            return;
+        }
+        default:
+            QWidget::keyPressEvent(e);
+    }
+}
+
+void DialogWidget::closeEvent(QCloseEvent* e) {
+    // The close box and the window manager's close are the system menu's close command.
+    e->ignore();
+    kvimpl::Dispatch(m_owner, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void DialogWidget::SendSize() {
+    if (!m_bSizeMessages) return;
+    UINT type = isMinimized() ? SIZE_MINIMIZED : (isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED);
+    int cx = type == SIZE_MINIMIZED ? 0 : width();
+    int cy = type == SIZE_MINIMIZED ? 0 : height();
+    kvimpl::Dispatch(m_owner, WM_SIZE, type, (LPARAM)MAKEWPARAM(cx, cy));
+}
+
+void DialogWidget::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    ApplyMinimumSize();
+    SendSize();
+}
+
+void DialogWidget::moveEvent(QMoveEvent* e) {
+    QDialog::moveEvent(e);
+    ApplyMinimumSize();  // the window manager's frame is known once it has placed the window
+}
+
+void DialogWidget::changeEvent(QEvent* e) {
+    QDialog::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange) ApplyMinimumSize();
+    if (e->type() == QEvent::WindowStateChange) SendSize();
+}
+
+void DialogWidget::paintEvent(QPaintEvent* e) {
+    QDialog::paintEvent(e);
+    QPainter painter(this);
+    QPainter* saved = g_currentPainter;
+    g_currentPainter = &painter;
+    kvimpl::Dispatch(m_owner, WM_PAINT, 0, 0);
+    g_currentPainter = saved;
+}
+
+void DialogWidget::contextMenuEvent(QContextMenuEvent* e) {
+    // A right click on the dialog's background opens its system menu.
+    if (childAt(e->pos()) == nullptr || qobject_cast<QGroupBox*>(childAt(e->pos()))) {
+        m_owner->ShowSystemMenu(e->globalPos().x(), e->globalPos().y());
+        e->accept();
+    }
+}
+
+void DialogWidget::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    ApplyMinimumSize();
+}
+
+// The window cannot be dragged smaller than the dialog's WM_SIZING handler allows: ask it what
+// it makes of a window of no size, which is the whole window, frame included, and give the
+// window manager the client size that leaves. The frame is known only once the window manager
+// has framed the window, so this runs again as the window is shown, moved and resized.
+void DialogWidget::ApplyMinimumSize() {
+    if (!m_bSizeMessages || !(windowFlags() & Qt::WindowMaximizeButtonHint)) return;
+    RECT r{0, 0, 0, 0};
+    kvimpl::Dispatch(m_owner, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&r);
+    int frameW = frameGeometry().width() - geometry().width();
+    int frameH = frameGeometry().height() - geometry().height();
+    QSize min((int)(r.right - r.left) - frameW, (int)(r.bottom - r.top) - frameH);
+    if (min.width() > 0 && min.height() > 0 && min != minimumSize()) setMinimumSize(min);
+}
+
+void KvLabel::paintEvent(QPaintEvent* e) {
+    CDialog* dlg = kvimpl::DialogOf(this);
+    if (dlg) {
+        CDC dc;
+        CWnd* self = kvimpl::LookupWindow(kvimpl::HandleOfWidget(this));
+        kvimpl::Dispatch(dlg, WM_CTLCOLOR, (WPARAM)&dc, (LPARAM)self);
+        QPalette pal = palette();
+        QColor c = dc.HasTextColor()
+                       ? QColor(GetRValue(dc.GetTextColor()), GetGValue(dc.GetTextColor()),
+                                GetBValue(dc.GetTextColor()))
+                       : QApplication::palette().color(QPalette::WindowText);
+        if (pal.color(QPalette::WindowText) != c) {
+            pal.setColor(QPalette::WindowText, c);
+            setPalette(pal);
+        }
+    }
+    if (!PaintPlainText()) QLabel::paintEvent(e);
+}
+
+bool KvLabel::PaintPlainText() {
+    const QString& t = text();
+    if (t.isEmpty() || !pixmap().isNull() || wordWrap() || textFormat() == Qt::RichText ||
+        (textFormat() == Qt::AutoText && Qt::mightBeRichText(t)) || frameShape() != NoFrame ||
+        indent() >= 0 || margin() != 0 || !isEnabled() || t.contains(QLatin1Char('&')) ||
+        !(QStyle::visualAlignment(layoutDirection(), alignment()) & Qt::AlignLeft) ||
+        t.contains(QLatin1Char('\n')))
+        return false;
+    if (t != m_staticText || font() != m_staticFont) {
+        m_static = QStaticText(t);
+        m_static.setTextFormat(Qt::PlainText);
+        m_static.setPerformanceHint(QStaticText::AggressiveCaching);
+        m_static.prepare(QTransform(), font());
+        m_staticText = t;
+        m_staticFont = font();
+    }
+    QRectF cr = contentsRect();
+    QSizeF sz = m_static.size();
+    qreal x = cr.x();
+    Qt::Alignment a = alignment();
+    qreal y = a & Qt::AlignBottom    ? cr.bottom() + 1 - sz.height()
+              : a & Qt::AlignVCenter ? cr.y() + (cr.height() - sz.height()) / 2
+                                     : cr.y();
+    QPainter p(this);
+    p.setFont(font());
+    p.setPen(palette().color(foregroundRole()));
+    p.drawStaticText(QPointF(x, y), m_static);
+    return true;
+}
+
+void CDialog::ShowSystemMenu(int x, int y) {
+    if (!m_sysMenu) return;
+    QWidget* w = kvimpl::WidgetOf(this);
+    QMenu menu(w);
+    for (int i = 0; i < m_sysMenu->GetMenuItemCount(); ++i) {
+        const MenuItem& it = m_sysMenu->GetItem(i);
+        if (it.flags & MF_SEPARATOR) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* a = menu.addAction(kvimpl::FromGbk(it.text));
+        UINT_PTR id = it.id;
+        if (id == SC_RESTORE) a->setEnabled(IsIconic() || IsZoomed());
+        if (id == SC_MAXIMIZE) a->setEnabled(!IsZoomed());
+        QObject::connect(a, &QAction::triggered,
+                         [this, id] { kvimpl::Dispatch(this, WM_SYSCOMMAND, (WPARAM)id, 0); });
+    }
+    QPoint at = (x || y) ? QPoint(x, y) : w->mapToGlobal(QPoint(0, 0));
+    menu.exec(at);
+}
+
+// The platform's handling of system commands: close, minimise, maximise, restore.
+void CWnd::OnSysCommand(UINT nID, LPARAM) {
+    QWidget* w = kvimpl::WidgetOf(this);
+    switch (nID & 0xFFF0) {
+        case SC_CLOSE:
+            kvimpl::Dispatch(this, WM_CLOSE, 0, 0);
+            break;
+        case SC_MINIMIZE:
+            if (w) w->showMinimized();
+            break;
+        case SC_MAXIMIZE:
+            if (w) w->showMaximized();
+            break;
+        case SC_RESTORE:
+            if (w) w->showNormal();
+            break;
+        default:
+            break;
+    }
+}

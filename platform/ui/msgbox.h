@@ -1,0 +1,68 @@
+// Message boxes: AfxMessageBox and MessageBoxA over QMessageBox.
+//
+// Texts and captions are GBK, as the application holds them; the layer's own texts can use
+// MessageBoxUtf8. A box is modal over its owner (or the active window when there is none)
+// and runs a nested event loop, in which messages sent from other threads are still
+// delivered. A box asked for from another thread is shown by the UI thread while the caller
+// waits. Tests install a hook that answers instead of showing the box.
+#pragma once
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/core/cstring.h"
+#include "platform/core/wintypes.h"
+
+#ifndef MB_OKCANCEL
+#define MB_OKCANCEL 0x0001
+#define MB_YESNOCANCEL 0x0003
+#define MB_YESNO 0x0004
+#define MB_ICONQUESTION 0x0020
+#define MB_ICONWARNING 0x0030
+#define MB_ICONEXCLAMATION MB_ICONWARNING
+#define MB_ICONINFORMATION 0x0040
+#define MB_TYPEMASK 0x000F
+#define MB_ICONMASK 0x00F0
+#endif
+#ifndef IDYES
+#define IDYES 6
+#define IDNO 7
+#endif
+
+// The caption of AfxMessageBox: the application's name.
+#define KIVERN_APP_TITLE "KIVERN"
+
+int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK);
+// A NULL caption shows "错误", as the system's own boxes do.
+int MessageBoxA(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType);
+int MessageBoxUtf8(HWND hOwner, const std::string& text, const std::string& caption, UINT nType);
+
+// What a box would have shown; text and caption are GBK.
+struct MessageBoxRecord {
+    HWND hOwner;
+    CString strText;
+    CString strCaption;
+    UINT nType;
+};
+// While set, every box is passed to the hook (on the calling thread) and its answer is the
+// box's result. An empty function shows boxes again.
+void SetMessageBoxHook(std::function<int(const MessageBoxRecord&)> hook);
+
+// Test helper: records every box while it lives and answers each with nAnswer.
+class MessageBoxRecorder {
+public:
+    explicit MessageBoxRecorder(int nAnswer = IDOK);
+    ~MessageBoxRecorder();
+    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
+    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
+
+    std::vector<MessageBoxRecord> Records() const;
+    size_t Count() const;
+    MessageBoxRecord Last() const;  // an empty record when none was shown
+    void Clear();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<MessageBoxRecord> m_records;
+};

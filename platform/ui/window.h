@@ -1,0 +1,197 @@
+// Windows, handles, messages and message maps.
+//
+// A window is a CWnd with a widget behind it and a handle (HWND) that names it in a registry;
+// a handle whose window is gone stays invalid, so SendMessage to it fails at once. Messages are
+// dispatched through the class's message map (derived class first, then its bases), then to
+// the layer's default behaviour. SendMessage from another thread blocks until the UI thread
+// has run the handler; the UI thread runs such messages in its main loop, in every modal loop
+// and in PeekMessage.
+#pragma once
+#include <atomic>
+
+#include "platform/core/cstring.h"
+#include "platform/core/wintypes.h"
+#include "platform/ui/except.h"
+
+class CWnd;
+class CFont;
+class CMenu;
+class CDC;
+
+struct AFX_MSGMAP_ENTRY {
+    UINT nMessage;
+    UINT nCode;  // notification code for WM_COMMAND
+    UINT nID;    // control id for WM_COMMAND
+    LRESULT (*pfn)(CWnd* pWnd, WPARAM wParam, LPARAM lParam);
+};
+struct AFX_MSGMAP {
+    const AFX_MSGMAP* (*pfnGetBaseMap)();
+    const AFX_MSGMAP_ENTRY* lpEntries;
+};
+
+// Window-message API (callable from any thread unless noted).
+LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+#define SendMessageA SendMessage
+BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+BOOL IsWindow(HWND hWnd);
+// UI thread only: runs messages sent from other threads, then removes at most one posted
+// message for hWnd (any window when hWnd is NULL) into *pMsg.
+BOOL PeekMessage(MSG* pMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
+#define PeekMessageA PeekMessage
+BOOL TranslateMessage(const MSG* pMsg);
+LRESULT DispatchMessage(const MSG* pMsg);
+#define DispatchMessageA DispatchMessage
+// Posts a message to every top-level window (device notifications use it).
+void BroadcastToTopLevelWindows(UINT msg, WPARAM wParam, LPARAM lParam);
+int GetSystemMetrics(int nIndex);
+
+class CWnd {
+public:
+    CWnd();
+    virtual ~CWnd();
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // The handle, read afresh by other threads: NULL while no window exists.
+    std::atomic<HWND> m_hWnd{nullptr};
+    HWND GetSafeHwnd() const { return m_hWnd.load(); }
+    static CWnd* FromHandle(HWND hWnd);  // UI thread
+
+    // An invisible window that only receives messages (tests and helpers use it).
+    BOOL CreateMessageOnly();
+    BOOL DestroyWindow();
+
+    LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
+
+    // Window operations (UI thread).
+    BOOL EnableWindow(BOOL bEnable = TRUE);
+    BOOL IsWindowEnabled() const;
+    BOOL ShowWindow(int nCmdShow);
+    BOOL IsWindowVisible() const;
+    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
+    void GetWindowRect(LPRECT lpRect) const;  // screen coordinates, frame included
+    void GetClientRect(LPRECT lpRect) const;
+    void ScreenToClient(LPRECT lpRect) const;
+    void ScreenToClient(POINT* lpPoint) const;
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+    void Invalidate(BOOL bErase = TRUE) { InvalidateRect(nullptr, bErase); }
+    void UpdateWindow();
+    void SetWindowText(LPCSTR lpszString);
+    void GetWindowText(CString& rString) const;
+    void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
+    BOOL IsIconic() const;
+    BOOL IsZoomed() const;
+    HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+    CWnd* GetDlgItem(int nID) const;
+    int GetDlgCtrlID() const;
+    CWnd* GetWindow(UINT nCmd) const;  // GW_CHILD: first child in Z order
+    CWnd* GetParent() const;
+    CWnd* SetFocus();
+    CMenu* GetSystemMenu(BOOL bRevert);
+    int GetScrollPos(int nBar) const;
+    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
+    UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
+    BOOL KillTimer(UINT_PTR nIDEvent);
+    int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
+
+    // Message dispatch (UI thread).
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual const AFX_MSGMAP* GetMessageMap() const;
+    static const AFX_MSGMAP* GetThisMessageMap();
+    // The layer's behaviour for a message no map entry took.
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Default handlers, called by derived classes as "the base class".
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+    void OnSize(UINT nType, int cx, int cy);
+    void OnSizing(UINT fwSide, LPRECT pRect);
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    void OnTimer(UINT_PTR nIDEvent);
+
+    // The widget behind the window (a QWidget*), for the layer's own use.
+    void* GetWidget() const { return m_pWidget; }
+
+    // Layer use: gives this CWnd a handle and attaches the widget (a QWidget*) to it; or
+    // takes over the handle and widget of a window another CWnd had (subclassing).
+    void Attach(void* pWidget, int nID);
+    void Subclass(CWnd& from);
+    void Detach();
+
+protected:
+    void* m_pWidget = nullptr;
+    int m_nID = 0;
+    friend class CWndRegistry;
+};
+
+#define GW_CHILD 5
+
+// Message-map macros in the framework's style.
+#define DECLARE_MESSAGE_MAP()                     \
+public:                                           \
+    static const AFX_MSGMAP* GetThisMessageMap(); \
+    const AFX_MSGMAP* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
+    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
+        typedef theClass ThisClass;                                                   \
+        typedef baseClass TheBaseClass;                                               \
+        static const AFX_MSGMAP_ENTRY _messageEntries[] = {
+#define END_MESSAGE_MAP()                                                                         \
+    { 0, 0, 0, nullptr }                                                                          \
+    }                                                                                             \
+    ;                                                                                             \
+    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
+    return &messageMap;                                                                           \
+    }
+
+#define ON_COMMAND_CODE_(code, id, memberFxn)                                       \
+    {WM_COMMAND, (UINT)(code), (UINT)(id), [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->memberFxn();                                   \
+         return 0;                                                                  \
+     }},
+#define ON_BN_CLICKED(id, memberFxn) ON_COMMAND_CODE_(BN_CLICKED, id, memberFxn)
+#define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE_(EN_CHANGE, id, memberFxn)
+#define ON_MESSAGE(message, memberFxn)                                     \
+    {(UINT)(message), 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
+         return static_cast<ThisClass*>(w)->memberFxn(wp, lp);             \
+     }},
+#define ON_WM_TIMER()                                            \
+    {WM_TIMER, 0, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnTimer((UINT_PTR)wp);      \
+         return 0;                                               \
+     }},
+#define ON_WM_SIZE()                                                          \
+    {WM_SIZE, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {            \
+         static_cast<ThisClass*>(w)->OnSize((UINT)wp, (int)(short)LOWORD(lp), \
+                                            (int)(short)HIWORD(lp));          \
+         return 0;                                                            \
+     }},
+#define ON_WM_SIZING()                                               \
+    {WM_SIZING, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnSizing((UINT)wp, (LPRECT)lp); \
+         return TRUE;                                                \
+     }},
+#define ON_WM_SYSCOMMAND()                                               \
+    {WM_SYSCOMMAND, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnSysCommand((UINT)wp, lp);         \
+         return 0;                                                       \
+     }},
+#define ON_WM_PAINT()                                         \
+    {WM_PAINT, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
+         static_cast<ThisClass*>(w)->OnPaint();               \
+         return 0;                                            \
+     }},
+#define ON_WM_QUERYDRAGICON()                                            \
+    {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {    \
+         return (LRESULT) static_cast<ThisClass*>(w)->OnQueryDragIcon(); \
+     }},
+// WM_CTLCOLOR: wParam is the CDC*, lParam the CWnd* of the control; the kind is static.
+#define ON_WM_CTLCOLOR()                                                              \
+    {WM_CTLCOLOR, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                \
+         return (LRESULT) static_cast<ThisClass*>(w)->OnCtlColor((CDC*)wp, (CWnd*)lp, \
+                                                                 CTLCOLOR_STATIC);    \
+     }},

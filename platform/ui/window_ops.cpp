@@ -1,0 +1,231 @@
+// CWnd operations on the widget behind a window: geometry, visibility, text, fonts.
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVariant>
+#include <QWidget>
+#include <QWindow>
+#include <unordered_map>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/window_impl.h"
+
+namespace kvimpl {
+
+QWidget* WidgetOf(const CWnd* pWnd) {
+    return pWnd ? static_cast<QWidget*>(pWnd->GetWidget()) : nullptr;
+}
+
+namespace {
+// The handle of each widget that has one (widgets live on the UI thread only). Looked up for
+// every control many times while a dialog is built, so not by the widget's named property.
+std::unordered_map<const QWidget*, HWND>& Handles() {
+    static std::unordered_map<const QWidget*, HWND> handles;
+    return handles;
+}
+}  // namespace
+
+void SetWidgetHandle(QWidget* w, HWND hWnd) {
+    auto inserted = Handles().insert_or_assign(w, hWnd);
+    if (inserted.second) QObject::connect(w, &QObject::destroyed, [w] { Handles().erase(w); });
+}
+
+HWND OwnHandleOfWidget(const QWidget* w) {
+    auto it = Handles().find(w);
+    return it == Handles().end() ? nullptr : it->second;
+}
+
+HWND HandleOfWidget(const QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (HWND h = OwnHandleOfWidget(w)) return h;
+    return nullptr;
+}
+
+}  // namespace kvimpl
+
+using kvimpl::WidgetOf;
+
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    QWidget* w = WidgetOf(this);
+    if (!w) return FALSE;
+    BOOL wasDisabled = !w->isEnabled();
+    w->setEnabled(bEnable != FALSE);
+    return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    QWidget* w = WidgetOf(this);
+    return w && w->isEnabled();
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow) {
+    QWidget* w = WidgetOf(this);
+    if (!w) return FALSE;
+    BOOL wasVisible = !w->isHidden();
+    w->setVisible(nCmdShow != SW_HIDE);
+    return wasVisible;
+}
+
+BOOL CWnd::IsWindowVisible() const {
+    QWidget* w = WidgetOf(this);
+    return w && w->isVisible();
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {
+    QWidget* w = WidgetOf(this);
+    if (!w) return;
+    // Widgets have no negative extents; a client area smaller than the margins clamps to 0.
+    nWidth = std::max(nWidth, 0);
+    nHeight = std::max(nHeight, 0);
+    // A combo box's height includes its dropped list; the widget itself is one line high.
+    if (qobject_cast<QComboBox*>(w)) nHeight = std::min(nHeight, w->sizeHint().height());
+    if (!w->parentWidget()) {
+        // A window's size, like GetWindowRect, counts its frame; the widget's does not.
+        int frameW = w->frameGeometry().width() - w->width();
+        int frameH = w->frameGeometry().height() - w->height();
+        w->move(x, y);
+        w->resize(std::max(nWidth - frameW, 0), std::max(nHeight - frameH, 0));
+    } else
+        w->setGeometry(x, y, nWidth, nHeight);
+    if (bRepaint) w->update();
+}
+
+void CWnd::MoveWindow(LPCRECT r, BOOL bRepaint) {
+    MoveWindow(r->left, r->top, r->right - r->left, r->bottom - r->top, bRepaint);
+}
+
+void CWnd::GetWindowRect(LPRECT r) const {
+    QWidget* w = WidgetOf(this);
+    if (!w) {
+        *r = RECT{0, 0, 0, 0};
+        return;
+    }
+    QRect g;
+    if (!w->parentWidget()) {
+        g = w->frameGeometry();  // the whole window, frame included
+    } else {
+        QPoint p = w->mapToGlobal(QPoint(0, 0));
+        g = QRect(p, w->size());
+    }
+    *r = RECT{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+}
+
+void CWnd::GetClientRect(LPRECT r) const {
+    QWidget* w = WidgetOf(this);
+    if (!w || (!w->parentWidget() && w->isMinimized())) {
+        *r = RECT{0, 0, 0, 0};  // a minimised window has no client area
+        return;
+    }
+    *r = RECT{0, 0, w->width(), w->height()};
+}
+
+void CWnd::ScreenToClient(POINT* p) const {
+    QWidget* w = WidgetOf(this);
+    if (!w) return;
+    QPoint o = w->mapToGlobal(QPoint(0, 0));
+    p->x -= o.x();
+    p->y -= o.y();
+}
+
+void CWnd::ScreenToClient(LPRECT r) const {
+    POINT a{r->left, r->top}, b{r->right, r->bottom};
+    ScreenToClient(&a);
+    ScreenToClient(&b);
+    *r = RECT{a.x, a.y, b.x, b.y};
+}
+
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
+    QWidget* w = WidgetOf(this);
+    if (!w) return;
+    if (lpRect)
+        w->update(QRect(lpRect->left, lpRect->top, lpRect->right - lpRect->left,
+                        lpRect->bottom - lpRect->top));
+    else
+        w->update();
+}
+
+void CWnd::UpdateWindow() {
+    QWidget* w = WidgetOf(this);
+    if (w && w->isVisible()) w->repaint();
+}
+
+void CWnd::SetWindowText(LPCSTR text) {
+    QWidget* w = WidgetOf(this);
+    if (!w) return;
+    kvimpl::SetControlText(w, CString(text));
+}
+
+void CWnd::GetWindowText(CString& s) const {
+    QWidget* w = WidgetOf(this);
+    s = w ? kvimpl::GetControlText(w) : CString();
+}
+
+void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
+    QWidget* w = WidgetOf(this);
+    if (!w || !pFont || !pFont->IsCreated()) return;
+    w->setFont(*kvimpl::QFontOf(pFont));
+    if (bRedraw) w->update();
+}
+
+BOOL CWnd::IsIconic() const {
+    QWidget* w = WidgetOf(this);
+    return w && w->window()->isMinimized();
+}
+
+BOOL CWnd::IsZoomed() const {
+    QWidget* w = WidgetOf(this);
+    return w && w->window()->isMaximized();
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const {
+    QWidget* w = WidgetOf(this);
+    if (!w) return nullptr;
+    for (QObject* o : w->children()) {
+        QWidget* c = qobject_cast<QWidget*>(o);
+        CWnd* p = c ? kvimpl::LookupWindow(kvimpl::OwnHandleOfWidget(c)) : nullptr;
+        if (p && p->m_nID == nID) return p;
+    }
+    return nullptr;
+}
+
+int CWnd::GetDlgCtrlID() const { return m_nID; }
+
+CWnd* CWnd::GetWindow(UINT nCmd) const {
+    QWidget* w = WidgetOf(this);
+    if (!w || nCmd != GW_CHILD) return nullptr;
+    for (QObject* o : w->children()) {
+        QWidget* c = qobject_cast<QWidget*>(o);
+        if (HWND h = c ? kvimpl::OwnHandleOfWidget(c) : nullptr) return kvimpl::LookupWindow(h);
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::GetParent() const {
+    QWidget* w = WidgetOf(this);
+    if (!w || !w->parentWidget()) return nullptr;
+    return kvimpl::LookupWindow(kvimpl::HandleOfWidget(w->parentWidget()));
+}
+
+CWnd* CWnd::SetFocus() {
+    QWidget* w = WidgetOf(this);
+    if (w) w->setFocus(Qt::OtherFocusReason);
+    return nullptr;
+}
+
+int GetSystemMetrics(int nIndex) {
+    switch (nIndex) {
+        case SM_CXICON:
+        case SM_CYICON:
+            return 32;
+        default:
+            return 0;
+    }
+}
+
+int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
+    return ::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType);
+}
