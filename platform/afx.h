@@ -1,10 +1,13 @@
 // Everything of the framework layer that the application uses, in one include.
 #pragma once
 #include "platform/app/app.h"
+#include "platform/comm/comm.h"
 #include "platform/core/cstring.h"
 #include "platform/core/syserr.h"
 #include "platform/core/wintypes.h"
 #include "platform/files/file.h"
+#include "platform/kernel/sync.h"
+#include "platform/kernel/thread.h"
 #include "platform/ports/registry.h"
 #include "platform/ui/clock.h"
 #include "platform/ui/controls.h"

@@ -1,7 +1,7 @@
 // The bytes of cmd.json: the stored layout, escapes, GBK text and what loads back.
 #include <gtest/gtest.h>
 
-#include "dialog/cmd_document.h"
+#include "dialog/CmdDocument.h"
 #include "support/default_cmd_document.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// Hex text, interval text and byte display conversions.
+// Hex text and interval text conversions.
 #include <gtest/gtest.h>
 
 #include "convert/Convert.h"
@@ -65,16 +65,6 @@ TEST(HexPairToByte, NonDigitsCountAsZero) {
     EXPECT_EQ(HexPairToByte('f', 'F'), 0xFF);
     EXPECT_EQ(HexPairToByte('A', '0'), 0xA0);
     EXPECT_EQ(HexPairToByte((char)0xC4, '9'), 0x09);
-}
-
-TEST(ByteToHexText, ThreeUnitsUppercaseWithSpace) {
-    EXPECT_EQ(ByteToHexText(0x00), "00 ");
-    EXPECT_EQ(ByteToHexText(0xAB), "AB ");
-    EXPECT_EQ(ByteToHexText(0x0F), "0F ");
-    CString strOut("x");
-    const char bytes[] = {0x0D, 0x0A, (char)0xFF};
-    AppendBytesAsHex(strOut, bytes, 3);
-    EXPECT_EQ(strOut, "x0D 0A FF ");
 }
 
 TEST(DecimalNumber, AcceptsDigitsWithoutLeadingZero) {

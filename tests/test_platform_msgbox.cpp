@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "platform/files/file.h"
-#include "platform/testing.h"
 #include "platform/text/gbk.h"
-#include "platform/ui/msgbox.h"
+#include "support/msgbox_recorder.h"
+#include "support/testing.h"
 
 namespace {
 // Answers the next real message box: remembers what it showed and presses a button.

@@ -5,8 +5,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/testing.h"
 #include "platform/ui/window.h"
+#include "support/testing.h"
 
 namespace {
 

@@ -6,10 +6,11 @@
 #include <atomic>
 #include <thread>
 
-#include "platform/testing.h"
 #include "platform/ui/clock.h"
-#include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
+#include "support/clock.h"
+#include "support/msgbox_recorder.h"
+#include "support/testing.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/ui/msgbox.h"
+#include "support/msgbox_recorder.h"
 #include "support/permissions.h"
 #include "support/quickcmd_env.h"
 

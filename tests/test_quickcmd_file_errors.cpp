@@ -13,9 +13,9 @@
 #include <sstream>
 #include <vector>
 
+#include "dialog/CmdDocument.h"
 #include "dialog/CommandSlots.h"
-#include "dialog/cmd_document.h"
-#include "platform/ui/msgbox.h"
+#include "support/msgbox_recorder.h"
 #include "support/permissions.h"
 #include "support/quickcmd_env.h"
 

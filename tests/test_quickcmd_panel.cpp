@@ -4,8 +4,8 @@
 #include <set>
 
 #include "dialog/CommandSlots.h"
-#include "platform/ui/msgbox.h"
 #include "support/app_env.h"
+#include "support/msgbox_recorder.h"
 #include "support/pty.h"
 
 namespace {

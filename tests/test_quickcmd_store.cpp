@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "dialog/CommandSlots.h"
-#include "platform/ui/msgbox.h"
+#include "support/msgbox_recorder.h"
 #include "support/quickcmd_env.h"
 
 using QuickCmdStore = QuickCmdTest;

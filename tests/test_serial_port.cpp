@@ -9,10 +9,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/testing.h"
-#include "platform/ui/msgbox.h"
 #include "serial/SerialPort.h"
+#include "support/msgbox_recorder.h"
 #include "support/pty.h"
+#include "support/testing.h"
 #include "tools/vdev/pattern.h"
 
 namespace {

@@ -1,19 +1,32 @@
-// The one clock behind timers and local time. The terminal runs on the real clock; tests
-// switch to a virtual clock and advance it, so timer tests move time instead of sleeping.
+// The one clock behind window timers and local time. The terminal runs on the system clock;
+// another clock can be put in its place (tests use one that moves only when told to, so timer
+// tests move time instead of sleeping).
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "platform/core/wintypes.h"
 
-void GetLocalTime(SYSTEMTIME* pTime);
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds on a steady scale: never set back, unrelated to the date.
+    virtual int64_t NowMs() = 0;
+    // Milliseconds since 1970-01-01 UTC: the date and time of day.
+    virtual int64_t WallMs() = 0;
+    // Calls wake once, on the UI thread, when NowMs() has reached atMs; a later request
+    // replaces an earlier one.
+    virtual void WakeAt(int64_t atMs, std::function<void()> wake) = 0;
+    // Drops the pending request, if any.
+    virtual void CancelWake() = 0;
+};
 
-namespace kvtest {
-// Switches to a virtual clock that starts at the given local time and only moves on
-// AdvanceClock. Timers then fire during AdvanceClock, in due order, on the calling (UI) thread.
-void UseVirtualClock(const SYSTEMTIME& start);
-void UseRealClock();
-void AdvanceClock(int64_t ms);
-int64_t ClockNowMs();
-// Period of a running timer of a window, or -1 when it does not run.
-int64_t TimerPeriod(HWND hWnd, UINT_PTR nIDEvent);
-}  // namespace kvtest
+// The clock in use.
+Clock& CurrentClock();
+// Puts a clock in place (nullptr: the system clock). Timers that run are dropped: they were
+// timed on the other clock.
+void SetClock(Clock* pClock);
+// How many times a clock was put in place; what was timed before a change is void.
+unsigned ClockChanges();
+
+void GetLocalTime(SYSTEMTIME* pTime);

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
+#include <mutex>
 
 #include "platform/text/gbk.h"
 #include "platform/ui/window.h"
@@ -103,30 +104,4 @@ int MessageBoxA(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType) {
     return MessageBoxUtf8(nullptr, GbkToUtf8(CString(lpszText)), KIVERN_APP_TITLE, nType);
-}
-
-MessageBoxRecorder::MessageBoxRecorder(int nAnswer) {
-    SetMessageBoxHook([this, nAnswer](const MessageBoxRecord& r) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_records.push_back(r);
-        return nAnswer;
-    });
-}
-MessageBoxRecorder::~MessageBoxRecorder() { SetMessageBoxHook(nullptr); }
-std::vector<MessageBoxRecord> MessageBoxRecorder::Records() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records;
-}
-size_t MessageBoxRecorder::Count() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records.size();
-}
-MessageBoxRecord MessageBoxRecorder::Last() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records.empty() ? MessageBoxRecord{nullptr, CString(), CString(), 0}
-                             : m_records.back();
-}
-void MessageBoxRecorder::Clear() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_records.clear();
 }

@@ -7,9 +7,7 @@
 // waits. Tests install a hook that answers instead of showing the box.
 #pragma once
 #include <functional>
-#include <mutex>
 #include <string>
-#include <vector>
 
 #include "platform/core/cstring.h"
 #include "platform/core/wintypes.h"
@@ -48,21 +46,3 @@ struct MessageBoxRecord {
 // While set, every box is passed to the hook (on the calling thread) and its answer is the
 // box's result. An empty function shows boxes again.
 void SetMessageBoxHook(std::function<int(const MessageBoxRecord&)> hook);
-
-// Test helper: records every box while it lives and answers each with nAnswer.
-class MessageBoxRecorder {
-public:
-    explicit MessageBoxRecorder(int nAnswer = IDOK);
-    ~MessageBoxRecorder();
-    MessageBoxRecorder(const MessageBoxRecorder&) = delete;
-    MessageBoxRecorder& operator=(const MessageBoxRecorder&) = delete;
-
-    std::vector<MessageBoxRecord> Records() const;
-    size_t Count() const;
-    MessageBoxRecord Last() const;  // an empty record when none was shown
-    void Clear();
-
-private:
-    mutable std::mutex m_mutex;
-    std::vector<MessageBoxRecord> m_records;
-};

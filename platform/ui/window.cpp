@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ui/timer.h"
 #include "platform/ui/window_impl.h"
 
 namespace {
@@ -117,7 +118,7 @@ void ReassignWindow(HWND hWnd, CWnd* pWnd) {
 
 void UnregisterWindow(HWND hWnd) {
     if (!hWnd) return;
-    KillAllTimers(hWnd);
+    if (IsUiThread()) StopAllTimers(hWnd);  // timers of a window end with it
     std::lock_guard<std::mutex> lock(R().mutex);
     R().windows.erase(reinterpret_cast<uintptr_t>(hWnd));
     // Senders waiting on this window get their answer now: it is gone.
@@ -307,6 +308,17 @@ BOOL CWnd::DestroyWindow() {
     delete w;
     return TRUE;
 }
+
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void*) {
+    HWND hWnd = m_hWnd;
+    if (!hWnd) return 0;
+    kvimpl::StartTimer(hWnd, nIDEvent, nElapse, [hWnd, nIDEvent] {
+        if (CWnd* w = kvimpl::LookupWindow(hWnd)) kvimpl::Dispatch(w, WM_TIMER, nIDEvent, 0);
+    });
+    return nIDEvent;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return kvimpl::StopTimer(m_hWnd, nIDEvent); }
 
 LRESULT CWnd::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::SendMessage(m_hWnd, msg, wParam, lParam);

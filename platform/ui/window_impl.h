@@ -18,8 +18,6 @@ CWnd* LookupWindow(HWND hWnd);
 void ProcessSentMessages(int nBudgetMs = -1);
 // Dispatches one message to a window, reporting framework exceptions a handler let through.
 LRESULT Dispatch(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-// Timers of a window end with it.
-void KillAllTimers(HWND hWnd);
 // The widget behind a handle, or nullptr.
 QWidget* WidgetOf(const CWnd* pWnd);
 void SetWidgetHandle(QWidget* w, HWND hWnd);

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "dialog/KIVERNDlg.h"
-#include "platform/testing.h"
 #include "res/resources.h"
+#include "testing.h"
 
 class AppEnv : public ::testing::Test {
 protected:

@@ -2,7 +2,7 @@
 // widgets, timers and cross-thread messages work as in the terminal.
 #include <gtest/gtest.h>
 
-#include "platform/testing.h"
+#include "testing.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

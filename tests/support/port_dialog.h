@@ -3,8 +3,8 @@
 // are run by Pump.
 #pragma once
 #include "app_env.h"
-#include "platform/ui/clock.h"
-#include "platform/ui/msgbox.h"
+#include "clock.h"
+#include "msgbox_recorder.h"
 #include "pty.h"
 
 class PortDialogTest : public DialogTest {

@@ -1,4 +1,4 @@
-// Test support of the layer: a QApplication on the offscreen platform, and ways to let the
+// Test support for the layer: a QApplication on the offscreen platform, and ways to let the
 // UI thread run for a while. Tests only; the terminal never calls these.
 #pragma once
 #include <functional>
