@@ -1,4 +1,4 @@
-#include "dialog/cmd_document.h"
+#include "dialog/CmdDocument.h"
 
 #include <cstdio>
 #include <cstring>

@@ -13,8 +13,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/core/cstring.h"
-#include "platform/core/wintypes.h"
+#include "platform/afx.h"
 
 #define CMD_SLOT_COUNT 12
 

@@ -2,9 +2,9 @@
 // slot, hiding and showing the panel).
 #include <vector>
 
+#include "dialog/CmdDocument.h"
 #include "dialog/CommandSlots.h"
 #include "dialog/KIVERNDlg.h"
-#include "dialog/cmd_document.h"
 
 static const char g_szCmdFile[] = "cmd.json";
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "dialog/cmd_document.h"
+#include "dialog/CmdDocument.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CString cmds[CMD_SLOT_COUNT];
