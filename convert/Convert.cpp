@@ -12,7 +12,6 @@ int DigitValue(char ch) {
     if (ch >= 'A' && ch <= 'F') return ch - 0x37;
     return 0;
 }
-const char g_szHexDigits[] = "0123456789ABCDEF";
 }  // namespace
 
 BOOL IsHexString(CString strText) {
@@ -72,17 +71,4 @@ int IntervalValue(const CString& strText) {
     }
     if (bNegative) return nValue > (long long)INT_MAX ? INT_MIN : (int)-nValue;
     return nValue > INT_MAX ? INT_MAX : (int)nValue;
-}
-
-CString ByteToHexText(BYTE b) {
-    char sz[3] = {g_szHexDigits[b >> 4], g_szHexDigits[b & 0x0F], ' '};
-    return CString(sz, 3);
-}
-
-void AppendBytesAsHex(CString& strOut, const char* pBytes, INT_PTR nCount) {
-    for (INT_PTR i = 0; i < nCount; i++) {
-        BYTE b = (BYTE)pBytes[i];
-        char sz[3] = {g_szHexDigits[b >> 4], g_szHexDigits[b & 0x0F], ' '};
-        strOut.Append(sz, 3);
-    }
 }

@@ -1,10 +1,9 @@
-// Conversions between typed text, hexadecimal text and bytes, shared by the receive display,
-// the send paths, the quick commands and the interval edit. None keeps state or touches a
-// control. Texts are 8-bit units; a hex digit is 0-9, A-F or a-f and nothing else (no unit at
-// or above 0x80 is one).
+// Conversions between typed text, hexadecimal text and bytes, shared by the send paths, the
+// quick commands and the interval edit. None keeps state or touches a control. Texts are
+// 8-bit units; a hex digit is 0-9, A-F or a-f and nothing else (no unit at or above 0x80 is
+// one).
 #pragma once
-#include "platform/core/cstring.h"
-#include "platform/core/wintypes.h"
+#include "platform/afx.h"
 
 // TRUE for an even-length text made only of hex digits (the empty text included).
 BOOL IsHexString(CString strText);
@@ -20,9 +19,3 @@ BOOL IsDecimalNumber(CString strText);
 // The value of an interval text as the standard string-to-integer conversion reads it,
 // saturated at the 32-bit range (a run of digits too long for it gives 2147483647).
 int IntervalValue(const CString& strText);
-// A byte as display text: two uppercase hex digits and a space ("%02X ").
-CString ByteToHexText(BYTE b);
-// Appends the "%02X " text of nCount bytes to strOut.
-void AppendBytesAsHex(CString& strOut, const char* pBytes, INT_PTR nCount);
-// A plain text is sent as the units it holds: no code-page or line-end conversion.
-inline CString TextToBytes(const CString& strText) { return strText; }
