@@ -1,4 +1,4 @@
-// The main dialog: its data model, data exchange, message map and start-up.
+// The main dialog: its data model, data exchange, message map, start-up and timer ticks.
 #include "dialog/KIVERNDlg.h"
 
 #include "dialog/CommandSlots.h"
@@ -190,6 +190,26 @@ BOOL CKIVERNDlg::OnInitDialog() {
     GetDlgItem(IDC_SEND_BUTTON)->EnableWindow(FALSE);
     for (int id : g_CmdSendIds) GetDlgItem(id)->EnableWindow(FALSE);
     return TRUE;
+}
+
+// Each timer's tick goes to the part it belongs to.
+void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
+    switch (nIDEvent) {
+        case IDT_TIMED_SEND:
+            OnTimedSendTick();
+            break;
+        case IDT_AUTO_WRAP:
+            OnAutoWrapTick();
+            break;
+        case IDT_RX_STAMP:
+            m_bRxStamped = false;  // the next data is stamped again
+            break;
+        case IDT_RX_REFRESH:
+            OnRxRefreshTick();
+            break;
+        default:
+            break;
+    }
 }
 
 // A stray Enter or Escape would otherwise end the program at once, throwing the whole receive

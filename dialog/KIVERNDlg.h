@@ -1,7 +1,7 @@
 // CKIVERNDlg: the main dialog. It owns every control wrapper, every value the user edits,
 // the counters and flags of the data paths, and the serial-port engine. Its handlers live in
-// one source file per concern (start-up, decoration, layout, port list and open/close,
-// receive, transmit, timed send, saving, quick commands).
+// one source file per concern (start-up and timer ticks, decoration, layout, port list and
+// open/close, receive, transmit, timed send, saving, quick commands).
 #pragma once
 #include <cstdint>
 
@@ -43,9 +43,10 @@ public:  // the handlers are reached through the message map, and by tests
     void RefreshPortList();
     LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
     void OnBnClickedOpen();
+    // Timers.
+    void OnTimer(UINT_PTR nIDEvent);
     // Receive.
     LRESULT OnSerialReceive(WPARAM wParam, LPARAM lParam);
-    void OnTimer(UINT_PTR nIDEvent);
     void OnBnClickedClearRx();
     void FormatTimeStamp();
     void FormatRxCount();
@@ -79,6 +80,8 @@ public:  // the handlers are reached through the message map, and by tests
 
 private:
     void OnTimedSendTick();
+    void OnAutoWrapTick();
+    void OnRxRefreshTick();
     void ReportSendError();
     void SendAndReport(const CString& bytes);
     void RestoreReceiveScroll(int nPos);

@@ -1,5 +1,5 @@
-// The receive display: received bytes into the receive text, stamps, auto wrap, the refresh
-// timer and the clear button.
+// The receive display: received bytes into the receive text, stamps, the auto-wrap and
+// refresh ticks, and the clear button.
 #include "dialog/KIVERNDlg.h"
 
 LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
@@ -69,36 +69,25 @@ void CKIVERNDlg::ScrollReceiveToEnd() {
     m_editReceive.SendMessage(EM_LINESCROLL, 0, (LPARAM)n);
 }
 
-void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
-    switch (nIDEvent) {
-        case IDT_TIMED_SEND:
-            OnTimedSendTick();
-            break;
-        case IDT_AUTO_WRAP:
-            KillTimer(IDT_AUTO_WRAP);
-            UpdateData(TRUE);
-            m_strReceive += "\r\n";
-            UpdateData(FALSE);
-            ScrollReceiveToEnd();
-            break;
-        case IDT_RX_STAMP:
-            m_bRxStamped = false;
-            break;
-        case IDT_RX_REFRESH: {
-            INT_PTR nLength = m_strReceive.GetLength();
-            if (nLength != m_nLastRxLength) {
-                // Read the controls back first: a refresh must not undo what the user has
-                // typed or ticked meanwhile (a send text being typed while data streams).
-                UpdateData(TRUE);
-                UpdateData(FALSE);
-                ScrollReceiveToEnd();
-            }
-            m_nLastRxLength = nLength;
-            break;
-        }
-        default:
-            break;
+// Silence after data: a line end, so the next data starts on a line of its own.
+void CKIVERNDlg::OnAutoWrapTick() {
+    KillTimer(IDT_AUTO_WRAP);
+    UpdateData(TRUE);
+    m_strReceive += "\r\n";
+    UpdateData(FALSE);
+    ScrollReceiveToEnd();
+}
+
+void CKIVERNDlg::OnRxRefreshTick() {
+    INT_PTR nLength = m_strReceive.GetLength();
+    if (nLength != m_nLastRxLength) {
+        // Read the controls back first: a refresh must not undo what the user has typed or
+        // ticked meanwhile (a send text being typed while data streams).
+        UpdateData(TRUE);
+        UpdateData(FALSE);
+        ScrollReceiveToEnd();
     }
+    m_nLastRxLength = nLength;
 }
 
 void CKIVERNDlg::OnBnClickedClearRx() {
