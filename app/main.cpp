@@ -1,5 +1,5 @@
 // The program's entry: the framework runs theApp with the program's resources.
-#include "platform/app/app.h"
+#include "platform/afx.h"
 #include "res/resources.h"
 
 int main(int argc, char** argv) { return AfxWinMain(argc, argv, &g_KivernResources); }

@@ -1,6 +1,6 @@
 // The program's resources as data: dialog templates, the string table and the icon.
 #pragma once
-#include "platform/ui/dialog.h"
+#include "platform/afx.h"
 #include "res/resource.h"
 
 // PNG images of the main icon (several sizes, one after the other), generated from res/icons.

@@ -1,10 +1,8 @@
 // CSerialPort: opening and configuring, closing, destruction, the error report.
-#include "SerialPort.h"
+#include "serial/SerialPort.h"
 
 #include <cstdio>
 #include <thread>
-
-#include "platform/ui/msgbox.h"
 
 CSerialPort::CSerialPort()
     : m_pThread(NULL),

@@ -12,10 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/comm/comm.h"
-#include "platform/kernel/sync.h"
-#include "platform/kernel/thread.h"
-#include "platform/ui/window.h"
+#include "platform/afx.h"
 
 #define UM_SERIAL_RXBYTE (WM_USER + 7)
 

@@ -1,7 +1,7 @@
 // CSerialPort: the monitoring thread, delivery of received bytes, and writes.
 #include <algorithm>
 
-#include "SerialPort.h"
+#include "serial/SerialPort.h"
 
 namespace {
 const int kBlockSize = 1024;
