@@ -14,6 +14,7 @@
 
 #include "bench/bench_util.h"
 #include "bench/cases.h"
+#include "platform/app/app.h"
 #include "platform/ui/window_impl.h"
 
 using namespace kvbench;
@@ -248,7 +249,7 @@ int main(int argc, char** argv) {
     if (name == "cat") return CaseCat(args);
     if (name == "write") return CaseWrite(args);
     QApplication app(argc, argv);
-    kvimpl::InstallFontSubstitutes();
+    AfxInitFramework();
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> cases = {
         {"throughput", CaseThroughput},
         {"pace", CasePace},

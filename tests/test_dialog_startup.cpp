@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/ui/font.h"
 #include "platform/ui/window_impl.h"
 #include "support/app_env.h"
 #include "support/layout_classes.h"

@@ -8,7 +8,8 @@
 #include <QTextCursor>
 #include <random>
 
-#include "platform/ui/control_widgets.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog_widget.h"
 #include "platform/ui/window_impl.h"
 
 TEST(ControlText, AMultiLineEditReadsBackWhatReadingItsDocumentGives) {

@@ -7,6 +7,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 
+#include "platform/ui/font.h"
 #include "platform/ui/window_impl.h"
 
 namespace {

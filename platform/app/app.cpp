@@ -9,10 +9,27 @@
 #include <QTranslator>
 
 #include "platform/app/devnotify.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ports/registry.h"
+#include "platform/ui/font.h"
 
 namespace {
 CWinApp* g_app = nullptr;
+
+// A port list shows "COMn" entries; the device node and description go beside each as its
+// tooltip, so the user can tell the ports apart. A list filled from the serial device map
+// is described from that key's own scan.
+bool DescribePortItem(const std::string& item, std::string& tip) {
+    std::string node, description;
+    if (!DescribeListedPort(item.c_str(), node, description)) return false;
+    tip = node;
+    if (!description.empty()) tip += " \xC2\xB7 " + description;  // a middle dot
+    return true;
+}
+}  // namespace
+
+void AfxInitFramework() {
+    kvimpl::InstallFontSubstitutes();
+    SetComboItemDescriber(&DescribePortItem);
 }
 
 CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName) { g_app = this; }
@@ -32,7 +49,7 @@ int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kivern"));
     QApplication::setDesktopFileName(QStringLiteral("example.quelmar.kivern"));
-    kvimpl::InstallFontSubstitutes();
+    AfxInitFramework();
     // The program speaks Chinese; so do the standard dialogs and buttons Qt draws for it.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),

@@ -1,5 +1,5 @@
 // The application object and the program's entry. AfxWinMain creates the Qt application,
-// installs the font substitutes, starts device notifications, hands the program's resources
+// sets the layer up (AfxInitFramework), starts device notifications, hands the program's resources
 // to the layer and runs theApp's InitInstance; the process ends when it returns.
 #pragma once
 #include "platform/ui/dialog.h"
@@ -17,3 +17,7 @@ public:
 CWinApp* AfxGetApp();
 void AfxEnableControlContainer();
 int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources);
+// Sets the layer up inside a running QApplication: the font substitutes, and the port lists'
+// tooltips (each "COMn" item tells its device node and description). AfxWinMain calls it; a
+// program that makes its own QApplication (the tests) calls it once after.
+void AfxInitFramework();

@@ -103,6 +103,7 @@ Watch* OpenWatch() {
     return w;
 }
 
+// The thread's one poll loop, with its quiet-period bookkeeping, read best as a whole.
 void Run(int stopFd, int lostFd, Watch* w) {
     udev* u = w->u;
     udev_monitor* mon = w->mon;

@@ -182,11 +182,6 @@ void LogView::SetSel(INT_PTR nStart, INT_PTR nEnd) {
     viewport()->update();
 }
 
-void LogView::GetSel(INT_PTR& nStart, INT_PTR& nEnd) const {
-    nStart = (INT_PTR)std::min(m_anchor, m_caret);
-    nEnd = (INT_PTR)std::max(m_anchor, m_caret);
-}
-
 std::string LogView::SelectedUtf8() const {
     if (m_index.IsStale()) return std::string();
     return m_index.ToUtf8(std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));

@@ -1,7 +1,7 @@
 // LogView: the receive display. A read-only, multi-line view of a CString that may grow to
 // hundreds of MiB; it keeps a row index over the string's bytes (LogIndex) instead of a copy,
-// so a refresh after new bytes costs the new bytes and only visible rows are drawn. The edit
-// control wrapper uses it for the receive edit and calls the edit-style operations below.
+// so a refresh after new bytes costs the new bytes and only visible rows are drawn. The dialog
+// layer binds and scrolls it as a BoundTextView.
 //
 // Drawing: GBK text in black on white on a cell grid (ASCII one cell, GBK characters two);
 // CR LF and a lone LF break the line; tabs run to the next multiple of 8 columns; long lines
@@ -16,10 +16,11 @@
 
 #include "platform/core/cstring.h"
 #include "platform/core/wintypes.h"
+#include "platform/logview/bound_text.h"
 #include "platform/logview/logview_index.h"
 #include "platform/logview/logview_paint.h"
 
-class LogView : public QAbstractScrollArea {
+class LogView : public QAbstractScrollArea, public BoundTextView {
     Q_OBJECT
 public:
     explicit LogView(QWidget* parent = nullptr);
@@ -30,7 +31,7 @@ public:
     // Indexing takes a few milliseconds at a time, so that a flood of many MiB between two
     // calls does not hold up the event loop: at least kIndexSlice bytes now, and the rest in
     // posted steps, during which a view at its end stays at its end.
-    void SetText(const CString* pText);
+    void SetText(const CString* pText) override;
     static constexpr int64_t kIndexSlice = 128 << 10;
     static constexpr int kIndexBudgetMs = 4;
     static constexpr int kShowEveryMs = 30;
@@ -39,15 +40,14 @@ public:
     bool GlyphsPending() const { return m_bGlyphsPending; }
 
     // Edit-control operations. Lines are visual rows.
-    INT_PTR GetLineCount() const;
-    void LineScroll(INT_PTR nLines);  // moves the first visible row by nLines, clamped
-    int GetScrollPos() const;         // the first visible row
+    INT_PTR GetLineCount() const override;
+    void LineScroll(INT_PTR nLines) override;  // moves the first visible row by nLines, clamped
+    int GetScrollPos() const;                  // the first visible row
     void SetScrollPos(int nPos);
-    INT_PTR GetFirstVisibleLine() const;
+    INT_PTR GetFirstVisibleLine() const override;
 
     // Selection in byte offsets of the text.
     void SetSel(INT_PTR nStart, INT_PTR nEnd);
-    void GetSel(INT_PTR& nStart, INT_PTR& nEnd) const;
     std::string SelectedUtf8() const;
     void Copy() const;  // the selection to the clipboard
     void SelectAll();

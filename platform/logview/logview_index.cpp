@@ -93,6 +93,8 @@ LogIndex::Wrap& LogIndex::WalkTail(int64_t line, int64_t end) {
     return m_tail;
 }
 
+// One pass over new bytes, kept as one loop: it runs for every received byte, and its state
+// lives in locals that a split would have to pass around.
 void LogIndex::Scan(int64_t nEnd) {
     const unsigned char* d = Data();
     const int nCols = m_width;

@@ -5,50 +5,24 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextDocument>
 
-#include "platform/logview/logview.h"
+#include "platform/logview/bound_text.h"
 #include "platform/text/gbk.h"
-#include "platform/ui/control_widgets.h"
+#include "platform/ui/qtext.h"
 #include "platform/ui/window_impl.h"
 
 using kvimpl::WidgetOf;
 
 namespace {
-// GBK to UTF-16, dropping the CR of each CR LF when bLines (a multi-line edit holds LF).
-QString ToQString(const char* p, size_t len, bool bLines) {
-    QString out((qsizetype)len, Qt::Uninitialized);
-    size_t n = GbkToUtf16(p, len, reinterpret_cast<char16_t*>(out.data()));
-    if (bLines) {
-        QChar* d = out.data();
-        size_t k = 0;
-        for (size_t i = 0; i < n; ++i)
-            if (!(d[i] == u'\r' && i + 1 < n && d[i + 1] == u'\n')) d[k++] = d[i];
-        n = k;
-    }
-    out.truncate((qsizetype)n);
-    return out;
-}
-// UTF-16 to GBK ('?' for what GBK lacks), each LF as CR LF when bLines.
-CString FromQString(const QString& t, bool bLines) {
-    std::string out =
-        Utf16ToGbk(reinterpret_cast<const char16_t*>(t.constData()), (size_t)t.size(), bLines);
-    return CString(out.data(), (INT_PTR)out.size());
-}
 QString U(const CString& s) { return kvimpl::FromGbk(s); }
 CString G(const QString& s) { return kvimpl::ToGbk(s); }
-QString ToWidgetLines(const CString& s) {
-    return ToQString(s.GetString(), (size_t)s.GetLength(), true);
-}
-CString FromWidgetLines(const QString& t) { return FromQString(t, true); }
 
 // The text of a multi-line edit as last read, valid while its document is unchanged: every
 // exchange reads the send edit, and a long text is not converted again each time.
@@ -79,21 +53,23 @@ bool ReadsBackExactly(const CString& s) {
 CString ReadEdit(QPlainTextEdit* pe) {
     EditTextCache& c = CacheOf(pe);
     if (c.revision != pe->document()->revision()) {
-        c.text = FromWidgetLines(pe->toPlainText());
+        c.text = kvimpl::ToGbkLines(pe->toPlainText());
         c.revision = pe->document()->revision();
     }
     return c.text;
 }
 
+BoundTextView* BoundView(QWidget* w) { return dynamic_cast<BoundTextView*>(w); }
+
 int EditLineCount(QWidget* w) {
-    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetLineCount();
+    if (auto* view = BoundView(w)) return (int)view->GetLineCount();
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
         return std::max(1, pe->document()->lineCount());
     return 1;
 }
 void EditLineScroll(QWidget* w, int nLines) {
-    if (auto* log = qobject_cast<LogView*>(w)) {
-        log->LineScroll(nLines);
+    if (auto* view = BoundView(w)) {
+        view->LineScroll(nLines);
     } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
         QScrollBar* sb = pe->verticalScrollBar();
         sb->setValue(sb->value() + nLines);
@@ -102,14 +78,14 @@ void EditLineScroll(QWidget* w, int nLines) {
 }  // namespace
 
 void kvimpl::SetControlText(QWidget* w, const CString& text) {
-    if (auto* log = qobject_cast<LogView*>(w)) {
-        // The log view shows a string it is bound to; a plain text set gives it its own copy.
+    if (auto* view = BoundView(w)) {
+        // A bound view shows a string it is bound to; a plain text set gives it its own copy.
         CString& own = kvimpl::Attached<CString>(w, "kv_owntext");
         own = text;
-        log->SetText(&own);
+        view->SetText(&own);
     } else if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) {
         if (ReadEdit(pe) == text) return;
-        pe->setPlainText(ToWidgetLines(text));
+        pe->setPlainText(kvimpl::FromGbkLines(text));
         // Reading it back gives the same bytes when they are plain GBK text with CR LF
         // breaks, so the next read need not convert the whole document again.
         EditTextCache& c = CacheOf(pe);
@@ -133,7 +109,7 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
 }
 
 CString kvimpl::GetControlText(QWidget* w) {
-    if (qobject_cast<LogView*>(w)) return kvimpl::Attached<CString>(w, "kv_owntext");
+    if (BoundView(w)) return kvimpl::Attached<CString>(w, "kv_owntext");
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return ReadEdit(pe);
     if (auto* le = qobject_cast<QLineEdit*>(w)) return G(le->text());
     if (auto* cb = qobject_cast<QComboBox*>(w)) return G(cb->currentText());
@@ -144,7 +120,7 @@ CString kvimpl::GetControlText(QWidget* w) {
     return CString();
 }
 
-bool kvimpl::ControlDefProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
     QWidget* w = WidgetOf(pWnd);
     if (!w) return false;
     switch (msg) {
@@ -155,16 +131,13 @@ bool kvimpl::ControlDefProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, 
             EditLineScroll(w, (int)lParam);
             result = TRUE;
             return true;
-        case WM_SETFONT:
-            if (wParam) {
-                w->setFont(*static_cast<const QFont*>(reinterpret_cast<void*>(wParam)));
-                if (lParam) w->update();
-            }
-            result = 0;
-            return true;
         case WM_SETTEXT:
             SetControlText(w, CString(reinterpret_cast<const char*>(lParam)));
             result = TRUE;
+            return true;
+        case WM_KV_GETTEXT:
+            *reinterpret_cast<CString*>(lParam) = GetControlText(w);
+            result = 0;
             return true;
         default:
             return false;
@@ -190,7 +163,16 @@ void CButton::SetCheck(int nCheck) {
 
 namespace {
 QComboBox* Combo(const CWnd* w) { return qobject_cast<QComboBox*>(WidgetOf(w)); }
+COMBOITEMDESCRIBER g_describer = nullptr;  // set at start-up, before any dialog
+
+void DescribeItem(QComboBox* cb, int index) {
+    std::string tip;
+    if (g_describer && g_describer(cb->itemText(index).toStdString(), tip))
+        cb->setItemData(index, QString::fromStdString(tip), Qt::ToolTipRole);
+}
 }  // namespace
+
+void SetComboItemDescriber(COMBOITEMDESCRIBER pfnDescriber) { g_describer = pfnDescriber; }
 
 int CComboBox::AddString(LPCSTR s) {
     QComboBox* cb = Combo(this);
@@ -205,7 +187,7 @@ int CComboBox::AddString(LPCSTR s) {
         if (cb->isEditable()) cb->setEditText(editText);
     }
     int index = cb->count() - 1;
-    kvimpl::DescribeComboItem(cb, index);
+    DescribeItem(cb, index);
     return index;
 }
 
@@ -267,12 +249,6 @@ void CComboBox::GetLBText(int nIndex, CString& r) const {
     r = cb && nIndex >= 0 && nIndex < cb->count() ? G(cb->itemText(nIndex)) : CString();
 }
 
-// ---- text between GBK and the widgets ----
-
-QString kvimpl::FromGbk(const char* p, size_t n) { return ToQString(p, n, false); }
-QString kvimpl::FromGbk(const CString& s) { return FromGbk(s.GetString(), (size_t)s.GetLength()); }
-CString kvimpl::ToGbk(const QString& s) { return FromQString(s, false); }
-
 // ---- CEdit ----
 
 int CEdit::GetLineCount() const { return EditLineCount(WidgetOf(this)); }
@@ -281,51 +257,14 @@ void CEdit::LineScroll(int nLines, int) { EditLineScroll(WidgetOf(this), nLines)
 
 int CEdit::GetFirstVisibleLine() const {
     QWidget* w = WidgetOf(this);
-    if (auto* log = qobject_cast<LogView*>(w)) return (int)log->GetFirstVisibleLine();
+    if (auto* view = BoundView(w)) return (int)view->GetFirstVisibleLine();
     if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->verticalScrollBar()->value();
     return 0;
 }
 
-int CWnd::GetScrollPos(int nBar) const {
-    QWidget* w = WidgetOf(this);
-    if (nBar != SB_VERT) return 0;
-    if (auto* log = qobject_cast<LogView*>(w)) return log->GetScrollPos();
-    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return pe->verticalScrollBar()->value();
-    return 0;
-}
-
-int CWnd::SetScrollPos(int nBar, int nPos, BOOL) {
-    QWidget* w = WidgetOf(this);
-    int old = GetScrollPos(nBar);
-    if (nBar != SB_VERT) return 0;
-    if (auto* log = qobject_cast<LogView*>(w))
-        log->SetScrollPos(nPos);
-    else if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
-        pe->verticalScrollBar()->setValue(nPos);
-    return old;
-}
-
-// ---- CMenu, CDC ----
+// ---- CMenu ----
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nID, LPCSTR text) {
     m_items.push_back(MenuItem{nFlags, nID, CString(text ? text : "")});
     return TRUE;
 }
-
-COLORREF CDC::SetTextColor(COLORREF c) {
-    COLORREF old = m_textColor;
-    m_textColor = c;
-    m_hasTextColor = true;
-    return old;
-}
-
-BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
-    auto* p = static_cast<QPainter*>(m_pPainter);
-    const QIcon* icon = kvimpl::QIconOf(hIcon);
-    if (!p || !icon) return FALSE;
-    int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
-    p->drawPixmap(x, y, icon->pixmap(cx, cy));
-    return TRUE;
-}
-
-CPaintDC::CPaintDC(CWnd*) { m_pPainter = kvimpl::CurrentPainter(); }

@@ -1,6 +1,9 @@
-// Control wrappers (buttons, combo boxes, edits, labels), fonts, menus and drawing contexts.
-// A wrapper is bound to a dialog's control by DDX_Control; its calls act on that control.
+// Control wrappers (buttons, combo boxes, edits, labels) and menus. A wrapper is bound to a
+// dialog's control by DDX_Control; its calls act on that control. What a control does itself
+// with its messages (its text, the edit messages) is its procedure, which the window's
+// default handling calls whoever wraps it.
 #pragma once
+#include <string>
 #include <vector>
 
 #include "platform/ui/window.h"
@@ -34,35 +37,6 @@ public:
 
 class CStatic : public CWnd {};
 
-class CFont {
-public:
-    CFont() = default;
-    ~CFont();
-    CFont(const CFont&) = delete;
-    CFont& operator=(const CFont&) = delete;
-    // Creates the font by pixel height (a positive height is the cell height), weight,
-    // character set and face. Faces missing on this system go through the layer's
-    // substitution table.
-    BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
-                    BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
-                    BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily,
-                    LPCSTR lpszFacename);
-    BOOL CreateFontA(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
-                     BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
-                     BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality, BYTE nPitchAndFamily,
-                     LPCSTR lpszFacename) {
-        return CreateFont(nHeight, nWidth, nEscapement, nOrientation, nWeight, bItalic, bUnderline,
-                          cStrikeOut, nCharSet, nOutPrecision, nClipPrecision, nQuality,
-                          nPitchAndFamily, lpszFacename);
-    }
-    BOOL IsCreated() const { return m_pFont != nullptr; }
-    operator HFONT() const { return reinterpret_cast<HFONT>(m_pFont); }
-    void* GetImpl() const { return m_pFont; }
-
-private:
-    void* m_pFont = nullptr;  // a QFont
-};
-
 struct MenuItem {
     UINT flags;
     UINT_PTR id;
@@ -79,31 +53,19 @@ private:
     std::vector<MenuItem> m_items;
 };
 
-// A drawing context: the colour a label's text is drawn in, and icons on a window.
-class CDC {
-public:
-    COLORREF SetTextColor(COLORREF crColor);
-    COLORREF GetTextColor() const { return m_textColor; }
-    bool HasTextColor() const { return m_hasTextColor; }
-    void* GetSafeHdc() const { return m_pPainter; }
-    BOOL DrawIcon(int x, int y, HICON hIcon);
-
-protected:
-    COLORREF m_textColor = 0;
-    bool m_hasTextColor = false;
-    void* m_pPainter = nullptr;  // a QPainter while painting
-};
-
-// The context of a window's paint handler.
-class CPaintDC : public CDC {
-public:
-    explicit CPaintDC(CWnd* pWnd);
-};
-
 #define BST_UNCHECKED 0
 #define BST_CHECKED 1
-#define DEFAULT_CHARSET 1
-#define ANSI_CHARSET 0
-#define GB2312_CHARSET 134
-#define FW_NORMAL 400
-#define FW_BOLD 700
+
+// A combo box item may tell more than its text: the describer, when one is set, gives the
+// tooltip of each item added (UTF-8 in, UTF-8 out; false: none). The application layer sets
+// it at start-up.
+typedef bool (*COMBOITEMDESCRIBER)(const std::string& itemUtf8, std::string& tooltipUtf8);
+void SetComboItemDescriber(COMBOITEMDESCRIBER pfnDescriber);
+
+namespace kvimpl {
+// The text of a control, GBK, as the platform's window text (layer internals).
+void SetControlText(QWidget* w, const CString& text);
+CString GetControlText(QWidget* w);
+// The procedure of the layer's controls: their text and the edit messages.
+bool ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+}  // namespace kvimpl

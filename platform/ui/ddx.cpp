@@ -1,14 +1,13 @@
-// Data exchange between a dialog's controls and its members.
+#include "platform/ui/ddx.h"
+
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QSignalBlocker>
 #include <unordered_map>
 
-#include "platform/logview/logview.h"
-#include "platform/ports/registry.h"
-#include "platform/ui/control_widgets.h"
+#include "platform/logview/bound_text.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/window_impl.h"
 
 namespace {
@@ -36,10 +35,10 @@ QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
     QWidget* w = ControlWidget(pDX, nIDC);
     if (!w) return;
-    if (auto* log = qobject_cast<LogView*>(w)) {
-        // The log view shows the member itself: writing binds it (and indexes what is new);
-        // reading back leaves the member as it is, so received bytes are never replaced.
-        if (!pDX->m_bSaveAndValidate) log->SetText(&value);
+    if (auto* view = dynamic_cast<BoundTextView*>(w)) {
+        // A bound view shows the member itself: writing binds it (the log view indexes what is
+        // new); reading back leaves the member as it is, so received bytes are never replaced.
+        if (!pDX->m_bSaveAndValidate) view->SetText(&value);
         return;
     }
     // A label's text is never the user's input: the member stays the truth, so a counter
@@ -66,16 +65,4 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
     if (rControl.GetSafeHwnd()) return;  // bound already
     CWnd* c = pDX->m_pDlgWnd->GetDlgItem(nIDC);
     if (c) rControl.Subclass(*c);
-}
-
-// A port list shows "COMn" entries; the device node and description go beside each as its
-// tooltip, so the user can tell the ports apart. A list filled from the serial device map
-// is described from that key's own scan.
-void kvimpl::DescribeComboItem(QComboBox* cb, int index) {
-    std::string node, description;
-    if (!DescribeListedPort(cb->itemText(index).toUtf8().constData(), node, description)) return;
-    QString tip = QString::fromStdString(node);
-    if (!description.empty())
-        tip += QStringLiteral(" \u00B7 ") + QString::fromStdString(description);
-    cb->setItemData(index, tip, Qt::ToolTipRole);
 }

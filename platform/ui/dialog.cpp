@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -13,9 +14,7 @@
 #include <QScreen>
 #include <map>
 
-#include "platform/logview/logview.h"
-#include "platform/text/gbk.h"
-#include "platform/ui/control_widgets.h"
+#include "platform/ui/dialog_widget.h"
 #include "platform/ui/window_impl.h"
 
 namespace {
@@ -67,8 +66,6 @@ HICON AfxLoadIcon(UINT nID) {
     }
     return nullptr;
 }
-
-const QIcon* kvimpl::QIconOf(HICON h) { return reinterpret_cast<const QIcon*>(h); }
 
 CDialog* kvimpl::DialogOf(QWidget* control) {
     for (QWidget* w = control; w; w = w->parentWidget())

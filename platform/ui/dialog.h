@@ -5,7 +5,11 @@
 #include <vector>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/ddx.h"
+#include "platform/ui/font.h"
 #include "platform/ui/window.h"
+
+class QWidget;
 
 // Window and control styles, with the platform's values.
 #define WS_POPUP 0x80000000u
@@ -103,18 +107,6 @@ const DLGTEMPLATE_DATA* AfxFindTemplate(UINT nID);
 BOOL AfxLoadString(UINT nID, CString& rString);
 HICON AfxLoadIcon(UINT nID);
 
-class CDataExchange {
-public:
-    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
-    BOOL m_bSaveAndValidate;  // TRUE: controls to members
-    CWnd* m_pDlgWnd;
-};
-
-void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
-void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value);
-void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
-
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
@@ -134,12 +126,12 @@ public:
     virtual void OnCancel();
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    CMenu* GetSystemMenu(BOOL bRevert) override;
     DECLARE_MESSAGE_MAP()
 
     // Layer internals.
     void NotifyFromControl(int nID, UINT nCode, HWND hCtrl);
     void ShowSystemMenu(int x, int y);
-    CMenu* SystemMenu() { return m_sysMenu.get(); }
     // Dialog units to pixels, from the template font.
     int DluToPixelX(int du) const { return du * m_baseX / 4; }
     int DluToPixelY(int du) const { return du * m_baseY / 8; }
@@ -160,3 +152,8 @@ private:
 };
 
 #define IDC_STATIC (-1)
+
+namespace kvimpl {
+// The dialog a control belongs to, or nullptr.
+CDialog* DialogOf(QWidget* control);
+}  // namespace kvimpl

@@ -17,7 +17,11 @@
 #include <limits>
 
 #include "platform/logview/logview.h"
-#include "platform/ui/control_widgets.h"
+#include "platform/ui/dc.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/dialog_widget.h"
+#include "platform/ui/font.h"
+#include "platform/ui/qtext.h"
 #include "platform/ui/window_impl.h"
 
 namespace {
@@ -124,83 +128,94 @@ private:
     bool m_bInClick = false;
 };
 
+// Tells the dialog of a control's notification.
+using Notify = std::function<void(UINT code, QWidget* src)>;
+
+QWidget* CreateButton(const DLGITEM& it, QWidget* parent, const Notify& notify) {
+    DWORD kind = it.style & 0xF;
+    if (kind == BS_GROUPBOX) {
+        // The caption sits on the frame's top line, as a dialog's group boxes have it.
+        auto* gb = new QGroupBox(U(it.text), parent);
+        gb->setStyleSheet(QStringLiteral(
+            "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: "
+            "0.5em; }"
+            "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
+        return gb;
+    }
+    if (kind == BS_AUTOCHECKBOX)
+        return new KvCheckBox(U(it.text), parent,
+                              [notify](QWidget* box) { notify(BN_CLICKED, box); });
+    auto* pb = new QPushButton(U(it.text), parent);
+    pb->setAutoDefault(false);
+    pb->setDefault(kind == BS_DEFPUSHBUTTON);
+    QObject::connect(pb, &QPushButton::clicked, [notify, pb] { notify(BN_CLICKED, pb); });
+    return pb;
+}
+
+QWidget* CreateEdit(const DLGITEM& it, QWidget* parent, const Notify& notify) {
+    const DWORD style = it.style;
+    if (style & ES_MULTILINE) {
+        auto* pe = new KvPlainEdit((style & ES_WANTRETURN) != 0, parent);
+        pe->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        // Long lines break anywhere: a hex text of megabytes is one word, which word
+        // wrapping lays out in quadratic time.
+        pe->setWordWrapMode(QTextOption::WrapAnywhere);
+        pe->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                            : Qt::ScrollBarAsNeeded);
+        pe->setReadOnly(style & ES_READONLY);
+        QObject::connect(pe, &QPlainTextEdit::textChanged, [notify, pe] { notify(EN_CHANGE, pe); });
+        return pe;
+    }
+    auto* le = new QLineEdit(parent);
+    // The program may set any length of text (QLineEdit's own maximum would cut it at
+    // 32767 characters); the user's entry has its limit.
+    le->setMaxLength(std::numeric_limits<int>::max());
+    le->setValidator(new UserLimitValidator(le));
+    le->setReadOnly(style & ES_READONLY);
+    le->setFrame((style & WS_BORDER) || (it.exStyle & WS_EX_CLIENTEDGE));
+    QObject::connect(le, &QLineEdit::textChanged, [notify, le] { notify(EN_CHANGE, le); });
+    return le;
+}
+
+QWidget* CreateStatic(const DLGITEM& it, QWidget* parent) {
+    auto* lb = new KvLabel(parent);
+    DWORD kind = it.style & 0x1F;
+    if (kind == SS_ICON) {
+        if (it.text && it.text[0] == '#') {
+            if (const QIcon* icon = kvimpl::QIconOf(AfxLoadIcon((UINT)atoi(it.text + 1))))
+                lb->setPixmap(icon->pixmap(32, 32));
+        }
+    } else {
+        lb->setText(U(it.text));
+        lb->setAlignment((kind == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+        lb->setTextFormat(Qt::PlainText);
+    }
+    return lb;
+}
+
 QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     const QString cls = QString::fromLatin1(it.className);
-    const DWORD style = it.style;
     const int id = it.id;
-    QWidget* w = nullptr;
-    auto notify = [dlg, id](UINT code, QWidget* src) {
+    Notify notify = [dlg, id](UINT code, QWidget* src) {
         dlg->NotifyFromControl(id, code, kvimpl::HandleOfWidget(src));
     };
+    QWidget* w = nullptr;
     if (cls == QLatin1String(WC_BUTTON)) {
-        DWORD kind = style & 0xF;
-        if (kind == BS_GROUPBOX) {
-            // The caption sits on the frame's top line, as a dialog's group boxes have it.
-            auto* gb = new QGroupBox(U(it.text), parent);
-            gb->setStyleSheet(QStringLiteral(
-                "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: "
-                "0.5em; }"
-                "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }"));
-            w = gb;
-        } else if (kind == BS_AUTOCHECKBOX) {
-            auto* cb = new KvCheckBox(U(it.text), parent,
-                                      [notify](QWidget* box) { notify(BN_CLICKED, box); });
-            w = cb;
-        } else {
-            auto* pb = new QPushButton(U(it.text), parent);
-            pb->setAutoDefault(false);
-            pb->setDefault(kind == BS_DEFPUSHBUTTON);
-            QObject::connect(pb, &QPushButton::clicked, [notify, pb] { notify(BN_CLICKED, pb); });
-            w = pb;
-        }
+        w = CreateButton(it, parent, notify);
     } else if (cls == QLatin1String(WC_EDIT)) {
-        if (style & ES_MULTILINE) {
-            auto* pe = new KvPlainEdit((style & ES_WANTRETURN) != 0, parent);
-            pe->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-            // Long lines break anywhere: a hex text of megabytes is one word, which word
-            // wrapping lays out in quadratic time.
-            pe->setWordWrapMode(QTextOption::WrapAnywhere);
-            pe->setVerticalScrollBarPolicy((style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
-                                                                : Qt::ScrollBarAsNeeded);
-            pe->setReadOnly(style & ES_READONLY);
-            QObject::connect(pe, &QPlainTextEdit::textChanged,
-                             [notify, pe] { notify(EN_CHANGE, pe); });
-            w = pe;
-        } else {
-            auto* le = new QLineEdit(parent);
-            // The program may set any length of text (QLineEdit's own maximum would cut it at
-            // 32767 characters); the user's entry has its limit.
-            le->setMaxLength(std::numeric_limits<int>::max());
-            le->setValidator(new UserLimitValidator(le));
-            le->setReadOnly(style & ES_READONLY);
-            le->setFrame((style & WS_BORDER) || (it.exStyle & WS_EX_CLIENTEDGE));
-            QObject::connect(le, &QLineEdit::textChanged, [notify, le] { notify(EN_CHANGE, le); });
-            w = le;
-        }
+        w = CreateEdit(it, parent, notify);
     } else if (cls == QLatin1String(WC_LOGEDIT)) {
         w = new LogView(parent);
     } else if (cls == QLatin1String(WC_COMBOBOX)) {
         auto* cb = new QComboBox(parent);
-        cb->setEditable((style & 0x3) == CBS_DROPDOWN);
+        cb->setEditable((it.style & 0x3) == CBS_DROPDOWN);
         cb->setInsertPolicy(QComboBox::NoInsert);
         cb->setMaxVisibleItems(std::max(4, it.cy / 10));
         w = cb;
     } else {  // STATIC
-        auto* lb = new KvLabel(parent);
-        DWORD kind = style & 0x1F;
-        if (kind == SS_ICON) {
-            if (it.text && it.text[0] == '#') {
-                if (const QIcon* icon = kvimpl::QIconOf(AfxLoadIcon((UINT)atoi(it.text + 1))))
-                    lb->setPixmap(icon->pixmap(32, 32));
-            }
-        } else {
-            lb->setText(U(it.text));
-            lb->setAlignment((kind == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
-            lb->setTextFormat(Qt::PlainText);
-        }
-        w = lb;
+        w = CreateStatic(it, parent);
     }
-    if (!(style & WS_TABSTOP) || qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w))
+    if (!(it.style & WS_TABSTOP) || qobject_cast<QLabel*>(w) || qobject_cast<QGroupBox*>(w))
         w->setFocusPolicy(qobject_cast<QPlainTextEdit*>(w) || qobject_cast<LogView*>(w)
                               ? Qt::ClickFocus
                               : Qt::NoFocus);
@@ -272,7 +287,7 @@ BOOL CDialog::CreateFromTemplate() {
             cw = std::make_unique<CStatic>();
         else
             cw = std::make_unique<CEdit>();
-        cw->Attach(c, it.id);
+        cw->Attach(c, it.id, &kvimpl::ControlProc);
         int x = DluToPixelX(it.x), y = DluToPixelY(it.y);
         int cx = DluToPixelX(it.cx), cy = DluToPixelY(it.cy);
         cw->MoveWindow(x, y, cx, cy, FALSE);
@@ -283,13 +298,4 @@ BOOL CDialog::CreateFromTemplate() {
     return TRUE;
 }
 
-CMenu* CWnd::GetSystemMenu(BOOL) {
-    auto* d = dynamic_cast<CDialog*>(this);
-    return d ? d->SystemMenu() : nullptr;
-}
-
-HICON CWnd::SetIcon(HICON hIcon, BOOL) {
-    QWidget* w = kvimpl::WidgetOf(this);
-    if (w && hIcon) w->setWindowIcon(*kvimpl::QIconOf(hIcon));
-    return nullptr;
-}
+CMenu* CDialog::GetSystemMenu(BOOL) { return m_sysMenu.get(); }

@@ -1,4 +1,6 @@
 // The dialog's widget: keys, closing, resizing, painting and the system menu.
+#include "platform/ui/dialog_widget.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -12,14 +14,9 @@
 #include <QTextDocument>
 #include <QWindow>
 
-#include "platform/ui/control_widgets.h"
+#include "platform/ui/dc.h"
+#include "platform/ui/qtext.h"
 #include "platform/ui/window_impl.h"
-
-namespace {
-QPainter* g_currentPainter = nullptr;
-}
-
-QPainter* kvimpl::CurrentPainter() { return g_currentPainter; }
 
 DialogWidget::DialogWidget(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -100,10 +97,9 @@ void DialogWidget::changeEvent(QEvent* e) {
 void DialogWidget::paintEvent(QPaintEvent* e) {
     QDialog::paintEvent(e);
     QPainter painter(this);
-    QPainter* saved = g_currentPainter;
-    g_currentPainter = &painter;
+    QPainter* saved = kvimpl::SetCurrentPainter(&painter);
     kvimpl::Dispatch(m_owner, WM_PAINT, 0, 0);
-    g_currentPainter = saved;
+    kvimpl::SetCurrentPainter(saved);
 }
 
 void DialogWidget::contextMenuEvent(QContextMenuEvent* e) {
@@ -201,25 +197,4 @@ void CDialog::ShowSystemMenu(int x, int y) {
     }
     QPoint at = (x || y) ? QPoint(x, y) : w->mapToGlobal(QPoint(0, 0));
     menu.exec(at);
-}
-
-// The platform's handling of system commands: close, minimise, maximise, restore.
-void CWnd::OnSysCommand(UINT nID, LPARAM) {
-    QWidget* w = kvimpl::WidgetOf(this);
-    switch (nID & 0xFFF0) {
-        case SC_CLOSE:
-            kvimpl::Dispatch(this, WM_CLOSE, 0, 0);
-            break;
-        case SC_MINIMIZE:
-            if (w) w->showMinimized();
-            break;
-        case SC_MAXIMIZE:
-            if (w) w->showMaximized();
-            break;
-        case SC_RESTORE:
-            if (w) w->showNormal();
-            break;
-        default:
-            break;
-    }
 }

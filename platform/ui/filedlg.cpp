@@ -9,6 +9,7 @@
 
 #include "platform/files/file_util.h"
 #include "platform/text/gbk.h"
+#include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_impl.h"
 

@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/ui/font.h"
+#include "platform/ui/qtext.h"
 #include "platform/ui/timer.h"
 #include "platform/ui/window_impl.h"
 
@@ -275,13 +277,13 @@ CWnd::~CWnd() { Detach(); }
 
 CWnd* CWnd::FromHandle(HWND hWnd) { return kvimpl::LookupWindow(hWnd); }
 
-void CWnd::Attach(void* pWidget, int nID) {
-    m_pWidget = pWidget;
+void CWnd::Attach(QWidget* w, int nID, CONTROLPROC pfnControlProc) {
+    m_pWidget = w;
     m_nID = nID;
+    m_pfnControlProc = pfnControlProc;
     HWND h = kvimpl::RegisterWindow(this);
     m_hWnd = h;
-    if (pWidget) {
-        auto* w = static_cast<QWidget*>(pWidget);
+    if (w) {
         kvimpl::SetWidgetHandle(w, h);
         // The id as the widget's name, so that data exchange finds a control by its id
         // without asking every sibling for its handle (ddx.cpp).
@@ -293,6 +295,7 @@ void CWnd::Detach() {
     HWND h = m_hWnd.exchange(nullptr);
     if (h) kvimpl::UnregisterWindow(h);
     m_pWidget = nullptr;
+    m_pfnControlProc = nullptr;
 }
 
 BOOL CWnd::CreateMessageOnly() {
@@ -349,10 +352,27 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    // What a control does itself (edit and font messages), whoever wraps it.
+    // What a control does itself (its text, edit messages), whoever wraps it.
     LRESULT r = 0;
-    if (kvimpl::ControlDefProc(this, message, wParam, lParam, r)) return r;
+    if (m_pfnControlProc && m_pfnControlProc(this, message, wParam, lParam, r)) return r;
+    QWidget* w = kvimpl::WidgetOf(this);
     switch (message) {
+        case WM_SETFONT:
+            if (w && wParam) {
+                w->setFont(*kvimpl::QFontOf(reinterpret_cast<HFONT>(wParam)));
+                if (lParam) w->update();
+            }
+            return 0;
+        // A window's text is its title.
+        case WM_SETTEXT:
+            if (!w) return FALSE;
+            if (!w->parentWidget())
+                w->setWindowTitle(kvimpl::FromGbk(CString(reinterpret_cast<LPCSTR>(lParam))));
+            return TRUE;
+        case WM_KV_GETTEXT:
+            if (w && !w->parentWidget())
+                *reinterpret_cast<CString*>(lParam) = kvimpl::ToGbk(w->windowTitle());
+            return 0;
         case WM_SYSCOMMAND:
             OnSysCommand((UINT)wParam, lParam);
             return 0;
@@ -375,8 +395,10 @@ void CWnd::Subclass(CWnd& from) {
     if (&from == this) return;
     m_pWidget = from.m_pWidget;
     m_nID = from.m_nID;
+    m_pfnControlProc = from.m_pfnControlProc;
     HWND h = from.m_hWnd.exchange(nullptr);
     from.m_pWidget = nullptr;
+    from.m_pfnControlProc = nullptr;
     m_hWnd = h;
     kvimpl::ReassignWindow(h, this);
 }

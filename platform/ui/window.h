@@ -17,6 +17,7 @@ class CWnd;
 class CFont;
 class CMenu;
 class CDC;
+class QWidget;
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;
@@ -43,7 +44,12 @@ LRESULT DispatchMessage(const MSG* pMsg);
 #define DispatchMessageA DispatchMessage
 // Posts a message to every top-level window (device notifications use it).
 void BroadcastToTopLevelWindows(UINT msg, WPARAM wParam, LPARAM lParam);
-int GetSystemMetrics(int nIndex);
+
+// What a kind of control does itself with a message no map entry took (its window class's
+// procedure): true when it handled the message, with its result in `result`. Besides the
+// platform's messages it answers WM_KV_GETTEXT, whose lParam is the CString* to fill.
+typedef bool (*CONTROLPROC)(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+#define WM_KV_GETTEXT 0x03F0
 
 class CWnd {
 public:
@@ -76,7 +82,6 @@ public:
     void ScreenToClient(LPRECT lpRect) const;
     void ScreenToClient(POINT* lpPoint) const;
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
-    void Invalidate(BOOL bErase = TRUE) { InvalidateRect(nullptr, bErase); }
     void UpdateWindow();
     void SetWindowText(LPCSTR lpszString);
     void GetWindowText(CString& rString) const;
@@ -89,12 +94,11 @@ public:
     CWnd* GetWindow(UINT nCmd) const;  // GW_CHILD: first child in Z order
     CWnd* GetParent() const;
     CWnd* SetFocus();
-    CMenu* GetSystemMenu(BOOL bRevert);
+    virtual CMenu* GetSystemMenu(BOOL bRevert);  // a dialog's; none for other windows
     int GetScrollPos(int nBar) const;
     int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
     BOOL KillTimer(UINT_PTR nIDEvent);
-    int MessageBox(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
 
     // Message dispatch (UI thread).
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -111,18 +115,20 @@ public:
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     void OnTimer(UINT_PTR nIDEvent);
 
-    // The widget behind the window (a QWidget*), for the layer's own use.
-    void* GetWidget() const { return m_pWidget; }
+    // The widget behind the window, for the layer's own use.
+    QWidget* GetWidget() const { return m_pWidget; }
 
-    // Layer use: gives this CWnd a handle and attaches the widget (a QWidget*) to it; or
-    // takes over the handle and widget of a window another CWnd had (subclassing).
-    void Attach(void* pWidget, int nID);
+    // Layer use: gives this CWnd a handle and attaches the widget to it, with the procedure of
+    // its kind of control (none for a dialog or a message-only window); or takes over the
+    // handle, widget and procedure of a window another CWnd had (subclassing).
+    void Attach(QWidget* pWidget, int nID, CONTROLPROC pfnControlProc = nullptr);
     void Subclass(CWnd& from);
     void Detach();
 
 protected:
-    void* m_pWidget = nullptr;
+    QWidget* m_pWidget = nullptr;
     int m_nID = 0;
+    CONTROLPROC m_pfnControlProc = nullptr;
     friend class CWndRegistry;
 };
 

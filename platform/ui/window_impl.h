@@ -2,7 +2,6 @@
 #pragma once
 #include <QVariant>
 #include <QWidget>
-#include <string>
 
 #include "platform/ui/window.h"
 
@@ -23,35 +22,21 @@ QWidget* WidgetOf(const CWnd* pWnd);
 void SetWidgetHandle(QWidget* w, HWND hWnd);
 HWND OwnHandleOfWidget(const QWidget* w);  // the widget's own handle, or nullptr
 HWND HandleOfWidget(const QWidget* w);     // its own or its nearest parent's
-// An object of type T that lives as long as o, made on first use under the given name (UI
-// thread only).
+// A value of type T kept by an object, made on first use under the given name and deleted
+// with the object (UI thread only).
+template <class T>
+class AttachedValue : public QObject {
+public:
+    explicit AttachedValue(QObject* owner) : QObject(owner) {}
+    T value{};
+};
 template <class T>
 T& Attached(QObject* o, const char* name) {
-    auto* p = static_cast<T*>(o->property(name).template value<void*>());
-    if (!p) {
-        p = new T();
-        o->setProperty(name, QVariant::fromValue<void*>(p));
-        QObject::connect(o, &QObject::destroyed, [p] { delete p; });
+    auto* holder = static_cast<AttachedValue<T>*>(o->property(name).value<QObject*>());
+    if (!holder) {
+        holder = new AttachedValue<T>(o);
+        o->setProperty(name, QVariant::fromValue<QObject*>(holder));
     }
-    return *p;
+    return holder->value;
 }
-QString FromGbk(const char* p, size_t n);
-QString FromGbk(const CString& s);
-CString ToGbk(const QString& s);
-}  // namespace kvimpl
-
-class QFont;
-class CDialog;
-namespace kvimpl {
-// Text of a control or window, GBK, as the framework's window text.
-void SetControlText(QWidget* w, const CString& text);
-CString GetControlText(QWidget* w);
-// Messages a control handles itself (edit and combo messages, fonts).
-bool ControlDefProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-const QFont* QFontOf(const CFont* pFont);
-// The dialog a control belongs to, or nullptr.
-CDialog* DialogOf(QWidget* control);
-// Substitutes faces missing on Linux and gives the layer's font for a template face.
-QFont TemplateFont(const char* faceGbk, int pixelHeight, int weight);
-void InstallFontSubstitutes();
 }  // namespace kvimpl

@@ -1,17 +1,12 @@
 // CWnd operations on the widget behind a window: geometry, visibility, text, fonts.
-#include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QVariant>
+#include <QScrollBar>
 #include <QWidget>
-#include <QWindow>
 #include <unordered_map>
 
-#include "platform/ui/controls.h"
-#include "platform/ui/msgbox.h"
+#include "platform/ui/dc.h"
+#include "platform/ui/font.h"
 #include "platform/ui/window_impl.h"
 
 namespace kvimpl {
@@ -153,22 +148,36 @@ void CWnd::UpdateWindow() {
     if (w && w->isVisible()) w->repaint();
 }
 
+// Text and font go to the window's own procedure, not through the message map: they are what
+// the window does itself, whatever kind of control it is.
 void CWnd::SetWindowText(LPCSTR text) {
-    QWidget* w = WidgetOf(this);
-    if (!w) return;
-    kvimpl::SetControlText(w, CString(text));
+    if (!WidgetOf(this)) return;
+    DefWindowProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""));
 }
 
 void CWnd::GetWindowText(CString& s) const {
-    QWidget* w = WidgetOf(this);
-    s = w ? kvimpl::GetControlText(w) : CString();
+    s.Empty();
+    if (WidgetOf(this))
+        const_cast<CWnd*>(this)->DefWindowProc(WM_KV_GETTEXT, 0, reinterpret_cast<LPARAM>(&s));
 }
 
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
-    QWidget* w = WidgetOf(this);
-    if (!w || !pFont || !pFont->IsCreated()) return;
-    w->setFont(*kvimpl::QFontOf(pFont));
-    if (bRedraw) w->update();
+    if (!WidgetOf(this) || !pFont || !pFont->IsCreated()) return;
+    DefWindowProc(WM_SETFONT, reinterpret_cast<WPARAM>(static_cast<HFONT>(*pFont)), bRedraw);
+}
+
+// The vertical position of a scrolling view (an edit, the log view) is its first visible row.
+int CWnd::GetScrollPos(int nBar) const {
+    auto* area = qobject_cast<QAbstractScrollArea*>(WidgetOf(this));
+    return nBar == SB_VERT && area ? area->verticalScrollBar()->value() : 0;
+}
+
+int CWnd::SetScrollPos(int nBar, int nPos, BOOL) {
+    auto* area = qobject_cast<QAbstractScrollArea*>(WidgetOf(this));
+    if (nBar != SB_VERT || !area) return 0;
+    int old = area->verticalScrollBar()->value();
+    area->verticalScrollBar()->setValue(nPos);
+    return old;
 }
 
 BOOL CWnd::IsIconic() const {
@@ -216,16 +225,31 @@ CWnd* CWnd::SetFocus() {
     return nullptr;
 }
 
-int GetSystemMetrics(int nIndex) {
-    switch (nIndex) {
-        case SM_CXICON:
-        case SM_CYICON:
-            return 32;
-        default:
-            return 0;
-    }
+CMenu* CWnd::GetSystemMenu(BOOL) { return nullptr; }
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL) {
+    QWidget* w = WidgetOf(this);
+    if (w && hIcon) w->setWindowIcon(*kvimpl::QIconOf(hIcon));
+    return nullptr;
 }
 
-int CWnd::MessageBox(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
-    return ::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType);
+// The platform's handling of system commands: close, minimise, maximise, restore.
+void CWnd::OnSysCommand(UINT nID, LPARAM) {
+    QWidget* w = WidgetOf(this);
+    switch (nID & 0xFFF0) {
+        case SC_CLOSE:
+            kvimpl::Dispatch(this, WM_CLOSE, 0, 0);
+            break;
+        case SC_MINIMIZE:
+            if (w) w->showMinimized();
+            break;
+        case SC_MAXIMIZE:
+            if (w) w->showMaximized();
+            break;
+        case SC_RESTORE:
+            if (w) w->showNormal();
+            break;
+        default:
+            break;
+    }
 }

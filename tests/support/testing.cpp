@@ -5,6 +5,7 @@
 #include <QThread>
 #include <cstdlib>
 
+#include "platform/app/app.h"
 #include "platform/ui/window_impl.h"
 
 namespace kvtest {
@@ -14,7 +15,7 @@ void StartTestApplication(int& argc, char** argv) {
     if (app) return;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     app = new QApplication(argc, argv);
-    kvimpl::InstallFontSubstitutes();
+    AfxInitFramework();
 }
 
 void Pump(int ms) {

@@ -1,21 +1,10 @@
-// The widgets behind dialogs and controls (layer internals).
+// The widgets behind a dialog and its labels (layer internals).
 #pragma once
 #include <QDialog>
-#include <QIcon>
 #include <QLabel>
 #include <QStaticText>
 
 #include "platform/ui/dialog.h"
-
-class QComboBox;
-class QPainter;
-
-namespace kvimpl {
-const QIcon* QIconOf(HICON hIcon);
-QPainter* CurrentPainter();
-// Adds the device node and description of a "COMn" item as its tooltip and second text.
-void DescribeComboItem(QComboBox* cb, int index);
-}  // namespace kvimpl
 
 // A label whose text colour its dialog chooses (WM_CTLCOLOR) each time it is drawn. Like a
 // static control it fills its rectangle with the dialog's background, so a new text repaints

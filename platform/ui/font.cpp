@@ -1,14 +1,17 @@
 // Fonts: creation by pixel height and face, and the substitution of faces that Windows
 // programs name but Linux lacks.
+#include "platform/ui/font.h"
+
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QString>
+#include <QStringList>
 #include <algorithm>
+#include <vector>
 
-#include "platform/ui/controls.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/qtext.h"
 
 namespace {
 // Faces named by the program, their Linux stand-ins in order of preference and, for a face
@@ -127,11 +130,9 @@ QFont kvimpl::TemplateFont(const char* faceGbk, int pixelHeight, int weight) {
     return f;
 }
 
-const QFont* kvimpl::QFontOf(const CFont* pFont) {
-    return static_cast<const QFont*>(pFont->GetImpl());
-}
+const QFont* kvimpl::QFontOf(HFONT hFont) { return reinterpret_cast<const QFont*>(hFont); }
 
-CFont::~CFont() { delete static_cast<QFont*>(m_pFont); }
+CFont::~CFont() { delete m_pFont; }
 
 BOOL CFont::CreateFont(int nHeight, int, int, int, int nWeight, BYTE bItalic, BYTE bUnderline,
                        BYTE cStrikeOut, BYTE, BYTE, BYTE, BYTE, BYTE, LPCSTR lpszFacename) {
