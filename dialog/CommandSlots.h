@@ -1,7 +1,8 @@
 // The controls of the twelve quick-command slots, and of the quick-command panel.
 #pragma once
-#include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
+
+#define CMD_COUNT 12
 
 inline const int g_CmdEditIds[CMD_COUNT] = {
     IDC_CMD_EDIT1, IDC_CMD_EDIT2, IDC_CMD_EDIT3, IDC_CMD_EDIT4,  IDC_CMD_EDIT5,  IDC_CMD_EDIT6,

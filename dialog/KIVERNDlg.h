@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "convert/Convert.h"
+#include "dialog/CommandSlots.h"
 #include "platform/afx.h"
 #include "serial/SerialPort.h"
 
@@ -14,8 +15,6 @@
 #define IDT_AUTO_WRAP 2
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
-
-#define CMD_COUNT 12
 
 class CKIVERNDlg : public CDialog {
 public:

@@ -67,12 +67,6 @@ HICON AfxLoadIcon(UINT nID) {
     return nullptr;
 }
 
-CDialog* kvimpl::DialogOf(QWidget* control) {
-    for (QWidget* w = control; w; w = w->parentWidget())
-        if (auto* d = dynamic_cast<DialogWidget*>(w)) return d->Owner();
-    return nullptr;
-}
-
 // ---- CDialog ----
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)

@@ -131,7 +131,6 @@ public:
 
     // Layer internals.
     void NotifyFromControl(int nID, UINT nCode, HWND hCtrl);
-    void ShowSystemMenu(int x, int y);
     // Dialog units to pixels, from the template font.
     int DluToPixelX(int du) const { return du * m_baseX / 4; }
     int DluToPixelY(int du) const { return du * m_baseY / 8; }
@@ -152,8 +151,3 @@ private:
 };
 
 #define IDC_STATIC (-1)
-
-namespace kvimpl {
-// The dialog a control belongs to, or nullptr.
-CDialog* DialogOf(QWidget* control);
-}  // namespace kvimpl

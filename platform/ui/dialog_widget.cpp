@@ -14,11 +14,12 @@
 #include <QTextDocument>
 #include <QWindow>
 
+#include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window_impl.h"
 
-DialogWidget::DialogWidget(CDialog* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
+DialogWidget::DialogWidget(CWnd* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     // Alt+Space and Alt+F4 belong to the window, whichever control has the focus: they reach
     // the dialog before a focused button presses itself or an edit types a space.
@@ -31,7 +32,7 @@ bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
         auto* k = static_cast<QKeyEvent*>(e);
         if (k->modifiers() & Qt::AltModifier) {
             if (k->key() == Qt::Key_Space) {
-                m_owner->ShowSystemMenu(0, 0);
+                ShowSystemMenu(0, 0);
                 return true;
             }
             if (k->key() == Qt::Key_F4) {
@@ -105,7 +106,7 @@ void DialogWidget::paintEvent(QPaintEvent* e) {
 void DialogWidget::contextMenuEvent(QContextMenuEvent* e) {
     // A right click on the dialog's background opens its system menu.
     if (childAt(e->pos()) == nullptr || qobject_cast<QGroupBox*>(childAt(e->pos()))) {
-        m_owner->ShowSystemMenu(e->globalPos().x(), e->globalPos().y());
+        ShowSystemMenu(e->globalPos().x(), e->globalPos().y());
         e->accept();
     }
 }
@@ -130,7 +131,7 @@ void DialogWidget::ApplyMinimumSize() {
 }
 
 void KvLabel::paintEvent(QPaintEvent* e) {
-    CDialog* dlg = kvimpl::DialogOf(this);
+    CWnd* dlg = DialogWidget::OwnerOf(this);
     if (dlg) {
         CDC dc;
         CWnd* self = kvimpl::LookupWindow(kvimpl::HandleOfWidget(this));
@@ -178,23 +179,30 @@ bool KvLabel::PaintPlainText() {
     return true;
 }
 
-void CDialog::ShowSystemMenu(int x, int y) {
-    if (!m_sysMenu) return;
-    QWidget* w = kvimpl::WidgetOf(this);
-    QMenu menu(w);
-    for (int i = 0; i < m_sysMenu->GetMenuItemCount(); ++i) {
-        const MenuItem& it = m_sysMenu->GetItem(i);
+CWnd* DialogWidget::OwnerOf(QWidget* control) {
+    for (QWidget* w = control; w; w = w->parentWidget())
+        if (auto* d = dynamic_cast<DialogWidget*>(w)) return d->Owner();
+    return nullptr;
+}
+
+void DialogWidget::ShowSystemMenu(int x, int y) {
+    CMenu* sysMenu = m_owner->GetSystemMenu(FALSE);
+    if (!sysMenu) return;
+    QMenu menu(this);
+    CWnd* owner = m_owner;
+    for (int i = 0; i < sysMenu->GetMenuItemCount(); ++i) {
+        const MenuItem& it = sysMenu->GetItem(i);
         if (it.flags & MF_SEPARATOR) {
             menu.addSeparator();
             continue;
         }
         QAction* a = menu.addAction(kvimpl::FromGbk(it.text));
         UINT_PTR id = it.id;
-        if (id == SC_RESTORE) a->setEnabled(IsIconic() || IsZoomed());
-        if (id == SC_MAXIMIZE) a->setEnabled(!IsZoomed());
+        if (id == SC_RESTORE) a->setEnabled(owner->IsIconic() || owner->IsZoomed());
+        if (id == SC_MAXIMIZE) a->setEnabled(!owner->IsZoomed());
         QObject::connect(a, &QAction::triggered,
-                         [this, id] { kvimpl::Dispatch(this, WM_SYSCOMMAND, (WPARAM)id, 0); });
+                         [owner, id] { kvimpl::Dispatch(owner, WM_SYSCOMMAND, (WPARAM)id, 0); });
     }
-    QPoint at = (x || y) ? QPoint(x, y) : w->mapToGlobal(QPoint(0, 0));
+    QPoint at = (x || y) ? QPoint(x, y) : mapToGlobal(QPoint(0, 0));
     menu.exec(at);
 }

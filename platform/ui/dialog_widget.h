@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QStaticText>
 
-#include "platform/ui/dialog.h"
+#include "platform/ui/window.h"
 
 // A label whose text colour its dialog chooses (WM_CTLCOLOR) each time it is drawn. Like a
 // static control it fills its rectangle with the dialog's background, so a new text repaints
@@ -29,8 +29,12 @@ private:
 // The top-level widget of a CDialog: routes keys, closing, resizing and painting to it.
 class DialogWidget : public QDialog {
 public:
-    DialogWidget(CDialog* owner, QWidget* parent);
-    CDialog* Owner() const { return m_owner; }
+    DialogWidget(CWnd* owner, QWidget* parent);
+    CWnd* Owner() const { return m_owner; }
+    // The window whose dialog widget holds a control, or nullptr.
+    static CWnd* OwnerOf(QWidget* control);
+    // Opens the owner's system menu at a screen point (at the window's corner for 0, 0).
+    void ShowSystemMenu(int x, int y);
     bool m_bSizeMessages = false;  // WM_SIZE is sent once the dialog is initialised
     int m_nResult = IDCANCEL;
 
@@ -48,5 +52,5 @@ protected:
 private:
     void SendSize();
     void ApplyMinimumSize();
-    CDialog* m_owner;
+    CWnd* m_owner;
 };
