@@ -2,6 +2,7 @@
 #pragma once
 #include "platform/app/app.h"
 #include "platform/core/cstring.h"
+#include "platform/core/except.h"
 #include "platform/core/syserr.h"
 #include "platform/core/wintypes.h"
 #include "platform/files/file.h"
@@ -9,7 +10,6 @@
 #include "platform/ui/clock.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/except.h"
 #include "platform/ui/filedlg.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/window.h"
