@@ -9,6 +9,7 @@
 #include <QTranslator>
 
 #include "platform/app/devnotify.h"
+#include "platform/core/appname.h"
 #include "platform/ui/window_impl.h"
 
 namespace {
@@ -30,8 +31,11 @@ int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
     // come from their own mappings, so that a cleared log gives its memory back to the system.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kivern"));
-    QApplication::setDesktopFileName(QStringLiteral("example.quelmar.kivern"));
+    if (g_app) {
+        if (g_app->m_pszAppName) AfxSetAppName(g_app->m_pszAppName);
+        if (g_app->m_pszExeName) QApplication::setApplicationName(g_app->m_pszExeName);
+        if (g_app->m_pszAppID) QApplication::setDesktopFileName(g_app->m_pszAppID);
+    }
     kvimpl::InstallFontSubstitutes();
     // The program speaks Chinese; so do the standard dialogs and buttons Qt draws for it.
     QTranslator qtTexts;

@@ -5,6 +5,8 @@
 #include <QMetaObject>
 #include <QThread>
 
+#include "platform/core/appname.h"
+#include "platform/core/except.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/window.h"
 
@@ -102,8 +104,16 @@ int MessageBoxA(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
 }
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType) {
-    return MessageBoxUtf8(nullptr, GbkToUtf8(CString(lpszText)), KIVERN_APP_TITLE, nType);
+    return MessageBoxUtf8(nullptr, GbkToUtf8(CString(lpszText)), AfxGetAppName(), nType);
 }
+
+namespace {
+// Exceptions the layer reports are shown as boxes under the application's name.
+int ReportInBox(const std::string& textUtf8, UINT nType) {
+    return MessageBoxUtf8(nullptr, textUtf8, AfxGetAppName(), nType);
+}
+const bool kReportsInBoxes = (AfxSetErrorReporter(ReportInBox), true);
+}  // namespace
 
 MessageBoxRecorder::MessageBoxRecorder(int nAnswer) {
     SetMessageBoxHook([this, nAnswer](const MessageBoxRecord& r) {

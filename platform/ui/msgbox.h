@@ -30,9 +30,7 @@
 #define IDNO 7
 #endif
 
-// The caption of AfxMessageBox: the application's name.
-#define KIVERN_APP_TITLE "KIVERN"
-
+// The caption is the application's name (AfxGetAppName).
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK);
 // A NULL caption shows "错误", as the system's own boxes do.
 int MessageBoxA(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType);
