@@ -4,7 +4,10 @@
 
 CKIVERNApp theApp;
 
-CKIVERNApp::CKIVERNApp() = default;
+CKIVERNApp::CKIVERNApp() : CWinApp("KIVERN") {
+    m_pszExeName = "kivern";
+    m_pszAppID = "example.quelmar.kivern";
+}
 
 BOOL CKIVERNApp::InitInstance() {
     AfxEnableControlContainer();

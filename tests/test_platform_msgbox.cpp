@@ -9,6 +9,7 @@
 #include <atomic>
 #include <thread>
 
+#include "platform/core/appname.h"
 #include "platform/files/file.h"
 #include "platform/text/gbk.h"
 #include "support/msgbox_recorder.h"
@@ -39,6 +40,7 @@ struct BoxAnswerer {
 }  // namespace
 
 TEST(MessageBoxHook, RecordsGbkTextsAndAnswers) {
+    AfxSetAppName("KIVERN");
     MessageBoxRecorder recorder(IDCANCEL);
     EXPECT_EQ(AfxMessageBox("保存成功!"), IDCANCEL);
     EXPECT_EQ(MessageBoxA(nullptr, "Port error", "Application Error", MB_ICONERROR), IDCANCEL);
@@ -46,7 +48,7 @@ TEST(MessageBoxHook, RecordsGbkTextsAndAnswers) {
     MessageBoxRecord first = recorder.Records()[0];
     EXPECT_EQ(first.strText, "保存成功!");  // GBK, as the application wrote it
     EXPECT_EQ(first.strText, CString("\xB1\xA3\xB4\xE6\xB3\xC9\xB9\xA6!"));
-    EXPECT_EQ(first.strCaption, KIVERN_APP_TITLE);
+    EXPECT_EQ(first.strCaption, "KIVERN");
     EXPECT_EQ(first.nType, (UINT)MB_OK);
     EXPECT_EQ(first.hOwner, nullptr);
     EXPECT_EQ(recorder.Last().strCaption, "Application Error");
@@ -63,13 +65,14 @@ TEST(MessageBoxHook, AnswersOnTheCallingThread) {
 }
 
 TEST(MessageBoxHook, ExceptionReportIsAnErrorBoxNamingTheFile) {
+    AfxSetAppName("KIVERN");
     MessageBoxRecorder recorder;
     CFileException error(CFileException::accessDenied, EACCES, "/home/u/cmd.json");
     error.ReportError();
     ASSERT_EQ(recorder.Count(), 1u);
     EXPECT_EQ(recorder.Last().strText, "拒绝访问 /home/u/cmd.json。");
     EXPECT_EQ(recorder.Last().nType, (UINT)MB_ICONERROR);
-    EXPECT_EQ(recorder.Last().strCaption, KIVERN_APP_TITLE);
+    EXPECT_EQ(recorder.Last().strCaption, "KIVERN");
 }
 
 TEST(MessageBoxReal, ShowsConvertedTextCaptionAndIcon) {

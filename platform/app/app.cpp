@@ -9,8 +9,12 @@
 #include <QTranslator>
 
 #include "platform/app/devnotify.h"
+#include "platform/core/appname.h"
+#include "platform/core/except.h"
 #include "platform/ports/registry.h"
 #include "platform/ui/font.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/window_impl.h"
 
 namespace {
 CWinApp* g_app = nullptr;
@@ -25,11 +29,18 @@ bool DescribePortItem(const std::string& item, std::string& tip) {
     if (!description.empty()) tip += " \xC2\xB7 " + description;  // a middle dot
     return true;
 }
+
+// Errors the layer reports (a file that cannot be opened) are shown in a box under the
+// application's name.
+int ReportInBox(const std::string& textUtf8, UINT nType) {
+    return MessageBoxUtf8(nullptr, textUtf8, AfxGetAppName(), nType);
+}
 }  // namespace
 
 void AfxInitFramework() {
     kvimpl::InstallFontSubstitutes();
     SetComboItemDescriber(&DescribePortItem);
+    AfxSetErrorReporter(&ReportInBox);
 }
 
 CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName) { g_app = this; }
@@ -47,8 +58,11 @@ int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
     // come from their own mappings, so that a cleared log gives its memory back to the system.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kivern"));
-    QApplication::setDesktopFileName(QStringLiteral("example.quelmar.kivern"));
+    if (g_app) {
+        if (g_app->m_pszAppName) AfxSetAppName(g_app->m_pszAppName);
+        if (g_app->m_pszExeName) QApplication::setApplicationName(g_app->m_pszExeName);
+        if (g_app->m_pszAppID) QApplication::setDesktopFileName(g_app->m_pszAppID);
+    }
     AfxInitFramework();
     // The program speaks Chinese; so do the standard dialogs and buttons Qt draws for it.
     QTranslator qtTexts;

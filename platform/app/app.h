@@ -11,7 +11,9 @@ public:
     virtual BOOL InitInstance();
     HICON LoadIcon(UINT nIDResource) const { return AfxLoadIcon(nIDResource); }
     CWnd* m_pMainWnd = nullptr;
-    LPCSTR m_pszAppName;
+    LPCSTR m_pszAppName;            // the boxes' caption (AfxGetAppName)
+    LPCSTR m_pszExeName = nullptr;  // the program's short name, for the desktop environment
+    LPCSTR m_pszAppID = nullptr;    // the desktop entry's id, which the window system shows
 };
 
 CWinApp* AfxGetApp();

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/comm/comm_port.h"
 #include "platform/ports/portmap.h"
 #include "platform/ui/window.h"
 
@@ -176,6 +177,7 @@ void Run(int stopFd, int lostFd, Watch* w) {
 }  // namespace
 
 void StartDeviceNotifications() {
+    SetCommDeviceLostHandler(NoteDeviceLost);
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_thread.joinable()) return;
     g_stopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);

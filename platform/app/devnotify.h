@@ -4,7 +4,8 @@
 // added and DBT_DEVICEREMOVECOMPLETE when one went away to every top-level window. Without
 // udev (containers) the ports-folder watch works alone. A device can also go without any such
 // event (a pseudo-terminal whose other side ended leaves its link dangling): the comm layer
-// reports it, and the next burst announces a removal.
+// reports it (through the handler StartDeviceNotifications installs), and the next burst
+// announces a removal.
 #pragma once
 #include <functional>
 

@@ -1,4 +1,6 @@
 // Mode strings and line settings: BuildCommDCBA, GetCommState, SetCommState.
+#include "platform/comm/comm_dcb.h"
+
 #include <errno.h>
 #include <string.h>
 #include <strings.h>
@@ -10,13 +12,9 @@
 
 #include "platform/comm/comm_port.h"
 #include "platform/comm/comm_termios.h"
+#include "platform/core/syserr.h"
 
 namespace {
-BOOL Fail(DWORD err) {
-    SetLastError(err);
-    return FALSE;
-}
-
 bool ParseUnsigned(const std::string& s, DWORD& out) {
     if (s.empty() || s.size() > 9) return false;
     for (char c : s)
@@ -100,13 +98,13 @@ void SetModemLine(int fd, int line, bool on) {
 }  // namespace
 
 BOOL BuildCommDCBA(LPCSTR lpDef, LPDCB lpDCB) {
-    if (!lpDef || !lpDCB) return Fail(EINVAL);
+    if (!lpDef || !lpDCB) return kvimpl::Fail(EINVAL);
     std::string s(lpDef);
     // An optional "COMn:" in front.
     if (s.size() >= 3 && strncasecmp(s.c_str(), "COM", 3) == 0) {
         size_t i = 3;
         while (i < s.size() && isdigit((unsigned char)s[i])) ++i;
-        if (i == 3) return Fail(EINVAL);
+        if (i == 3) return kvimpl::Fail(EINVAL);
         if (i < s.size() && s[i] == ':') ++i;
         s = s.substr(i);
     }
@@ -130,13 +128,13 @@ BOOL BuildCommDCBA(LPCSTR lpDef, LPDCB lpDCB) {
         std::string item = s.substr(i, end - i);
         i = end;
         size_t eq = item.find('=');
-        if (eq == std::string::npos || eq == 0) return Fail(EINVAL);
+        if (eq == std::string::npos || eq == 0) return kvimpl::Fail(EINVAL);
         std::string key = item.substr(0, eq);
         for (char& c : key) c = (char)tolower((unsigned char)c);
-        if (!ApplyItem(key, item.substr(eq + 1), d, stopGiven)) return Fail(EINVAL);
+        if (!ApplyItem(key, item.substr(eq + 1), d, stopGiven)) return kvimpl::Fail(EINVAL);
         any = true;
     }
-    if (!any) return Fail(EINVAL);
+    if (!any) return kvimpl::Fail(EINVAL);
     if (d.BaudRate == 110 && !stopGiven) d.StopBits = TWOSTOPBITS;
     *lpDCB = d;
     return TRUE;
@@ -144,10 +142,10 @@ BOOL BuildCommDCBA(LPCSTR lpDef, LPDCB lpDCB) {
 
 BOOL GetCommState(HANDLE hFile, LPDCB lpDCB) {
     auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
+    if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     std::lock_guard<std::mutex> lock(port->stateMutex);
     CommTermios t;
-    if (int err = CommGetTermios(port->fd, t)) return Fail(err);
+    if (int err = CommGetTermios(port->fd, t)) return kvimpl::Fail(err);
     DCB d;
     d.fRtsControl = port->rtsControl;
     d.fDtrControl = port->dtrControl;
@@ -158,15 +156,15 @@ BOOL GetCommState(HANDLE hFile, LPDCB lpDCB) {
 
 BOOL SetCommState(HANDLE hFile, const DCB* lpDCB) {
     auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
+    if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     std::lock_guard<std::mutex> lock(port->stateMutex);
     CommTermios cur, want, got;
-    if (int err = CommGetTermios(port->fd, cur)) return Fail(err);
-    if (int err = BuildCommTermios(*lpDCB, cur, want)) return Fail(err);
-    if (int err = CommSetTermios(port->fd, want)) return Fail(err);
+    if (int err = CommGetTermios(port->fd, cur)) return kvimpl::Fail(err);
+    if (int err = BuildCommTermios(*lpDCB, cur, want)) return kvimpl::Fail(err);
+    if (int err = CommSetTermios(port->fd, want)) return kvimpl::Fail(err);
     // The driver may round or refuse a speed while reporting success: read it back.
-    if (int err = CommGetTermios(port->fd, got)) return Fail(err);
-    if (!CommSpeedTaken(lpDCB->BaudRate, got.ospeed)) return Fail(EINVAL);
+    if (int err = CommGetTermios(port->fd, got)) return kvimpl::Fail(err);
+    if (!CommSpeedTaken(lpDCB->BaudRate, got.ospeed)) return kvimpl::Fail(EINVAL);
     if (lpDCB->fRtsControl != RTS_CONTROL_HANDSHAKE)
         SetModemLine(port->fd, TIOCM_RTS, lpDCB->fRtsControl == RTS_CONTROL_ENABLE);
     SetModemLine(port->fd, TIOCM_DTR, lpDCB->fDtrControl == DTR_CONTROL_ENABLE);

@@ -1,4 +1,4 @@
-// Opening a port, its reader thread, and the calls that move bytes.
+// The port object: opening and closing a device, and the reader that fills the input ring.
 #include "platform/comm/comm_port.h"
 
 #include <errno.h>
@@ -18,26 +18,14 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "platform/app/devnotify.h"
 #include "platform/comm/comm_termios.h"
-#include "platform/ports/portmap.h"
+#include "platform/kernel/sync.h"
 
 namespace {
 constexpr size_t kReadChunk = 64 * 1024;
 constexpr int kFullRetryMs = 5;
 constexpr int kDrainWaitMs = 500;
-std::atomic<void (*)(DWORD)> g_writeHook{nullptr};
-
-int64_t NowMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-}
-
-BOOL Fail(DWORD err) {
-    SetLastError(err);
-    return FALSE;
-}
+std::atomic<void (*)()> g_lostHandler{nullptr};
 
 // The kernel's stand-ins for other terminals: /dev/tty (5,0), /dev/console (5,1), /dev/ptmx
 // and devpts' ptmx (5,2).
@@ -45,20 +33,11 @@ bool IsTerminalAlias(const struct stat& st) {
     return S_ISCHR(st.st_mode) && major(st.st_rdev) == 5 && minor(st.st_rdev) <= 2;
 }
 
-// "COM3", "\\.\COM12" -> 3, 12; 0 when name is not such a name.
-unsigned PortNumberFromName(const char* name) {
-    if (strncmp(name, "\\\\.\\", 4) == 0) name += 4;
-    if (strncasecmp(name, "COM", 3) != 0) return 0;
-    name += 3;
-    if (*name < '0' || *name > '9') return 0;
-    char* end;
-    unsigned long n = strtoul(name, &end, 10);
-    if (*end != 0 || n > 0xFFFF) return 0;
-    return (unsigned)n;
-}
 }  // namespace
 
 std::shared_ptr<CommPort> LookupCommPort(HANDLE h) { return LookupKernelObjectAs<CommPort>(h); }
+
+void SetCommDeviceLostHandler(void (*pfnHandler)()) { g_lostHandler = pfnHandler; }
 
 std::shared_ptr<CommPort> CommPort::Open(const std::string& path) {
     // /dev/tty, /dev/console and /dev/ptmx stand for another terminal (the caller's own, a new
@@ -209,7 +188,7 @@ void CommPort::MarkLost() {
     }
     cv.notify_all();
     // Not every loss brings a device event of its own; the port list must hear of it.
-    NoteDeviceLost();
+    if (auto handler = g_lostHandler.load()) handler();
 }
 
 size_t CommPort::TakeLocked(char* p, size_t n) {
@@ -223,236 +202,3 @@ size_t CommPort::TakeLocked(char* p, size_t n) {
     if (count == 0) head = 0;
     return take;
 }
-
-// ---- the framework-shaped calls ----
-
-HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
-    std::string path;
-    if (lpFileName && lpFileName[0] == '/') {
-        path = lpFileName;
-    } else {
-        unsigned n = lpFileName ? PortNumberFromName(lpFileName) : 0;
-        if (n == 0 || !ResolvePortNumber(n, path)) {
-            SetLastError(ENOENT);
-            return INVALID_HANDLE_VALUE;
-        }
-    }
-    auto port = CommPort::Open(path);
-    if (!port) {
-        SetLastError(errno);
-        return INVALID_HANDLE_VALUE;
-    }
-    return RegisterKernelObject(port);
-}
-
-BOOL SetCommTimeouts(HANDLE hFile, const COMMTIMEOUTS* p) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    std::lock_guard<std::mutex> lock(port->m);
-    port->timeouts = *p;
-    return TRUE;
-}
-
-BOOL GetCommTimeouts(HANDLE hFile, COMMTIMEOUTS* p) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    std::lock_guard<std::mutex> lock(port->m);
-    *p = port->timeouts;
-    return TRUE;
-}
-
-BOOL SetCommMask(HANDLE hFile, DWORD dwEvtMask) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (dwEvtMask & ~(DWORD)(EV_RXCHAR | EV_TXEMPTY)) return Fail(EINVAL);
-    std::lock_guard<std::mutex> lock(port->m);
-    port->eventMask = dwEvtMask;
-    // A new mask ends a pending wait, as on Windows.
-    if (port->pendingWaitEvent) {
-        SetEvent(port->pendingWaitEvent);
-        port->pendingWaitEvent = nullptr;
-    }
-    return TRUE;
-}
-
-BOOL GetCommMask(HANDLE hFile, DWORD* lpEvtMask) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    std::lock_guard<std::mutex> lock(port->m);
-    *lpEvtMask = port->eventMask;
-    return TRUE;
-}
-
-BOOL WaitCommEvent(HANDLE hFile, DWORD* lpEvtMask, LPOVERLAPPED ov) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (!ov || !ov->hEvent) return Fail(EINVAL);
-    ResetEvent(ov->hEvent);
-    std::lock_guard<std::mutex> lock(port->m);
-    if (!(port->eventMask & EV_RXCHAR)) return Fail(EINVAL);
-    if (port->count > 0) {
-        *lpEvtMask = EV_RXCHAR;
-        SetEvent(ov->hEvent);
-        return TRUE;
-    }
-    if (port->lost) return Fail(EIO);
-    port->pendingWaitEvent = ov->hEvent;
-    return Fail(ERROR_IO_PENDING);
-}
-
-BOOL PurgeComm(HANDLE hFile, DWORD dwFlags) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    bool rx = dwFlags & PURGE_RXCLEAR, tx = dwFlags & PURGE_TXCLEAR;
-    {
-        std::lock_guard<std::mutex> lock(port->m);
-        if (rx) port->ClearInputLocked();
-        if (dwFlags & PURGE_RXABORT) ++port->readAbortGeneration;
-    }
-    port->cv.notify_all();
-    // A device that is gone has nothing left to flush.
-    if (int err = CommFlush(port->fd, rx, tx); err && err != EIO) return Fail(err);
-    return TRUE;
-}
-
-BOOL ClearCommError(HANDLE hFile, DWORD* lpErrors, LPCOMSTAT lpStat) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    int inDriver = 0, outDriver = 0;
-    if (ioctl(port->fd, FIONREAD, &inDriver) < 0) inDriver = 0;
-    if (ioctl(port->fd, TIOCOUTQ, &outDriver) < 0) outDriver = 0;
-    std::lock_guard<std::mutex> lock(port->m);
-    if (lpErrors) *lpErrors = port->overflowSinceCheck ? CE_RXOVER : 0;
-    port->overflowSinceCheck = false;
-    if (lpStat) {
-        lpStat->cbInQue = (DWORD)port->count + (port->lost ? 0 : (DWORD)inDriver);
-        lpStat->cbOutQue = (DWORD)outDriver;
-    }
-    return TRUE;
-}
-
-BOOL ReadFile(HANDLE hFile, void* lpBuffer, DWORD n, DWORD* lpRead, LPOVERLAPPED ov) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    char* p = (char*)lpBuffer;
-    DWORD got = 0;
-    DWORD status = 0;
-    {
-        std::unique_lock<std::mutex> lock(port->m);
-        const COMMTIMEOUTS to = port->timeouts;
-        const uint64_t abortGen = port->readAbortGeneration;
-        got = (DWORD)port->TakeLocked(p, n);
-        const bool immediate = to.ReadIntervalTimeout == MAXDWORD &&
-                               to.ReadTotalTimeoutMultiplier == 0 &&
-                               to.ReadTotalTimeoutConstant == 0;
-        const bool hasTotal = to.ReadTotalTimeoutMultiplier || to.ReadTotalTimeoutConstant;
-        const int64_t deadline = hasTotal ? NowMs() + (int64_t)to.ReadTotalTimeoutMultiplier * n +
-                                                to.ReadTotalTimeoutConstant
-                                          : -1;
-        while (got < n && !immediate) {
-            if (port->closing || port->readAbortGeneration != abortGen) {
-                status = ERROR_OPERATION_ABORTED;
-                break;
-            }
-            if (port->lost) break;
-            int64_t wait = deadline >= 0 ? deadline - NowMs() : INT64_MAX;
-            if (got > 0 && to.ReadIntervalTimeout && to.ReadIntervalTimeout != MAXDWORD)
-                wait = std::min<int64_t>(wait, to.ReadIntervalTimeout);
-            if (wait <= 0) break;
-            if (wait == INT64_MAX) {
-                port->cv.wait(lock);
-            } else if (port->cv.wait_for(lock, std::chrono::milliseconds(wait)) ==
-                           std::cv_status::timeout &&
-                       port->count == 0) {
-                break;
-            }
-            got += (DWORD)port->TakeLocked(p + got, n - got);
-        }
-    }
-    if (lpRead) *lpRead = got;
-    if (ov) {
-        ov->Internal = status;
-        ov->InternalHigh = got;
-        if (ov->hEvent) SetEvent(ov->hEvent);
-    }
-    return status ? Fail(status) : TRUE;
-}
-
-BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD n, DWORD* lpWritten, LPOVERLAPPED ov) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return Fail(ERROR_INVALID_HANDLE);
-    if (auto hook = g_writeHook.load()) hook(n);
-    std::lock_guard<std::mutex> writeLock(port->writeMutex);
-    COMMTIMEOUTS to;
-    bool lost;
-    {
-        std::lock_guard<std::mutex> lock(port->m);
-        to = port->timeouts;
-        lost = port->lost;
-    }
-    const char* p = (const char*)lpBuffer;
-    DWORD done = 0;
-    DWORD status = lost ? EIO : 0;
-    const bool hasTotal = to.WriteTotalTimeoutMultiplier || to.WriteTotalTimeoutConstant;
-    const int64_t deadline = hasTotal ? NowMs() + (int64_t)to.WriteTotalTimeoutMultiplier * n +
-                                            to.WriteTotalTimeoutConstant
-                                      : -1;
-    while (!status && done < n) {
-        ssize_t w = write(port->fd, p + done, n - done);
-        if (w > 0) {
-            done += (DWORD)w;
-            continue;
-        }
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0 && errno != EAGAIN) {
-            status = errno;
-            break;
-        }
-        int wait = -1;
-        if (deadline >= 0) {
-            int64_t left = deadline - NowMs();
-            if (left <= 0) {
-                status = ETIMEDOUT;
-                break;
-            }
-            wait = (int)std::min<int64_t>(left, 1 << 30);
-        }
-        // Wake every 100 ms to see whether the port is closing.
-        pollfd pfd = {port->fd, POLLOUT, 0};
-        int r = poll(&pfd, 1, wait < 0 ? 100 : std::min(wait, 100));
-        if (r < 0 && errno != EINTR) status = errno;
-        if (r > 0 && (pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(pfd.revents & POLLOUT))
-            status = EIO;
-        std::lock_guard<std::mutex> lock(port->m);
-        if (port->closing) status = ERROR_OPERATION_ABORTED;
-    }
-    if (lpWritten) *lpWritten = done;
-    if (ov) {
-        ov->Internal = status;
-        ov->InternalHigh = done;
-        if (ov->hEvent) SetEvent(ov->hEvent);
-    }
-    return status ? Fail(status) : TRUE;
-}
-
-BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED ov, DWORD* lpTransferred, BOOL) {
-    if (!LookupCommPort(hFile)) return Fail(ERROR_INVALID_HANDLE);
-    if (lpTransferred) *lpTransferred = (DWORD)ov->InternalHigh;
-    return ov->Internal ? Fail((DWORD)ov->Internal) : TRUE;
-}
-
-uint64_t GetCommOverflowCount(HANDLE hFile) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return 0;
-    std::lock_guard<std::mutex> lock(port->m);
-    return port->overflow;
-}
-
-BOOL IsCommDeviceLost(HANDLE hFile) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return FALSE;
-    std::lock_guard<std::mutex> lock(port->m);
-    return port->lost;
-}
-
-void SetCommWriteHook(void (*hook)(DWORD nBytes)) { g_writeHook = hook; }

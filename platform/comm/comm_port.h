@@ -6,8 +6,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/comm/comm.h"
 #include "platform/comm/comm_termios.h"
+#include "platform/comm/comm_types.h"
 #include "platform/kernel/sync_object.h"
 
 class CommPort : public KernelObject {
@@ -55,3 +55,6 @@ private:
 };
 
 std::shared_ptr<CommPort> LookupCommPort(HANDLE h);
+// Called (from the reader thread) when the device behind an open port goes away; the device
+// notifications install it. nullptr: nobody listens.
+void SetCommDeviceLostHandler(void (*pfnHandler)());

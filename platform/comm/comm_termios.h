@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/comm/comm.h"
+#include "platform/comm/comm_types.h"
 
 struct CommTermios {
     uint32_t iflag = 0, oflag = 0, cflag = 0, lflag = 0;

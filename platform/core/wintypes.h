@@ -125,6 +125,7 @@ struct SYSTEMTIME {
 // Message boxes
 #define MB_OK 0x0000
 #define MB_ICONERROR 0x0010
+#define MB_ICONMASK 0x00F0
 
 // Scroll bars and edit messages used by the application
 #define SB_VERT 1

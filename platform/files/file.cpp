@@ -1,3 +1,5 @@
+// CFile: opening with the user's own links followed, reading, writing, seeking, closing, and
+// replacing the whole content safely.
 #include "platform/files/file.h"
 
 #include <fcntl.h>
@@ -7,42 +9,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include "platform/files/file_util.h"
-#include "platform/text/gbk.h"
-
-namespace {
-// The name as readable UTF-8: valid sequences as they are, any other byte as U+FFFD.
-std::string ReadableName(const std::string& name) {
-    std::string out;
-    size_t i = 0;
-    while (i < name.size()) {
-        unsigned char c = (unsigned char)name[i];
-        size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        char32_t cp = n == 1 ? c : n == 2 ? (c & 0x1F) : n == 3 ? (c & 0x0F) : (c & 0x07);
-        bool bValid = n > 0 && i + n <= name.size();
-        for (size_t k = 1; bValid && k < n; k++) {
-            unsigned char t = (unsigned char)name[i + k];
-            bValid = (t >> 6) == 2;
-            cp = (cp << 6) | (t & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 either.
-        static const char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-        if (bValid && (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)))
-            bValid = false;
-        if (bValid) {
-            out.append(name, i, n);
-            i += n;
-        } else {
-            AppendUtf8(out, 0xFFFD);
-            i++;
-        }
-    }
-    return out;
-}
-}  // namespace
 
 int CFile::LockOperation(UINT nOpenFlags) {
     switch (nOpenFlags & 0x70) {
@@ -52,78 +22,6 @@ int CFile::LockOperation(UINT nOpenFlags) {
             return LOCK_SH;
         default:
             return LOCK_EX;
-    }
-}
-
-CFileException::CFileException(int cause, LONG lOsError, LPCSTR lpszFileName)
-    : m_cause(cause), m_lOsError(lOsError), m_strFileName(lpszFileName) {}
-
-int CFileException::OsErrorToCause(int nErrno) {
-    switch (nErrno) {
-        case 0:
-            return none;
-        case ENOENT:
-            return fileNotFound;
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case ELOOP:
-            return badPath;
-        case EMFILE:
-        case ENFILE:
-            return tooManyOpenFiles;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-        case EISDIR:
-            return accessDenied;
-        case EBADF:
-            return invalidFile;
-        case ESPIPE:
-            return badSeek;
-        case EIO:
-            return hardIO;
-        case EWOULDBLOCK:
-        case ETXTBSY:
-            return sharingViolation;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return diskFull;
-        default:
-            return genericException;
-    }
-}
-
-std::string CFileException::GetErrorMessageUtf8() const {
-    std::string name = ReadableName(std::string(m_strFileName.GetString()));
-    if (name.empty()) name = "未知文件";
-    switch (m_cause) {
-        case fileNotFound:
-            return "找不到 " + name + "。";
-        case badPath:
-            return name + " 的路径无效。";
-        case tooManyOpenFiles:
-            return "打开的文件太多，无法打开 " + name + "。";
-        case accessDenied:
-            return "拒绝访问 " + name + "。";
-        case invalidFile:
-            return "对 " + name + " 使用了无效的文件句柄。";
-        case directoryFull:
-            return "目录已满，无法创建 " + name + "。";
-        case badSeek:
-            return "在 " + name + " 中定位失败。";
-        case hardIO:
-            return "访问 " + name + " 时发生硬件 I/O 错误。";
-        case sharingViolation:
-            return name + " 正被其他程序使用，无法访问。";
-        case lockViolation:
-            return name + " 中要锁定的区域已被锁定。";
-        case diskFull:
-            return "磁盘已满，无法写入 " + name + "。";
-        case endOfFile:
-            return "试图越过 " + name + " 的结尾进行访问。";
-        default:
-            return "访问 " + name + " 时发生未知错误。";
     }
 }
 
@@ -280,10 +178,6 @@ ULONGLONG CFile::Seek(LONGLONG lOff, UINT nFrom) {
     return (ULONGLONG)pos;
 }
 
-void CFile::SetLength(ULONGLONG dwNewLen) {
-    if (ftruncate(m_fd, (off_t)dwNewLen) != 0) Throw(errno);
-}
-
 void CFile::Flush() {
     if (m_fd >= 0 && fsync(m_fd) != 0 && errno != EINVAL) Throw(errno);
 }
@@ -306,4 +200,66 @@ CString CFile::GetFileName() const {
         if (m_strFileName[i] == '/') slash = i;
     }
     return m_strFileName.Mid(slash + 1);
+}
+
+void CFile::ReplaceContent(const void* lpBuf, size_t nCount) {
+    if (m_fd < 0) Throw(EBADF);
+    if ((m_nOpenFlags & 3) == modeRead) Throw(EACCES);
+    const char* p = static_cast<const char*>(lpBuf);
+    struct stat st;
+    if (fstat(m_fd, &st) != 0) Throw(errno);
+    if (!S_ISREG(st.st_mode)) return ReplaceInPlace(p, nCount);
+
+    // Replace the file the name led to when it was opened, not a symbolic link to it.
+    const std::string& target = m_target;
+    std::string dir = kvfile::DirName(target);
+    // A hidden sibling named after the file, its name cut so that it stays within the
+    // file system's limit on a name when the file's own name is near it.
+    std::string base = target.substr(dir.size() == 1 ? 1 : dir.size() + 1).substr(0, 200);
+    std::string temp = dir + "/." + base + ".XXXXXX";
+    int fd = mkostemp(&temp[0], O_CLOEXEC);
+    if (fd < 0) {
+        // A folder we may not create files in, holding a file we may write: write in place.
+        if (errno == EACCES || errno == EPERM) return ReplaceInPlace(p, nCount);
+        Throw(errno);
+    }
+    // The new file takes the old one's permissions and owner, and the lock before anyone
+    // can open it under the name.
+    int err = 0;
+    if (fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+    if (fchown(fd, st.st_uid, st.st_gid) != 0) {
+        // Not permitted unless privileged; the file then belongs to us, as a new file would.
+    }
+    int lockOp = LockOperation(m_nOpenFlags);
+    if (!err && lockOp && flock(fd, lockOp | LOCK_NB) != 0) err = errno;
+    if (!err && (!kvfile::WriteAll(fd, p, nCount) || fsync(fd) != 0)) err = errno;
+    if (!err && rename(temp.c_str(), target.c_str()) != 0) err = errno;
+    if (err) {
+        close(fd);
+        unlink(temp.c_str());
+        Throw(err);
+    }
+    int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        fsync(dirFd);  // makes the rename itself durable; best effort
+        close(dirFd);
+    }
+    close(m_fd);
+    m_fd = fd;  // positioned after the new bytes
+}
+
+// Writes over the open file from offset 0 and cuts it to the new length. Space is reserved
+// first, so a full disk is found before the old content is touched.
+void CFile::ReplaceInPlace(const char* p, size_t nCount) {
+    struct stat st;
+    if (fstat(m_fd, &st) != 0) Throw(errno);
+    bool bRegular = S_ISREG(st.st_mode);
+    if (bRegular && (off_t)nCount > st.st_size &&
+        fallocate(m_fd, FALLOC_FL_KEEP_SIZE, 0, (off_t)nCount) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        Throw(errno);
+    if (lseek(m_fd, 0, SEEK_SET) < 0) Throw(errno);
+    if (!kvfile::WriteAll(m_fd, p, nCount)) Throw(errno);
+    if (bRegular && ftruncate(m_fd, (off_t)nCount) != 0) Throw(errno);
+    if (fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) Throw(errno);
 }

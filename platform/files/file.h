@@ -1,4 +1,4 @@
-// CFile and CFileException: files as the application uses them (cmd.json, receive logs).
+// CFile: files as the application uses them (cmd.json, receive logs).
 //
 // Names are the file system's bytes (UTF-8 as the file dialog hands them back), used as they
 // are: never converted through the text code page, which would turn characters it lacks into
@@ -18,44 +18,10 @@
 
 #include "platform/core/cstring.h"
 #include "platform/core/wintypes.h"
-#include "platform/ui/except.h"
+#include "platform/files/file_exception.h"
 
 typedef uint64_t ULONGLONG;
 typedef int64_t LONGLONG;
-
-class CFileException : public CException {
-public:
-    enum {
-        none,
-        genericException,
-        generic = genericException,
-        fileNotFound,
-        badPath,
-        tooManyOpenFiles,
-        accessDenied,
-        invalidFile,
-        removeCurrentDir,
-        directoryFull,
-        badSeek,
-        hardIO,
-        sharingViolation,
-        lockViolation,
-        diskFull,
-        endOfFile,
-    };
-    CFileException(int cause = none, LONG lOsError = -1, LPCSTR lpszFileName = nullptr);
-
-    // The cause for an errno value.
-    static int OsErrorToCause(int nErrno);
-
-    // A Chinese text that names the full path, e.g. "拒绝访问 /home/u/cmd.json。"; bytes of
-    // the name that are not UTF-8 show as U+FFFD.
-    std::string GetErrorMessageUtf8() const override;
-
-    int m_cause;
-    LONG m_lOsError;        // errno, or -1
-    CString m_strFileName;  // full path, file-system bytes
-};
 
 class CFile {
 public:
@@ -85,7 +51,6 @@ public:
 
     // FALSE on failure, with the details in *pError when given.
     virtual BOOL Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
-    BOOL IsOpen() const { return m_fd >= 0; }
 
     ULONGLONG GetLength() const;
     ULONGLONG GetPosition() const;
@@ -93,8 +58,6 @@ public:
     void Write(const void* lpBuf, UINT nCount);
     ULONGLONG Seek(LONGLONG lOff, UINT nFrom);
     void SeekToBegin() { Seek(0, begin); }
-    ULONGLONG SeekToEnd() { return Seek(0, end); }
-    void SetLength(ULONGLONG dwNewLen);
     void Flush();
     void Close();  // throws when the system reports an error; the file is closed anyway
     void Abort();  // closes, ignoring errors

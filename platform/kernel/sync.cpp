@@ -1,56 +1,19 @@
-// Critical sections, eventfd-backed events, waits and the thread's last error.
+// Critical sections, eventfd-backed events, waits, and closing handles.
 #include "platform/kernel/sync.h"
 
 #include <errno.h>
 #include <poll.h>
-#include <string.h>
 #include <sys/eventfd.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/kernel/sync_object.h"
 
-// ---- handle table ----
-
-namespace {
-std::mutex g_handleMutex;
-std::unordered_map<HANDLE, std::shared_ptr<KernelObject>>& HandleTable() {
-    static auto* table = new std::unordered_map<HANDLE, std::shared_ptr<KernelObject>>;
-    return *table;
-}
-thread_local DWORD t_lastError = 0;
-}  // namespace
-
-HANDLE RegisterKernelObject(std::shared_ptr<KernelObject> pObject) {
-    HANDLE h = pObject.get();
-    std::lock_guard<std::mutex> lock(g_handleMutex);
-    HandleTable()[h] = std::move(pObject);
-    return h;
-}
-
-std::shared_ptr<KernelObject> LookupKernelObject(HANDLE h) {
-    std::lock_guard<std::mutex> lock(g_handleMutex);
-    auto it = HandleTable().find(h);
-    return it == HandleTable().end() ? nullptr : it->second;
-}
-
 BOOL CloseHandle(HANDLE hObject) {
-    std::shared_ptr<KernelObject> p;
-    {
-        std::lock_guard<std::mutex> lock(g_handleMutex);
-        auto it = HandleTable().find(hObject);
-        if (it == HandleTable().end()) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return FALSE;
-        }
-        p = std::move(it->second);
-        HandleTable().erase(it);
-    }
+    std::shared_ptr<KernelObject> p = UnregisterKernelObject(hObject);
+    if (!p) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     p->OnClose();
     p.reset();  // the object goes once no running call holds it
     return TRUE;
@@ -102,7 +65,7 @@ HANDLE CreateEvent(void* lpEventAttributes, BOOL bManualReset, BOOL bInitialStat
     }
     int fd = eventfd(bInitialState ? 1 : 0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (fd < 0) {
-        SetLastError(errno);
+        SetLastError(ErrorFromErrno(errno));
         return nullptr;
     }
     return RegisterKernelObject(std::make_shared<Event>(fd, bManualReset != FALSE));
@@ -110,20 +73,14 @@ HANDLE CreateEvent(void* lpEventAttributes, BOOL bManualReset, BOOL bInitialStat
 
 BOOL SetEvent(HANDLE hEvent) {
     auto p = LookupKernelObjectAs<Event>(hEvent);
-    if (!p) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (!p) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     p->Set();
     return TRUE;
 }
 
 BOOL ResetEvent(HANDLE hEvent) {
     auto p = LookupKernelObjectAs<Event>(hEvent);
-    if (!p) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    if (!p) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     p->Reset();
     return TRUE;
 }
@@ -162,7 +119,7 @@ DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAl
         int n = poll(fds.data(), fds.size(), timeout);
         if (n < 0) {
             if (errno == EINTR) continue;
-            SetLastError(errno);
+            SetLastError(ErrorFromErrno(errno));
             return WAIT_FAILED;
         }
         // In handle order, so the first handle wins when several are signalled.
@@ -175,54 +132,4 @@ DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAl
 
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds) {
     return WaitForMultipleObjects(1, &hHandle, FALSE, dwMilliseconds);
-}
-
-// ---- errors ----
-
-DWORD GetLastError() { return t_lastError; }
-void SetLastError(DWORD dwErrCode) { t_lastError = dwErrCode; }
-
-DWORD FormatMessageA(DWORD dwFlags, const void*, DWORD dwMessageId, DWORD, char* lpBuffer,
-                     DWORD nSize, void*) {
-    if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM)) {
-        SetLastError(EINVAL);
-        return 0;
-    }
-    const char* text;
-    char buf[256];
-    switch (dwMessageId) {
-        case ERROR_MORE_DATA:
-            text = "More data is available.";
-            break;
-        case ERROR_NO_MORE_ITEMS:
-            text = "No more data is available.";
-            break;
-        case ERROR_OPERATION_ABORTED:
-            text = "The operation was aborted.";
-            break;
-        case ERROR_IO_PENDING:
-            text = "Overlapped I/O operation is in progress.";
-            break;
-        default:
-            text = strerror_r((int)dwMessageId, buf, sizeof buf);
-            break;
-    }
-    size_t len = strlen(text);
-    if (dwFlags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
-        char* p = (char*)malloc(len + 1);
-        if (!p) return 0;
-        memcpy(p, text, len + 1);
-        *(char**)lpBuffer = p;
-        return (DWORD)len;
-    }
-    if (nSize == 0) return 0;
-    len = std::min<size_t>(len, nSize - 1);
-    memcpy(lpBuffer, text, len);
-    lpBuffer[len] = 0;
-    return (DWORD)len;
-}
-
-void* LocalFree(void* hMem) {
-    free(hMem);
-    return nullptr;
 }

@@ -19,6 +19,8 @@ struct KernelObject {
 
 HANDLE RegisterKernelObject(std::shared_ptr<KernelObject> pObject);
 std::shared_ptr<KernelObject> LookupKernelObject(HANDLE h);
+// Takes the object out of the table (CloseHandle); nullptr for a handle that names none.
+std::shared_ptr<KernelObject> UnregisterKernelObject(HANDLE h);
 
 template <class T>
 std::shared_ptr<T> LookupKernelObjectAs(HANDLE h) {

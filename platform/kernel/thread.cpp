@@ -7,7 +7,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/kernel/sync.h"
+#include "platform/core/syserr.h"
 
 namespace {
 struct ThreadExit {
@@ -29,7 +29,7 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UIN
         std::thread(RunThread, pThread).detach();
     } catch (const std::system_error& e) {
         delete pThread;
-        SetLastError(e.code().value() ? (DWORD)e.code().value() : EAGAIN);
+        SetLastError(ErrorFromErrno(e.code().value() ? e.code().value() : EAGAIN));
         return nullptr;
     }
     return pThread;

@@ -18,6 +18,9 @@
 
 namespace {
 constexpr unsigned kMaxPort = 255;
+// The port map's own folder under the runtime and state folders. It is the map's, not the
+// application's: kivern-vdev registers its ports there, and the remembered numbers stay in it.
+constexpr char kMapFolder[] = "/kivern";
 std::mutex g_scanMutex;
 unsigned long g_scanCount = 0;  // guarded by g_scanMutex
 
@@ -169,23 +172,19 @@ std::string PortMapPortsDir() {
     std::string d = Env("KIVERN_PORTS_DIR");
     if (!d.empty()) return d;
     std::string run = Env("XDG_RUNTIME_DIR");
-    if (!run.empty()) return run + "/kivern/ports";
-    return Home() + "/.local/state/kivern/ports";
+    if (!run.empty()) return run + kMapFolder + "/ports";
+    return Home() + "/.local/state" + kMapFolder + "/ports";
 }
 
 std::string PortMapStateFile() {
     std::string s = Env("XDG_STATE_HOME");
     if (s.empty()) s = Home() + "/.local/state";
-    return s + "/kivern/comports";
+    return s + kMapFolder + "/comports";
 }
 
-std::vector<PortInfo> ScanPorts() {
-    std::lock_guard<std::mutex> lock(g_scanMutex);
-    ++g_scanCount;
-    std::vector<PortInfo> result;
-    std::set<unsigned> taken;
-
-    // Virtual ports first: their link names fix their numbers.
+namespace {
+// The links comN in the ports folder that lead somewhere, as ports numbered N.
+void AddVirtualPorts(std::vector<PortInfo>& result, std::set<unsigned>& taken) {
     const std::string portsDir = PortMapPortsDir();
     for (const std::string& name : ListDir(portsDir)) {
         long n = NumberAfter(name, "com");
@@ -202,6 +201,17 @@ std::vector<PortInfo> ScanPorts() {
         taken.insert(info.number);
         result.push_back(info);
     }
+}
+}  // namespace
+
+std::vector<PortInfo> ScanPorts() {
+    std::lock_guard<std::mutex> lock(g_scanMutex);
+    ++g_scanCount;
+    std::vector<PortInfo> result;
+    std::set<unsigned> taken;
+
+    // Virtual ports first: their link names fix their numbers.
+    AddVirtualPorts(result, taken);
 
     const std::string root = PortMapSysfsRoot();
     std::vector<Candidate> others;

@@ -5,6 +5,7 @@
 #pragma once
 #include <string>
 
+#include "platform/core/syserr.h"
 #include "platform/core/wintypes.h"
 
 typedef struct HKEY__* HKEY;
@@ -12,17 +13,6 @@ typedef HKEY* PHKEY;
 #define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002)
 #define KEY_READ 0x20019
 #define REG_SZ 1
-#ifndef ERROR_SUCCESS
-#define ERROR_SUCCESS 0L
-#endif
-#define ERROR_FILE_NOT_FOUND 2L
-#define ERROR_INVALID_PARAMETER 87L
-#ifndef ERROR_MORE_DATA
-#define ERROR_MORE_DATA 234L
-#endif
-#ifndef ERROR_NO_MORE_ITEMS
-#define ERROR_NO_MORE_ITEMS 259L
-#endif
 
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, DWORD samDesired, PHKEY phkResult);
 // Value name "\Device\Serial<n-1>", data "COMn" with its terminating 0. The sizes are in/out:

@@ -6,6 +6,7 @@
 #include <QThread>
 #include <mutex>
 
+#include "platform/core/appname.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/window.h"
 
@@ -103,5 +104,5 @@ int MessageBoxA(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
 }
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType) {
-    return MessageBoxUtf8(nullptr, GbkToUtf8(CString(lpszText)), KIVERN_APP_TITLE, nType);
+    return MessageBoxUtf8(nullptr, GbkToUtf8(CString(lpszText)), AfxGetAppName(), nType);
 }

@@ -21,16 +21,13 @@
 #define MB_ICONEXCLAMATION MB_ICONWARNING
 #define MB_ICONINFORMATION 0x0040
 #define MB_TYPEMASK 0x000F
-#define MB_ICONMASK 0x00F0
 #endif
 #ifndef IDYES
 #define IDYES 6
 #define IDNO 7
 #endif
 
-// The caption of AfxMessageBox: the application's name.
-#define KIVERN_APP_TITLE "KIVERN"
-
+// The caption is the application's name (AfxGetAppName).
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK);
 // A NULL caption shows "错误", as the system's own boxes do.
 int MessageBoxA(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType);

@@ -10,8 +10,8 @@
 #include <atomic>
 
 #include "platform/core/cstring.h"
+#include "platform/core/except.h"
 #include "platform/core/wintypes.h"
-#include "platform/ui/except.h"
 
 class CWnd;
 class CFont;
