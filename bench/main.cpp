@@ -15,7 +15,8 @@
 #include "bench/bench_util.h"
 #include "bench/cases.h"
 #include "platform/app/app.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 using namespace kvbench;
 

@@ -9,7 +9,8 @@
 
 #include "platform/app/devnotify.h"
 #include "platform/ports/portmap.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 #include "support/permissions.h"
 #include "support/port_dialog.h"
 

@@ -4,7 +4,8 @@
 #include <QWidget>
 
 #include "platform/ui/font.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 #include "support/app_env.h"
 #include "support/layout_classes.h"
 

@@ -11,7 +11,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 #include "support/port_dialog.h"
 
 namespace {

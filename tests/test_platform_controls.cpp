@@ -10,7 +10,8 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 TEST(ControlText, AMultiLineEditReadsBackWhatReadingItsDocumentGives) {
     QPlainTextEdit edit;

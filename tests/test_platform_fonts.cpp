@@ -8,7 +8,8 @@
 #include <QFontMetricsF>
 
 #include "platform/ui/font.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 // The limits the status face keeps to, in em of the asked pixel height.

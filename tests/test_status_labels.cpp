@@ -3,7 +3,8 @@
 #include <QImage>
 #include <QWidget>
 
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 #include "support/app_env.h"
 
 namespace {

@@ -14,7 +14,8 @@
 #include "platform/ports/registry.h"
 #include "platform/ui/font.h"
 #include "platform/ui/msgbox.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 CWinApp* g_app = nullptr;

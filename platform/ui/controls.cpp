@@ -16,7 +16,8 @@
 #include "platform/logview/bound_text.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/qtext.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 using kvimpl::WidgetOf;
 

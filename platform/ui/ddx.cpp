@@ -8,7 +8,8 @@
 
 #include "platform/logview/bound_text.h"
 #include "platform/ui/controls.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 QWidget* FindControlWidget(CDataExchange* pDX, QWidget* dlg, int nIDC) {

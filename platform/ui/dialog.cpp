@@ -15,7 +15,8 @@
 #include <map>
 
 #include "platform/ui/dialog_widget.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 const AFX_RESOURCES* g_resources = nullptr;

@@ -22,7 +22,8 @@
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/font.h"
 #include "platform/ui/qtext.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 

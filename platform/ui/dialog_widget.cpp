@@ -17,7 +17,8 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
 #include "platform/ui/qtext.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 DialogWidget::DialogWidget(CWnd* owner, QWidget* parent) : QDialog(parent), m_owner(owner) {
     setAttribute(Qt::WA_DeleteOnClose, false);

@@ -11,7 +11,7 @@
 #include "platform/text/gbk.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 std::mutex g_hookMutex;

@@ -18,7 +18,7 @@
 #include "platform/ui/font.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/timer.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 
 #include "platform/ui/dc.h"
 #include "platform/ui/font.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 namespace kvimpl {
 

@@ -6,7 +6,8 @@
 #include <cstdlib>
 
 #include "platform/app/app.h"
-#include "platform/ui/window_impl.h"
+#include "platform/ui/window.h"
+#include "platform/ui/window_p.h"
 
 namespace kvtest {
 

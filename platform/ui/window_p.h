@@ -1,9 +1,13 @@
-// Internals shared by the layer's window sources (not for the application).
+// The private part of the window code (defined in window.cpp and window_ops.cpp): the
+// registry of live windows, dispatch between threads, the widget behind a handle, and values
+// kept with a widget. For the layer's own sources, not for the application.
 #pragma once
 #include <QVariant>
 #include <QWidget>
 
-#include "platform/ui/window.h"
+#include "platform/core/wintypes.h"
+
+class CWnd;
 
 namespace kvimpl {
 bool IsUiThread();
