@@ -12,7 +12,7 @@ build=${KIVERN_BUILD_DIR:-$top/build}
 packages=(build-essential cmake pkg-config qt6-base-dev libjsoncpp-dev libudev-dev
   libgtest-dev googletest fonts-arphic-uming fonts-inconsolata fonts-liberation2 fonts-dejavu-core
   qt6-translations-l10n xvfb x11-apps imagemagick
-  desktop-file-utils appstream man-db groff-base file dpkg-dev)
+  desktop-file-utils appstream man-db groff-base file dpkg-dev python3)
 
 install_missing() {
   local missing=()
