@@ -138,6 +138,18 @@ BOOL ClearCommError(HANDLE hFile, DWORD* lpErrors, LPCOMSTAT lpStat) {
     return TRUE;
 }
 
+// Ends a read or write: the count and status go to the caller and to its overlapped record,
+// whose event is signalled, as a call that completed at once leaves them.
+static BOOL Complete(LPOVERLAPPED ov, DWORD status, DWORD n, DWORD* lpDone) {
+    if (lpDone) *lpDone = n;
+    if (ov) {
+        ov->Internal = status;
+        ov->InternalHigh = n;
+        if (ov->hEvent) SetEvent(ov->hEvent);
+    }
+    return status ? kvimpl::Fail(status) : TRUE;
+}
+
 BOOL ReadFile(HANDLE hFile, void* lpBuffer, DWORD n, DWORD* lpRead, LPOVERLAPPED ov) {
     auto port = LookupCommPort(hFile);
     if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
@@ -176,13 +188,7 @@ BOOL ReadFile(HANDLE hFile, void* lpBuffer, DWORD n, DWORD* lpRead, LPOVERLAPPED
             got += (DWORD)port->TakeLocked(p + got, n - got);
         }
     }
-    if (lpRead) *lpRead = got;
-    if (ov) {
-        ov->Internal = status;
-        ov->InternalHigh = got;
-        if (ov->hEvent) SetEvent(ov->hEvent);
-    }
-    return status ? kvimpl::Fail(status) : TRUE;
+    return Complete(ov, status, got, lpRead);
 }
 
 BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD n, DWORD* lpWritten, LPOVERLAPPED ov) {
@@ -233,13 +239,7 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD n, DWORD* lpWritten, LP
         std::lock_guard<std::mutex> lock(port->m);
         if (port->closing) status = ERROR_OPERATION_ABORTED;
     }
-    if (lpWritten) *lpWritten = done;
-    if (ov) {
-        ov->Internal = status;
-        ov->InternalHigh = done;
-        if (ov->hEvent) SetEvent(ov->hEvent);
-    }
-    return status ? kvimpl::Fail(status) : TRUE;
+    return Complete(ov, status, done, lpWritten);
 }
 
 BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED ov, DWORD* lpTransferred, BOOL) {
