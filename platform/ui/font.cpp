@@ -71,9 +71,12 @@ double ShrinkFactor(const QFont& f, const Substitute& s, int askedPx) {
 // first, those that need the least shrinking first, then in that order. Names fontconfig
 // only maps to another face are left out: the metrics would be another face's.
 QStringList RankedStandIns(const Substitute& s, const QStringList& installed) {
+    // Other installed faces join only if the font database calls them monospaced: that costs
+    // nothing, while measuring a face loads it (a desktop has hundreds, start-up would wait).
     QStringList pool = s.candidates;
     for (const QString& family : installed)
-        if (!pool.contains(family) && !QFontDatabase::isPrivateFamily(family) &&
+        if (!pool.contains(family) && QFontDatabase::isFixedPitch(family) &&
+            !QFontDatabase::isPrivateFamily(family) &&
             QFontDatabase::writingSystems(family).contains(QFontDatabase::Latin))
             pool << family;
     const int reference = 64;  // large enough that hinting does not round the metrics
