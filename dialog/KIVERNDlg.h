@@ -134,6 +134,4 @@ public:
 
     // Length of the receive text at the previous refresh tick.
     INT_PTR m_nLastRxLength;
-    // A send is writing; an error box it raised runs messages, and no other send starts then.
-    bool m_bSending = false;
 };

@@ -29,7 +29,7 @@ void CKIVERNDlg::OnEnChangeInterval() {
 }
 
 void CKIVERNDlg::OnTimedSendTick() {
-    if (m_bSending) return;  // a tick inside a send's error box: the next one comes
+    if (m_SerialPort.IsSending()) return;  // a tick inside a send's error box: the next one comes
     UpdateData(TRUE);
     if (m_bHexSend && !IsHexString(m_strSend)) {
         ReportSendError();

@@ -13,9 +13,7 @@ void CKIVERNDlg::ReportSendError() {
 // Error" without counting. A port closed under the send (while such a box was up) has already
 // had its closing reported in the status line, which is left as it is.
 void CKIVERNDlg::SendAndReport(const CString& bytes) {
-    m_bSending = true;
     BOOL bSent = m_SerialPort.SendBytes(bytes.GetString(), bytes.GetLength());
-    m_bSending = false;
     if (m_strPortState == "关闭") return;
     if (!bSent) {
         ReportSendError();
@@ -30,7 +28,7 @@ void CKIVERNDlg::SendAndReport(const CString& bytes) {
 }
 
 void CKIVERNDlg::OnBnClickedSend() {
-    if (m_bSending) return;
+    if (m_SerialPort.IsSending()) return;
     UpdateData(TRUE);
     if (m_strPortState == "关闭") {
         AfxMessageBox("请首先打开串口", MB_OK);
@@ -46,7 +44,7 @@ void CKIVERNDlg::OnBnClickedSend() {
 }
 
 void CKIVERNDlg::SendQuickCommand(CString strCmd, BOOL bHex) {
-    if (m_bSending) return;
+    if (m_SerialPort.IsSending()) return;
     UpdateData(TRUE);
     if (m_strPortState == "关闭") {
         AfxMessageBox("请首先打开串口", MB_OK);

@@ -53,6 +53,9 @@ public:
     // TRUE once the device behind the open port has gone away (for logs and tests).
     BOOL IsDeviceLost() const;
     BOOL IsMonitoring() const { return m_bRunning; }
+    // TRUE while SendBytes writes: an error box it raises runs messages, and a send handler
+    // reached from there must not start another send.
+    BOOL IsSending() const { return m_bSending; }
 
 protected:
     static UINT MonitorProc(LPVOID pParam);
