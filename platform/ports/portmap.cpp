@@ -270,23 +270,23 @@ bool ResolvePortNumber(unsigned n, std::string& devNode) {
     return false;
 }
 
-const PortInfo* FindPort(const std::vector<PortInfo>& ports, const char* comName) {
-    if (!comName) return nullptr;
-    long n = NumberAfter(comName, "COM");
-    if (n < 1) return nullptr;
-    for (const PortInfo& p : ports)
-        if (p.number == (unsigned)n) return &p;
-    return nullptr;
+bool DescribePortIn(const std::vector<PortInfo>& ports, const char* comName,
+                    std::string& deviceNodeUtf8, std::string& descriptionUtf8) {
+    long n = comName ? NumberAfter(comName, "COM") : -1;
+    if (n < 1) return false;
+    for (const PortInfo& p : ports) {
+        if (p.number == (unsigned)n) {
+            deviceNodeUtf8 = p.devNode;
+            descriptionUtf8 = p.description;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool DescribePort(const char* comName, std::string& deviceNodeUtf8, std::string& descriptionUtf8) {
     if (!comName || NumberAfter(comName, "COM") < 1) return false;  // no scan for other names
-    const std::vector<PortInfo> ports = ScanPorts();
-    const PortInfo* p = FindPort(ports, comName);
-    if (!p) return false;
-    deviceNodeUtf8 = p->devNode;
-    descriptionUtf8 = p->description;
-    return true;
+    return DescribePortIn(ScanPorts(), comName, deviceNodeUtf8, descriptionUtf8);
 }
 
 unsigned long PortScanCount() {

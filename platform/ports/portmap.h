@@ -28,8 +28,9 @@ std::vector<PortInfo> ScanPorts();
 bool ResolvePortNumber(unsigned n, std::string& devNode);
 // Device node and description of a port named "COMn", for the port list's display.
 bool DescribePort(const char* comName, std::string& deviceNodeUtf8, std::string& descriptionUtf8);
-// The entry of ports named "COMn", or nullptr.
-const PortInfo* FindPort(const std::vector<PortInfo>& ports, const char* comName);
+// The same, from a scan already made.
+bool DescribePortIn(const std::vector<PortInfo>& ports, const char* comName,
+                    std::string& deviceNodeUtf8, std::string& descriptionUtf8);
 // Tests: how many scans have run in this process.
 unsigned long PortScanCount();
 

@@ -76,13 +76,9 @@ bool DescribeListedPort(const char* comName, std::string& deviceNodeUtf8,
                         std::string& descriptionUtf8) {
     {
         std::lock_guard<std::mutex> lock(g_openMutex);
-        if (!g_openKeys.empty()) {
-            const PortInfo* p = FindPort(g_openKeys.back()->ports, comName);
-            if (!p) return false;
-            deviceNodeUtf8 = p->devNode;
-            descriptionUtf8 = p->description;
-            return true;
-        }
+        if (!g_openKeys.empty())
+            return DescribePortIn(g_openKeys.back()->ports, comName, deviceNodeUtf8,
+                                  descriptionUtf8);
     }
     return DescribePort(comName, deviceNodeUtf8, descriptionUtf8);
 }
