@@ -7,6 +7,8 @@ void CKIVERNDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
         CAboutDlg dlgAbout;
         dlgAbout.DoModal();
+    } else if ((nID & 0xFFF0) == IDM_SETTINGS) {
+        ShowSettings();
     } else if ((nID & 0xFFF0) == SC_CLOSE) {
         // Enter and Escape no longer end the dialog, so closing ends it here.
         EndDialog(IDCANCEL);

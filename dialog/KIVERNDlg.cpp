@@ -80,6 +80,7 @@ BEGIN_MESSAGE_MAP(CKIVERNDlg, CDialog)
 ON_MESSAGE(WM_DEVICECHANGE, OnDeviceChange)
 ON_MESSAGE(UM_SERIAL_RXBYTE, OnSerialReceive)
 ON_WM_SYSCOMMAND()
+ON_WM_CONTEXTMENU()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_BN_CLICKED(IDC_OPEN_BUTTON, OnBnClickedOpen)
@@ -121,7 +122,11 @@ BOOL CKIVERNDlg::OnInitDialog() {
             pSysMenu->AppendMenu(MF_SEPARATOR);
             pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
+        CString strSettingsMenu;
+        if (AfxLoadString(IDS_SETTINGS, strSettingsMenu))
+            pSysMenu->AppendMenu(MF_STRING, IDM_SETTINGS, strSettingsMenu);
     }
+    m_settings.Load();
     SendMessage(WM_SETICON, 1, (LPARAM)m_hIcon);
     SendMessage(WM_SETICON, 0, (LPARAM)m_hIcon);
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "app/Settings.h"
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
 #include "platform/afx.h"
@@ -34,6 +35,10 @@ public:  // the handlers are reached through the message map, and by tests
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    // Options: the settings box, the receive display's context menu.
+    void OnContextMenu(CWnd* pWnd, POINT point);
+    void ShowSettings();
+    void ApplySettings();
     // Layout.
     void LayoutControls(BOOL bCapture);
     void OnSize(UINT nType, int cx, int cy);
@@ -134,4 +139,7 @@ public:
 
     // Length of the receive text at the previous refresh tick.
     INT_PTR m_nLastRxLength;
+
+    // The options of the settings box, as loaded at start-up and changed there.
+    CKivernSettings m_settings;
 };

@@ -164,10 +164,67 @@ const DLGTEMPLATE_DATA g_AboutDialog = {
     (int)(sizeof(g_AboutItems) / sizeof(g_AboutItems[0])),
 };
 
-const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog, &g_MainDialog};
+// Settings box (103): the options beyond the main window's controls.
+const DLGITEM g_SettingsItems[] = {
+    {WC_BUTTON, BS_GROUPBOX | WS_VISIBLE, 0, 6, 4, 238, 66, IDC_STATIC, "收发"},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 12, 18, 56, 9, IDC_STATIC, "数据编码："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 72, 16, 70, 60,
+     IDC_SET_ENCODING, ""},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 12, 35, 56, 9, IDC_STATIC, "发送换行："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 72, 33, 70, 60,
+     IDC_SET_LINE_END, ""},
+    {WC_BUTTON, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, 72, 52, 120, 10, IDC_SET_SHOW_SENT,
+     "在接收区显示发送数据"},
+    {WC_BUTTON, BS_GROUPBOX | WS_VISIBLE, 0, 6, 74, 238, 48, IDC_STATIC, "打开串口时的控制线"},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 12, 88, 56, 9, IDC_STATIC, "DTR："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 72, 86, 70, 60,
+     IDC_SET_DTR, ""},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 12, 105, 56, 9, IDC_STATIC, "RTS："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 72, 103, 70, 60,
+     IDC_SET_RTS, ""},
+    {WC_BUTTON, BS_GROUPBOX | WS_VISIBLE, 0, 6, 126, 238, 32, IDC_STATIC, "重新连接"},
+    {WC_BUTTON, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, 12, 141, 126, 10, IDC_SET_RECONNECT,
+     "设备拔出后自动重连，等待"},
+    {WC_EDIT, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, 0, 140, 139, 30, 14,
+     IDC_SET_RECONNECT_SECS, ""},
+    {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 174, 141, 20, 9, IDC_STATIC, "秒"},
+    {WC_BUTTON, BS_GROUPBOX | WS_VISIBLE, 0, 6, 162, 238, 52, IDC_STATIC, "按路径添加的端口"},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 12, 177, 56, 9, IDC_STATIC, "设备路径："},
+    {WC_EDIT, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, 0, 72, 175, 120, 14,
+     IDC_SET_PORT_PATH, ""},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 196, 174, 42, 16, IDC_SET_PORT_ADD,
+     "添加"},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 12, 196, 56, 9, IDC_STATIC, "已添加："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 72, 194, 120, 60,
+     IDC_SET_PORT_LIST, ""},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 196, 193, 42, 16, IDC_SET_PORT_REMOVE,
+     "删除"},
+    {WC_BUTTON, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 136, 220, 50, 14, IDOK, "确定"},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 192, 220, 50, 14, IDCANCEL, "取消"},
+};
+
+const DLGTEMPLATE_DATA g_SettingsDialog = {
+    IDD_SETTINGS,
+    DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT,
+    0,
+    0,
+    0,
+    250,
+    240,
+    "更多设置",
+    9,
+    FW_NORMAL,
+    GB2312_CHARSET,
+    "宋体",
+    g_SettingsItems,
+    (int)(sizeof(g_SettingsItems) / sizeof(g_SettingsItems[0])),
+};
+
+const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog, &g_MainDialog, &g_SettingsDialog};
 
 const STRINGRES g_Strings[] = {
     {IDS_ABOUTBOX, "关于 KIVERN(&A)..."},
+    {IDS_SETTINGS, "更多设置..."},
 };
 
 const ICONRES g_Icons[] = {
@@ -177,5 +234,5 @@ const ICONRES g_Icons[] = {
 }  // namespace
 
 const AFX_RESOURCES g_KivernResources = {
-    g_Dialogs, 2, g_Strings, 1, g_Icons, 1,
+    g_Dialogs, 3, g_Strings, 2, g_Icons, 1,
 };

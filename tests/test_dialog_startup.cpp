@@ -205,15 +205,17 @@ TEST_F(DialogTest, StatusColourFollowsState) {
     EXPECT_FALSE(dc.HasTextColor());
 }
 
-TEST_F(DialogTest, SystemMenuEndsWithAboutEntry) {
+TEST_F(DialogTest, SystemMenuEndsWithAboutAndSettingsEntries) {
     CreateDialog();
     CMenu* menu = m_dlg->GetSystemMenu(FALSE);
     ASSERT_NE(menu, nullptr);
     int n = menu->GetMenuItemCount();
-    ASSERT_GE(n, 2);
-    EXPECT_TRUE(menu->GetItem(n - 2).flags & MF_SEPARATOR);
-    EXPECT_EQ(menu->GetItem(n - 1).id, (UINT_PTR)IDM_ABOUTBOX);
-    EXPECT_STREQ(menu->GetItem(n - 1).text, "关于 KIVERN(&A)...");
+    ASSERT_GE(n, 3);
+    EXPECT_TRUE(menu->GetItem(n - 3).flags & MF_SEPARATOR);
+    EXPECT_EQ(menu->GetItem(n - 2).id, (UINT_PTR)IDM_ABOUTBOX);
+    EXPECT_STREQ(menu->GetItem(n - 2).text, "关于 KIVERN(&A)...");
+    EXPECT_EQ(menu->GetItem(n - 1).id, (UINT_PTR)IDM_SETTINGS);
+    EXPECT_STREQ(menu->GetItem(n - 1).text, "更多设置...");
 }
 
 TEST_F(DialogTest, AboutBoxOpensFromSystemMenuAndClosesWithOk) {

@@ -57,6 +57,7 @@ struct SYSTEMTIME {
 
 #define LOWORD(l) ((WORD)(((uintptr_t)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((uintptr_t)(l)) >> 16) & 0xffff))
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 
 // Window messages the application and the layer use.
@@ -79,6 +80,8 @@ struct SYSTEMTIME {
 #define WM_CTLCOLOR 0x0019
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_SIZING 0x0214
+#define WM_CONTEXTMENU 0x007B
+#define WM_COPY 0x0301
 #define WM_DEVICECHANGE 0x0219
 #define WM_USER 0x0400
 
@@ -113,6 +116,12 @@ struct SYSTEMTIME {
 // Menu flags
 #define MF_STRING 0x0000
 #define MF_SEPARATOR 0x0800
+#define MF_GRAYED 0x0001
+#define MF_CHECKED 0x0008
+
+// TrackPopupMenu flags
+#define TPM_LEFTALIGN 0x0000
+#define TPM_RETURNCMD 0x0100
 
 // ShowWindow
 #define SW_HIDE 0
@@ -131,6 +140,8 @@ struct SYSTEMTIME {
 #define SB_VERT 1
 #define EM_GETLINECOUNT 0x00BA
 #define EM_LINESCROLL 0x00B6
+#define EM_SETSEL 0x00B1
+#define EM_GETSEL 0x00B0
 
 // ComboBox messages
 #define CB_ERR (-1)

@@ -352,13 +352,15 @@ void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
     viewport()->update();
 }
 
-void LogView::contextMenuEvent(QContextMenuEvent* e) {
+void LogView::contextMenuEvent(QContextMenuEvent* e) { ShowContextMenu(e->globalPos()); }
+
+void LogView::ShowContextMenu(const QPoint& globalPos) {
     EnsureFresh();
     QMenu menu(this);
     QAction* copy = menu.addAction(QStringLiteral("复制"));
     copy->setEnabled(m_anchor != m_caret);
     QAction* all = menu.addAction(QStringLiteral("全选"));
-    QAction* chosen = menu.exec(e->globalPos());
+    QAction* chosen = menu.exec(globalPos);
     if (chosen == copy)
         Copy();
     else if (chosen == all)

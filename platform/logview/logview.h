@@ -51,6 +51,9 @@ public:
     std::string SelectedUtf8() const;
     void Copy() const;  // the selection to the clipboard
     void SelectAll();
+    bool HasSelection() const { return m_anchor != m_caret; }
+    // The view's own menu (copy, select all), for a window that leaves the menu to the view.
+    void ShowContextMenu(const QPoint& globalPos);
 
     int WrapColumns() const { return m_index.Width(); }
     int VisibleRows() const;  // rows that fit entirely, at least 1

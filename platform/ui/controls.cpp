@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 #include <QTextDocument>
 
 #include "platform/logview/bound_text.h"
+#include "platform/logview/logview.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
@@ -104,7 +106,7 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
         bt->setText(U(text));
     } else if (auto* lb = qobject_cast<QLabel*>(w)) {
         if (lb->text() != U(text)) lb->setText(U(text));
-    } else if (!w->parentWidget()) {
+    } else if (w->isWindow()) {
         w->setWindowTitle(U(text));
     }
 }
@@ -117,11 +119,11 @@ CString kvimpl::GetControlText(QWidget* w) {
     if (auto* gb = qobject_cast<QGroupBox*>(w)) return G(gb->title());
     if (auto* bt = qobject_cast<QAbstractButton*>(w)) return G(bt->text());
     if (auto* lb = qobject_cast<QLabel*>(w)) return G(lb->text());
-    if (!w->parentWidget()) return G(w->windowTitle());
+    if (w->isWindow()) return G(w->windowTitle());
     return CString();
 }
 
-bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
+bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     QWidget* w = WidgetOf(pWnd);
     if (!w) return false;
     switch (msg) {
@@ -140,6 +142,25 @@ bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM, LPARAM lParam, LRESULT& r
             *reinterpret_cast<CString*>(lParam) = GetControlText(w);
             result = 0;
             return true;
+        case WM_COPY:
+            if (auto* view = qobject_cast<LogView*>(w)) view->Copy();
+            result = 0;
+            return true;
+        case EM_SETSEL:
+            if (auto* view = qobject_cast<LogView*>(w)) {
+                if (wParam == 0 && lParam == -1)
+                    view->SelectAll();
+                else
+                    view->SetSel((INT_PTR)wParam, (INT_PTR)lParam);
+            }
+            result = 0;
+            return true;
+        case EM_GETSEL: {
+            // Only whether anything is selected (nonzero): the log view's offsets pass 64 KiB.
+            auto* view = qobject_cast<LogView*>(w);
+            result = view && view->HasSelection();
+            return true;
+        }
         default:
             return false;
     }
@@ -268,4 +289,38 @@ int CEdit::GetFirstVisibleLine() const {
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nID, LPCSTR text) {
     m_items.push_back(MenuItem{nFlags, nID, CString(text ? text : "")});
     return TRUE;
+}
+
+BOOL CMenu::CreatePopupMenu() {
+    m_items.clear();
+    return TRUE;
+}
+
+UINT CMenu::TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd) const {
+    QMenu menu(WidgetOf(pWnd));
+    UINT_PTR chosen = 0;
+    kvimpl::FillMenu(*this, menu, [&chosen](UINT_PTR id) { chosen = id; });
+    menu.exec(QPoint(x, y));
+    if (!chosen) return 0;
+    if (nFlags & TPM_RETURNCMD) return (UINT)chosen;
+    if (pWnd) pWnd->PostMessage(WM_COMMAND, MAKEWPARAM((WORD)chosen, 0), 0);
+    return TRUE;
+}
+
+void kvimpl::FillMenu(const CMenu& m, QMenu& menu, const std::function<void(UINT_PTR)>& onChoose) {
+    for (int i = 0; i < m.GetMenuItemCount(); ++i) {
+        const MenuItem& it = m.GetItem(i);
+        if (it.flags & MF_SEPARATOR) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* a = menu.addAction(U(it.text));
+        a->setEnabled(!(it.flags & MF_GRAYED));
+        if (it.flags & MF_CHECKED) {
+            a->setCheckable(true);
+            a->setChecked(true);
+        }
+        UINT_PTR id = it.id;
+        QObject::connect(a, &QAction::triggered, [onChoose, id] { onChoose(id); });
+    }
 }

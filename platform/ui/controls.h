@@ -3,10 +3,13 @@
 // with its messages (its text, the edit messages) is its procedure, which the window's
 // default handling calls whoever wraps it.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/ui/window.h"
+
+class QMenu;
 
 class CButton : public CWnd {
 public:
@@ -43,9 +46,16 @@ struct MenuItem {
     CString text;  // GBK
 };
 
+// A menu: the system menu, or a pop-up the program fills and tracks. Items take MF_STRING,
+// MF_SEPARATOR, MF_GRAYED and MF_CHECKED.
 class CMenu {
 public:
+    BOOL CreatePopupMenu();  // starts an empty pop-up menu
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr);
+    // Shows the menu at a screen point until the user chooses or dismisses it. With
+    // TPM_RETURNCMD: the chosen id, 0 for none; otherwise the choice is posted to pWnd as
+    // WM_COMMAND.
+    UINT TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd) const;
     int GetMenuItemCount() const { return (int)m_items.size(); }
     const MenuItem& GetItem(int i) const { return m_items[(size_t)i]; }
 
@@ -66,6 +76,8 @@ namespace kvimpl {
 // The text of a control, GBK, as the platform's window text (layer internals).
 void SetControlText(QWidget* w, const CString& text);
 CString GetControlText(QWidget* w);
+// Fills a Qt menu with a menu's items; onChoose gets the id of the item triggered.
+void FillMenu(const CMenu& m, QMenu& menu, const std::function<void(UINT_PTR)>& onChoose);
 // The procedure of the layer's controls: their text and the edit messages.
 bool ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 }  // namespace kvimpl

@@ -1,6 +1,7 @@
 #include "platform/ui/ddx.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QLabel>
 #include <QPointer>
 #include <QSignalBlocker>
@@ -59,6 +60,17 @@ void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value) {
     else if (b->isChecked() != (value != FALSE)) {
         QSignalBlocker quiet(b);  // the program's change, not the user's: no BN_CLICKED
         b->setChecked(value != FALSE);
+    }
+}
+
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
+    auto* cb = qobject_cast<QComboBox*>(ControlWidget(pDX, nIDC));
+    if (!cb) return;
+    if (pDX->m_bSaveAndValidate) {
+        index = cb->currentIndex();
+    } else if (cb->currentIndex() != index) {
+        QSignalBlocker quiet(cb);
+        cb->setCurrentIndex(index >= 0 && index < cb->count() ? index : -1);
     }
 }
 

@@ -17,4 +17,6 @@ public:
 
 void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
 void DDX_Check(CDataExchange* pDX, int nIDC, BOOL& value);
+// The index of a drop-down list's selection (-1: none).
+void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index);
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <map>
 
+#include "platform/logview/logview.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -114,6 +115,12 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) return OnInitDialog();
     if (message == WM_CLOSE) {
         OnCancel();
+        return 0;
+    }
+    if (message == WM_CONTEXTMENU) {
+        CWnd* pWnd = CWnd::FromHandle((HWND)wParam);
+        if (auto* view = qobject_cast<LogView*>(pWnd ? kvimpl::WidgetOf(pWnd) : nullptr))
+            view->ShowContextMenu(QPoint((short)LOWORD(lParam), (short)HIWORD(lParam)));
         return 0;
     }
     if (message == WM_SETICON) {

@@ -206,7 +206,19 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     } else if (cls == QLatin1String(WC_EDIT)) {
         w = CreateEdit(it, parent, notify);
     } else if (cls == QLatin1String(WC_LOGEDIT)) {
-        w = new LogView(parent);
+        auto* view = new LogView(parent);
+        // Its context menu is the dialog's to give (WM_CONTEXTMENU); a dialog that gives none
+        // leaves the view's own.
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(
+            view, &QWidget::customContextMenuRequested, view, [view](const QPoint& at) {
+                CWnd* owner = DialogWidget::OwnerOf(view);
+                QPoint g = view->viewport()->mapToGlobal(at);
+                if (owner)
+                    kvimpl::Dispatch(owner, WM_CONTEXTMENU, (WPARAM)kvimpl::HandleOfWidget(view),
+                                     MAKELPARAM(g.x(), g.y()));
+            });
+        w = view;
     } else if (cls == QLatin1String(WC_COMBOBOX)) {
         auto* cb = new QComboBox(parent);
         cb->setEditable((it.style & 0x3) == CBS_DROPDOWN);

@@ -189,21 +189,20 @@ CWnd* DialogWidget::OwnerOf(QWidget* control) {
 void DialogWidget::ShowSystemMenu(int x, int y) {
     CMenu* sysMenu = m_owner->GetSystemMenu(FALSE);
     if (!sysMenu) return;
-    QMenu menu(this);
-    CWnd* owner = m_owner;
+    // Restore and maximise are offered only where they would change the window.
+    CMenu shown;
     for (int i = 0; i < sysMenu->GetMenuItemCount(); ++i) {
         const MenuItem& it = sysMenu->GetItem(i);
-        if (it.flags & MF_SEPARATOR) {
-            menu.addSeparator();
-            continue;
-        }
-        QAction* a = menu.addAction(kvimpl::FromGbk(it.text));
-        UINT_PTR id = it.id;
-        if (id == SC_RESTORE) a->setEnabled(owner->IsIconic() || owner->IsZoomed());
-        if (id == SC_MAXIMIZE) a->setEnabled(!owner->IsZoomed());
-        QObject::connect(a, &QAction::triggered,
-                         [owner, id] { kvimpl::Dispatch(owner, WM_SYSCOMMAND, (WPARAM)id, 0); });
+        UINT flags = it.flags;
+        if (it.id == SC_RESTORE && !m_owner->IsIconic() && !m_owner->IsZoomed()) flags |= MF_GRAYED;
+        if (it.id == SC_MAXIMIZE && m_owner->IsZoomed()) flags |= MF_GRAYED;
+        shown.AppendMenu(flags, it.id, it.text);
     }
+    QMenu menu(this);
+    CWnd* owner = m_owner;
+    kvimpl::FillMenu(shown, menu, [owner](UINT_PTR id) {
+        kvimpl::Dispatch(owner, WM_SYSCOMMAND, (WPARAM)id, 0);
+    });
     QPoint at = (x || y) ? QPoint(x, y) : mapToGlobal(QPoint(0, 0));
     menu.exec(at);
 }

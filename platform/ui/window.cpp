@@ -366,11 +366,11 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         // A window's text is its title.
         case WM_SETTEXT:
             if (!w) return FALSE;
-            if (!w->parentWidget())
+            if (w->isWindow())
                 w->setWindowTitle(kvimpl::FromGbk(CString(reinterpret_cast<LPCSTR>(lParam))));
             return TRUE;
         case WM_KV_GETTEXT:
-            if (w && !w->parentWidget())
+            if (w && w->isWindow())
                 *reinterpret_cast<CString*>(lParam) = kvimpl::ToGbk(w->windowTitle());
             return 0;
         case WM_SYSCOMMAND:

@@ -186,6 +186,13 @@ public:                                           \
          static_cast<ThisClass*>(w)->OnSysCommand((UINT)wp, lp);         \
          return 0;                                                       \
      }},
+// WM_CONTEXTMENU: wParam is the window clicked, lParam the screen point (x low, y high).
+#define ON_WM_CONTEXTMENU()                                                         \
+    {WM_CONTEXTMENU, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {           \
+         POINT pt{(int)(short)LOWORD(lp), (int)(short)HIWORD(lp)};                  \
+         static_cast<ThisClass*>(w)->OnContextMenu(CWnd::FromHandle((HWND)wp), pt); \
+         return 0;                                                                  \
+     }},
 #define ON_WM_PAINT()                                         \
     {WM_PAINT, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
          static_cast<ThisClass*>(w)->OnPaint();               \

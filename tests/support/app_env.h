@@ -27,6 +27,7 @@ protected:
         setenv("KIVERN_SYSFS_ROOT", (m_dir + "/sys").c_str(), 1);
         setenv("KIVERN_PORTS_DIR", (m_dir + "/ports").c_str(), 1);
         setenv("XDG_STATE_HOME", (m_dir + "/state").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
         std::filesystem::current_path(m_dir + "/work");
         AfxSetResources(&g_KivernResources);
     }

@@ -15,6 +15,9 @@ void StartTestApplication(int& argc, char** argv) {
     static QApplication* app = nullptr;
     if (app) return;
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The user's own settings never reach a test: each test program starts with none.
+    static char configDir[] = "/tmp/kivern-test-config-XXXXXX";
+    if (mkdtemp(configDir)) setenv("XDG_CONFIG_HOME", configDir, 1);
     app = new QApplication(argc, argv);
     AfxInitFramework();
 }

@@ -1,0 +1,59 @@
+// CKivernSettings: the options beyond the main window's own controls, kept in
+// $XDG_CONFIG_HOME/kivern/settings.json (default ~/.config/kivern/settings.json). Every default
+// is the program's plain behaviour, and the file is written only once an option has changed.
+// Members the program does not know are kept when the file is written again.
+#pragma once
+#include <json/json.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/afx.h"
+
+// Text on the wire: how received bytes are shown as text and how typed text is sent.
+#define KV_ENC_GBK 0
+#define KV_ENC_UTF8 1
+// What the send button and the timed send append to a text send.
+#define KV_EOL_NONE 0
+#define KV_EOL_CR 1
+#define KV_EOL_LF 2
+#define KV_EOL_CRLF 3
+// A modem control line's state when a port opens.
+#define KV_LINE_DRIVER 0  // as the driver leaves it
+#define KV_LINE_ON 1
+#define KV_LINE_OFF 2
+
+class CKivernSettings {
+public:
+    CKivernSettings();
+
+    int m_nEncoding;       // KV_ENC_*
+    int m_nLineEnding;     // KV_EOL_*
+    BOOL m_bShowSent;      // sent bytes shown in the receive text
+    int m_nDtrAtOpen;      // KV_LINE_*
+    int m_nRtsAtOpen;      // KV_LINE_ON or KV_LINE_OFF
+    BOOL m_bReconnect;     // reopen the port when its device comes back
+    int m_nReconnectSecs;  // how long to wait for it, 1..3600
+    // Ports the user added by path (a device, a by-id link, a pseudo-terminal): COMn and path.
+    std::vector<std::pair<unsigned, std::string>> m_ports;
+
+    // Reads the file; a missing file leaves the defaults, and so does each member that is
+    // missing or of the wrong kind. FALSE only for a file that exists but cannot be read as
+    // JSON (the defaults are kept then, and the file is not overwritten by Save).
+    BOOL Load();
+    // Writes the file (creating its folder), replacing it in one step. FALSE on failure.
+    BOOL Save();
+    // The options as a document, and back (members missing or invalid keep their value).
+    Json::Value ToJson() const;
+    void FromJson(const Json::Value& root);
+
+    bool operator==(const CKivernSettings& o) const;
+    bool operator!=(const CKivernSettings& o) const { return !(*this == o); }
+
+    static std::string FilePath();
+
+private:
+    Json::Value m_unknown;  // the document as read, for members kept as they were
+    BOOL m_bUnreadable;
+};

@@ -1,0 +1,40 @@
+// CSettingsDlg: the "更多设置" box, reached from the system menu and the receive display's
+// context menu. It edits a copy of the options; the caller keeps them when it returns IDOK.
+#pragma once
+#include "app/Settings.h"
+#include "platform/afx.h"
+
+class CSettingsDlg : public CDialog {
+public:
+    explicit CSettingsDlg(const CKivernSettings& settings, CWnd* pParent = nullptr);
+
+    // The options as the user left them (valid after IDOK).
+    CKivernSettings m_settings;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+public:
+    void OnBnClickedPortAdd();
+    void OnBnClickedPortRemove();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void FillPortList();
+
+    CComboBox m_cbEncoding;
+    CComboBox m_cbLineEnding;
+    CComboBox m_cbDtr;
+    CComboBox m_cbRts;
+    CComboBox m_cbPorts;
+    int m_nEncoding;
+    int m_nLineEnding;
+    int m_nDtr;
+    int m_nRts;
+    BOOL m_bShowSent;
+    BOOL m_bReconnect;
+    CString m_strReconnectSecs;
+    CString m_strPortPath;
+};

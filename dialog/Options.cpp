@@ -1,0 +1,41 @@
+// The options beyond the main window's controls: the settings box, reached from the system
+// menu and the receive display's context menu, and putting changed options to work.
+#include "app/SettingsDlg.h"
+#include "dialog/KIVERNDlg.h"
+#include "res/resource.h"
+
+void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
+    if (!pWnd || pWnd->GetDlgCtrlID() != IDC_RECEIVE_EDIT) return;
+    CMenu menu;
+    menu.CreatePopupMenu();
+    BOOL bSelected = (BOOL)m_editReceive.SendMessage(EM_GETSEL, 0, 0);
+    menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_RX_COPY, "复制");
+    menu.AppendMenu(MF_STRING, IDM_RX_SELECT_ALL, "全选");
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...");
+    switch (menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this)) {
+        case IDM_RX_COPY:
+            m_editReceive.SendMessage(WM_COPY, 0, 0);
+            break;
+        case IDM_RX_SELECT_ALL:
+            m_editReceive.SendMessage(EM_SETSEL, 0, -1);
+            break;
+        case IDM_RX_SETTINGS:
+            ShowSettings();
+            break;
+        default:
+            break;
+    }
+}
+
+// The box edits a copy; only a change is kept, written to the settings file and put to work.
+void CKIVERNDlg::ShowSettings() {
+    CSettingsDlg dlg(m_settings, this);
+    if (dlg.DoModal() != IDOK || dlg.m_settings == m_settings) return;
+    m_settings = dlg.m_settings;
+    m_settings.Save();
+    ApplySettings();
+}
+
+// Options that act on what is shown now; the others are read where they apply.
+void CKIVERNDlg::ApplySettings() {}
