@@ -1,5 +1,6 @@
 #include "app/KIVERN.h"
 
+#include "app/PathPorts.h"
 #include "dialog/KIVERNDlg.h"
 
 CKIVERNApp theApp;
@@ -11,7 +12,11 @@ CKIVERNApp::CKIVERNApp() : CWinApp("KIVERN") {
 
 BOOL CKIVERNApp::InitInstance() {
     AfxEnableControlContainer();
+    // Ports added by path: their links are gone after a reboot.
+    CKivernSettings settings;
+    if (settings.Load()) RestorePathPortLinks(settings);
     CKIVERNDlg dlg;
+    dlg.m_startup = m_startup;
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;

@@ -1,5 +1,6 @@
 #include "app/SettingsDlg.h"
 
+#include "app/PathPorts.h"
 #include "convert/Convert.h"
 #include "res/resource.h"
 
@@ -88,6 +89,30 @@ void CSettingsDlg::OnOK() {
     EndDialog(IDOK);
 }
 
-void CSettingsDlg::OnBnClickedPortAdd() {}
+// Adds the typed path as a port; the caller makes its link when the box ends with OK.
+void CSettingsDlg::OnBnClickedPortAdd() {
+    UpdateData(TRUE);
+    std::string path = (const char*)m_strPortPath;
+    path.erase(0, path.find_first_not_of(" \t"));
+    path.erase(path.find_last_not_of(" \t") + 1);
+    if (path.empty()) return;
+    if (path[0] != '/') path = "/dev/" + path;  // "ttyUSB0"
+    unsigned nNumber = 0;
+    KvPathPort result = AddPathPort(m_settings, path, nNumber);
+    if (result == KV_PATH_NO_TERMINAL || result == KV_PATH_NO_NUMBER) {
+        ReportPathPortRefused(result, path);
+        return;
+    }
+    FillPortList();
+    for (size_t i = 0; i < m_settings.m_ports.size(); ++i)
+        if (m_settings.m_ports[i].first == nNumber) m_cbPorts.SetCurSel((int)i);
+    m_strPortPath.Empty();
+    UpdateData(FALSE);
+}
 
-void CSettingsDlg::OnBnClickedPortRemove() {}
+void CSettingsDlg::OnBnClickedPortRemove() {
+    int nSel = m_cbPorts.GetCurSel();
+    if (nSel < 0 || nSel >= (int)m_settings.m_ports.size()) return;
+    m_settings.m_ports.erase(m_settings.m_ports.begin() + nSel);
+    FillPortList();
+}

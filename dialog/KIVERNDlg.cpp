@@ -194,6 +194,7 @@ BOOL CKIVERNDlg::OnInitDialog() {
     GetDlgItem(IDC_INTERVAL_EDIT)->EnableWindow(FALSE);
     GetDlgItem(IDC_SEND_BUTTON)->EnableWindow(FALSE);
     for (int id : g_CmdSendIds) GetDlgItem(id)->EnableWindow(FALSE);
+    ApplyStartup();
     return TRUE;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "app/CommandLine.h"
 #include "app/Settings.h"
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
@@ -39,6 +40,8 @@ public:  // the handlers are reached through the message map, and by tests
     void OnContextMenu(CWnd* pWnd, POINT point);
     void ShowSettings();
     void ApplySettings();
+    // The command line's port, line settings and --open, at the end of start-up.
+    void ApplyStartup();
     // Layout.
     void LayoutControls(BOOL bCapture);
     void OnSize(UINT nType, int cx, int cy);
@@ -142,4 +145,6 @@ public:
 
     // The options of the settings box, as loaded at start-up and changed there.
     CKivernSettings m_settings;
+    // What the command line asks for at start (set before the window is created).
+    CKivernStartup m_startup;
 };

@@ -1,5 +1,6 @@
 // The options beyond the main window's controls: the settings box, reached from the system
 // menu and the receive display's context menu, and putting changed options to work.
+#include "app/PathPorts.h"
 #include "app/SettingsDlg.h"
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
@@ -32,9 +33,11 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
 void CKIVERNDlg::ShowSettings() {
     CSettingsDlg dlg(m_settings, this);
     if (dlg.DoModal() != IDOK || dlg.m_settings == m_settings) return;
+    UpdatePathPortLinks(m_settings, dlg.m_settings);
     m_settings = dlg.m_settings;
     m_settings.Save();
     ApplySettings();
+    RefreshPortList();
 }
 
 // Options that act on what is shown now; the others are read where they apply.

@@ -1,0 +1,68 @@
+// The command line's options, put to work once the window is set up: the lists are set as the
+// user would set them, and --open presses the open button.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/PathPorts.h"
+#include "dialog/KIVERNDlg.h"
+#include "res/resource.h"
+
+namespace {
+// Selects the entry shown as text; false if the list has none.
+bool Choose(CComboBox& combo, const char* text) {
+    int i = combo.FindStringExact(-1, text);
+    if (i >= 0) combo.SetCurSel(i);
+    return i >= 0;
+}
+}  // namespace
+
+void CKIVERNDlg::ApplyStartup() {
+    const CKivernStartup& s = m_startup;
+    if (s.port.empty() && s.baud.empty() && !s.dataBits && s.parity.empty() && !s.stopBits &&
+        s.flow.empty() && !s.open)
+        return;
+    CString strPort = s.port.c_str();
+    if (IsPortPath(s.port)) {
+        // A device path becomes a port of its own, kept like one added in the settings box.
+        unsigned nNumber = 0;
+        KvPathPort result = AddPathPort(m_settings, s.port, nNumber);
+        if (result == KV_PATH_NO_TERMINAL || result == KV_PATH_NO_NUMBER) {
+            ReportPathPortRefused(result, s.port);
+            return;
+        }
+        if (result == KV_PATH_ADDED) m_settings.Save();
+        CreatePortLink(nNumber, s.port);
+        RefreshPortList();
+        strPort.Format("COM%u", nNumber);
+    }
+    bool bPortListed = strPort.IsEmpty() || Choose(m_cbPort, strPort);
+    if (!s.baud.empty()) m_cbBaud.SetWindowText(s.baud.c_str());  // the rate list is editable
+    CString strBits;
+    if (s.dataBits) {
+        strBits.Format("%d", s.dataBits);
+        Choose(m_cbDataBits, strBits);
+    }
+    if (s.stopBits) {
+        strBits.Format("%d", s.stopBits);
+        Choose(m_cbStopBits, strBits);
+    }
+    if (!s.parity.empty()) Choose(m_cbParity, s.parity.c_str());
+    if (!s.flow.empty()) Choose(m_cbFlowCtrl, s.flow.c_str());
+    if (!strPort.IsEmpty()) {  // the status line names the selected port
+        UpdateData(TRUE);
+        m_strStatus.Format("%s CLOSED", (const char*)m_strPort);
+        UpdateData(FALSE);
+    }
+    if (!s.open) return;
+    if (bPortListed) {
+        if (GetDlgItem(IDC_OPEN_BUTTON)->IsWindowEnabled()) OnBnClickedOpen();
+        return;
+    }
+    // A port that is not there fails as opening a port that has gone does.
+    char szMessage[100] = {0};
+    snprintf(szMessage, sizeof(szMessage), "串口%d  已经被其他应用程序所占用!\n请选择其它的串口",
+             atoi((const char*)strPort + 3));
+    AfxMessageBox(szMessage, MB_OK);
+    m_nStatusColor = 0;
+    m_stStatus.InvalidateRect(nullptr, TRUE);
+}
