@@ -1,7 +1,7 @@
 # Installing the terminal as a desktop program, its Debian package, and the checks of both.
 #
 # Installed under the prefix: bin/kivern (kivern-vdev comes from tools/), the desktop entry,
-# the icon in the hicolor theme, the AppStream metainfo and the man pages. The application id
+# the icon in the hicolor theme, the AppStream metainfo, the man pages and the copyright file. The application id
 # names the desktop entry, the icon and the metainfo alike.
 include(GNUInstallDirs)
 
@@ -20,6 +20,9 @@ foreach(size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/res/icons/kivern.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${KIVERN_APP_ID}.svg)
+
+# The licence, as Debian's machine-readable copyright file (it holds the licence's text).
+install(FILES ${KIVERN_PACKAGING_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # Man pages, compressed as Debian installs them (man reads them either way).
 set(KIVERN_MAN_PAGES kivern.1 kivern-vdev.1)

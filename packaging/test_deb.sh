@@ -33,12 +33,22 @@ files=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/kivern ./usr/share/applications/example.quelmar.kivern.desktop \
     ./usr/share/metainfo/example.quelmar.kivern.metainfo.xml \
     ./usr/share/icons/hicolor/48x48/apps/example.quelmar.kivern.png \
-    ./usr/share/man/man1/kivern.1.gz; do
+    ./usr/share/man/man1/kivern.1.gz ./usr/share/doc/kivern/copyright; do
     echo "$files" | grep -qx "$f" || fail "package lacks $f"
 done
 [ "$with_vdev" = 0 ] || echo "$files" | grep -qx ./usr/bin/kivern-vdev || fail "package lacks kivern-vdev"
 
 dpkg-deb -x "$deb" "$scratch/root"
+# The copyright file in Debian's machine-readable format: its header, a Files paragraph for
+# everything, and the text of each licence it names.
+copyright=$scratch/root/usr/share/doc/kivern/copyright
+head -n1 "$copyright" | grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright lacks the format line"
+grep -qx 'Files: \*' "$copyright" || fail "copyright has no Files: * paragraph"
+for lic in $(sed -n 's/^License: //p' "$copyright" | sort -u); do
+    awk -v l="License: $lic" '$0 == l { getline; if ($0 ~ /^ /) found = 1 } END { exit !found }' \
+        "$copyright" || fail "copyright lacks the text of licence $lic"
+done
 start_check "$scratch" "$scratch/elsewhere" "$scratch/root/usr/bin/kivern"
 
 if [ "$(id -u)" = 0 ] && command -v apt-get >/dev/null; then

@@ -22,6 +22,7 @@ expect share/metainfo/$id.metainfo.xml
 expect share/man/man1/kivern.1.gz
 expect share/man/man1/kivern-vdev.1.gz
 expect share/icons/hicolor/scalable/apps/$id.svg
+expect share/doc/kivern/copyright
 # Icon themes skip bitmaps whose size is not their folder's: read the PNG header's width and
 # height (big-endian, at bytes 16 and 20).
 for s in 16 24 32 48 64 128 256; do
