@@ -4,6 +4,7 @@
 // open/close, receive, transmit, timed send, saving, quick commands).
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "app/Settings.h"
 #include "convert/Convert.h"
@@ -16,6 +17,17 @@
 #define IDT_AUTO_WRAP 2
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
+#define IDT_RECONNECT 5  // the wait for a lost port's device to come back
+
+// A port whose device went away, kept to reopen it when the same device comes back.
+struct CReconnectState {
+    BOOL bWaiting = FALSE;
+    int nWaitedMs = 0;
+    // The settings of the last opening, as the controls show them, and its device's identity.
+    CString strPort, strBaud, strParity, strDataBits, strStopBits, strFlowCtrl;
+    std::string identity;
+    CString strClosedStatus;  // the status the wait replaced
+};
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -47,6 +59,11 @@ public:  // the handlers are reached through the message map, and by tests
     void RefreshPortList();
     LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
     void OnBnClickedOpen();
+    void OnCbnSelchangePort();
+    // Reopening after the device comes back.
+    void BeginReconnectWait();
+    void TryReconnect();
+    void EndReconnectWait(BOOL bRestoreStatus);
     // Timers.
     void OnTimer(UINT_PTR nIDEvent);
     // Receive.
@@ -86,6 +103,8 @@ private:
     void OnTimedSendTick();
     void OnAutoWrapTick();
     void OnRxRefreshTick();
+    void OnReconnectTick();
+    void NoteOpenedPort();
     void ReportSendError();
     void SendAndReport(const CString& bytes);
     void RestoreReceiveScroll(int nPos);
@@ -142,4 +161,7 @@ public:
 
     // The options of the settings box, as loaded at start-up and changed there.
     CKivernSettings m_settings;
+
+    CReconnectState m_reconnect;
+    BOOL m_bReopening;  // an opening made by the reconnect wait: a failure shows no box
 };
