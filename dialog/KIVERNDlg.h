@@ -1,7 +1,7 @@
 // CKIVERNDlg: the main dialog. It owns every control wrapper, every value the user edits,
 // the counters and flags of the data paths, and the serial-port engine. Its handlers live in
 // one source file per concern (start-up and timer ticks, decoration, layout, port list and
-// open/close, receive, transmit, timed send, saving, quick commands).
+// open/close, reopening after a replug, receive, transmit, timed send, saving, quick commands).
 #pragma once
 #include <cstdint>
 #include <string>
