@@ -34,7 +34,8 @@ CKIVERNDlg::CKIVERNDlg(CWnd* pParent)
       m_strRxCount("0"),
       m_strInterval(""),
       m_strPortState("关闭"),
-      m_nLastRxLength(0) {
+      m_nLastRxLength(0),
+      m_bReopening(FALSE) {
     for (int i = 0; i < CMD_COUNT; ++i) m_bCmdHex[i] = FALSE;
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : AfxLoadIcon(IDR_MAINFRAME);
 }
@@ -84,6 +85,7 @@ ON_WM_CONTEXTMENU()
 ON_WM_PAINT()
 ON_WM_QUERYDRAGICON()
 ON_BN_CLICKED(IDC_OPEN_BUTTON, OnBnClickedOpen)
+ON_CBN_SELCHANGE(IDC_PORT_COMBO, OnCbnSelchangePort)
 ON_BN_CLICKED(IDC_SEND_BUTTON, OnBnClickedSend)
 ON_BN_CLICKED(IDC_CLEAR_RX_BUTTON, OnBnClickedClearRx)
 ON_WM_TIMER()
@@ -212,6 +214,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
             break;
         case IDT_RX_REFRESH:
             OnRxRefreshTick();
+            break;
+        case IDT_RECONNECT:
+            OnReconnectTick();
             break;
         default:
             break;

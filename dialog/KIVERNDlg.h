@@ -1,9 +1,10 @@
 // CKIVERNDlg: the main dialog. It owns every control wrapper, every value the user edits,
 // the counters and flags of the data paths, and the serial-port engine. Its handlers live in
 // one source file per concern (start-up and timer ticks, decoration, layout, port list and
-// open/close, receive, transmit, timed send, saving, quick commands).
+// open/close, reopening after a replug, receive, transmit, timed send, saving, quick commands).
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "app/CommandLine.h"
 #include "app/Settings.h"
@@ -17,6 +18,17 @@
 #define IDT_AUTO_WRAP 2
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
+#define IDT_RECONNECT 5  // the wait for a lost port's device to come back
+
+// A port whose device went away, kept to reopen it when the same device comes back.
+struct CReconnectState {
+    BOOL bWaiting = FALSE;
+    int nWaitedMs = 0;
+    // The settings of the last opening, as the controls show them, and its device's identity.
+    CString strPort, strBaud, strParity, strDataBits, strStopBits, strFlowCtrl;
+    std::string identity;
+    CString strClosedStatus;  // the status the wait replaced
+};
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -50,6 +62,11 @@ public:  // the handlers are reached through the message map, and by tests
     void RefreshPortList();
     LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
     void OnBnClickedOpen();
+    void OnCbnSelchangePort();
+    // Reopening after the device comes back.
+    void BeginReconnectWait();
+    void TryReconnect();
+    void EndReconnectWait(BOOL bRestoreStatus);
     // Timers.
     void OnTimer(UINT_PTR nIDEvent);
     // Receive.
@@ -89,6 +106,8 @@ private:
     void OnTimedSendTick();
     void OnAutoWrapTick();
     void OnRxRefreshTick();
+    void OnReconnectTick();
+    void NoteOpenedPort();
     void ReportSendError();
     void SendAndReport(const CString& bytes);
     void RestoreReceiveScroll(int nPos);
@@ -147,4 +166,7 @@ public:
     CKivernSettings m_settings;
     // What the command line asks for at start (set before the window is created).
     CKivernStartup m_startup;
+
+    CReconnectState m_reconnect;
+    BOOL m_bReopening;  // an opening made by the reconnect wait: a failure shows no box
 };

@@ -41,4 +41,6 @@ void CKIVERNDlg::ShowSettings() {
 }
 
 // Options that act on what is shown now; the others are read where they apply.
-void CKIVERNDlg::ApplySettings() {}
+void CKIVERNDlg::ApplySettings() {
+    if (!m_settings.m_bReconnect) EndReconnectWait(TRUE);
+}

@@ -4,6 +4,7 @@
 
 #include "dialog/CommandSlots.h"
 #include "dialog/KIVERNDlg.h"
+#include "serial/OpenFailure.h"
 
 namespace {
 
@@ -58,17 +59,23 @@ void CKIVERNDlg::RefreshPortList() {
         }
         RegCloseKey(hKey);
     }
+    bool bLost = false;
     if (!bPresent) {
         CString strCaption;
         m_btnOpen.GetWindowText(strCaption);
-        if (strCaption == "关闭串口") OnBnClickedOpen();
+        if (strCaption == "关闭串口") {
+            OnBnClickedOpen();
+            bLost = true;
+        }
     }
     m_cbPort.SetCurSel(0);
     GetDlgItem(IDC_OPEN_BUTTON)->EnableWindow(nListed > 0);
+    if (bLost) BeginReconnectWait();
 }
 
 LRESULT CKIVERNDlg::OnDeviceChange(WPARAM wParam, LPARAM) {
     if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) RefreshPortList();
+    if (wParam == DBT_DEVICEARRIVAL) TryReconnect();
     return TRUE;
 }
 
@@ -108,6 +115,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
         return;
     }
 
+    if (!m_bReopening) EndReconnectWait(TRUE);  // the user opens a port of their choice
     int nPos = m_editReceive.GetScrollPos(SB_VERT);
     UpdateData(TRUE);
     UINT nPort = (UINT)atoi((const char*)m_strPort +
@@ -121,6 +129,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
     m_SerialPort.SetFlowControl(FlowControlOf(m_strFlowCtrl));
     if (m_SerialPort.OpenPort(this, nPort, nBaud, cParity, nDataBits, nStopBits, EV_RXCHAR, 1024)) {
         m_SerialPort.StartMonitor();
+        NoteOpenedPort();
         UpdateData(TRUE);
         m_btnOpen.SetWindowText("关闭串口");
         m_strPortState = "打开";
@@ -133,16 +142,8 @@ void CKIVERNDlg::OnBnClickedOpen() {
         RestoreReceiveScroll(nPos);
     } else {
         DWORD dwError = GetLastError();
-        char szMessage[100] = {0};
-        if (dwError == ERROR_PERMISSION_DENIED || dwError == ERROR_OPERATION_NOT_PERMITTED) {
-            // Most often the user is not in the group that owns serial devices.
-            snprintf(szMessage, sizeof(szMessage),
-                     "串口%d  没有访问权限!\n请将当前用户加入 dialout 组后重新登录", (int)nPort);
-        } else {
-            snprintf(szMessage, sizeof(szMessage),
-                     "串口%d  已经被其他应用程序所占用!\n请选择其它的串口", (int)nPort);
-        }
-        AfxMessageBox(szMessage, MB_OK);
+        // A reopening after a replug tries again quietly until the wait ends.
+        if (!m_bReopening) AfxMessageBox(FormatOpenFailure(FindOpenFailure(nPort, dwError)), MB_OK);
         m_nStatusColor = 0;
         m_stStatus.InvalidateRect(nullptr, TRUE);
         // The receive text was not written back, so its view stays where it is.

@@ -12,6 +12,7 @@
 // of it (devnotify.h).
 #pragma once
 #include "platform/comm/comm_dcb.h"
+#include "platform/comm/comm_holder.h"
 #include "platform/comm/comm_io.h"
 #include "platform/comm/comm_types.h"
 #include "platform/kernel/sync.h"

@@ -11,8 +11,11 @@
 #define ERROR_SUCCESS 0L
 #define ERROR_OPERATION_NOT_PERMITTED 1L  // EPERM
 #define ERROR_FILE_NOT_FOUND 2L           // ENOENT
+#define ERROR_DEVICE_NOT_CONNECTED 6L     // ENXIO: the device behind the node has gone
 #define ERROR_INVALID_HANDLE 9L           // EBADF
 #define ERROR_PERMISSION_DENIED 13L       // EACCES: no access to the device (not in its group)
+#define ERROR_BUSY 16L                    // EBUSY: another program holds the port
+#define ERROR_NO_SUCH_DEVICE 19L          // ENODEV
 // Codes without an errno twin.
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_MORE_DATA 234L

@@ -106,6 +106,7 @@ struct SYSTEMTIME {
 // Notification codes
 #define BN_CLICKED 0
 #define EN_CHANGE 0x0300
+#define CBN_SELCHANGE 1  // the user chose an item of a combo box's list
 
 // System commands
 #define SC_CLOSE 0xF060

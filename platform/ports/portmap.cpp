@@ -270,18 +270,21 @@ bool ResolvePortNumber(unsigned n, std::string& devNode) {
     return false;
 }
 
+const PortInfo* FindPortIn(const std::vector<PortInfo>& ports, const char* comName) {
+    long n = comName ? NumberAfter(comName, "COM") : -1;
+    if (n < 1) return nullptr;
+    for (const PortInfo& p : ports)
+        if (p.number == (unsigned)n) return &p;
+    return nullptr;
+}
+
 bool DescribePortIn(const std::vector<PortInfo>& ports, const char* comName,
                     std::string& deviceNodeUtf8, std::string& descriptionUtf8) {
-    long n = comName ? NumberAfter(comName, "COM") : -1;
-    if (n < 1) return false;
-    for (const PortInfo& p : ports) {
-        if (p.number == (unsigned)n) {
-            deviceNodeUtf8 = p.devNode;
-            descriptionUtf8 = p.description;
-            return true;
-        }
-    }
-    return false;
+    const PortInfo* p = FindPortIn(ports, comName);
+    if (!p) return false;
+    deviceNodeUtf8 = p->devNode;
+    descriptionUtf8 = p->description;
+    return true;
 }
 
 bool DescribePort(const char* comName, std::string& deviceNodeUtf8, std::string& descriptionUtf8) {

@@ -28,6 +28,8 @@ std::vector<PortInfo> ScanPorts();
 bool ResolvePortNumber(unsigned n, std::string& devNode);
 // Device node and description of a port named "COMn", for the port list's display.
 bool DescribePort(const char* comName, std::string& deviceNodeUtf8, std::string& descriptionUtf8);
+// The port named "COMn" in a scan already made; nullptr when it is not there.
+const PortInfo* FindPortIn(const std::vector<PortInfo>& ports, const char* comName);
 // The same, from a scan already made.
 bool DescribePortIn(const std::vector<PortInfo>& ports, const char* comName,
                     std::string& deviceNodeUtf8, std::string& descriptionUtf8);

@@ -82,3 +82,20 @@ bool DescribeListedPort(const char* comName, std::string& deviceNodeUtf8,
     }
     return DescribePort(comName, deviceNodeUtf8, descriptionUtf8);
 }
+
+bool GetListedPortIdentity(const char* comName, std::string& identity) {
+    std::vector<PortInfo> ports;
+    bool fromKey = false;
+    {
+        std::lock_guard<std::mutex> lock(g_openMutex);
+        if (!g_openKeys.empty()) {
+            ports = g_openKeys.back()->ports;
+            fromKey = true;
+        }
+    }
+    if (!fromKey) ports = ScanPorts();
+    const PortInfo* p = FindPortIn(ports, comName);
+    if (!p) return false;
+    identity = p->identity;
+    return true;
+}

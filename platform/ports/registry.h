@@ -26,3 +26,7 @@ LONG RegCloseKey(HKEY hKey);
 // newest key still open (a list being filled from it) or else from a fresh scan.
 bool DescribeListedPort(const char* comName, std::string& deviceNodeUtf8,
                         std::string& descriptionUtf8);
+// Beyond the framework: the identity the number of the port named "COMn" is remembered by
+// (portmap.h; the same device keeps its number), from the newest key still open or else a
+// fresh scan. FALSE when the port is not listed.
+bool GetListedPortIdentity(const char* comName, std::string& identity);

@@ -224,6 +224,8 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
         cb->setEditable((it.style & 0x3) == CBS_DROPDOWN);
         cb->setInsertPolicy(QComboBox::NoInsert);
         cb->setMaxVisibleItems(std::max(4, it.cy / 10));
+        // Only the user's choice is told, not a selection the program makes.
+        QObject::connect(cb, &QComboBox::activated, [notify, cb] { notify(CBN_SELCHANGE, cb); });
         w = cb;
     } else {  // STATIC
         w = CreateStatic(it, parent);

@@ -161,6 +161,7 @@ public:                                           \
      }},
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND_CODE_(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE_(EN_CHANGE, id, memberFxn)
+#define ON_CBN_SELCHANGE(id, memberFxn) ON_COMMAND_CODE_(CBN_SELCHANGE, id, memberFxn)
 #define ON_MESSAGE(message, memberFxn)                                     \
     {(UINT)(message), 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
          return static_cast<ThisClass*>(w)->memberFxn(wp, lp);             \
