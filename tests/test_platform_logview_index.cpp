@@ -241,3 +241,77 @@ TEST(LogIndex, LongAsciiLineTurningComplexWrapsAsAFreshWalk) {
         EXPECT_TRUE(Shape(inc) == Shape(walked)) << width;
     }
 }
+
+TEST(LogIndex, Utf8CharactersSplitAcrossDeliveriesWaitAndTakeTheirWidth) {
+    // 温 (wide), then an emoji cut after its second byte.
+    CString s("a\xE6\xB8");
+    LogIndex ix;
+    ix.SetUtf8(true);
+    ix.Update(&s);
+    EXPECT_EQ(ix.Length(), 1);
+    s += "\xA9\xF0\x9F";
+    ix.Update(&s);
+    EXPECT_EQ(ix.Length(), 4);
+    s += "\x98\x80\xE2\x9C\x93\xC3\xA9\xE2\x9C";
+    ix.Update(&s);
+    s += "z";  // the check mark's last byte never comes: its bytes are markers
+    ix.Update(&s);
+    std::vector<LogIndex::Cell> cells;
+    ix.LayoutRow(0, cells);
+    struct {
+        GlyphKind kind;
+        char32_t ch;
+        int col, cells;
+    } want[] = {{GlyphKind::Ascii, 'a', 0, 1},    {GlyphKind::Wide, 0x6E29, 1, 2},
+                {GlyphKind::Wide, 0x1F600, 3, 2}, {GlyphKind::Narrow, 0x2713, 5, 1},
+                {GlyphKind::Narrow, 0xE9, 6, 1},  {GlyphKind::Marker, 0xE2, 7, 2},
+                {GlyphKind::Marker, 0x9C, 9, 2},  {GlyphKind::Ascii, 'z', 11, 1}};
+    ASSERT_EQ(cells.size(), std::size(want));
+    for (size_t i = 0; i < cells.size(); ++i) {
+        EXPECT_EQ(cells[i].g.kind, want[i].kind) << i;
+        EXPECT_EQ(cells[i].g.ch, want[i].ch) << i;
+        EXPECT_EQ(cells[i].col, want[i].col) << i;
+        EXPECT_EQ(cells[i].cells, want[i].cells) << i;
+    }
+    EXPECT_EQ(ix.ToUtf8(0, ix.Length()),
+              "a\xE6\xB8\xA9\xF0\x9F\x98\x80\xE2\x9C\x93\xC3\xA9"
+              "\xEF\xBF\xBD\xEF\xBF\xBDz");
+    // Back to GBK: the same bytes are indexed afresh as GBK.
+    ix.SetUtf8(false);
+    ix.Update(&s);
+    EXPECT_EQ(ix.Length(), s.GetLength());
+    ix.LayoutRow(0, cells);
+    EXPECT_NE(cells[1].g.ch, 0x6E29u);  // E6 B8 read as a GBK pair
+}
+
+TEST(LogIndex, Utf8TextGrownInPiecesEqualsFullIndex) {
+    std::mt19937 rng(11);
+    const char* pieces[] = {"ok ",
+                            "\xE6\xB8\xA9\xE5\xBA\xA6",
+                            "\xF0\x9F\x98\x80",
+                            "\xE2\x9C\x93",
+                            "\r\n",
+                            "\t",
+                            "\xC3\xA9",
+                            "\xFF",
+                            "\xE2\x9C"};
+    CString full;
+    for (int i = 0; i < 3000; ++i) full += pieces[rng() % 9];
+    for (int width : {80, 3, 1}) {
+        CString grown;
+        LogIndex inc, fresh;
+        inc.SetUtf8(true);
+        fresh.SetUtf8(true);
+        inc.SetWidth(width);
+        fresh.SetWidth(width);
+        for (INT_PTR pos = 0; pos < full.GetLength();) {
+            INT_PTR n = std::min<INT_PTR>(1 + rng() % 7, full.GetLength() - pos);
+            grown.Append(full.GetString() + pos, n);
+            pos += n;
+            inc.Update(&grown);
+        }
+        fresh.Update(&grown);
+        ASSERT_EQ(inc.Length(), fresh.Length()) << width;
+        EXPECT_TRUE(Shape(inc) == Shape(fresh)) << width;
+    }
+}
