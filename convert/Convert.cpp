@@ -72,3 +72,9 @@ int IntervalValue(const CString& strText) {
     if (bNegative) return nValue > (long long)INT_MAX ? INT_MIN : (int)-nValue;
     return nValue > INT_MAX ? INT_MAX : (int)nValue;
 }
+
+CString AppendLineEnding(const CString& strText, int nLineEnding) {
+    static const char* const kEndings[] = {"", "\r", "\n", "\r\n"};
+    if (nLineEnding < 0 || nLineEnding > 3) return strText;
+    return strText + kEndings[nLineEnding];
+}

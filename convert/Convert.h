@@ -19,3 +19,6 @@ BOOL IsDecimalNumber(CString strText);
 // The value of an interval text as the standard string-to-integer conversion reads it,
 // saturated at the 32-bit range (a run of digits too long for it gives 2147483647).
 int IntervalValue(const CString& strText);
+// The text with a line ending appended: nLineEnding 1 CR, 2 LF, 3 CR LF; any other value
+// (0, none) leaves it as it is.
+CString AppendLineEnding(const CString& strText, int nLineEnding);

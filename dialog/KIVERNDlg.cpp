@@ -129,6 +129,7 @@ BOOL CKIVERNDlg::OnInitDialog() {
             pSysMenu->AppendMenu(MF_STRING, IDM_SETTINGS, strSettingsMenu);
     }
     m_settings.Load();
+    ApplySettings();
     SendMessage(WM_SETICON, 1, (LPARAM)m_hIcon);
     SendMessage(WM_SETICON, 0, (LPARAM)m_hIcon);
 

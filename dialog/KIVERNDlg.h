@@ -110,6 +110,9 @@ private:
     void NoteOpenedPort();
     void ReportSendError();
     void SendAndReport(const CString& bytes);
+    CString SendEditBytes();
+    void AppendShown(const unsigned char* pBytes, INT_PTR nCount);
+    void EchoSent(const CString& bytes);
     void RestoreReceiveScroll(int nPos);
     void SetOpenPortControls(BOOL bOpen);
     void SendCommandSlot(int nSlot);
@@ -158,6 +161,9 @@ public:
     CString m_strCmd[CMD_COUNT];
     BOOL m_bCmdHex[CMD_COUNT];
     HICON m_hIcon;
+
+    // Sent bytes were echoed into the receive text and the line they are on is still open.
+    bool m_bEchoOpen = false;
 
     // Length of the receive text at the previous refresh tick.
     INT_PTR m_nLastRxLength;

@@ -43,4 +43,8 @@ void CKIVERNDlg::ShowSettings() {
 // Options that act on what is shown now; the others are read where they apply.
 void CKIVERNDlg::ApplySettings() {
     if (!m_settings.m_bReconnect) EndReconnectWait(TRUE);
+    // The receive display reads its bytes in the data encoding.
+    GetDlgItem(IDC_RECEIVE_EDIT)
+        ->SendMessage(EM_KV_SETCODEPAGE, m_settings.m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP,
+                      0);
 }

@@ -5,16 +5,36 @@
 LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
     const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(wParam);
     INT_PTR nCount = pBytes ? (INT_PTR)lParam : 0;
+    // Data after an echo of sent bytes starts on a line of its own.
+    bool bLineStart = false;
+    if (m_bEchoOpen) {
+        m_bEchoOpen = false;
+        if (!m_strReceive.IsEmpty() && m_strReceive[m_strReceive.GetLength() - 1] != '\n')
+            m_strReceive += "\r\n";
+        bLineStart = true;
+    }
     // The stamp and the bytes go straight onto the receive text: a delivery may hold all that
     // waited (many MiB), and a copy of it would only cost time and memory.
     if (m_bRxTime && !m_bRxStamped) {
         FormatTimeStamp();
-        m_strReceive += "\r\n";
+        if (!bLineStart) m_strReceive += "\r\n";
         m_strReceive += m_strRxTime;
         KillTimer(IDT_RX_STAMP);
         m_bRxStamped = true;
         SetTimer(IDT_RX_STAMP, 100, nullptr);
     }
+    AppendShown(pBytes, nCount);
+    if (m_bAutoWrap) {
+        KillTimer(IDT_AUTO_WRAP);
+        SetTimer(IDT_AUTO_WRAP, 100, nullptr);
+    }
+    m_nRxBytes += nCount;
+    FormatRxCount();
+    return 1;
+}
+
+// Bytes onto the receive text as the display mode shows them: "%02X " each, or raw text.
+void CKIVERNDlg::AppendShown(const unsigned char* pBytes, INT_PTR nCount) {
     if (m_bHexDisplay) {
         static const char kDigits[] = "0123456789ABCDEF";
         char hex[3 * 1024];
@@ -38,13 +58,23 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
             i = j + 1;
         }
     }
-    if (m_bAutoWrap) {
-        KillTimer(IDT_AUTO_WRAP);
-        SetTimer(IDT_AUTO_WRAP, 100, nullptr);
+}
+
+// Sent bytes, when they are to be shown, go onto the receive text on a line of their own,
+// after the stamp when received data is stamped, marked "TX> " so that a reader can tell them
+// from received data. They are not counted as received.
+void CKIVERNDlg::EchoSent(const CString& bytes) {
+    if (!m_settings.m_bShowSent || bytes.IsEmpty()) return;
+    INT_PTR n = m_strReceive.GetLength();
+    if (n > 0 && m_strReceive[n - 1] != '\n') m_strReceive += "\r\n";
+    if (m_bRxTime) {
+        FormatTimeStamp();
+        m_strReceive += m_strRxTime;
+        m_bRxStamped = false;  // data received next has a stamp of its own
     }
-    m_nRxBytes += nCount;
-    FormatRxCount();
-    return 1;
+    m_strReceive += "TX> ";
+    AppendShown(reinterpret_cast<const unsigned char*>(bytes.GetString()), bytes.GetLength());
+    m_bEchoOpen = true;
 }
 
 // The RX counter; bytes the port had to drop (its buffer full) are shown beside it, never
@@ -97,5 +127,6 @@ void CKIVERNDlg::OnBnClickedClearRx() {
     m_strTxCount = "TX: 0 Bytes";
     m_strRxCount = "RX: 0 Bytes";
     m_strReceive = "";
+    m_bEchoOpen = false;
     UpdateData(FALSE);
 }

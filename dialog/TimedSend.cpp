@@ -35,5 +35,5 @@ void CKIVERNDlg::OnTimedSendTick() {
         ReportSendError();
         return;
     }
-    if (m_bTimedSend) SendAndReport(m_bHexSend ? HexToBytes(m_strSend) : m_strSend);
+    if (m_bTimedSend) SendAndReport(SendEditBytes());
 }

@@ -19,12 +19,23 @@ void CKIVERNDlg::SendAndReport(const CString& bytes) {
         ReportSendError();
         return;
     }
+    EchoSent(bytes);
     m_nTxBytes += bytes.GetLength();
     m_strTxCount.Format("TX: %lld Bytes", (long long)m_nTxBytes);
     m_strStatus = "Send OK";
     m_nStatusColor = 2;
     m_stStatus.InvalidateRect(nullptr, TRUE);
     UpdateData(FALSE);
+}
+
+// What the send edit stands for on the wire: the bytes its hex digits give, or its text in the
+// data encoding with the line ending. In UTF-8 the edit is read afresh, since the GBK member
+// holds '?' for what GBK lacks.
+CString CKIVERNDlg::SendEditBytes() {
+    if (m_bHexSend) return HexToBytes(m_strSend);
+    CString text = m_strSend;
+    if (m_settings.m_nEncoding == KV_ENC_UTF8) m_editSend.GetWindowText(text, CP_UTF8);
+    return AppendLineEnding(text, m_settings.m_nLineEnding);
 }
 
 void CKIVERNDlg::OnBnClickedSend() {
@@ -38,8 +49,7 @@ void CKIVERNDlg::OnBnClickedSend() {
         ReportSendError();
         return;
     }
-    CString bytes = m_bHexSend ? HexToBytes(m_strSend) : m_strSend;
-    SendAndReport(bytes);
+    SendAndReport(SendEditBytes());
     ScrollReceiveToEnd();
 }
 
@@ -60,8 +70,10 @@ void CKIVERNDlg::SendQuickCommand(CString strCmd, BOOL bHex) {
         m_bHexSend = TRUE;
         bytes = HexToBytes(strCmd);
     } else {
-        bytes = strCmd + "\r\n";
-        m_strSend = bytes;
+        m_strSend = strCmd + "\r\n";
+        // The stored commands are GBK; in UTF-8 they go out converted.
+        bytes = m_settings.m_nEncoding == KV_ENC_UTF8 ? ConvertCodePage(m_strSend, CP_ACP, CP_UTF8)
+                                                      : m_strSend;
     }
     SendAndReport(bytes);
     ScrollReceiveToEnd();

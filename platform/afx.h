@@ -11,6 +11,7 @@
 #include "platform/kernel/thread.h"
 #include "platform/ports/portlinks.h"
 #include "platform/ports/registry.h"
+#include "platform/text/utf8.h"
 #include "platform/ui/clock.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"

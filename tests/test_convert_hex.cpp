@@ -1,4 +1,4 @@
-// Hex text and interval text conversions.
+// Hex text, interval text and line ending conversions.
 #include <gtest/gtest.h>
 
 #include "convert/Convert.h"
@@ -86,4 +86,14 @@ TEST(DecimalNumber, ValueSaturatesLikeTheStandardConversion) {
     EXPECT_EQ(IntervalValue("-7"), -7);
     EXPECT_EQ(IntervalValue("-99999999999"), -2147483647 - 1);
     EXPECT_EQ(IntervalValue(""), 0);
+}
+
+TEST(LineEnding, AppendsTheChosenEndingOnly) {
+    struct {
+        int ending;
+        const char* want;
+    } cases[] = {{0, "AT"}, {1, "AT\r"}, {2, "AT\n"}, {3, "AT\r\n"}, {4, "AT"}, {-1, "AT"}};
+    for (const auto& c : cases) EXPECT_STREQ(AppendLineEnding("AT", c.ending), c.want) << c.ending;
+    // Bytes after a 0x00 are kept.
+    EXPECT_EQ(AppendLineEnding(CString("a\0b", 3), 3), CString("a\0b\r\n", 5));
 }

@@ -34,14 +34,16 @@ std::vector<RowShape> Shape(const LogIndex& ix) {
     return rows;
 }
 
-// A mixed receive text: lines of ASCII, GBK, tabs, CR LF, lone LF, lone CR, 0x00, invalid
+// A mixed receive text: lines of ASCII, GBK, UTF-8, tabs, CR LF, lone LF, lone CR, 0x00, invalid
 // bytes, and a few lines longer than the long-line threshold.
 CString MixedText() {
     std::mt19937 rng(7);
-    const char* pieces[] = {"hello ", "\xd6\xd0\xce\xc4", "\t",   "\r\n", "\n",   "\r",
-                            "x",      "0123456789",       "\x81", "\xff", "\x7f", "\x01"};
+    const char* pieces[] = {"hello ", "\xd6\xd0\xce\xc4", "\t", "\r\n", "\n", "\r", "x",
+                            "0123456789", "\x81", "\xff", "\x7f", "\x01",
+                            // UTF-8: a check mark, an emoji, a character cut short
+                            "\xe2\x9c\x93", "\xf0\x9f\x98\x80", "\xe2\x9c"};
     CString s;
-    for (int i = 0; i < 4000; ++i) s += pieces[rng() % 12];
+    for (int i = 0; i < 4000; ++i) s += pieces[rng() % 15];
     s.Append("\0", 1);
     for (int i = 0; i < 3000; ++i) s += (i % 7) ? "\xb0\xa1" : "ab\r";  // one long GBK line
     s += "\n";
@@ -51,11 +53,14 @@ CString MixedText() {
 
 }  // namespace
 
-TEST(LogIndex, GrowingInPiecesEqualsFullIndexAtEveryWidth) {
+TEST(LogIndex, GrowingInPiecesEqualsFullIndexAtEveryWidthInBothEncodings) {
     CString full = MixedText();
-    for (int width : {80, 7, 1, 33}) {
+    const std::pair<int, bool> cases[] = {{80, false}, {7, false}, {1, false},
+                                          {33, false}, {80, true}, {7, true}};
+    for (auto [width, utf8] : cases) {
         CString grown;
         LogIndex inc;
+        inc.SetUtf8(utf8);
         inc.SetWidth(width);
         std::mt19937 rng(width);
         for (INT_PTR pos = 0; pos < full.GetLength();) {
@@ -65,6 +70,7 @@ TEST(LogIndex, GrowingInPiecesEqualsFullIndexAtEveryWidth) {
             inc.Update(&grown);
         }
         LogIndex fresh;
+        fresh.SetUtf8(utf8);
         fresh.SetWidth(width);
         fresh.Update(&grown);
         ASSERT_EQ(inc.Length(), full.GetLength()) << width;
@@ -77,6 +83,7 @@ TEST(LogIndex, GrowingInPiecesEqualsFullIndexAtEveryWidth) {
         // Re-wrapping an index equals indexing at the new width.
         inc.SetWidth(width + 11);
         LogIndex other;
+        other.SetUtf8(utf8);
         other.SetWidth(width + 11);
         other.Update(&grown);
         EXPECT_TRUE(Shape(inc) == Shape(other)) << width;
@@ -240,4 +247,34 @@ TEST(LogIndex, LongAsciiLineTurningComplexWrapsAsAFreshWalk) {
         ASSERT_EQ(inc.RowCount(), walked.RowCount()) << width;
         EXPECT_TRUE(Shape(inc) == Shape(walked)) << width;
     }
+}
+
+TEST(LogIndex, Utf8CharactersSplitAcrossDeliveriesWaitAndTakeTheirWidth) {
+    // 温 and an emoji, each cut short; then a check mark, é, and a start that never ends.
+    CString s("a\xE6\xB8");
+    LogIndex ix;
+    ix.SetUtf8(true);
+    // What is shown stops before a character's first bytes until the rest comes.
+    const std::pair<const char*, int64_t> steps[] = {
+        {"\xA9\xF0\x9F", 4}, {"\x98\x80\xE2\x9C\x93\xC3\xA9\xE2\x9C", 13}, {"z", 16}};
+    ix.Update(&s);
+    EXPECT_EQ(ix.Length(), 1);
+    for (const auto& [more, length] : steps) {
+        s += more;
+        ix.Update(&s);
+        EXPECT_EQ(ix.Length(), length) << more;
+    }
+    std::vector<LogIndex::Cell> cells;
+    ix.LayoutRow(0, cells);
+    std::vector<std::pair<char32_t, int>> shown,
+        want = {{'a', 0},  {0x6E29, 1}, {0x1F600, 3}, {0x2713, 5},
+                {0xE9, 6}, {0xE2, 7},   {0x9C, 9},    {'z', 11}};
+    for (const auto& c : cells) shown.push_back({c.g.ch, c.col});
+    EXPECT_EQ(shown, want);  // wide characters take two cells, markers two, others one
+    EXPECT_EQ(cells[5].g.kind, GlyphKind::Marker);
+    // Back to GBK: the same bytes are indexed afresh as GBK.
+    ix.SetUtf8(false);
+    ix.Update(&s);
+    ix.LayoutRow(0, cells);
+    EXPECT_NE(cells[1].g.ch, 0x6E29u);
 }

@@ -60,6 +60,10 @@ struct SYSTEMTIME {
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 #define MAKEWPARAM(l, h) ((WPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 
+// Code pages of 8-bit text: the program's own (GBK, 936) and UTF-8.
+#define CP_ACP 0
+#define CP_UTF8 65001
+
 // Window messages the application and the layer use.
 #define WM_NULL 0x0000
 #define WM_DESTROY 0x0002

@@ -97,6 +97,17 @@ void LogView::SetText(const CString* pText) {
     PostCatchUp();
 }
 
+void LogView::SetUtf8(bool bUtf8) {
+    if (bUtf8 == m_index.IsUtf8()) return;
+    QScrollBar* sb = verticalScrollBar();
+    bool bAtEnd = sb->value() >= sb->maximum();
+    const CString* pText = m_index.Text();
+    m_index.SetUtf8(bUtf8);
+    m_anchor = m_caret = 0;  // offsets may now fall inside a character
+    SetText(pText);
+    if (bAtEnd) sb->setValue((int)std::min<int64_t>(MaxFirstRow(), INT_MAX));
+}
+
 void LogView::IndexForAWhile() {
     QElapsedTimer t;
     t.start();

@@ -3,10 +3,11 @@
 // so a refresh after new bytes costs the new bytes and only visible rows are drawn. The dialog
 // layer binds and scrolls it as a BoundTextView.
 //
-// Drawing: GBK text in black on white on a cell grid (ASCII one cell, GBK characters two);
+// Drawing: GBK text (or UTF-8, once switched) in black on white on a cell grid (ASCII one
+// cell, GBK characters and wide UTF-8 characters two);
 // CR LF and a lone LF break the line; tabs run to the next multiple of 8 columns; long lines
 // wrap at the view's width. Every other byte that is not text (control bytes, a lone CR, 0x7F,
-// bytes that do not form a GBK character) shows as its two hex digits in a small grey box.
+// bytes that do not form a character) shows as its two hex digits in a small grey box.
 // Copying gives UTF-8 with CR LF / LF kept, control bytes as Unicode control pictures and
 // undecodable bytes as U+FFFD.
 #pragma once
@@ -38,6 +39,9 @@ public:
     // Glyphs never drawn before that one paint draws; the rest follow in the next paint.
     static constexpr int kNewGlyphsPerPaint = 200;
     bool GlyphsPending() const { return m_bGlyphsPending; }
+    // Reads the text as UTF-8 (true) or GBK (false, the default). A change indexes the text
+    // afresh; a view at its end stays there.
+    void SetUtf8(bool bUtf8);
 
     // Edit-control operations. Lines are visual rows.
     INT_PTR GetLineCount() const override;

@@ -10,6 +10,7 @@ const char16_t* GbkTable() { return GbkPairTable(); }
 void AppendUtf8(std::string& out, const Glyph& g) {
     switch (g.kind) {
         case GlyphKind::Ascii:
+        case GlyphKind::Narrow:
         case GlyphKind::Wide:
             ::AppendUtf8(out, g.ch);
             break;

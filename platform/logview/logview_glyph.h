@@ -1,16 +1,19 @@
-// Glyphs of the receive display: splits the 8-bit receive text (GBK) into what the display
-// draws: ASCII characters, two-byte GBK characters, tabs, line breaks (CR LF or a lone LF) and
-// markers for every byte that is not text (control bytes, a lone CR, bytes that do not form a
-// GBK character). No Qt here.
+// Glyphs of the receive display: splits the 8-bit receive text (GBK, or UTF-8 when the view is
+// switched to it) into what the display draws: ASCII characters, other characters, tabs, line
+// breaks (CR LF or a lone LF) and markers for every byte that is not text (control bytes, a
+// lone CR, bytes that do not form a character). No Qt here.
 #pragma once
 #include <cstdint>
 #include <string>
+
+#include "platform/text/utf8.h"
 
 namespace logview {
 
 enum class GlyphKind : uint8_t {
     Ascii,       // 0x20-0x7E, one cell
-    Wide,        // a two-byte GBK character, two cells
+    Wide,        // a two-byte GBK character, or a wide UTF-8 one (CJK, emoji): two cells
+    Narrow,      // any other UTF-8 character beyond ASCII, one cell
     Tab,         // to the next multiple of kTabStop columns
     Marker,      // one byte shown as its hex value in a box, kMarkerCells cells
     Break,       // CR LF or LF
@@ -57,11 +60,25 @@ inline Glyph DecodeGlyph(const unsigned char* p, int64_t avail, bool bFinal, con
     return {GlyphKind::Marker, 1, b};
 }
 
+// The same for UTF-8 text. A character's first bytes at the end of the bytes so far are
+// Incomplete; C1 control characters (U+0080..U+009F) and invalid bytes are markers, byte by
+// byte.
+inline Glyph DecodeGlyphUtf8(const unsigned char* p, int64_t avail, bool bFinal) {
+    unsigned char b = p[0];
+    if (b < 0x80) return DecodeGlyph(p, avail, bFinal, nullptr);  // no GBK lead below 0x80
+    Utf8Char c = Utf8DecodeChar(reinterpret_cast<const char*>(p), (size_t)avail, 0);
+    if (c.kind == Utf8CharKind::Incomplete && !bFinal) return {GlyphKind::Incomplete, 1, b};
+    if (c.kind != Utf8CharKind::Valid || c.codePoint < 0xA0) return {GlyphKind::Marker, 1, b};
+    return {IsWideChar(c.codePoint) ? GlyphKind::Wide : GlyphKind::Narrow, (uint8_t)c.length,
+            c.codePoint};
+}
+
 // Cells a glyph takes when it starts at column col of a row nCols wide. A tab that would
 // cross the row's end stops there.
 inline int GlyphCells(const Glyph& g, int64_t col, int nCols) {
     switch (g.kind) {
         case GlyphKind::Ascii:
+        case GlyphKind::Narrow:
             return 1;
         case GlyphKind::Wide:
             return 2;

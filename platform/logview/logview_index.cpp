@@ -30,10 +30,16 @@ bool LogIndex::Update(const CString* pText, int64_t maxBytes) {
 }
 
 void LogIndex::CatchUp(int64_t maxBytes) {
-    // At least two bytes: a glyph takes at most two, so every call gets past one.
-    int64_t step = std::max<int64_t>(maxBytes, 2);
+    // At least four bytes: a glyph takes at most four, so every call gets past one.
+    int64_t step = std::max<int64_t>(maxBytes, 4);
     m_scanEnd = m_seen - m_len <= step ? m_seen : m_len + step;
     Scan(m_scanEnd);
+}
+
+void LogIndex::SetUtf8(bool bUtf8) {
+    if (bUtf8 == m_utf8) return;
+    m_utf8 = bUtf8;
+    Reset();  // every glyph may change: the next Update indexes afresh
 }
 
 bool LogIndex::IsStale() const {
@@ -149,7 +155,7 @@ void LogIndex::Scan(int64_t nEnd) {
             pos = q;
             continue;
         }
-        Glyph g = DecodeGlyph(d + pos, nEnd - pos, false, m_gbk);
+        Glyph g = Decode(d + pos, nEnd - pos, false);
         if (g.kind == GlyphKind::Incomplete) break;
         if (g.kind == GlyphKind::Break) {
             closeLine(pos);
@@ -215,7 +221,7 @@ int64_t LogIndex::Walk(int64_t pos, int64_t end, int& col, int64_t& row, int64_t
             g = {GlyphKind::Ascii, 1, b};
             w = 1;
         } else {
-            g = DecodeGlyph(d + pos, end - pos, true, m_gbk);
+            g = Decode(d + pos, end - pos, true);
             w = GlyphCells(g, col, nCols);
         }
         if (col > 0 && col + w > nCols) {
@@ -378,7 +384,7 @@ void LogIndex::LayoutRow(int64_t row, std::vector<Cell>& out) const {
     const unsigned char* d = Data();
     int col = 0;
     while (pos < end) {
-        Glyph g = DecodeGlyph(d + pos, end - pos, true, m_gbk);
+        Glyph g = Decode(d + pos, end - pos, true);
         int w = GlyphCells(g, col, m_width);
         if (col > 0 && col + w > m_width) break;
         out.push_back({pos, g, col, w});
@@ -395,7 +401,7 @@ std::string LogIndex::ToUtf8(int64_t begin, int64_t end) const {
     const unsigned char* d = Data();
     int64_t pos = RowStart(RowOfOffset(begin));
     while (pos < end) {
-        Glyph g = DecodeGlyph(d + pos, m_len - pos, true, m_gbk);
+        Glyph g = Decode(d + pos, m_len - pos, true);
         if (pos >= begin) logview::AppendUtf8(out, g);
         pos += g.len;
     }
@@ -417,6 +423,7 @@ void LogIndex::WordAt(int64_t off, int64_t& begin, int64_t& end) const {
     auto cls = [](const Glyph& g) {
         if (g.kind == GlyphKind::Wide) return 2;
         if (g.kind == GlyphKind::Ascii && (isalnum((int)g.ch) || g.ch == '_')) return 1;
+        if (g.kind == GlyphKind::Narrow) return 3;
         return 0;
     };
     size_t k = 0;

@@ -3,11 +3,12 @@
 // the new bytes; the row count, the row of a byte and the bytes of a row are cheap for any
 // size, also when the whole text is one enormous line (hex display). No Qt here.
 //
-// Layout: a cell grid nCols wide. ASCII takes one cell, a GBK character two, a marker (a byte
-// that is not text, shown as its hex value in a box) two, a tab runs to the next multiple of
-// 8 columns. CR LF and a lone LF end a line; a line longer than the row wraps, a glyph that
-// does not fit moves to the next row. A lead byte or CR as the very last byte is not shown
-// until the next byte tells what it is.
+// Layout: a cell grid nCols wide. ASCII takes one cell, a GBK character two (in UTF-8: a wide
+// character two, others one), a marker (a byte that is not text, shown as its hex value in a
+// box) two, a tab runs to the next multiple of 8 columns. CR LF and a lone LF end a line; a
+// line longer than the row wraps, a glyph that does not fit moves to the next row. A
+// character's first bytes or a CR at the very end are not shown until the next byte tells
+// what they are.
 #pragma once
 #include <cstdint>
 #include <limits>
@@ -41,6 +42,11 @@ public:
     bool IsStale() const;
     const CString* Text() const { return m_pText; }
 
+    // Reads the bytes as UTF-8 instead of GBK (false: GBK, the default). A change drops the
+    // index; the next Update indexes the string afresh.
+    void SetUtf8(bool bUtf8);
+    bool IsUtf8() const { return m_utf8; }
+
     // Re-wraps all rows at nCols columns (at least 1).
     void SetWidth(int nCols);
     int Width() const { return m_width; }
@@ -59,8 +65,8 @@ public:
 
     // The bytes [begin, end) as UTF-8 text (see logview::AppendUtf8).
     std::string ToUtf8(int64_t begin, int64_t end) const;
-    // The word around off: a run of letters, digits and '_' or of GBK characters; any other
-    // glyph alone.
+    // The word around off: a run of letters, digits and '_', of wide characters or of other
+    // characters beyond ASCII; any other glyph alone.
     void WordAt(int64_t off, int64_t& begin, int64_t& end) const;
 
     size_t MemoryBytes() const;  // heap used by the index itself
@@ -85,6 +91,10 @@ private:
     static constexpr int64_t kCheckpoint = 16;
 
     void Reset();
+    logview::Glyph Decode(const unsigned char* p, int64_t avail, bool bFinal) const {
+        return m_utf8 ? logview::DecodeGlyphUtf8(p, avail, bFinal)
+                      : logview::DecodeGlyph(p, avail, bFinal, m_gbk);
+    }
     // Indexes the bytes up to nEnd in one pass: lines, their cells and, for lines holding
     // other glyphs than ASCII, their rows at the current width (the last line's walk goes on
     // in its Wrap from where it stopped).
@@ -122,4 +132,5 @@ private:
     Wrap m_tail;              // the walk of the last line while it holds more than ASCII
     int64_t m_tailLine = -1;  // the line m_tail walks, or -1
     const char16_t* m_gbk = logview::GbkTable();
+    bool m_utf8 = false;
 };

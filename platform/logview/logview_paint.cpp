@@ -79,7 +79,7 @@ int Be16(const QByteArray& t, int at) {
 }
 }  // namespace
 
-bool LogPainter::ShapeFullWidth(char16_t ch, Shaped& out) {
+bool LogPainter::ShapeFullWidth(char32_t ch, Shaped& out) {
     FullWidth& f = m_full;
     auto advance = [&f](quint32 g) {
         return Be16(f.hmtx, 4 * (int)std::min<quint32>(g, (quint32)f.nMetrics - 1));
@@ -101,8 +101,8 @@ bool LogPainter::ShapeFullWidth(char16_t ch, Shaped& out) {
         f.pos = ref.g[0].pos;
         f.state = 1;
     }
-    if (f.state < 0) return false;
-    QChar c(ch);
+    if (f.state < 0 || ch > 0xFFFF) return false;  // beyond the plane: the layout finds a font
+    QChar c((char16_t)ch);
     quint32 g = 0;
     int n = 1;
     if (!m_fonts[f.font].glyphIndexesForChars(&c, 1, &g, &n) || n != 1 || g == 0 ||
@@ -113,13 +113,13 @@ bool LogPainter::ShapeFullWidth(char16_t ch, Shaped& out) {
     return true;
 }
 
-const LogPainter::Shaped& LogPainter::Char(char16_t ch, bool bWide) {
+const LogPainter::Shaped& LogPainter::Char(char32_t ch, bool bWide) {
     auto it = m_chars.find(ch);
     if (it != m_chars.end()) return it->second;
     Shaped s;
     if (!bWide || !ShapeFullWidth(ch, s))
-        s = ShapeText(QString(QChar(ch)), m_font, QRectF(0, 0, (bWide ? 2 : 1) * m_cellW, m_lineH),
-                      bWide);
+        s = ShapeText(QString::fromUcs4(&ch, 1), m_font,
+                      QRectF(0, 0, (bWide ? 2 : 1) * m_cellW, m_lineH), bWide);
     return m_chars.emplace(ch, s).first->second;
 }
 
@@ -164,11 +164,13 @@ void LogPainter::AddRow(const std::vector<LogIndex::Cell>& cells, int y, int64_t
         if (sel) m_sel.push_back(QRectF(x, y, c.cells * m_cellW, m_lineH));
         switch (c.g.kind) {
             case GlyphKind::Ascii:
-                if (c.g.ch != ' ')
-                    Emit(Char((char16_t)c.g.ch, false), QPointF(x, y), sel ? kSelText : kText);
+                if (c.g.ch != ' ') Emit(Char(c.g.ch, false), QPointF(x, y), sel ? kSelText : kText);
+                break;
+            case GlyphKind::Narrow:
+                Emit(Char(c.g.ch, false), QPointF(x, y), sel ? kSelText : kText);
                 break;
             case GlyphKind::Wide:
-                Emit(Char((char16_t)c.g.ch, true), QPointF(x, y), sel ? kSelText : kText);
+                Emit(Char(c.g.ch, true), QPointF(x, y), sel ? kSelText : kText);
                 break;
             case GlyphKind::Marker:
                 (sel ? m_selBoxes : m_boxes)

@@ -60,8 +60,8 @@ private:
         QVector<QPointF> pos;
     };
 
-    const Shaped& Char(char16_t ch, bool bWide);
-    bool ShapeFullWidth(char16_t ch, Shaped& out);
+    const Shaped& Char(char32_t ch, bool bWide);
+    bool ShapeFullWidth(char32_t ch, Shaped& out);
     const Shaped& Marker(unsigned char b);
     Shaped ShapeText(const QString& s, const QFont& f, QRectF box, bool bCenter);
     int FontIndex(const QRawFont& f);

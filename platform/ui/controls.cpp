@@ -95,8 +95,9 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
         c.revision = ReadsBackExactly(text) ? pe->document()->revision() : -1;
         if (c.revision >= 0) c.text = text;
     } else if (auto* le = qobject_cast<QLineEdit*>(w)) {
-        QString t = U(text);
-        if (le->text() != t) le->setText(t);
+        // An edit whose text reads back as these bytes keeps it: rewriting it would turn the
+        // characters GBK lacks, which read back as '?', into '?' for good.
+        if (G(le->text()) != text) le->setText(U(text));
     } else if (auto* cb = qobject_cast<QComboBox*>(w)) {
         // Only a combo box with an edit field takes a text; a drop-down list ignores it.
         if (cb->isEditable() && cb->currentText() != U(text)) cb->setEditText(U(text));
@@ -109,6 +110,19 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
     } else if (w->isWindow()) {
         w->setWindowTitle(U(text));
     }
+}
+
+// The same as UTF-8, every character kept.
+CString kvimpl::GetControlTextUtf8(QWidget* w) {
+    if (BoundView(w)) return kvimpl::Attached<CString>(w, "kv_owntext");
+    if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) return kvimpl::ToUtf8Lines(pe->toPlainText());
+    if (auto* le = qobject_cast<QLineEdit*>(w)) return kvimpl::ToUtf8(le->text());
+    if (auto* cb = qobject_cast<QComboBox*>(w)) return kvimpl::ToUtf8(cb->currentText());
+    if (auto* gb = qobject_cast<QGroupBox*>(w)) return kvimpl::ToUtf8(gb->title());
+    if (auto* bt = qobject_cast<QAbstractButton*>(w)) return kvimpl::ToUtf8(bt->text());
+    if (auto* lb = qobject_cast<QLabel*>(w)) return kvimpl::ToUtf8(lb->text());
+    if (w->isWindow()) return kvimpl::ToUtf8(w->windowTitle());
+    return CString();
 }
 
 CString kvimpl::GetControlText(QWidget* w) {
@@ -139,7 +153,12 @@ bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
             result = TRUE;
             return true;
         case WM_KV_GETTEXT:
-            *reinterpret_cast<CString*>(lParam) = GetControlText(w);
+            *reinterpret_cast<CString*>(lParam) =
+                wParam == CP_UTF8 ? GetControlTextUtf8(w) : GetControlText(w);
+            result = 0;
+            return true;
+        case EM_KV_SETCODEPAGE:
+            if (auto* view = qobject_cast<LogView*>(w)) view->SetUtf8(wParam == CP_UTF8);
             result = 0;
             return true;
         case WM_COPY:

@@ -76,6 +76,7 @@ namespace kvimpl {
 // The text of a control, GBK, as the platform's window text (layer internals).
 void SetControlText(QWidget* w, const CString& text);
 CString GetControlText(QWidget* w);
+CString GetControlTextUtf8(QWidget* w);  // the same as UTF-8, every character kept
 // Fills a Qt menu with a menu's items; onChoose gets the id of the item triggered.
 void FillMenu(const CMenu& m, QMenu& menu, const std::function<void(UINT_PTR)>& onChoose);
 // The procedure of the layer's controls: their text and the edit messages.

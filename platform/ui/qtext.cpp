@@ -35,3 +35,17 @@ QString kvimpl::FromGbkLines(const CString& s) {
     return ToQString(s.GetString(), (size_t)s.GetLength(), true);
 }
 CString kvimpl::ToGbkLines(const QString& t) { return FromQString(t, true); }
+CString kvimpl::ToUtf8(const QString& s) {
+    QByteArray b = s.toUtf8();
+    return CString(b.constData(), (INT_PTR)b.size());
+}
+CString kvimpl::ToUtf8Lines(const QString& s) {
+    QByteArray b = s.toUtf8();
+    std::string out;
+    out.reserve((size_t)b.size());
+    for (char c : b) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return CString(out.data(), (INT_PTR)out.size());
+}

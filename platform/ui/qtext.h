@@ -14,4 +14,7 @@ CString ToGbk(const QString& s);
 // of each CR LF is dropped going in, and each LF becomes CR LF coming out.
 QString FromGbkLines(const CString& s);
 CString ToGbkLines(const QString& s);
+// A Qt string as UTF-8 bytes, every character kept; the Lines form writes each LF as CR LF.
+CString ToUtf8(const QString& s);
+CString ToUtf8Lines(const QString& s);
 }  // namespace kvimpl

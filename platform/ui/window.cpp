@@ -371,7 +371,9 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_KV_GETTEXT:
             if (w && w->isWindow())
-                *reinterpret_cast<CString*>(lParam) = kvimpl::ToGbk(w->windowTitle());
+                *reinterpret_cast<CString*>(lParam) = wParam == CP_UTF8
+                                                          ? kvimpl::ToUtf8(w->windowTitle())
+                                                          : kvimpl::ToGbk(w->windowTitle());
             return 0;
         case WM_SYSCOMMAND:
             OnSysCommand((UINT)wParam, lParam);

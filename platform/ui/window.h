@@ -47,9 +47,13 @@ void BroadcastToTopLevelWindows(UINT msg, WPARAM wParam, LPARAM lParam);
 
 // What a kind of control does itself with a message no map entry took (its window class's
 // procedure): true when it handled the message, with its result in `result`. Besides the
-// platform's messages it answers WM_KV_GETTEXT, whose lParam is the CString* to fill.
+// platform's messages it answers WM_KV_GETTEXT, whose lParam is the CString* to fill and whose
+// wParam is the code page (CP_ACP: GBK, '?' for characters GBK lacks; CP_UTF8: UTF-8, every
+// character kept), and EM_KV_SETCODEPAGE: the receive display reads its bytes in the code
+// page wParam (CP_ACP or CP_UTF8) from now on, re-indexing what it shows.
 typedef bool (*CONTROLPROC)(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 #define WM_KV_GETTEXT 0x03F0
+#define EM_KV_SETCODEPAGE 0x03F1
 
 class CWnd {
 public:
@@ -85,6 +89,9 @@ public:
     void UpdateWindow();
     void SetWindowText(LPCSTR lpszString);
     void GetWindowText(CString& rString) const;
+    // The text in a code page: CP_ACP as above, CP_UTF8 for UTF-8 with every character kept
+    // (a multi-line edit's line breaks as CR LF either way).
+    void GetWindowText(CString& rString, UINT nCodePage) const;
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
     BOOL IsIconic() const;
     BOOL IsZoomed() const;

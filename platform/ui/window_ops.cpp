@@ -156,10 +156,13 @@ void CWnd::SetWindowText(LPCSTR text) {
     DefWindowProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""));
 }
 
-void CWnd::GetWindowText(CString& s) const {
+void CWnd::GetWindowText(CString& s) const { GetWindowText(s, CP_ACP); }
+
+void CWnd::GetWindowText(CString& s, UINT nCodePage) const {
     s.Empty();
     if (WidgetOf(this))
-        const_cast<CWnd*>(this)->DefWindowProc(WM_KV_GETTEXT, 0, reinterpret_cast<LPARAM>(&s));
+        const_cast<CWnd*>(this)->DefWindowProc(WM_KV_GETTEXT, nCodePage,
+                                               reinterpret_cast<LPARAM>(&s));
 }
 
 void CWnd::SetFont(CFont* pFont, BOOL bRedraw) {
