@@ -16,6 +16,7 @@
 #define IDT_AUTO_WRAP 2
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
+#define IDT_MODEM_LINES 5
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -60,6 +61,9 @@ public:  // the handlers are reached through the message map, and by tests
     void SendQuickCommand(CString strCmd, BOOL bHex);
     void OnBnClickedTimedSend();
     void OnEnChangeInterval();
+    // Modem lines: the DTR and RTS toggles.
+    void OnBnClickedLineDtr();
+    void OnBnClickedLineRts();
     // Saving.
     void OnBnClickedSaveRx();
     // Quick commands.
@@ -92,6 +96,11 @@ private:
     void SetOpenPortControls(BOOL bOpen);
     void SendCommandSlot(int nSlot);
     void ShowCommandDocument(const char* pDoc, INT_PTR nLength);
+    void PrepareModemLines();
+    void StartModemLines();
+    void StopModemLines();
+    void ShowModemLines(BOOL bAvailable);
+    void OnModemLinesTick();
 
 public:
     // The data model, in declaration order.
@@ -142,4 +151,10 @@ public:
 
     // The options of the settings box, as loaded at start-up and changed there.
     CKivernSettings m_settings;
+
+    // The modem lines in the status band, and the input lines they show (MAXDWORD: none).
+    CButton m_chkDtr;
+    CButton m_chkRts;
+    CStatic m_stModemLines;
+    DWORD m_dwModemShown;
 };
