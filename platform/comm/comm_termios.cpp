@@ -1,4 +1,5 @@
-// termios2 values for a DCB. This is the one source that includes <asm/termbits.h>.
+// termios2 values for a DCB, and the modem lines. This is the one source that includes
+// <asm/termbits.h>.
 #include "platform/comm/comm_termios.h"
 
 #include <asm/ioctls.h>

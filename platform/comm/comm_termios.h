@@ -1,6 +1,7 @@
 // Line settings between a DCB and the kernel's termios2, for the comm layer's own use. The
 // kernel header that defines termios2 clashes with <termios.h>, so it lives in comm_termios.cpp
-// alone and the values travel in a neutral structure.
+// alone and the values travel in a neutral structure. The modem lines are read and driven here
+// too.
 #pragma once
 #include <cstdint>
 
