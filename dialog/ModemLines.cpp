@@ -22,7 +22,6 @@ void CKIVERNDlg::PrepareModemLines() {
 }
 
 void CKIVERNDlg::StartModemLines() {
-    m_dwModemShown = MAXDWORD;
     ShowModemLines(TRUE);
     if (m_dwModemShown != MAXDWORD) SetTimer(IDT_MODEM_LINES, kModemPollMs, nullptr);
 }
@@ -37,8 +36,9 @@ void CKIVERNDlg::StopModemLines() {
     m_stModemLines.SetWindowText("");
 }
 
-// Reads the open port's lines into the toggles and the label. A port without modem lines (a
-// pseudo-terminal) says so and leaves the toggles off; that is no error.
+// Reads the open port's lines into the toggles and the label (bAvailable FALSE: the port has
+// none). A port without modem lines (a pseudo-terminal) says so and leaves the toggles off and
+// disabled; that is no error.
 void CKIVERNDlg::ShowModemLines(BOOL bAvailable) {
     BOOL bDtr = FALSE, bRts = FALSE;
     if (bAvailable) bAvailable = m_SerialPort.GetOutputLines(&bDtr, &bRts);
@@ -47,13 +47,12 @@ void CKIVERNDlg::ShowModemLines(BOOL bAvailable) {
     m_chkRts.SetCheck(bAvailable && bRts ? BST_CHECKED : BST_UNCHECKED);
     m_chkDtr.EnableWindow(bAvailable);
     m_chkRts.EnableWindow(bAvailable && !bHandshake);  // under RTS/CTS the driver drives RTS
+    m_dwModemShown = MAXDWORD;
     if (!bAvailable) {
         KillTimer(IDT_MODEM_LINES);
-        m_dwModemShown = MAXDWORD;
         m_stModemLines.SetWindowText("控制线不可用");
         return;
     }
-    m_dwModemShown = MAXDWORD;
     OnModemLinesTick();
 }
 
