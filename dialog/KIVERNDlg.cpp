@@ -35,7 +35,8 @@ CKIVERNDlg::CKIVERNDlg(CWnd* pParent)
       m_strInterval(""),
       m_strPortState("关闭"),
       m_nLastRxLength(0),
-      m_bReopening(FALSE) {
+      m_bReopening(FALSE),
+      m_dwModemShown(MAXDWORD) {
     for (int i = 0; i < CMD_COUNT; ++i) m_bCmdHex[i] = FALSE;
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : AfxLoadIcon(IDR_MAINFRAME);
 }
@@ -75,6 +76,9 @@ void CKIVERNDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_TX_COUNT_STATIC, m_stTxCount);
     for (int i = 0; i < CMD_COUNT; ++i) DDX_Text(pDX, g_CmdEditIds[i], m_strCmd[i]);
     for (int i = 0; i < CMD_COUNT; ++i) DDX_Check(pDX, g_CmdHexIds[i], m_bCmdHex[i]);
+    DDX_Control(pDX, IDC_DTR_CHECK, m_chkDtr);
+    DDX_Control(pDX, IDC_RTS_CHECK, m_chkRts);
+    DDX_Control(pDX, IDC_MODEM_STATIC, m_stModemLines);
 }
 
 BEGIN_MESSAGE_MAP(CKIVERNDlg, CDialog)
@@ -110,6 +114,8 @@ ON_BN_CLICKED(IDC_CMD_SEND11, OnBnClickedCmdSend11)
 ON_BN_CLICKED(IDC_CMD_SEND12, OnBnClickedCmdSend12)
 ON_BN_CLICKED(IDC_CMD_SAVE_BUTTON, OnBnClickedCmdSave)
 ON_BN_CLICKED(IDC_CMD_RESET_BUTTON, OnBnClickedCmdReset)
+ON_BN_CLICKED(IDC_DTR_CHECK, OnBnClickedLineDtr)
+ON_BN_CLICKED(IDC_RTS_CHECK, OnBnClickedLineRts)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -218,6 +224,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
             break;
         case IDT_RECONNECT:
             OnReconnectTick();
+            break;
+        case IDT_MODEM_LINES:
+            OnModemLinesTick();
             break;
         default:
             break;

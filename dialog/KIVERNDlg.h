@@ -18,7 +18,8 @@
 #define IDT_AUTO_WRAP 2
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
-#define IDT_RECONNECT 5  // the wait for a lost port's device to come back
+#define IDT_MODEM_LINES 5
+#define IDT_RECONNECT 6  // the wait for a lost port's device to come back
 
 // A port whose device went away, kept to reopen it when the same device comes back.
 struct CReconnectState {
@@ -80,6 +81,9 @@ public:  // the handlers are reached through the message map, and by tests
     void SendQuickCommand(CString strCmd, BOOL bHex);
     void OnBnClickedTimedSend();
     void OnEnChangeInterval();
+    // Modem lines: the DTR and RTS toggles.
+    void OnBnClickedLineDtr();
+    void OnBnClickedLineRts();
     // Saving.
     void OnBnClickedSaveRx();
     // Quick commands.
@@ -117,6 +121,11 @@ private:
     void SetOpenPortControls(BOOL bOpen);
     void SendCommandSlot(int nSlot);
     void ShowCommandDocument(const char* pDoc, INT_PTR nLength);
+    void PrepareModemLines();
+    void StartModemLines();
+    void StopModemLines();
+    void ShowModemLines(BOOL bAvailable);
+    void OnModemLinesTick();
 
 public:
     // The data model, in declaration order.
@@ -175,4 +184,10 @@ public:
 
     CReconnectState m_reconnect;
     BOOL m_bReopening;  // an opening made by the reconnect wait: a failure shows no box
+
+    // The modem lines in the status band, and the input lines they show (MAXDWORD: none).
+    CButton m_chkDtr;
+    CButton m_chkRts;
+    CStatic m_stModemLines;
+    DWORD m_dwModemShown;
 };

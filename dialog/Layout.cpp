@@ -1,4 +1,4 @@
-// Proportional layout: 52 controls follow the client area by their anchoring class; the
+// Proportional layout: 55 controls follow the client area by their anchoring class; the
 // window cannot be dragged smaller than 520 x 616 pixels.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
@@ -39,6 +39,8 @@ const LayoutItem g_LayoutItems[] = {
     {IDC_CMD_SEND9, RightPanel},          {IDC_CMD_SEND10, RightPanel},
     {IDC_CMD_SEND11, RightPanel},         {IDC_CMD_SEND12, RightPanel},
     {IDC_CMD_SAVE_BUTTON, RightPanel},    {IDC_CMD_RESET_BUTTON, RightPanel},
+    {IDC_DTR_CHECK, BottomRight},         {IDC_RTS_CHECK, BottomRight},
+    {IDC_MODEM_STATIC, BottomRight},
 };
 const int g_nLayoutItems = (int)(sizeof(g_LayoutItems) / sizeof(g_LayoutItems[0]));
 

@@ -102,6 +102,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
     if (strCaption == "关闭串口") {
         int nPos = m_editReceive.GetScrollPos(SB_VERT);
         m_SerialPort.ClosePort();
+        StopModemLines();
         m_btnOpen.SetWindowText("打开串口");
         m_strPortState = "关闭";
         m_strStatus.Format("%s CLOSED", (const char*)m_strPort);
@@ -127,6 +128,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
     UINT nDataBits = (UINT)atoi(m_strDataBits);
     UINT nStopBits = (UINT)atoi(m_strStopBits);
     m_SerialPort.SetFlowControl(FlowControlOf(m_strFlowCtrl));
+    PrepareModemLines();
     if (m_SerialPort.OpenPort(this, nPort, nBaud, cParity, nDataBits, nStopBits, EV_RXCHAR, 1024)) {
         m_SerialPort.StartMonitor();
         NoteOpenedPort();
@@ -137,6 +139,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
         UpdateData(FALSE);
         if (m_bTimedSend) SetTimer(IDT_TIMED_SEND, (UINT)m_nInterval, nullptr);
         SetOpenPortControls(TRUE);
+        StartModemLines();
         m_nStatusColor = 1;
         m_stStatus.InvalidateRect(nullptr, TRUE);
         RestoreReceiveScroll(nPos);

@@ -87,6 +87,10 @@
 #define IDC_CMD_HEX12 1104
 #define IDC_CMD_SEND11 1105
 #define IDC_CMD_SEND12 1106
+// The modem lines in the status band, after the controls above in template order.
+#define IDC_DTR_CHECK 1120
+#define IDC_RTS_CHECK 1121
+#define IDC_MODEM_STATIC 1122
 
 // The settings box (IDD_SETTINGS).
 #define IDC_SET_ENCODING 1200

@@ -17,6 +17,8 @@ CSerialPort::CSerialPort()
       m_dwEventMask(0),
       m_nTxBufferSize(0),
       m_nFlowControl(SERIAL_FLOW_NONE),
+      m_nDtrAtOpen(SERIAL_LINE_KEEP),
+      m_nRtsAtOpen(SERIAL_LINE_ON),
       m_bLockReady(FALSE),
       m_nOpening(0),
       m_bSending(FALSE) {}
@@ -114,6 +116,13 @@ BOOL CSerialPort::OpenPort(CWnd* pNotifyWnd, UINT nPort, UINT nBaud, char cParit
                         m_dcbPort.fOutX = TRUE;
                         m_dcbPort.fInX = TRUE;
                     }
+                    if (m_nDtrAtOpen != SERIAL_LINE_KEEP)
+                        m_dcbPort.fDtrControl = m_nDtrAtOpen == SERIAL_LINE_ON
+                                                    ? DTR_CONTROL_ENABLE
+                                                    : DTR_CONTROL_DISABLE;
+                    if (m_nRtsAtOpen == SERIAL_LINE_OFF &&
+                        m_dcbPort.fRtsControl != RTS_CONTROL_HANDSHAKE)
+                        m_dcbPort.fRtsControl = RTS_CONTROL_DISABLE;
                     if (!SetCommState(m_hPort, &m_dcbPort)) ReportError("SetCommState()");
                 } else {
                     ReportError("BuildCommDCB()");
@@ -186,3 +195,24 @@ uint64_t CSerialPort::GetOverflowCount() const {
 }
 
 BOOL CSerialPort::IsDeviceLost() const { return m_hPort ? IsCommDeviceLost(m_hPort) : FALSE; }
+
+BOOL CSerialPort::GetModemStatus(DWORD* pdwStatus) const {
+    return m_hPort ? GetCommModemStatus(m_hPort, pdwStatus) : FALSE;
+}
+
+BOOL CSerialPort::GetOutputLines(BOOL* pbDtr, BOOL* pbRts) const {
+    DWORD dwStatus;
+    DCB dcb;
+    if (!GetModemStatus(&dwStatus) || !GetCommState(m_hPort, &dcb)) return FALSE;
+    *pbDtr = dcb.fDtrControl == DTR_CONTROL_ENABLE;
+    *pbRts = dcb.fRtsControl == RTS_CONTROL_ENABLE;
+    return TRUE;
+}
+
+BOOL CSerialPort::SetDTR(BOOL bOn) {
+    return m_hPort ? EscapeCommFunction(m_hPort, bOn ? SETDTR : CLRDTR) : FALSE;
+}
+
+BOOL CSerialPort::SetRTS(BOOL bOn) {
+    return m_hPort ? EscapeCommFunction(m_hPort, bOn ? SETRTS : CLRRTS) : FALSE;
+}

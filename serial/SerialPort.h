@@ -20,6 +20,10 @@
 #define SERIAL_FLOW_NONE 0
 #define SERIAL_FLOW_RTSCTS 1
 #define SERIAL_FLOW_XONXOFF 2
+// A modem control line's state after OpenPort, for SetLinesAtOpen.
+#define SERIAL_LINE_KEEP 0  // as the port's driver has it
+#define SERIAL_LINE_ON 1
+#define SERIAL_LINE_OFF 2
 
 class CSerialPort {
 public:
@@ -48,6 +52,22 @@ public:
     // Flow control that the next OpenPort applies: SERIAL_FLOW_NONE (RTS held on),
     // SERIAL_FLOW_RTSCTS or SERIAL_FLOW_XONXOFF.
     void SetFlowControl(int nFlow) { m_nFlowControl = nFlow; }
+    // DTR and RTS that the next OpenPort applies (SERIAL_LINE_*); by default DTR is kept and
+    // RTS is on. Under RTS/CTS the driver drives RTS and nRts is not used.
+    void SetLinesAtOpen(int nDtr, int nRts) { m_nDtrAtOpen = nDtr, m_nRtsAtOpen = nRts; }
+    // The open port's modem lines; FALSE when no port is open or it has none (a
+    // pseudo-terminal). No box is raised. GetModemStatus gives the MS_* input lines;
+    // GetOutputLines whether DTR and RTS are on (RTS is FALSE under RTS/CTS).
+    BOOL GetModemStatus(DWORD* pdwStatus) const;
+    BOOL GetOutputLines(BOOL* pbDtr, BOOL* pbRts) const;
+    // Sets DTR or RTS on the open port; FALSE when it cannot (no modem lines, no port, or RTS
+    // under RTS/CTS, which belongs to the driver).
+    BOOL SetDTR(BOOL bOn);
+    BOOL SetRTS(BOOL bOn);
+    // TRUE while the open port runs RTS/CTS flow control.
+    BOOL IsRtsHandshake() const {
+        return m_hPort && m_dcbPort.fRtsControl == RTS_CONTROL_HANDSHAKE;
+    }
     // Received bytes dropped because the port's input buffer was full, since opening.
     uint64_t GetOverflowCount() const;
     // TRUE once the device behind the open port has gone away (for logs and tests).
@@ -81,6 +101,8 @@ protected:
     OVERLAPPED m_ovRead;           // the monitoring thread's reads
     std::vector<char> m_rxBuffer;  // what one delivery hands over (monitoring thread only)
     int m_nFlowControl;
+    int m_nDtrAtOpen;
+    int m_nRtsAtOpen;
     BOOL m_bLockReady;
     UINT m_nOpening;  // changes with every opening and closing
     BOOL m_bSending;

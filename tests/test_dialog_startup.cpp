@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
+#include <iterator>
 
 #include "platform/ui/font.h"
 #include "platform/ui/window.h"
@@ -53,6 +54,9 @@ const Expected kControls[] = {
     {IDC_CLEAR_RX_BUTTON, "pushbutton", 59, 213, 42, 19, "清空接收"},
     {IDC_PORT_COMBO, "droplist", 53, 30, 47, 71, nullptr},
     {IDC_CMD_GROUP, "groupbox", 374, 2, 133, 290, "指令"},
+    {IDC_DTR_CHECK, "checkbox", 332, 367, 27, 10, "DTR"},
+    {IDC_RTS_CHECK, "checkbox", 361, 367, 27, 10, "RTS"},
+    {IDC_MODEM_STATIC, "label", 391, 367, 112, 10, ""},
 };
 
 const int kTemplateOrder[77] = {
@@ -61,6 +65,8 @@ const int kTemplateOrder[77] = {
     1097, 1048, 1054, 1100, 1099, 1055, 1098, 1049, 1057, 1053, 1059, 1060, 1062, 1063, 1065, 1066,
     1068, 1069, 1071, 1072, 1074, 1075, 1077, 1078, 1080, 1081, 1082, 1083, 1085, 1025, 1101, 1102,
     1103, 1104, 1056, 1058, 1061, 1064, 1067, 1070, 1073, 1076, 1079, 1105, 1106};
+// Controls added after the 77 above, in the free right part of the status band.
+const int kAddedOrder[] = {IDC_DTR_CHECK, IDC_RTS_CHECK, IDC_MODEM_STATIC};
 
 std::vector<CString> Items(CComboBox& cb) {
     std::vector<CString> items;
@@ -77,8 +83,12 @@ std::vector<CString> Items(CComboBox& cb) {
 TEST_F(DialogTest, AllControlsInTemplateOrderWithKindTextAndPlace) {
     CreateDialog();
     std::vector<int> ids = kvtest::ChildControlIds(m_dlg.get());
-    ASSERT_EQ(ids.size(), 77u);
+    ASSERT_EQ(ids.size(), 77u + std::size(kAddedOrder));
     for (int i = 0; i < 77; ++i) EXPECT_EQ(ids[(size_t)i], kTemplateOrder[i]) << "position " << i;
+    for (size_t i = 0; i < std::size(kAddedOrder); ++i) EXPECT_EQ(ids[77 + i], kAddedOrder[i]);
+    // The modem-line toggles wait for an open port.
+    EXPECT_FALSE(m_dlg->GetDlgItem(IDC_DTR_CHECK)->IsWindowEnabled());
+    EXPECT_FALSE(m_dlg->GetDlgItem(IDC_RTS_CHECK)->IsWindowEnabled());
 
     // The window may be larger than its template (its minimum size counts the frame).
     RECT rc;

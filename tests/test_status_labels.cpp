@@ -37,7 +37,8 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
         {IDC_STATUS_STATIC, "COM3 OPENED, 115200"}, {IDC_STATUS_STATIC, "COM10 OPENED, 1000000"},
         {IDC_STATUS_STATIC, "Send Data Error"},     {IDC_RX_COUNT_STATIC, "RX: 1382400 Bytes"},
         {IDC_RX_COUNT_STATIC, "RX: 9999999 Bytes"}, {IDC_TX_COUNT_STATIC, "TX: 1413 Bytes"},
-        {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},
+        {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},   {IDC_MODEM_STATIC, "CTS● DSR● DCD● RI●"},
+        {IDC_MODEM_STATIC, "控制线不可用"},
     };
     const DLGTEMPLATE_DATA* t = AfxFindTemplate(IDD_MAIN_DIALOG);
     ASSERT_NE(t, nullptr);

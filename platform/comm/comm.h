@@ -9,10 +9,12 @@
 // (time-outs are kept in user space); an OVERLAPPED record is accepted for the shape and its hEvent
 // is signalled on completion. A device that goes away (hang-up, EIO) stops the reader; reads then
 // find nothing, waits never complete, writes fail with EIO, and the device notifications hear
-// of it (devnotify.h).
+// of it (devnotify.h). The modem lines (comm_modem.h) are driven and read where the device
+// has them; a pseudo-terminal has none.
 #pragma once
 #include "platform/comm/comm_dcb.h"
 #include "platform/comm/comm_holder.h"
 #include "platform/comm/comm_io.h"
+#include "platform/comm/comm_modem.h"
 #include "platform/comm/comm_types.h"
 #include "platform/kernel/sync.h"

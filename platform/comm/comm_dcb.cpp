@@ -4,7 +4,6 @@
 #include <errno.h>
 #include <string.h>
 #include <strings.h>
-#include <sys/ioctl.h>
 
 #include <cctype>
 #include <cstdlib>
@@ -90,11 +89,6 @@ bool ApplyItem(const std::string& key, const std::string& v, DCB& d, bool& stopG
     }
     return true;
 }
-
-void SetModemLine(int fd, int line, bool on) {
-    // Pseudo-terminals have no modem lines (ENOTTY/EINVAL): nothing to do there.
-    ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
-}
 }  // namespace
 
 BOOL BuildCommDCBA(LPCSTR lpDef, LPDCB lpDCB) {
@@ -149,6 +143,14 @@ BOOL GetCommState(HANDLE hFile, LPDCB lpDCB) {
     DCB d;
     d.fRtsControl = port->rtsControl;
     d.fDtrControl = port->dtrControl;
+    // Where the device has modem lines, DTR and RTS are told as they are: a read-back applied
+    // again leaves them as the driver (or EscapeCommFunction) left them.
+    DWORD lines = 0;
+    if (CommGetModemLines(port->fd, lines) == 0) {
+        d.fDtrControl = (lines & MS_DTR_ON) ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+        if (d.fRtsControl != RTS_CONTROL_HANDSHAKE)
+            d.fRtsControl = (lines & MS_RTS_ON) ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
+    }
     CommTermiosToDcb(t, d);
     *lpDCB = d;
     return TRUE;
@@ -165,9 +167,11 @@ BOOL SetCommState(HANDLE hFile, const DCB* lpDCB) {
     // The driver may round or refuse a speed while reporting success: read it back.
     if (int err = CommGetTermios(port->fd, got)) return kvimpl::Fail(err);
     if (!CommSpeedTaken(lpDCB->BaudRate, got.ospeed)) return kvimpl::Fail(EINVAL);
+    // Pseudo-terminals have no modem lines (ENOTTY/EINVAL): nothing to do there. Under RTS/CTS
+    // the driver drives RTS.
     if (lpDCB->fRtsControl != RTS_CONTROL_HANDSHAKE)
-        SetModemLine(port->fd, TIOCM_RTS, lpDCB->fRtsControl == RTS_CONTROL_ENABLE);
-    SetModemLine(port->fd, TIOCM_DTR, lpDCB->fDtrControl == DTR_CONTROL_ENABLE);
+        CommSetModemLine(port->fd, MS_RTS_ON, lpDCB->fRtsControl == RTS_CONTROL_ENABLE);
+    CommSetModemLine(port->fd, MS_DTR_ON, lpDCB->fDtrControl == DTR_CONTROL_ENABLE);
     port->rtsControl = lpDCB->fRtsControl;
     port->dtrControl = lpDCB->fDtrControl;
     return TRUE;

@@ -1,4 +1,5 @@
-// termios2 values for a DCB. This is the one source that includes <asm/termbits.h>.
+// termios2 values for a DCB, and the modem lines. This is the one source that includes
+// <asm/termbits.h>.
 #include "platform/comm/comm_termios.h"
 
 #include <asm/ioctls.h>
@@ -6,6 +7,8 @@
 #include <errno.h>
 #include <string.h>
 #include <sys/ioctl.h>
+
+#include <atomic>
 
 static_assert(NCCS <= sizeof(CommTermios::cc), "cc array too small");
 
@@ -174,3 +177,38 @@ int CommFlush(int fd, bool input, bool output) {
     int which = input && output ? TCIOFLUSH : input ? TCIFLUSH : TCOFLUSH;
     return ioctl(fd, TCFLSH, which) < 0 ? errno : 0;
 }
+
+namespace {
+std::atomic<CommModemHook> g_modemHook{nullptr};
+
+const struct {
+    DWORD ms;
+    int tiocm;
+} kModemLines[] = {
+    {MS_CTS_ON, TIOCM_CTS},  {MS_DSR_ON, TIOCM_DSR}, {MS_RING_ON, TIOCM_RNG},
+    {MS_RLSD_ON, TIOCM_CAR}, {MS_DTR_ON, TIOCM_DTR}, {MS_RTS_ON, TIOCM_RTS},
+};
+}  // namespace
+
+int CommGetModemLines(int fd, DWORD& lines) {
+    lines = 0;
+    if (auto hook = g_modemHook.load()) return hook(0, &lines);
+    int bits = 0;
+    if (ioctl(fd, TIOCMGET, &bits) < 0) return errno;
+    for (const auto& l : kModemLines)
+        if (bits & l.tiocm) lines |= l.ms;
+    return 0;
+}
+
+int CommSetModemLine(int fd, DWORD line, bool on) {
+    const bool dtr = line == MS_DTR_ON;
+    if (!dtr && line != MS_RTS_ON) return EINVAL;
+    if (auto hook = g_modemHook.load()) {
+        DWORD unused = 0;
+        return hook(dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS), &unused);
+    }
+    int bit = dtr ? TIOCM_DTR : TIOCM_RTS;
+    return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bit) < 0 ? errno : 0;
+}
+
+void CommSetModemHook(CommModemHook hook) { g_modemHook = hook; }

@@ -1,6 +1,7 @@
 // Line settings between a DCB and the kernel's termios2, for the comm layer's own use. The
 // kernel header that defines termios2 clashes with <termios.h>, so it lives in comm_termios.cpp
-// alone and the values travel in a neutral structure.
+// alone and the values travel in a neutral structure. The modem lines are read and driven here
+// too.
 #pragma once
 #include <cstdint>
 
@@ -27,3 +28,12 @@ bool CommSpeedTaken(uint32_t requested, uint32_t actual);
 int CommGetTermios(int fd, CommTermios& t);
 int CommSetTermios(int fd, const CommTermios& t);
 int CommFlush(int fd, bool input, bool output);
+
+// The modem lines, as MS_* bits (MS_DTR_ON and MS_RTS_ON for the outputs): read them all, or
+// drive one output (MS_DTR_ON or MS_RTS_ON). A device without modem lines (a pseudo-terminal)
+// fails with ENOTTY or EINVAL. While a hook is set it stands in for the device: it is called
+// with SETDTR, CLRDTR, SETRTS or CLRRTS to drive a line, or with 0 to read them into *lines.
+typedef int (*CommModemHook)(DWORD func, DWORD* lines);
+int CommGetModemLines(int fd, DWORD& lines);
+int CommSetModemLine(int fd, DWORD line, bool on);
+void CommSetModemHook(CommModemHook hook);

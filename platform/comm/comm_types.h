@@ -92,6 +92,19 @@ typedef DCB* LPDCB;
 #define PURGE_RXABORT 0x0002
 #define PURGE_TXCLEAR 0x0004
 #define PURGE_RXCLEAR 0x0008
+// EscapeCommFunction's functions that drive the modem control lines.
+#define SETRTS 3
+#define CLRRTS 4
+#define SETDTR 5
+#define CLRDTR 6
+// GetCommModemStatus: the input lines that are on.
+#define MS_CTS_ON 0x0010
+#define MS_DSR_ON 0x0020
+#define MS_RING_ON 0x0040
+#define MS_RLSD_ON 0x0080
+// Beyond the framework: the output lines, as SetCommModemHook reports them.
+#define MS_DTR_ON 0x0100
+#define MS_RTS_ON 0x0200
 #define CE_RXOVER 0x0001
 #define CE_OVERRUN 0x0002
 struct COMSTAT {

@@ -19,6 +19,9 @@ inline char ClassOf(int id) {
         case IDC_SEND_BUTTON:
         case IDC_HIDE_PANEL_BUTTON:
         case IDC_CLEAR_HISTORY_BUTTON:
+        case IDC_DTR_CHECK:
+        case IDC_RTS_CHECK:
+        case IDC_MODEM_STATIC:
             return 'R';
     }
     for (int panelId : g_PanelIds)
