@@ -43,6 +43,10 @@ CKivernSettings::CKivernSettings()
       m_nRtsAtOpen(KV_LINE_ON),
       m_bReconnect(FALSE),
       m_nReconnectSecs(30),
+      m_bLiveLog(FALSE),
+      m_bLiveLogTimeName(FALSE),
+      m_nRxLimitMiB(0),
+      m_bKeepHistory(FALSE),
       m_unknown(Json::objectValue),
       m_bUnreadable(FALSE) {}
 
@@ -75,6 +79,19 @@ Json::Value CKivernSettings::ToJson() const {
         ports.append(e);
     }
     root["ports"] = ports;
+    root["liveLog"] = m_bLiveLog != FALSE;
+    root["liveLogPath"] = m_strLiveLogPath;
+    root["liveLogTimeName"] = m_bLiveLogTimeName != FALSE;
+    root["rxLimitMiB"] = m_nRxLimitMiB;
+    root["keepHistory"] = m_bKeepHistory != FALSE;
+    Json::Value history(Json::arrayValue);
+    for (const auto& h : m_history) {
+        Json::Value e;
+        e["text"] = h.first;
+        e["hex"] = h.second;
+        history.append(e);
+    }
+    root["history"] = history;
     return root;
 }
 
@@ -90,6 +107,21 @@ void CKivernSettings::FromJson(const Json::Value& root) {
     m_bReconnect = Flag(root["reconnect"], m_bReconnect);
     const Json::Value& secs = root["reconnectSeconds"];
     if (secs.isInt() && secs.asInt() >= 1 && secs.asInt() <= 3600) m_nReconnectSecs = secs.asInt();
+    m_bLiveLog = Flag(root["liveLog"], m_bLiveLog);
+    if (root["liveLogPath"].isString()) m_strLiveLogPath = root["liveLogPath"].asString();
+    m_bLiveLogTimeName = Flag(root["liveLogTimeName"], m_bLiveLogTimeName);
+    const Json::Value& limit = root["rxLimitMiB"];
+    if (limit.isInt() && limit.asInt() >= 0 && limit.asInt() <= 65536)
+        m_nRxLimitMiB = limit.asInt();
+    m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
+    const Json::Value& history = root["history"];
+    if (history.isArray()) {
+        m_history.clear();
+        for (const Json::Value& e : history)
+            if (e.isObject() && e["text"].isString() && m_history.size() < 100)
+                m_history.emplace_back(e["text"].asString(),
+                                       e["hex"].isBool() && e["hex"].asBool());
+    }
     const Json::Value& ports = root["ports"];
     if (ports.isArray()) {
         m_ports.clear();
@@ -147,5 +179,8 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
     return m_nEncoding == o.m_nEncoding && m_nLineEnding == o.m_nLineEnding &&
            m_bShowSent == o.m_bShowSent && m_nDtrAtOpen == o.m_nDtrAtOpen &&
            m_nRtsAtOpen == o.m_nRtsAtOpen && m_bReconnect == o.m_bReconnect &&
-           m_nReconnectSecs == o.m_nReconnectSecs && m_ports == o.m_ports;
+           m_nReconnectSecs == o.m_nReconnectSecs && m_ports == o.m_ports &&
+           m_bLiveLog == o.m_bLiveLog && m_strLiveLogPath == o.m_strLiveLogPath &&
+           m_bLiveLogTimeName == o.m_bLiveLogTimeName && m_nRxLimitMiB == o.m_nRxLimitMiB &&
+           m_bKeepHistory == o.m_bKeepHistory && m_history == o.m_history;
 }

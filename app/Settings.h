@@ -37,6 +37,14 @@ public:
     int m_nReconnectSecs;  // how long to wait for it, 1..3600
     // Ports the user added by path (a device, a by-id link, a pseudo-terminal): COMn and path.
     std::vector<std::pair<unsigned, std::string>> m_ports;
+    // Live log: every piece of the receive text appended to a file as it arrives.
+    BOOL m_bLiveLog;
+    std::string m_strLiveLogPath;  // UTF-8; with m_bLiveLogTimeName, the folder it goes in
+    BOOL m_bLiveLogTimeName;       // the file name comes from the local time at the start
+    int m_nRxLimitMiB;             // the receive display keeps the last N MiB; 0: no limit
+    // Send history: kept for the session, and across sessions only when asked.
+    BOOL m_bKeepHistory;
+    std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first
 
     // Reads the file; a missing file leaves the defaults, and so does each member that is
     // missing or of the wrong kind. FALSE only for a file that exists but cannot be read as

@@ -20,8 +20,12 @@ CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
       m_nDtr(settings.m_nDtrAtOpen),
       m_nRts(settings.m_nRtsAtOpen == KV_LINE_OFF ? 1 : 0),
       m_bShowSent(settings.m_bShowSent),
-      m_bReconnect(settings.m_bReconnect) {
+      m_bReconnect(settings.m_bReconnect),
+      m_bLiveLog(settings.m_bLiveLog),
+      m_bLiveLogTimeName(settings.m_bLiveLogTimeName),
+      m_bKeepHistory(settings.m_bKeepHistory) {
     m_strReconnectSecs.Format("%d", settings.m_nReconnectSecs);
+    m_strRxLimit.Format("%d", settings.m_nRxLimitMiB);
 }
 
 void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
@@ -39,6 +43,10 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_SET_RECONNECT, m_bReconnect);
     DDX_Text(pDX, IDC_SET_RECONNECT_SECS, m_strReconnectSecs);
     DDX_Text(pDX, IDC_SET_PORT_PATH, m_strPortPath);
+    DDX_Check(pDX, IDC_SET_LIVE_LOG, m_bLiveLog);
+    DDX_Check(pDX, IDC_SET_LIVE_LOG_TIME_NAME, m_bLiveLogTimeName);
+    DDX_Text(pDX, IDC_SET_RX_LIMIT, m_strRxLimit);
+    DDX_Check(pDX, IDC_SET_KEEP_HISTORY, m_bKeepHistory);
 }
 
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
@@ -60,8 +68,16 @@ BOOL CSettingsDlg::OnInitDialog() {
     m_bShowSent = m_settings.m_bShowSent;
     m_bReconnect = m_settings.m_bReconnect;
     m_strReconnectSecs.Format("%d", m_settings.m_nReconnectSecs);
+    m_bLiveLog = m_settings.m_bLiveLog;
+    m_bLiveLogTimeName = m_settings.m_bLiveLogTimeName;
+    m_strRxLimit.Format("%d", m_settings.m_nRxLimitMiB);
+    m_bKeepHistory = m_settings.m_bKeepHistory;
     FillPortList();
     UpdateData(FALSE);
+    // Paths are file-system bytes (UTF-8): the edit is written and read in UTF-8.
+    GetDlgItem(IDC_SET_LIVE_LOG_PATH)
+        ->SetWindowText(
+            ConvertCodePage(CString(m_settings.m_strLiveLogPath.c_str()), CP_UTF8, CP_ACP));
     return TRUE;
 }
 
@@ -69,7 +85,8 @@ void CSettingsDlg::FillPortList() {
     m_cbPorts.ResetContent();
     CString item;
     for (const auto& p : m_settings.m_ports) {
-        item.Format("COM%u  %s", p.first, p.second.c_str());
+        item.Format("COM%u  %s", p.first,
+                    (const char*)ConvertCodePage(CString(p.second.c_str()), CP_UTF8, CP_ACP));
         m_cbPorts.AddString(item);
     }
     if (m_cbPorts.GetCount() > 0) m_cbPorts.SetCurSel(0);
@@ -86,13 +103,28 @@ void CSettingsDlg::OnOK() {
     if (m_nRts >= 0) m_settings.m_nRtsAtOpen = m_nRts == 1 ? KV_LINE_OFF : KV_LINE_ON;
     m_settings.m_bShowSent = m_bShowSent;
     m_settings.m_bReconnect = m_bReconnect;
+    // A display limit that is not a whole number of MiB keeps the one before.
+    if (m_strRxLimit == "0") {
+        m_settings.m_nRxLimitMiB = 0;
+    } else if (IsDecimalNumber(m_strRxLimit)) {
+        int mib = IntervalValue(m_strRxLimit);
+        if (mib <= 65536) m_settings.m_nRxLimitMiB = mib;
+    }
+    CString strLogPath;
+    GetDlgItem(IDC_SET_LIVE_LOG_PATH)->GetWindowText(strLogPath, CP_UTF8);
+    m_settings.m_strLiveLogPath = (const char*)strLogPath;
+    m_settings.m_bLiveLog = m_bLiveLog;
+    m_settings.m_bLiveLogTimeName = m_bLiveLogTimeName;
+    m_settings.m_bKeepHistory = m_bKeepHistory;
     EndDialog(IDOK);
 }
 
 // Adds the typed path as a port; the caller makes its link when the box ends with OK.
 void CSettingsDlg::OnBnClickedPortAdd() {
     UpdateData(TRUE);
-    std::string path = (const char*)m_strPortPath;
+    CString strPath;
+    GetDlgItem(IDC_SET_PORT_PATH)->GetWindowText(strPath, CP_UTF8);
+    std::string path = (const char*)strPath;
     path.erase(0, path.find_first_not_of(" \t"));
     path.erase(path.find_last_not_of(" \t") + 1);
     if (path.empty()) return;

@@ -37,4 +37,8 @@ private:
     BOOL m_bReconnect;
     CString m_strReconnectSecs;
     CString m_strPortPath;
+    BOOL m_bLiveLog;
+    BOOL m_bLiveLogTimeName;
+    CString m_strRxLimit;
+    BOOL m_bKeepHistory;
 };

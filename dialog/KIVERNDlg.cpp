@@ -35,6 +35,7 @@ CKIVERNDlg::CKIVERNDlg(CWnd* pParent)
       m_strInterval(""),
       m_strPortState("关闭"),
       m_nLastRxLength(0),
+      m_bPauseScroll(FALSE),
       m_bReopening(FALSE),
       m_dwModemShown(MAXDWORD) {
     for (int i = 0; i < CMD_COUNT; ++i) m_bCmdHex[i] = FALSE;

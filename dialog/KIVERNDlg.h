@@ -53,6 +53,11 @@ public:  // the handlers are reached through the message map, and by tests
     void OnContextMenu(CWnd* pWnd, POINT point);
     void ShowSettings();
     void ApplySettings();
+    // Receive display: find, reading back while data flows, the live log.
+    void OnRxFind();
+    void OnRxPauseScroll();
+    void OnRxLiveLog();
+    BOOL IsLiveLogging() const;
     // The command line's port, line settings and --open, at the end of start-up.
     void ApplyStartup();
     // Layout.
@@ -179,6 +184,7 @@ public:
 
     // The options of the settings box, as loaded at start-up and changed there.
     CKivernSettings m_settings;
+    BOOL m_bPauseScroll;  // the refresh leaves the view where the user put it
     // What the command line asks for at start (set before the window is created).
     CKivernStartup m_startup;
 

@@ -13,6 +13,11 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_RX_COPY, "复制");
     menu.AppendMenu(MF_STRING, IDM_RX_SELECT_ALL, "全选");
     menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, IDM_RX_FIND, "查找...\tCtrl+F");
+    menu.AppendMenu(MF_STRING | (m_bPauseScroll ? MF_CHECKED : 0), IDM_RX_PAUSE_SCROLL, "暂停滚动");
+    menu.AppendMenu(MF_STRING | (IsLiveLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
+                    "实时记录到文件");
+    menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...");
     switch (menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this)) {
         case IDM_RX_COPY:
@@ -20,6 +25,15 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
             break;
         case IDM_RX_SELECT_ALL:
             m_editReceive.SendMessage(EM_SETSEL, 0, -1);
+            break;
+        case IDM_RX_FIND:
+            OnRxFind();
+            break;
+        case IDM_RX_PAUSE_SCROLL:
+            OnRxPauseScroll();
+            break;
+        case IDM_RX_LIVE_LOG:
+            OnRxLiveLog();
             break;
         case IDM_RX_SETTINGS:
             ShowSettings();

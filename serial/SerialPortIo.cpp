@@ -13,8 +13,8 @@ const DWORD kGatherMs = 10;
 UINT CSerialPort::MonitorProc(LPVOID pParam) {
     CSerialPort* pPort = (CSerialPort*)pParam;
     pPort->m_bRunning = TRUE;
-    if (pPort->m_hPort)
-        PurgeComm(pPort->m_hPort, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+    // No purge here: OpenPort has already emptied the buffers, and what arrived since (a
+    // device's greeting right after opening) is the user's data, however late the thread runs.
 
     DWORD dwEvtMask = 0;
     DWORD dwErrors = 0;

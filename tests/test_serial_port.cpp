@@ -87,8 +87,7 @@ class SerialPortTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(wnd.CreateMessageOnly()); }
     void TearDown() override { wnd.DestroyWindow(); }
-    // Starts the thread and gives it time for its first step, the purge at opening, which
-    // would also drop what the test sends or receives meanwhile.
+    // Starts the thread and gives it time to arm its first wait.
     void Start(CSerialPort& port) {
         ASSERT_TRUE(port.StartMonitor());
         kvtest::Pump(50);
@@ -126,6 +125,22 @@ TEST_F(SerialPortTest, DeliversWhatArrivesInOrderAndCloses) {
     EXPECT_FALSE(port.IsMonitoring());
     port.ClosePort();
     EXPECT_EQ(0u, boxes.Count());
+}
+
+// A device that answers the opening at once (a board reset by DTR printing its banner) is
+// heard even when the thread starts late: only what came before the opening is dropped.
+TEST_F(SerialPortTest, BytesArrivingBeforeTheThreadStartsAreDelivered) {
+    kvtest::FakeDevice dev(sandbox.ports(), 3);
+    ASSERT_TRUE(dev.ok());
+    dev.Send("stale");
+    CSerialPort port;
+    ASSERT_TRUE(Open(port, 3));
+    dev.Send("banner");
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the port's reader has it
+    ASSERT_TRUE(port.StartMonitor());
+    EXPECT_TRUE(kvtest::PumpUntil([&] { return wnd.m_received.size() >= 6; }, 3000));
+    EXPECT_EQ("banner", wnd.m_received);
+    port.ClosePort();
 }
 
 TEST_F(SerialPortTest, OpenFailsQuietlyForAbsentOrHeldPorts) {

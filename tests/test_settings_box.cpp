@@ -65,7 +65,7 @@ TEST_F(SettingsTest, OkWithoutChangeWritesNothingAndCancelKeepsTheOptions) {
 }
 
 TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
-    Write("{ \"liveLog\": { \"path\": \"/tmp/x.log\" } }");  // a member of another version
+    Write("{ \"laterOption\": { \"path\": \"/tmp/x.log\" } }");  // a member of another version
     CreateDialog();
     RunBox([](CWnd* box) {
         Choose(box, IDC_SET_ENCODING, 1);
@@ -137,7 +137,9 @@ TEST_F(SettingsTest, ReceiveContextMenuOffersCopySelectAllAndSettings) {
         menu->close();
     });
     m_dlg->SendMessage(WM_CONTEXTMENU, (WPARAM)rx->GetSafeHwnd(), MAKELPARAM(10, 10));
-    EXPECT_EQ(items.join("|"), QStringLiteral("复制 (off)|全选|更多设置..."));
+    EXPECT_EQ(
+        items.join("|"),
+        QStringLiteral("复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|更多设置..."));
     kvtest::Pump(100);
     EXPECT_TRUE(opened);
 }

@@ -1,0 +1,4 @@
+// Find in the receive display.
+#include "dialog/KIVERNDlg.h"
+
+void CKIVERNDlg::OnRxFind() {}

@@ -1,0 +1,4 @@
+// Reading back while data flows: the refresh leaves the view where the user put it.
+#include "dialog/KIVERNDlg.h"
+
+void CKIVERNDlg::OnRxPauseScroll() { m_bPauseScroll = !m_bPauseScroll; }
