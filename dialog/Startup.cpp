@@ -55,7 +55,11 @@ void CKIVERNDlg::ApplyStartup() {
     }
     if (!s.open) return;
     if (bPortListed) {
-        if (GetDlgItem(IDC_OPEN_BUTTON)->IsWindowEnabled()) OnBnClickedOpen();
+        // Pressed once the window is up, as a user would press it.
+        CWnd* pOpen = GetDlgItem(IDC_OPEN_BUTTON);
+        if (pOpen->IsWindowEnabled())
+            PostMessage(WM_COMMAND, MAKEWPARAM(IDC_OPEN_BUTTON, BN_CLICKED),
+                        (LPARAM)pOpen->GetSafeHwnd());
         return;
     }
     // A port that is not there fails as opening a port that has gone does.

@@ -57,7 +57,8 @@ TEST_F(PathPortTest, APathOnTheCommandLineBecomesAPortAndOpensWithItsSettings) {
     startup.stopBits = 2;
     startup.open = true;
     Start(startup);
-
+    // The open button is pressed once the window's loop runs.
+    EXPECT_TRUE(kvtest::PumpUntil([&] { return m_dlg->m_strPortState == "打开"; }, 3000));
     EXPECT_EQ(Text(IDC_OPEN_BUTTON), "关闭串口");
     EXPECT_EQ(Text(IDC_PORT_COMBO), "COM2");
     EXPECT_EQ(m_dlg->m_strStatus, "COM2 OPENED, 57600");

@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <csignal>
 #include <string>
 
 #include "platform/comm/comm.h"
@@ -183,6 +184,41 @@ TEST_F(CommTest, SetsStandardSpeedsByTheirCodeAndLeavesTheLineAsFound) {
     EXPECT_EQ(found.c_iflag, t.c_iflag);
     EXPECT_EQ(found.c_cflag, t.c_cflag);
     close(other);
+}
+
+// A terminal that is killed (Ctrl+C, logout) leaves its ports as an orderly close would: a
+// device still held open elsewhere can be opened again, with its old settings.
+TEST_F(CommTest, ATerminationSignalReleasesTheOpenPorts) {
+    kvtest::FakeDevice dev(sandbox.ports(), 8);
+    ASSERT_TRUE(dev.ok());
+    termios found;
+    ASSERT_EQ(0, tcgetattr(dev.slave(), &found));
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            InstallCommReleaseOnSignals();
+            HANDLE h = OpenCom("COM8");
+            if (h == INVALID_HANDLE_VALUE || !SetMode(h, "baud=115200 parity=E data=7 stop=2"))
+                _exit(3);
+            raise(sig);
+            _exit(4);
+        }
+        int status = 0;
+        ASSERT_EQ(child, waitpid(child, &status, 0));
+        ASSERT_TRUE(WIFSIGNALED(status)) << "signal " << sig << ", status " << status;
+        EXPECT_EQ(sig, WTERMSIG(status));
+        int exclusive = 1;
+        ASSERT_EQ(0, ioctl(dev.slave(), TIOCGEXCL, &exclusive));
+        EXPECT_EQ(0, exclusive) << "signal " << sig;
+        termios t;
+        ASSERT_EQ(0, tcgetattr(dev.slave(), &t));
+        EXPECT_EQ(cfgetospeed(&found), cfgetospeed(&t)) << "signal " << sig;
+        EXPECT_EQ(found.c_cflag, t.c_cflag) << "signal " << sig;
+        HANDLE again = OpenCom("COM8");
+        EXPECT_NE(INVALID_HANDLE_VALUE, again) << "signal " << sig;
+        if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
+    }
 }
 
 TEST_F(CommTest, ConfiguresAnySpeedAndReadsItBack) {

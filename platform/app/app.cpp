@@ -9,6 +9,7 @@
 #include <QTranslator>
 
 #include "platform/app/devnotify.h"
+#include "platform/comm/comm_release.h"
 #include "platform/core/appname.h"
 #include "platform/core/except.h"
 #include "platform/ports/registry.h"
@@ -71,6 +72,7 @@ int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
     AfxSetResources(pResources);
+    InstallCommReleaseOnSignals();
     StartDeviceNotifications();
     int code = 0;
     if (g_app && g_app->InitInstance()) code = QApplication::exec();

@@ -15,6 +15,7 @@
 #include "platform/comm/comm_dcb.h"
 #include "platform/comm/comm_holder.h"
 #include "platform/comm/comm_io.h"
+#include "platform/comm/comm_release.h"
 #include "platform/comm/comm_modem.h"
 #include "platform/comm/comm_types.h"
 #include "platform/kernel/sync.h"

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "platform/comm/comm_release.h"
 #include "platform/comm/comm_termios.h"
 #include "platform/kernel/sync.h"
 
@@ -74,6 +75,7 @@ std::shared_ptr<CommPort> CommPort::Open(const std::string& path) {
         return fail(errno);
     }
     std::shared_ptr<CommPort> port(new CommPort(fd, wakeFd, found));
+    CommNoteOpened(fd, found);
     return port;
 }
 
@@ -97,6 +99,7 @@ CommPort::~CommPort() {
     OnClose();
     m_reader.join();
     RestoreFoundSettings();
+    CommNoteClosed(fd);
     ioctl(fd, TIOCNXCL);
     flock(fd, LOCK_UN);
     close(fd);
