@@ -104,6 +104,10 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
+void CDialog::SetAccelerators(const ACCEL* pTable, int nCount) {
+    m_accel.assign(pTable, pTable + (pTable ? nCount : 0));
+}
+
 void CDialog::EndDialog(int nResult) {
     if (auto* w = static_cast<DialogWidget*>(kvimpl::WidgetOf(this))) {
         w->m_nResult = nResult;

@@ -50,6 +50,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    bool TranslateAccelerator(const QKeyEvent* k);  // the owner's accelerators; true: taken
     void SendSize();
     void ApplyMinimumSize();
     CWnd* m_owner;
