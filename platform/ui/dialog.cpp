@@ -104,8 +104,11 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-void CDialog::SetAccelerators(const ACCEL* pTable, int nCount) {
-    m_accel.assign(pTable, pTable + (pTable ? nCount : 0));
+BOOL CDialog::SetAccelerators(const ACCEL* pTable, int nCount) {
+    auto* w = dynamic_cast<DialogWidget*>(kvimpl::WidgetOf(this));
+    if (!w) return FALSE;
+    w->m_accel.assign(pTable, pTable + (pTable && nCount > 0 ? nCount : 0));
+    return TRUE;
 }
 
 void CDialog::EndDialog(int nResult) {

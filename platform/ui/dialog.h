@@ -107,21 +107,6 @@ const DLGTEMPLATE_DATA* AfxFindTemplate(UINT nID);
 BOOL AfxLoadString(UINT nID, CString& rString);
 HICON AfxLoadIcon(UINT nID);
 
-// A dialog's keyboard accelerators: each key, whichever of the dialog's controls has the focus
-// and before that control sees it, becomes WM_COMMAND with HIWORD 1 and lParam 0, which the
-// message map takes as the command of its id (ON_COMMAND). Keys are virtual-key codes of
-// letters and digits ('A'..'Z', '0'..'9'); fVirt holds FVIRTKEY and the modifiers, all of
-// which must be held, and no other.
-struct ACCEL {
-    BYTE fVirt;
-    WORD key;
-    WORD cmd;
-};
-#define FVIRTKEY 0x01
-#define FSHIFT 0x04
-#define FCONTROL 0x08
-#define FALT 0x10
-
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
@@ -139,7 +124,8 @@ public:
     BOOL IsInDataExchange() const { return m_nExchangeDepth > 0; }
     virtual void OnOK();
     virtual void OnCancel();
-    void SetAccelerators(const ACCEL* pTable, int nCount);  // replaces the table
+    // Replaces the dialog's accelerators (ACCEL), once its window exists (OnInitDialog).
+    BOOL SetAccelerators(const ACCEL* pTable, int nCount);
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     CMenu* GetSystemMenu(BOOL bRevert) override;
@@ -160,7 +146,6 @@ private:
     void DestroyDialogWindow();
     std::vector<std::unique_ptr<CWnd>> m_controls;
     std::unique_ptr<CMenu> m_sysMenu;
-    std::vector<ACCEL> m_accel;
     int m_nExchangeDepth = 0;
     int m_baseX = 6, m_baseY = 12;
     bool m_bInitialized = false;

@@ -16,7 +16,6 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
-#include "platform/ui/dialog.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -48,11 +47,9 @@ bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
 }
 
 bool DialogWidget::TranslateAccelerator(const QKeyEvent* k) {
-    auto* dlg = dynamic_cast<CDialog*>(m_owner);
-    if (!dlg) return false;
     const Qt::KeyboardModifiers mods =
         k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    for (const ACCEL& a : dlg->m_accel) {
+    for (const ACCEL& a : m_accel) {
         Qt::KeyboardModifiers want;
         if (a.fVirt & FSHIFT) want |= Qt::ShiftModifier;
         if (a.fVirt & FCONTROL) want |= Qt::ControlModifier;
