@@ -11,6 +11,7 @@ void CKIVERNDlg::OnSysCommand(UINT nID, LPARAM lParam) {
         ShowSettings();
     } else if ((nID & 0xFFF0) == SC_CLOSE) {
         // Enter and Escape no longer end the dialog, so closing ends it here.
+        SaveHistory();
         EndDialog(IDCANCEL);
     } else {
         CDialog::OnSysCommand(nID, lParam);

@@ -80,6 +80,7 @@ void CKIVERNDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_DTR_CHECK, m_chkDtr);
     DDX_Control(pDX, IDC_RTS_CHECK, m_chkRts);
     DDX_Control(pDX, IDC_MODEM_STATIC, m_stModemLines);
+    DDX_Control(pDX, IDC_HISTORY_COMBO, m_cbHistory);
 }
 
 BEGIN_MESSAGE_MAP(CKIVERNDlg, CDialog)
@@ -117,6 +118,12 @@ ON_BN_CLICKED(IDC_CMD_SAVE_BUTTON, OnBnClickedCmdSave)
 ON_BN_CLICKED(IDC_CMD_RESET_BUTTON, OnBnClickedCmdReset)
 ON_BN_CLICKED(IDC_DTR_CHECK, OnBnClickedLineDtr)
 ON_BN_CLICKED(IDC_RTS_CHECK, OnBnClickedLineRts)
+ON_CBN_SELCHANGE(IDC_HISTORY_COMBO, OnCbnSelchangeHistory)
+ON_BN_CLICKED(IDC_CLEAR_HISTORY_BUTTON, OnBnClickedClearHistory)
+ON_CONTROL(EN_KV_RETURN, IDC_SEND_EDIT, OnSendEditReturn)
+ON_CONTROL_RANGE(EN_KV_RETURN, IDC_CMD_EDIT1, IDC_CMD_EDIT12, OnCmdEditReturn)
+ON_COMMAND(IDM_FOCUS_SEND, OnFocusSendEdit)
+ON_COMMAND(IDM_FOCUS_RECEIVE, OnFocusReceive)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -198,6 +205,8 @@ BOOL CKIVERNDlg::OnInitDialog() {
     LayoutControls(FALSE);
 
     LoadCommands();
+    LoadHistory();
+    PrepareKeyboard();
 
     GetDlgItem(IDC_HEX_SEND_CHECK)->EnableWindow(FALSE);
     GetDlgItem(IDC_TIMED_SEND_CHECK)->EnableWindow(FALSE);

@@ -10,6 +10,7 @@
 #include "app/Settings.h"
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
+#include "dialog/SendHistory.h"
 #include "platform/afx.h"
 #include "serial/SerialPort.h"
 
@@ -58,6 +59,16 @@ public:  // the handlers are reached through the message map, and by tests
     void OnRxPauseScroll();
     void OnRxLiveLog();
     BOOL IsLiveLogging() const;
+    // Send history: the drop-down list under the send edit and its clear button.
+    void OnCbnSelchangeHistory();
+    void OnBnClickedClearHistory();
+    void LoadHistory();
+    void SaveHistory();  // with the keep option: into the settings file, when it changed
+    // Keyboard: Ctrl+Enter in the send edit, Enter in a quick-command edit, focus shortcuts.
+    void OnSendEditReturn();
+    void OnCmdEditReturn(UINT nID);
+    void OnFocusSendEdit();
+    void OnFocusReceive();
     // The command line's port, line settings and --open, at the end of start-up.
     void ApplyStartup();
     // Layout.
@@ -131,6 +142,9 @@ private:
     void StopModemLines();
     void ShowModemLines(BOOL bAvailable);
     void OnModemLinesTick();
+    void AddToHistory();
+    void ShowHistory();
+    void PrepareKeyboard();
 
 public:
     // The data model, in declaration order.
@@ -185,6 +199,9 @@ public:
     // The options of the settings box, as loaded at start-up and changed there.
     CKivernSettings m_settings;
     BOOL m_bPauseScroll;  // the refresh leaves the view where the user put it
+    CSendHistory m_history;
+    CComboBox m_cbHistory;
+    CToolTipCtrl m_tips;
     // What the command line asks for at start (set before the window is created).
     CKivernStartup m_startup;
 

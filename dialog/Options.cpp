@@ -49,6 +49,9 @@ void CKIVERNDlg::ShowSettings() {
     if (dlg.DoModal() != IDOK || dlg.m_settings == m_settings) return;
     UpdatePathPortLinks(m_settings, dlg.m_settings);
     m_settings = dlg.m_settings;
+    // The file keeps the session's history from now on, or none.
+    m_settings.m_history =
+        m_settings.m_bKeepHistory ? m_history.ForSaving() : std::vector<CSendHistory::Entry>();
     m_settings.Save();
     ApplySettings();
     RefreshPortList();

@@ -95,6 +95,7 @@ void CKIVERNDlg::FormatTimeStamp() {
 }
 
 void CKIVERNDlg::ScrollReceiveToEnd() {
+    if (m_bPauseScroll) return;  // the reader keeps the view
     LRESULT n = m_editReceive.SendMessage(EM_GETLINECOUNT, 0, 0);
     m_editReceive.SendMessage(EM_LINESCROLL, 0, (LPARAM)n);
 }

@@ -49,6 +49,7 @@ void CKIVERNDlg::OnBnClickedSend() {
         ReportSendError();
         return;
     }
+    AddToHistory();
     SendAndReport(SendEditBytes());
     ScrollReceiveToEnd();
 }

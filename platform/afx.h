@@ -19,4 +19,5 @@
 #include "platform/ui/filedlg.h"
 #include "platform/ui/font.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/tooltip.h"
 #include "platform/ui/window.h"

@@ -118,3 +118,7 @@
 #define IDM_RX_FIND 0x8004
 #define IDM_RX_PAUSE_SCROLL 0x8005
 #define IDM_RX_LIVE_LOG 0x8006
+
+// Keyboard commands of the main dialog (accelerators).
+#define IDM_FOCUS_SEND 0x8020
+#define IDM_FOCUS_RECEIVE 0x8021

@@ -265,6 +265,20 @@ TEST_F(LogViewPaintTest, AFloodIsIndexedInStepsWhileTheViewKeepsItsPlace) {
     EXPECT_EQ(0, view.GetFirstVisibleLine());
     EXPECT_TRUE(OnScreen() == Fresh());
 
+    // Following the end while steps are pending, then told not to (reading back): it stays.
+    text = Lines(50);
+    view.SetText(&text);
+    text += flood;
+    whole.Update(&text);
+    view.SetText(&text);
+    view.LineScroll(view.GetLineCount());
+    INT_PTR first = view.GetFirstVisibleLine();
+    view.SetFollowEnd(false);
+    catchUp();
+    EXPECT_EQ(whole.RowCount(), view.GetLineCount());
+    EXPECT_EQ(first, view.GetFirstVisibleLine());
+    view.SetFollowEnd(true);
+
     // Cleared while steps are pending: they stop, and the empty text shows.
     text += flood;
     view.SetText(&text);

@@ -111,6 +111,9 @@ struct SYSTEMTIME {
 #define BN_CLICKED 0
 #define EN_CHANGE 0x0300
 #define CBN_SELCHANGE 1  // the user chose an item of a combo box's list
+// The layer's own: Enter in a one-line edit (which then goes on to the dialog as before), or
+// Ctrl+Enter in a multi-line edit that keeps Enter for line breaks (ES_WANTRETURN).
+#define EN_KV_RETURN 0x0F01
 
 // System commands
 #define SC_CLOSE 0xF060

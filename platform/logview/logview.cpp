@@ -100,7 +100,7 @@ void LogView::SetText(const CString* pText) {
 void LogView::SetUtf8(bool bUtf8) {
     if (bUtf8 == m_index.IsUtf8()) return;
     QScrollBar* sb = verticalScrollBar();
-    bool bAtEnd = sb->value() >= sb->maximum();
+    bool bAtEnd = m_bFollowEnd && sb->value() >= sb->maximum();
     const CString* pText = m_index.Text();
     m_index.SetUtf8(bUtf8);
     m_anchor = m_caret = 0;  // offsets may now fall inside a character
@@ -137,7 +137,7 @@ void LogView::CatchUp() {
     // a view at its end stays there.
     if (!m_index.Behind() || !m_shownAt.isValid() || m_shownAt.elapsed() >= kShowEveryMs) {
         QScrollBar* sb = verticalScrollBar();
-        bool bAtEnd = sb->value() >= sb->maximum();
+        bool bAtEnd = m_bFollowEnd && sb->value() >= sb->maximum();
         SyncScrollBar();
         InvalidateRowsFrom(m_shownLast);
         if (bAtEnd) sb->setValue((int)std::min<int64_t>(MaxFirstRow(), INT_MAX));

@@ -42,6 +42,9 @@ public:
     // Reads the text as UTF-8 (true) or GBK (false, the default). A change indexes the text
     // afresh; a view at its end stays there.
     void SetUtf8(bool bUtf8);
+    // Whether a view at its end stays there as the text grows and is indexed (the default);
+    // off, the view stays where it is until it is scrolled.
+    void SetFollowEnd(bool bFollow) { m_bFollowEnd = bFollow; }
 
     // Edit-control operations. Lines are visual rows.
     INT_PTR GetLineCount() const override;
@@ -97,6 +100,7 @@ private:
     bool m_bDragging = false;
     bool m_bCatchUpPosted = false;
     bool m_bGlyphsPending = false;
+    bool m_bFollowEnd = true;
     int64_t m_shownLast = 0, m_shownLen = 0;  // last row and bytes when last shown
     QElapsedTimer m_shownAt;
 };

@@ -17,6 +17,7 @@
 #include "platform/logview/bound_text.h"
 #include "platform/logview/logview.h"
 #include "platform/text/gbk.h"
+#include "platform/text/utf8.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -155,6 +156,24 @@ bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
         case WM_KV_GETTEXT:
             *reinterpret_cast<CString*>(lParam) =
                 wParam == CP_UTF8 ? GetControlTextUtf8(w) : GetControlText(w);
+            result = 0;
+            return true;
+        case WM_KV_SETTEXT: {
+            const char* text = reinterpret_cast<const char*>(lParam);
+            if (wParam != CP_UTF8)
+                SetControlText(w, CString(text));
+            else if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+                pe->setPlainText(
+                    QString::fromUtf8(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            else if (auto* le = qobject_cast<QLineEdit*>(w))
+                le->setText(QString::fromUtf8(text));
+            else
+                SetControlText(w, ConvertCodePage(CString(text), CP_UTF8, CP_ACP));
+            result = TRUE;
+            return true;
+        }
+        case EM_KV_FOLLOWEND:
+            if (auto* view = qobject_cast<LogView*>(w)) view->SetFollowEnd(wParam != FALSE);
             result = 0;
             return true;
         case EM_KV_SETCODEPAGE:

@@ -104,6 +104,13 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
+BOOL CDialog::SetAccelerators(const ACCEL* pTable, int nCount) {
+    auto* w = dynamic_cast<DialogWidget*>(kvimpl::WidgetOf(this));
+    if (!w) return FALSE;
+    w->m_accel.assign(pTable, pTable + (pTable && nCount > 0 ? nCount : 0));
+    return TRUE;
+}
+
 void CDialog::EndDialog(int nResult) {
     if (auto* w = static_cast<DialogWidget*>(kvimpl::WidgetOf(this))) {
         w->m_nResult = nResult;

@@ -124,6 +124,8 @@ public:
     BOOL IsInDataExchange() const { return m_nExchangeDepth > 0; }
     virtual void OnOK();
     virtual void OnCancel();
+    // Replaces the dialog's accelerators (ACCEL), once its window exists (OnInitDialog).
+    BOOL SetAccelerators(const ACCEL* pTable, int nCount);
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     CMenu* GetSystemMenu(BOOL bRevert) override;

@@ -65,15 +65,21 @@ private:
 };
 
 // Return in the send edit inserts a line break; without ES_WANTRETURN it goes to the dialog.
+// With ES_WANTRETURN, Ctrl+Return tells the dialog (EN_KV_RETURN) and inserts nothing.
 class KvPlainEdit : public QPlainTextEdit {
 public:
-    KvPlainEdit(bool wantReturn, QWidget* parent)
-        : QPlainTextEdit(parent), m_wantReturn(wantReturn) {}
+    KvPlainEdit(bool wantReturn, QWidget* parent, std::function<void(QWidget*)> onCtrlReturn)
+        : QPlainTextEdit(parent), m_wantReturn(wantReturn), m_onCtrlReturn(onCtrlReturn) {}
 
 protected:
     void keyPressEvent(QKeyEvent* e) override {
-        if (!m_wantReturn && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+        const bool isReturn = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+        if (!m_wantReturn && isReturn) {
             e->ignore();
+            return;
+        }
+        if (isReturn && (e->modifiers() & Qt::ControlModifier)) {
+            m_onCtrlReturn(this);
             return;
         }
         if (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab) {
@@ -103,6 +109,7 @@ private:
         return false;
     }
     bool m_wantReturn;
+    std::function<void(QWidget*)> m_onCtrlReturn;
 };
 
 // A check box tells its dialog of every change the user makes (BN_CLICKED), also one made
@@ -156,7 +163,8 @@ QWidget* CreateButton(const DLGITEM& it, QWidget* parent, const Notify& notify) 
 QWidget* CreateEdit(const DLGITEM& it, QWidget* parent, const Notify& notify) {
     const DWORD style = it.style;
     if (style & ES_MULTILINE) {
-        auto* pe = new KvPlainEdit((style & ES_WANTRETURN) != 0, parent);
+        auto* pe = new KvPlainEdit((style & ES_WANTRETURN) != 0, parent,
+                                   [notify](QWidget* src) { notify(EN_KV_RETURN, src); });
         pe->setLineWrapMode(QPlainTextEdit::WidgetWidth);
         // Long lines break anywhere: a hex text of megabytes is one word, which word
         // wrapping lays out in quadratic time.
@@ -168,6 +176,8 @@ QWidget* CreateEdit(const DLGITEM& it, QWidget* parent, const Notify& notify) {
         return pe;
     }
     auto* le = new QLineEdit(parent);
+    // Enter is told to the dialog, and then still reaches it (its default button, its OK).
+    QObject::connect(le, &QLineEdit::returnPressed, [notify, le] { notify(EN_KV_RETURN, le); });
     // The program may set any length of text (QLineEdit's own maximum would cut it at
     // 32767 characters); the user's entry has its limit.
     le->setMaxLength(std::numeric_limits<int>::max());

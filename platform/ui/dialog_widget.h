@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QStaticText>
+#include <vector>
 
 #include "platform/ui/window.h"
 
@@ -37,6 +38,7 @@ public:
     void ShowSystemMenu(int x, int y);
     bool m_bSizeMessages = false;  // WM_SIZE is sent once the dialog is initialised
     int m_nResult = IDCANCEL;
+    std::vector<ACCEL> m_accel;  // the owner's accelerators
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -50,6 +52,7 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
+    bool TranslateAccelerator(const QKeyEvent* k);  // the owner's accelerators; true: taken
     void SendSize();
     void ApplyMinimumSize();
     CWnd* m_owner;

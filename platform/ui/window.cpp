@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 #include <condition_variable>
 #include <deque>
 #include <memory>
@@ -340,11 +341,14 @@ const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     UINT code = message == WM_COMMAND ? HIWORD(wParam) : 0;
     UINT id = message == WM_COMMAND ? LOWORD(wParam) : 0;
+    if (message == WM_COMMAND && code == 1 && lParam == 0) code = 0;  // an accelerator: a command
     for (const AFX_MSGMAP* map = GetMessageMap(); map;
          map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->pfn; ++e) {
             if (e->nMessage != message) continue;
-            if (message == WM_COMMAND && (e->nCode != code || e->nID != id)) continue;
+            if (message == WM_COMMAND &&
+                (e->nCode != code || id < e->nID || id > std::max(e->nID, e->nLastID)))
+                continue;
             return e->pfn(this, wParam, lParam);
         }
     }

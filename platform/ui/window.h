@@ -24,6 +24,7 @@ struct AFX_MSGMAP_ENTRY {
     UINT nCode;  // notification code for WM_COMMAND
     UINT nID;    // control id for WM_COMMAND
     LRESULT (*pfn)(CWnd* pWnd, WPARAM wParam, LPARAM lParam);
+    UINT nLastID = 0;  // a range of control ids, nID to nLastID (0: nID alone)
 };
 struct AFX_MSGMAP {
     const AFX_MSGMAP* (*pfnGetBaseMap)();
@@ -50,10 +51,15 @@ void BroadcastToTopLevelWindows(UINT msg, WPARAM wParam, LPARAM lParam);
 // platform's messages it answers WM_KV_GETTEXT, whose lParam is the CString* to fill and whose
 // wParam is the code page (CP_ACP: GBK, '?' for characters GBK lacks; CP_UTF8: UTF-8, every
 // character kept), and EM_KV_SETCODEPAGE: the receive display reads its bytes in the code
-// page wParam (CP_ACP or CP_UTF8) from now on, re-indexing what it shows.
+// page wParam (CP_ACP or CP_UTF8) from now on, re-indexing what it shows. WM_KV_SETTEXT sets
+// a control's text from lParam (const char*) in the code page wParam, so that UTF-8 text keeps
+// the characters GBK lacks. EM_KV_FOLLOWEND: with wParam TRUE (the default) the receive
+// display, when at its end, stays there as what it shows grows; FALSE leaves it where it is.
 typedef bool (*CONTROLPROC)(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 #define WM_KV_GETTEXT 0x03F0
 #define EM_KV_SETCODEPAGE 0x03F1
+#define WM_KV_SETTEXT 0x03F6
+#define EM_KV_FOLLOWEND 0x03F7
 
 class CWnd {
 public:
@@ -88,6 +94,7 @@ public:
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     void UpdateWindow();
     void SetWindowText(LPCSTR lpszString);
+    void SetWindowText(LPCSTR lpszString, UINT nCodePage);  // CP_ACP as above, or CP_UTF8
     void GetWindowText(CString& rString) const;
     // The text in a code page: CP_ACP as above, CP_UTF8 for UTF-8 with every character kept
     // (a multi-line edit's line breaks as CR LF either way).
@@ -141,6 +148,21 @@ protected:
 
 #define GW_CHILD 5
 
+// Keyboard accelerators of a dialog (CDialog::SetAccelerators): each key, whichever of the dialog's
+// controls has the focus and before that control sees it, becomes WM_COMMAND with HIWORD 1 and
+// lParam 0, which the message map takes as the command of its id (ON_COMMAND). Keys are virtual-key
+// codes of letters and digits ('A'..'Z', '0'..'9'); fVirt holds FVIRTKEY and the modifiers, all of
+// which must be held, and no other.
+struct ACCEL {
+    BYTE fVirt;
+    WORD key;
+    WORD cmd;
+};
+#define FVIRTKEY 0x01
+#define FSHIFT 0x04
+#define FCONTROL 0x08
+#define FALT 0x10
+
 // Message-map macros in the framework's style.
 #define DECLARE_MESSAGE_MAP()                     \
 public:                                           \
@@ -166,6 +188,17 @@ public:                                           \
          static_cast<ThisClass*>(w)->memberFxn();                                   \
          return 0;                                                                  \
      }},
+// A notification of one control, and of any control whose id is in a range (the handler
+// takes the id); a command from a menu or an accelerator (ON_COMMAND).
+#define ON_CONTROL(code, id, memberFxn) ON_COMMAND_CODE_(code, id, memberFxn)
+#define ON_CONTROL_RANGE(code, idFirst, idLast, memberFxn)        \
+    {WM_COMMAND, (UINT)(code), (UINT)(idFirst),                   \
+     [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {                  \
+         static_cast<ThisClass*>(w)->memberFxn((UINT)LOWORD(wp)); \
+         return 0;                                                \
+     },                                                           \
+     (UINT)(idLast)},
+#define ON_COMMAND(id, memberFxn) ON_COMMAND_CODE_(0, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND_CODE_(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE_(EN_CHANGE, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_COMMAND_CODE_(CBN_SELCHANGE, id, memberFxn)

@@ -156,6 +156,11 @@ void CWnd::SetWindowText(LPCSTR text) {
     DefWindowProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""));
 }
 
+void CWnd::SetWindowText(LPCSTR text, UINT nCodePage) {
+    if (!WidgetOf(this)) return;
+    DefWindowProc(WM_KV_SETTEXT, nCodePage, reinterpret_cast<LPARAM>(text ? text : ""));
+}
+
 void CWnd::GetWindowText(CString& s) const { GetWindowText(s, CP_ACP); }
 
 void CWnd::GetWindowText(CString& s, UINT nCodePage) const {

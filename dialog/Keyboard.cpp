@@ -1,0 +1,35 @@
+// Working the main dialog from the keyboard: Ctrl+Enter in the send edit sends it, Enter in a
+// quick-command edit sends that command, and Alt+S / Alt+R take the focus to the send edit and
+// the receive display, which the Tab order passes by. The tooltips tell these keys.
+#include "dialog/KIVERNDlg.h"
+#include "res/resource.h"
+
+static const ACCEL g_Accelerators[] = {
+    {FVIRTKEY | FALT, 'S', IDM_FOCUS_SEND},
+    {FVIRTKEY | FALT, 'R', IDM_FOCUS_RECEIVE},
+};
+
+void CKIVERNDlg::PrepareKeyboard() {
+    SetAccelerators(g_Accelerators, (int)(sizeof g_Accelerators / sizeof g_Accelerators[0]));
+    m_tips.Create(this);
+    m_tips.AddTool(&m_editSend, "发送框 (Alt+S)，Ctrl+Enter 发送");
+    m_tips.AddTool(&m_editReceive, "接收区 (Alt+R)");
+    m_tips.AddTool(GetDlgItem(IDC_SEND_BUTTON), "发送 (发送框中按 Ctrl+Enter)");
+    for (int id : g_CmdEditIds) m_tips.AddTool(GetDlgItem(id), "按 Enter 发送本条指令");
+    m_tips.AddTool(&m_cbHistory, "发送历史：选中一条放回发送框");
+}
+
+// As the send button would: not while it cannot be pressed (port closed, a send under way).
+void CKIVERNDlg::OnSendEditReturn() {
+    if (GetDlgItem(IDC_SEND_BUTTON)->IsWindowEnabled()) OnBnClickedSend();
+}
+
+void CKIVERNDlg::OnCmdEditReturn(UINT nID) {
+    for (int i = 0; i < CMD_COUNT; ++i)
+        if (g_CmdEditIds[i] == (int)nID && GetDlgItem(g_CmdSendIds[i])->IsWindowEnabled())
+            SendCommandSlot(i);
+}
+
+void CKIVERNDlg::OnFocusSendEdit() { m_editSend.SetFocus(); }
+
+void CKIVERNDlg::OnFocusReceive() { m_editReceive.SetFocus(); }
