@@ -196,6 +196,7 @@ BOOL CKIVERNDlg::OnInitDialog() {
 
     LayoutControls(TRUE);
     LayoutControls(FALSE);
+    NameControls();
 
     LoadCommands();
 

@@ -3,7 +3,8 @@
 // so a refresh after new bytes costs the new bytes and only visible rows are drawn. The dialog
 // layer binds and scrolls it as a BoundTextView.
 //
-// Drawing: GBK text (or UTF-8, once switched) in black on white on a cell grid (ASCII one
+// Drawing: GBK text (or UTF-8, once switched) in the palette's text colour on its base colour
+// (black on white by default) on a cell grid (ASCII one
 // cell, GBK characters and wide UTF-8 characters two);
 // CR LF and a lone LF break the line; tabs run to the next multiple of 8 columns; long lines
 // wrap at the view's width. Every other byte that is not text (control bytes, a lone CR, 0x7F,
@@ -20,9 +21,12 @@
 #include "platform/logview/bound_text.h"
 #include "platform/logview/logview_index.h"
 #include "platform/logview/logview_paint.h"
+#include "platform/logview/logview_text.h"
 
 class LogView : public QAbstractScrollArea, public BoundTextView {
     Q_OBJECT
+    friend class LogViewAccessible;
+
 public:
     explicit LogView(QWidget* parent = nullptr);
 
@@ -63,6 +67,12 @@ public:
     int VisibleRows() const;  // rows that fit entirely, at least 1
     const LogIndex& Index() const { return m_index; }
 
+    // Assistive technology reads the text through LogViewAccessible (logview_access.h).
+    // Appended text is told at most once per kTellEveryMs, at most kTellMaxUnits characters
+    // of it (a flood tells its last ones, where they are).
+    static constexpr int kTellEveryMs = 250;
+    static constexpr int kTellMaxUnits = 16384;
+
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -88,6 +98,11 @@ private:
     void CatchUp();
     void Shown();                          // what the index holds now is what the view shows
     void InvalidateRowsFrom(int64_t row);  // visible rows from row on
+    // Assistive technology (logview_access.cpp): the text is another one from now on; what
+    // was appended; where the selection and caret are now.
+    void ForgetText();
+    void TellGrowth();
+    void TellSelection();
 
     LogIndex m_index;
     LogPainter m_painter;
@@ -99,4 +114,7 @@ private:
     bool m_bGlyphsPending = false;
     int64_t m_shownLast = 0, m_shownLen = 0;  // last row and bytes when last shown
     QElapsedTimer m_shownAt;
+    LogTextMap m_textMap;   // the text in characters, as assistive technology counts them
+    int64_t m_toldLen = 0;  // bytes told as inserted so far
+    bool m_bTellPosted = false;
 };

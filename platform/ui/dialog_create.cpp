@@ -239,6 +239,20 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     return w;
 }
 
+bool NamedByLabel(const DLGITEM& it) {
+    const QString cls = QString::fromLatin1(it.className);
+    return cls == QLatin1String(WC_EDIT) || cls == QLatin1String(WC_COMBOBOX) ||
+           cls == QLatin1String(WC_LOGEDIT);
+}
+
+// A text label, or a check box whose caption leads into the control after it.
+bool IsTextLabel(const DLGITEM& it) {
+    const QString cls = QString::fromLatin1(it.className);
+    bool bLabel = cls == QLatin1String(WC_STATIC) && (it.style & 0x1F) != SS_ICON;
+    bool bCheck = cls == QLatin1String(WC_BUTTON) && (it.style & 0xF) == BS_AUTOCHECKBOX;
+    return (bLabel || bCheck) && it.text && it.text[0];
+}
+
 // Average character width and height of a font, measured as the platform does for dialog units.
 void DialogBaseUnits(const QFont& f, int& baseX, int& baseY) {
     QFontMetrics fm(f);
@@ -290,6 +304,11 @@ BOOL CDialog::CreateFromTemplate() {
         const DLGITEM& it = t->items[i];
         QWidget* c = CreateControl(it, w, this);
         c->setFont(font);
+        if (i > 0 && NamedByLabel(it) && IsTextLabel(t->items[i - 1])) {
+            c->setAccessibleName(KvLabel::AsName(U(t->items[i - 1].text)));
+            if (auto* label = qobject_cast<QLabel*>(m_controls.back()->GetWidget()))
+                label->setBuddy(c);
+        }
         // The window's object is the wrapper of its kind, so that a program may treat
         // GetDlgItem's answer as a CButton, CEdit, CComboBox or CStatic, as the platform allows.
         std::unique_ptr<CWnd> cw;

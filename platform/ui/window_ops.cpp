@@ -6,7 +6,9 @@
 #include <unordered_map>
 
 #include "platform/ui/dc.h"
+#include "platform/ui/dialog_widget.h"
 #include "platform/ui/font.h"
+#include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
 
@@ -154,6 +156,13 @@ void CWnd::UpdateWindow() {
 void CWnd::SetWindowText(LPCSTR text) {
     if (!WidgetOf(this)) return;
     DefWindowProc(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : ""));
+}
+
+void CWnd::SetAccessibleName(LPCSTR lpszName) {
+    QWidget* w = WidgetOf(this);
+    if (!w) return;
+    w->setAccessibleName(kvimpl::FromGbk(CString(lpszName ? lpszName : "")));
+    if (!qobject_cast<QLabel*>(w)) KvLabel::LabelByName(w, w->accessibleName());
 }
 
 void CWnd::GetWindowText(CString& s) const { GetWindowText(s, CP_ACP); }
