@@ -140,15 +140,19 @@ QString KvLabel::AsName(QString text) {
 
 bool KvLabel::LabelByName(QWidget* pControl, const QString& name) {
     QWidget* parent = pControl->parentWidget();
-    if (!parent || name.isEmpty()) return false;
+    if (!parent) return false;
+    bool bFound = false;
     for (QObject* o : parent->children()) {
         auto* label = qobject_cast<QLabel*>(o);
-        if (label && label != pControl && AsName(label->text()) == name) {
+        if (!label || label == pControl) continue;
+        if (!bFound && !name.isEmpty() && AsName(label->text()) == name) {
             label->setBuddy(pControl);
-            return true;
+            bFound = true;
+        } else if (label->buddy() == pControl) {
+            label->setBuddy(nullptr);  // a label that says something else labels it no more
         }
     }
-    return false;
+    return bFound;
 }
 
 void KvLabel::paintEvent(QPaintEvent* e) {

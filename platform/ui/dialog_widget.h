@@ -17,7 +17,8 @@ public:
     static QString AsName(QString text);
     // Makes the sibling label that names pControl its buddy, which assistive technology reads
     // as the control's label (on Linux a list box's name is its current text, its label tells
-    // what it is). False when no sibling label gives that name.
+    // what it is); another label that was its buddy lets go of it. False when no sibling
+    // label gives that name.
     static bool LabelByName(QWidget* pControl, const QString& name);
 
 protected:
