@@ -38,11 +38,18 @@ void LogTextMap::Reset() {
 
 void LogTextMap::Extend(const LogIndex& index, int64_t off, int64_t units) {
     if (m_off > index.Length()) Reset();  // the text went away without a word
+    const unsigned char* d = index.Data();
     int64_t end = index.Length();
     while (m_off < end && (m_off < off || m_units < units)) {
-        Glyph g = DecodeAt(index, m_off);
-        m_off += g.len;
-        m_units += GlyphUnits(g);
+        // Up to the next checkpoint: ASCII counts a unit a byte without decoding.
+        int64_t stop = std::min(end, (m_off / kStep + 1) * kStep);
+        if (units > m_units) stop = std::min(stop, m_off + (units - m_units));
+        while (m_off < stop && d[m_off] >= 0x20 && d[m_off] < 0x7F) ++m_off, ++m_units;
+        while (m_off < stop && !(d[m_off] >= 0x20 && d[m_off] < 0x7F)) {
+            Glyph g = DecodeAt(index, m_off);
+            m_off += g.len;
+            m_units += GlyphUnits(g);
+        }
         if (m_off / kStep > m_points.back().off / kStep) m_points.push_back({m_off, m_units});
     }
 }
