@@ -27,6 +27,7 @@ void Record(QAccessibleEvent* ev) {
 class LogViewAccessTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        LogViewAccessible::Install();
         view.resize(300, 200);
         view.show();
     }
@@ -118,7 +119,7 @@ TEST_F(LogViewAccessTest, ALongTextIsServedInRanges) {
 
 // Appending many times in a row raises one event for all of it; the next appends another.
 TEST_F(LogViewAccessTest, AppendedTextRaisesFewEventsWithAllOfIt) {
-    LogViewAccessible::SetEventHook(&Record);
+    LogTextTeller::SetEventHook(&Record);
     g_inserted.clear();
     g_insertedAt.clear();
     text = "start\n";
@@ -135,7 +136,7 @@ TEST_F(LogViewAccessTest, AppendedTextRaisesFewEventsWithAllOfIt) {
         ASSERT_TRUE(
             kvtest::PumpUntil([&] { return g_inserted.size() == (size_t)burst + 1; }, 2000));
     }
-    LogViewAccessible::SetEventHook(nullptr);
+    LogTextTeller::SetEventHook(nullptr);
     QString all;
     for (const QString& s : g_inserted) all += s;
     EXPECT_EQ(g_inserted.size(), 2u);

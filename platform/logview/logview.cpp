@@ -18,8 +18,6 @@
 #include <cmath>
 #include <tuple>
 
-#include "platform/logview/logview_access.h"
-
 using logview::GlyphKind;
 
 namespace {
@@ -78,13 +76,15 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_index.Update(nullptr);
     UpdateMetrics();
-    LogViewAccessible::Install();
 }
 
 void LogView::SetText(const CString* pText) {
     // Appending changes the last row shown (it may take more glyphs) and adds rows after it.
     bool bGrew = m_index.Update(pText, kIndexSlice);
-    if (!bGrew) ForgetText();
+    if (!bGrew) {
+        m_textMap.Reset();
+        m_teller.Forget();
+    }
     IndexForAWhile();
     m_anchor = std::min<int64_t>(m_anchor, m_index.Length());
     m_caret = std::min<int64_t>(m_caret, m_index.Length());
@@ -95,7 +95,7 @@ void LogView::SetText(const CString* pText) {
         InvalidateRowsFrom(m_shownLast);
     Shown();
     PostCatchUp();
-    TellGrowth();
+    m_teller.Grew(this, m_index, m_textMap);
 }
 
 void LogView::SetUtf8(bool bUtf8) {
@@ -192,7 +192,7 @@ void LogView::SetSel(INT_PTR nStart, INT_PTR nEnd) {
     m_anchor = std::clamp<int64_t>(nStart, 0, len);
     m_caret = nEnd < 0 ? len : std::clamp<int64_t>(nEnd, 0, len);
     viewport()->update();
-    TellSelection();
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 std::string LogView::SelectedUtf8() const {
@@ -209,7 +209,7 @@ void LogView::SelectAll() {
     m_anchor = 0;
     m_caret = m_index.Length();
     viewport()->update();
-    TellSelection();
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 void LogView::UpdateMetrics() {
@@ -356,7 +356,7 @@ void LogView::mouseMoveEvent(QMouseEvent* e) {
 void LogView::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     m_bDragging = false;
-    TellSelection();
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -367,7 +367,7 @@ void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
     m_anchor = b;
     m_caret = end;
     viewport()->update();
-    TellSelection();
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 void LogView::contextMenuEvent(QContextMenuEvent* e) { ShowContextMenu(e->globalPos()); }

@@ -4,8 +4,8 @@
 // layer binds and scrolls it as a BoundTextView.
 //
 // Drawing: GBK text (or UTF-8, once switched) in the palette's text colour on its base colour
-// (black on white by default) on a cell grid (ASCII one
-// cell, GBK characters and wide UTF-8 characters two);
+// (black on white by default) on a cell grid (ASCII one cell, GBK characters and wide UTF-8
+// characters two);
 // CR LF and a lone LF break the line; tabs run to the next multiple of 8 columns; long lines
 // wrap at the view's width. Every other byte that is not text (control bytes, a lone CR, 0x7F,
 // bytes that do not form a character) shows as its two hex digits in a small grey box.
@@ -21,6 +21,7 @@
 #include "platform/logview/bound_text.h"
 #include "platform/logview/logview_index.h"
 #include "platform/logview/logview_paint.h"
+#include "platform/logview/logview_tell.h"
 #include "platform/logview/logview_text.h"
 
 class LogView : public QAbstractScrollArea, public BoundTextView {
@@ -67,12 +68,6 @@ public:
     int VisibleRows() const;  // rows that fit entirely, at least 1
     const LogIndex& Index() const { return m_index; }
 
-    // Assistive technology reads the text through LogViewAccessible (logview_access.h).
-    // Appended text is told at most once per kTellEveryMs, at most kTellMaxUnits characters
-    // of it (a flood tells its last ones, where they are).
-    static constexpr int kTellEveryMs = 250;
-    static constexpr int kTellMaxUnits = 16384;
-
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -98,11 +93,6 @@ private:
     void CatchUp();
     void Shown();                          // what the index holds now is what the view shows
     void InvalidateRowsFrom(int64_t row);  // visible rows from row on
-    // Assistive technology (logview_access.cpp): the text is another one from now on; what
-    // was appended; where the selection and caret are now.
-    void ForgetText();
-    void TellGrowth();
-    void TellSelection();
 
     LogIndex m_index;
     LogPainter m_painter;
@@ -114,7 +104,8 @@ private:
     bool m_bGlyphsPending = false;
     int64_t m_shownLast = 0, m_shownLen = 0;  // last row and bytes when last shown
     QElapsedTimer m_shownAt;
-    LogTextMap m_textMap;   // the text in characters, as assistive technology counts them
-    int64_t m_toldLen = 0;  // bytes told as inserted so far
-    bool m_bTellPosted = false;
+    // Assistive technology reads the text through LogViewAccessible (logview_access.h), in
+    // characters as m_textMap counts them, and hears of changes from m_teller.
+    LogTextMap m_textMap;
+    LogTextTeller m_teller;
 };

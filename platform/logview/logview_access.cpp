@@ -3,7 +3,6 @@
 #include "platform/logview/logview_access.h"
 
 #include <QAccessible>
-#include <QTimer>
 #include <algorithm>
 #include <climits>
 
@@ -16,8 +15,6 @@ QString FromU16(const std::u16string& s) {
     return QString(reinterpret_cast<const QChar*>(s.data()), (qsizetype)s.size());
 }
 
-LogViewAccessible::EventHook g_pfnHook = nullptr;
-
 QAccessibleInterface* Factory(const QString&, QObject* object) {
     if (auto* view = qobject_cast<LogView*>(object)) return new LogViewAccessible(view);
     return nullptr;
@@ -29,17 +26,6 @@ void LogViewAccessible::Install() {
     if (s_bInstalled) return;
     s_bInstalled = true;
     QAccessible::installFactory(&Factory);
-}
-
-void LogViewAccessible::SetEventHook(EventHook hook) { g_pfnHook = hook; }
-
-bool LogViewAccessible::Listening() { return g_pfnHook || QAccessible::isActive(); }
-
-void LogViewAccessible::Tell(QAccessibleEvent* ev) {
-    if (g_pfnHook)
-        g_pfnHook(ev);
-    else
-        QAccessible::updateAccessibility(ev);
 }
 
 LogViewAccessible::LogViewAccessible(LogView* view)
@@ -231,45 +217,4 @@ QString LogViewAccessible::attributes(int, int* startOffset, int* endOffset) con
     *startOffset = 0;  // one look throughout
     *endOffset = characterCount();
     return QString();
-}
-
-// The view's side: appended text is told once per kTellEveryMs at most.
-
-void LogView::ForgetText() {
-    m_textMap.Reset();
-    m_toldLen = 0;
-}
-
-void LogView::TellGrowth() {
-    if (m_bTellPosted) return;
-    if (!LogViewAccessible::Listening()) {
-        m_toldLen = m_index.Length();
-        return;
-    }
-    m_bTellPosted = true;
-    QTimer::singleShot(kTellEveryMs, this, [this] {
-        m_bTellPosted = false;
-        if (m_index.IsStale()) return;  // the next SetText tells
-        int64_t len = m_index.Length();
-        if (len > m_toldLen && LogViewAccessible::Listening()) {
-            int64_t u = m_textMap.UnitOfOffset(m_index, m_toldLen);
-            int64_t end = m_textMap.Units(m_index);
-            int64_t from = std::max(u, end - kTellMaxUnits);
-            int64_t b = m_textMap.OffsetOfUnit(m_index, from);
-            QString text = FromU16(LogTextMap::Text(m_index, b, len, kTellMaxUnits));
-            QAccessibleTextInsertEvent ev(this, Clamp(m_textMap.UnitOfOffset(m_index, b)), text);
-            LogViewAccessible::Tell(&ev);
-        }
-        m_toldLen = len;
-        if (m_index.Behind()) TellGrowth();  // bytes still being indexed are told next time
-    });
-}
-
-void LogView::TellSelection() {
-    if (!LogViewAccessible::Listening()) return;
-    int64_t b = std::min(m_anchor, m_caret), e = std::max(m_anchor, m_caret);
-    QAccessibleTextSelectionEvent ev(this, Clamp(m_textMap.UnitOfOffset(m_index, b)),
-                                     Clamp(m_textMap.UnitOfOffset(m_index, e)));
-    ev.setCursorPosition(Clamp(m_textMap.UnitOfOffset(m_index, m_caret)));
-    LogViewAccessible::Tell(&ev);
 }

@@ -3,7 +3,8 @@
 // the view's rows, with the caret and the selection. Every call serves the range it asks for
 // from the row index, at most kMaxUnits characters, so a text of hundreds of MiB is never
 // copied whole. Sentences and paragraphs are served as rows. Install() registers the
-// interface's factory once; LogView does it when the first view is made.
+// interface's factory (once, however often it is called): the dialog layer does it when it
+// makes a log control. LogTextTeller tells of changes.
 #pragma once
 #include <QAccessibleWidget>
 
@@ -13,12 +14,6 @@ class LogViewAccessible : public QAccessibleWidget, public QAccessibleTextInterf
 public:
     static constexpr int kMaxUnits = 1 << 20;
     static void Install();
-    // The view's events (text inserted, selection) go to assistive technology while one
-    // listens, or to the hook a test sets instead (nullptr: back to the default).
-    using EventHook = void (*)(QAccessibleEvent* ev);
-    static void SetEventHook(EventHook hook);
-    static bool Listening();
-    static void Tell(QAccessibleEvent* ev);
 
     explicit LogViewAccessible(LogView* view);
     void* interface_cast(QAccessible::InterfaceType t) override;

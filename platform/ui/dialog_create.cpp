@@ -17,6 +17,7 @@
 #include <limits>
 
 #include "platform/logview/logview.h"
+#include "platform/logview/logview_access.h"
 #include "platform/ui/dc.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_widget.h"
@@ -206,6 +207,7 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     } else if (cls == QLatin1String(WC_EDIT)) {
         w = CreateEdit(it, parent, notify);
     } else if (cls == QLatin1String(WC_LOGEDIT)) {
+        LogViewAccessible::Install();
         auto* view = new LogView(parent);
         // Its context menu is the dialog's to give (WM_CONTEXTMENU); a dialog that gives none
         // leaves the view's own.

@@ -1,6 +1,7 @@
 // CWnd operations on the widget behind a window: geometry, visibility, text, fonts.
 #include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QWidget>
 #include <unordered_map>
@@ -163,6 +164,8 @@ void CWnd::SetAccessibleName(LPCSTR lpszName) {
     if (!w) return;
     w->setAccessibleName(kvimpl::FromGbk(CString(lpszName ? lpszName : "")));
     if (!qobject_cast<QLabel*>(w)) KvLabel::LabelByName(w, w->accessibleName());
+    auto* cb = qobject_cast<QComboBox*>(w);
+    if (cb && cb->lineEdit()) cb->lineEdit()->setAccessibleName(w->accessibleName());
 }
 
 void CWnd::GetWindowText(CString& s) const { GetWindowText(s, CP_ACP); }
