@@ -203,6 +203,7 @@ BOOL CKIVERNDlg::OnInitDialog() {
 
     LayoutControls(TRUE);
     LayoutControls(FALSE);
+    NameControls();
 
     LoadCommands();
     LoadHistory();

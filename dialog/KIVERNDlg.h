@@ -50,6 +50,8 @@ public:  // the handlers are reached through the message map, and by tests
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    // Accessibility: the names a screen reader gives the controls.
+    void NameControls();
     // Options: the settings box, the receive display's context menu.
     void OnContextMenu(CWnd* pWnd, POINT point);
     void ShowSettings();

@@ -34,6 +34,7 @@ void CKIVERNDlg::StopModemLines() {
     m_chkDtr.EnableWindow(FALSE);
     m_chkRts.EnableWindow(FALSE);
     m_stModemLines.SetWindowText("");
+    m_stModemLines.SetAccessibleName("输入线");
 }
 
 // Reads the open port's lines into the toggles and the label (bAvailable FALSE: the port has
@@ -51,6 +52,7 @@ void CKIVERNDlg::ShowModemLines(BOOL bAvailable) {
     if (!bAvailable) {
         KillTimer(IDT_MODEM_LINES);
         m_stModemLines.SetWindowText("控制线不可用");
+        m_stModemLines.SetAccessibleName("输入线：控制线不可用");
         return;
     }
     OnModemLinesTick();
@@ -69,6 +71,11 @@ void CKIVERNDlg::OnModemLinesTick() {
     strLines.Format("CTS%s DSR%s DCD%s RI%s", mark(MS_CTS_ON), mark(MS_DSR_ON), mark(MS_RLSD_ON),
                     mark(MS_RING_ON));
     m_stModemLines.SetWindowText(strLines);
+    // A screen reader says the states in words rather than the circles' names.
+    auto word = [dwStatus](DWORD bit) { return (dwStatus & bit) ? "开" : "关"; };
+    strLines.Format("输入线：CTS %s，DSR %s，DCD %s，RI %s", word(MS_CTS_ON), word(MS_DSR_ON),
+                    word(MS_RLSD_ON), word(MS_RING_ON));
+    m_stModemLines.SetAccessibleName(strLines);
 }
 
 // A toggle the port does not take goes back to the line's state.

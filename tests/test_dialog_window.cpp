@@ -11,9 +11,12 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/ui/dialog_widget.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
 #include "support/port_dialog.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
 
 namespace {
 
@@ -126,6 +129,52 @@ TEST_F(PortDialogTest, ACheckBoxChangedThroughAssistiveTechnologyReachesItsHandl
     m_dlg->m_bTimedSend = FALSE;
     m_dlg->UpdateData(FALSE);
     EXPECT_EQ(kvtest::TimerPeriod(hDlg, IDT_TIMED_SEND), 1000);
+}
+
+// What a screen reader calls each control that has no caption of its own, or whose caption
+// does not say what it is; captions stay as they are.
+TEST_F(PortDialogTest, ControlsHaveAccessibleNamesAndKeepTheirCaptions) {
+    AddDevice(1);
+    CreateDialog();
+    const struct {
+        int nID;
+        const char16_t* name;
+    } names[] = {
+        {IDC_PORT_COMBO, u"串口"},
+        {IDC_BAUD_COMBO, u"波特率"},
+        {IDC_DATABITS_COMBO, u"数据位"},
+        {IDC_PARITY_COMBO, u"校验位"},
+        {IDC_STOPBITS_COMBO, u"停止位"},
+        {IDC_FLOWCTRL_COMBO, u"流控"},
+        {IDC_RECEIVE_EDIT, u"接收区"},
+        {IDC_SEND_EDIT, u"发送区"},
+        {IDC_INTERVAL_EDIT, u"定时发送间隔"},
+        {IDC_HISTORY_COMBO, u"发送历史"},
+        {IDC_CMD_EDIT3, u"指令 3"},
+        {IDC_CMD_HEX3, u"指令 3 HEX"},
+        {IDC_CMD_SEND12, u"发送指令 12"},
+        {IDC_DTR_CHECK, u"DTR 控制线"},
+        {IDC_MODEM_STATIC, u"输入线"},
+        {IDC_OPEN_BUTTON, u"打开串口"},
+        {IDC_TIMED_SEND_CHECK, u"定时发送"},
+    };
+    // A list box is named by its label (its own name is its current text), the rest by name.
+    auto name = [this](int id) {
+        QAccessibleInterface* acc =
+            QAccessible::queryAccessibleInterface(kvimpl::WidgetOf(m_dlg->GetDlgItem(id)));
+        if (!acc) return QString();
+        auto labels = acc->relations(QAccessible::Label);
+        if (!labels.isEmpty())
+            return KvLabel::AsName(labels.first().first->text(QAccessible::Name));
+        return acc->text(QAccessible::Name);
+    };
+    for (const auto& n : names) EXPECT_EQ(name(n.nID), QString::fromUtf16(n.name)) << n.nID;
+    EXPECT_STREQ(Text(IDC_CMD_SEND12), "12");
+    EXPECT_STREQ(Text(IDC_DTR_CHECK), "DTR");
+    // The input lines are named in words while a port is open.
+    OpenPort("COM1");
+    EXPECT_TRUE(name(IDC_MODEM_STATIC).startsWith(QString::fromUtf16(u"输入线：")))
+        << qPrintable(name(IDC_MODEM_STATIC));
 }
 
 TEST_F(PortDialogTest, AListEmptiedAndRefilledHasNoSelectionUntilOneIsSet) {

@@ -71,10 +71,6 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setCursor(Qt::IBeamCursor);
-    QPalette pal = viewport()->palette();
-    pal.setColor(QPalette::Base, Qt::white);
-    pal.setColor(QPalette::Text, Qt::black);
-    viewport()->setPalette(pal);
     viewport()->setAutoFillBackground(false);
     // The paint fills every pixel it is asked for; this also lets a scroll move pixels.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -85,6 +81,10 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
 void LogView::SetText(const CString* pText) {
     // Appending changes the last row shown (it may take more glyphs) and adds rows after it.
     bool bGrew = m_index.Update(pText, kIndexSlice);
+    if (!bGrew) {
+        m_textMap.Reset();
+        m_teller.Forget();
+    }
     IndexForAWhile();
     m_anchor = std::min<int64_t>(m_anchor, m_index.Length());
     m_caret = std::min<int64_t>(m_caret, m_index.Length());
@@ -95,6 +95,7 @@ void LogView::SetText(const CString* pText) {
         InvalidateRowsFrom(m_shownLast);
     Shown();
     PostCatchUp();
+    m_teller.Grew(this, m_index, m_textMap);
 }
 
 void LogView::SetUtf8(bool bUtf8) {
@@ -191,6 +192,7 @@ void LogView::SetSel(INT_PTR nStart, INT_PTR nEnd) {
     m_anchor = std::clamp<int64_t>(nStart, 0, len);
     m_caret = nEnd < 0 ? len : std::clamp<int64_t>(nEnd, 0, len);
     viewport()->update();
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 std::string LogView::SelectedUtf8() const {
@@ -207,11 +209,13 @@ void LogView::SelectAll() {
     m_anchor = 0;
     m_caret = m_index.Length();
     viewport()->update();
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 void LogView::UpdateMetrics() {
     m_painter.SetFont(font());
-    m_painter.SetColors(palette().color(QPalette::Highlight),
+    m_painter.SetColors(palette().color(QPalette::Text), palette().color(QPalette::Base),
+                        palette().color(QPalette::Highlight),
                         palette().color(QPalette::HighlightedText));
     m_cellW = m_painter.CellWidth();
     m_lineH = m_painter.LineHeight();
@@ -260,7 +264,7 @@ void LogView::paintEvent(QPaintEvent* e) {
     EnsureFresh();
     QPainter p(viewport());
     QRect r = e->rect();
-    p.fillRect(r, Qt::white);
+    p.fillRect(r, palette().color(QPalette::Base));
     int64_t selB = std::min(m_anchor, m_caret), selE = std::max(m_anchor, m_caret);
     int64_t first = GetScrollPos(), rows = m_index.RowCount();
     int top = std::max(0, r.top() / m_lineH), bottom = r.bottom() / m_lineH;
@@ -350,7 +354,9 @@ void LogView::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void LogView::mouseReleaseEvent(QMouseEvent* e) {
-    if (e->button() == Qt::LeftButton) m_bDragging = false;
+    if (e->button() != Qt::LeftButton) return;
+    m_bDragging = false;
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -361,6 +367,7 @@ void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
     m_anchor = b;
     m_caret = end;
     viewport()->update();
+    m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
 }
 
 void LogView::contextMenuEvent(QContextMenuEvent* e) { ShowContextMenu(e->globalPos()); }

@@ -3,8 +3,9 @@
 // so a refresh after new bytes costs the new bytes and only visible rows are drawn. The dialog
 // layer binds and scrolls it as a BoundTextView.
 //
-// Drawing: GBK text (or UTF-8, once switched) in black on white on a cell grid (ASCII one
-// cell, GBK characters and wide UTF-8 characters two);
+// Drawing: GBK text (or UTF-8, once switched) in the palette's text colour on its base colour
+// (black on white by default) on a cell grid (ASCII one cell, GBK characters and wide UTF-8
+// characters two);
 // CR LF and a lone LF break the line; tabs run to the next multiple of 8 columns; long lines
 // wrap at the view's width. Every other byte that is not text (control bytes, a lone CR, 0x7F,
 // bytes that do not form a character) shows as its two hex digits in a small grey box.
@@ -20,9 +21,13 @@
 #include "platform/logview/bound_text.h"
 #include "platform/logview/logview_index.h"
 #include "platform/logview/logview_paint.h"
+#include "platform/logview/logview_tell.h"
+#include "platform/logview/logview_text.h"
 
 class LogView : public QAbstractScrollArea, public BoundTextView {
     Q_OBJECT
+    friend class LogViewAccessible;
+
 public:
     explicit LogView(QWidget* parent = nullptr);
 
@@ -103,4 +108,8 @@ private:
     bool m_bFollowEnd = true;
     int64_t m_shownLast = 0, m_shownLen = 0;  // last row and bytes when last shown
     QElapsedTimer m_shownAt;
+    // Assistive technology reads the text through LogViewAccessible (logview_access.h), in
+    // characters as m_textMap counts them, and hears of changes from m_teller.
+    LogTextMap m_textMap;
+    LogTextTeller m_teller;
 };

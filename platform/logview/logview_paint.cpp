@@ -10,9 +10,12 @@
 using logview::GlyphKind;
 
 namespace {
-const QColor kMarkerFill(0xE4, 0xE4, 0xE4);
-const QColor kMarkerFrame(0x90, 0x90, 0x90);
-const QColor kMarkerText(0x50, 0x50, 0x50);
+// The colour n/255 of the way from base to text.
+QColor Shade(const QColor& base, const QColor& text, int n) {
+    auto mix = [n](int b, int t) { return b + (t - b) * n / 255; };
+    return QColor(mix(base.red(), text.red()), mix(base.green(), text.green()),
+                  mix(base.blue(), text.blue()));
+}
 }  // namespace
 
 void LogPainter::SetFont(const QFont& font) {
@@ -34,9 +37,14 @@ void LogPainter::SetFont(const QFont& font) {
     for (Shaped& s : m_markers) s.n = -1;
 }
 
-void LogPainter::SetColors(const QColor& highlight, const QColor& highlightText) {
+void LogPainter::SetColors(const QColor& text, const QColor& base, const QColor& highlight,
+                           const QColor& highlightText) {
+    m_text = text;
     m_hl = highlight;
     m_hlText = highlightText;
+    m_markerFill = Shade(base, text, 27);    // 0xE4 on white
+    m_markerFrame = Shade(base, text, 111);  // 0x90
+    m_markerText = Shade(base, text, 175);   // 0x50
 }
 
 int LogPainter::FontIndex(const QRawFont& f) {
@@ -185,9 +193,9 @@ void LogPainter::AddRow(const std::vector<LogIndex::Cell>& cells, int y, int64_t
 
 void LogPainter::Flush(QPainter& p) {
     for (const QRectF& r : m_sel) p.fillRect(r, m_hl);
-    p.setPen(kMarkerFrame);
+    p.setPen(m_markerFrame);
     if (!m_boxes.isEmpty()) {
-        p.setBrush(kMarkerFill);
+        p.setBrush(m_markerFill);
         p.drawRects(m_boxes);
     }
     if (!m_selBoxes.isEmpty()) {
@@ -202,9 +210,7 @@ void LogPainter::Flush(QPainter& p) {
             run.setRawFont(m_fonts[b.font]);
             run.setGlyphIndexes(b.glyphs);
             run.setPositions(b.pos);
-            p.setPen(b.ink == kText      ? QColor(Qt::black)
-                     : b.ink == kSelText ? m_hlText
-                                         : kMarkerText);
+            p.setPen(b.ink == kText ? m_text : b.ink == kSelText ? m_hlText : m_markerText);
             p.drawGlyphRun(QPointF(0, 0), run);
         }  // the run lets go of the vectors, so clearing keeps their memory
         b.glyphs.clear();

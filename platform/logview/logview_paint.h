@@ -22,7 +22,11 @@ class LogPainter {
 public:
     // The text font; the metrics of the grid follow it. Drops every cached glyph.
     void SetFont(const QFont& font);
-    void SetColors(const QColor& highlight, const QColor& highlightText);
+    // Text on base, and the selection's colours. The hex boxes are shades between base and
+    // text (on white with black text: light grey boxes, grey frames, dark grey digits), so they
+    // stay readable on a dark base too.
+    void SetColors(const QColor& text, const QColor& base, const QColor& highlight,
+                   const QColor& highlightText);
     int CellWidth() const { return m_cellW; }
     int LineHeight() const { return m_lineH; }
 
@@ -69,7 +73,8 @@ private:
 
     QFont m_font, m_markerFont;
     int m_cellW = 8, m_lineH = 16, m_ascent = 12;
-    QColor m_hl, m_hlText;
+    QColor m_text = Qt::black, m_hl, m_hlText;
+    QColor m_markerFill, m_markerFrame, m_markerText;
     std::vector<QRawFont> m_fonts;
     // Full-width characters of the text font all sit where its first ideograph sits, so they
     // are placed from the font's character map and advances, without a text layout (which

@@ -52,6 +52,9 @@ class QWidget;
 
 // Control classes of a template. "LOGEDIT" is the layer's multi-line edit for a large,
 // append-only byte log: it shows its bound text without copying it and keeps typing out.
+// An edit, list or log right after a text label (or a check box that leads into it) in the
+// template takes that text, without its colon and aligning spaces, as its accessible name, as
+// a screen reader would name it; CWnd::SetAccessibleName gives another.
 #define WC_BUTTON "BUTTON"
 #define WC_EDIT "EDIT"
 #define WC_STATIC "STATIC"

@@ -17,6 +17,7 @@
 #include <limits>
 
 #include "platform/logview/logview.h"
+#include "platform/logview/logview_access.h"
 #include "platform/ui/dc.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_widget.h"
@@ -216,6 +217,7 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     } else if (cls == QLatin1String(WC_EDIT)) {
         w = CreateEdit(it, parent, notify);
     } else if (cls == QLatin1String(WC_LOGEDIT)) {
+        LogViewAccessible::Install();
         auto* view = new LogView(parent);
         // Its context menu is the dialog's to give (WM_CONTEXTMENU); a dialog that gives none
         // leaves the view's own.
@@ -247,6 +249,20 @@ QWidget* CreateControl(const DLGITEM& it, QWidget* parent, CDialog* dlg) {
     else if (qobject_cast<QAbstractButton*>(w))
         w->setFocusPolicy(Qt::StrongFocus);
     return w;
+}
+
+bool NamedByLabel(const DLGITEM& it) {
+    const QString cls = QString::fromLatin1(it.className);
+    return cls == QLatin1String(WC_EDIT) || cls == QLatin1String(WC_COMBOBOX) ||
+           cls == QLatin1String(WC_LOGEDIT);
+}
+
+// A text label, or a check box whose caption leads into the control after it.
+bool IsTextLabel(const DLGITEM& it) {
+    const QString cls = QString::fromLatin1(it.className);
+    bool bLabel = cls == QLatin1String(WC_STATIC) && (it.style & 0x1F) != SS_ICON;
+    bool bCheck = cls == QLatin1String(WC_BUTTON) && (it.style & 0xF) == BS_AUTOCHECKBOX;
+    return (bLabel || bCheck) && it.text && it.text[0];
 }
 
 // Average character width and height of a font, measured as the platform does for dialog units.
@@ -300,6 +316,11 @@ BOOL CDialog::CreateFromTemplate() {
         const DLGITEM& it = t->items[i];
         QWidget* c = CreateControl(it, w, this);
         c->setFont(font);
+        if (i > 0 && NamedByLabel(it) && IsTextLabel(t->items[i - 1])) {
+            c->setAccessibleName(KvLabel::AsName(U(t->items[i - 1].text)));
+            if (auto* label = qobject_cast<QLabel*>(m_controls.back()->GetWidget()))
+                label->setBuddy(c);
+        }
         // The window's object is the wrapper of its kind, so that a program may treat
         // GetDlgItem's answer as a CButton, CEdit, CComboBox or CStatic, as the platform allows.
         std::unique_ptr<CWnd> cw;

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QTextDocument>
 #include <QWindow>
@@ -147,6 +148,29 @@ void DialogWidget::ApplyMinimumSize() {
     int frameH = frameGeometry().height() - geometry().height();
     QSize min((int)(r.right - r.left) - frameW, (int)(r.bottom - r.top) - frameH);
     if (min.width() > 0 && min.height() > 0 && min != minimumSize()) setMinimumSize(min);
+}
+
+QString KvLabel::AsName(QString text) {
+    text = text.remove(QLatin1Char('&')).trimmed();
+    while (text.endsWith(QChar(0xFF1A)) || text.endsWith(QLatin1Char(':'))) text.chop(1);
+    return text.replace(QRegularExpression(QStringLiteral(" {2,}")), QString()).trimmed();
+}
+
+bool KvLabel::LabelByName(QWidget* pControl, const QString& name) {
+    QWidget* parent = pControl->parentWidget();
+    if (!parent) return false;
+    bool bFound = false;
+    for (QObject* o : parent->children()) {
+        auto* label = qobject_cast<QLabel*>(o);
+        if (!label || label == pControl) continue;
+        if (!bFound && !name.isEmpty() && AsName(label->text()) == name) {
+            label->setBuddy(pControl);
+            bFound = true;
+        } else if (label->buddy() == pControl) {
+            label->setBuddy(nullptr);  // a label that says something else labels it no more
+        }
+    }
+    return bFound;
 }
 
 void KvLabel::paintEvent(QPaintEvent* e) {

@@ -100,6 +100,11 @@ public:
     // (a multi-line edit's line breaks as CR LF either way).
     void GetWindowText(CString& rString, UINT nCodePage) const;
     void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
+    // The name assistive technology (a screen reader) gives the window, in GBK like its text;
+    // the caption stays as it is. Without one a control is named by its caption, if any. A
+    // sibling label with that text (colon and aligning spaces aside) becomes its label too,
+    // which is how a list box is named on Linux (its name there is its current text).
+    void SetAccessibleName(LPCSTR lpszName);
     BOOL IsIconic() const;
     BOOL IsZoomed() const;
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);

@@ -1,0 +1,44 @@
+// The names a screen reader gives the main window's controls where a caption does not say
+// what a control is: lists and edits after their labels or their place, the quick-command
+// slots after their number. Captions stay as they are.
+#include "dialog/CommandSlots.h"
+#include "dialog/KIVERNDlg.h"
+#include "res/resource.h"
+
+namespace {
+
+struct ControlName {
+    int nID;
+    const char* pszName;
+};
+
+const ControlName g_ControlNames[] = {
+    {IDC_PORT_COMBO, "串口"},
+    {IDC_BAUD_COMBO, "波特率"},
+    {IDC_DATABITS_COMBO, "数据位"},
+    {IDC_PARITY_COMBO, "校验位"},
+    {IDC_STOPBITS_COMBO, "停止位"},
+    {IDC_FLOWCTRL_COMBO, "流控"},
+    {IDC_RECEIVE_EDIT, "接收区"},
+    {IDC_SEND_EDIT, "发送区"},
+    {IDC_INTERVAL_EDIT, "定时发送间隔"},
+    {IDC_HISTORY_COMBO, "发送历史"},
+    {IDC_DTR_CHECK, "DTR 控制线"},
+    {IDC_RTS_CHECK, "RTS 控制线"},
+    {IDC_MODEM_STATIC, "输入线"},  // the lines' states follow it while a port is open
+};
+
+}  // namespace
+
+void CKIVERNDlg::NameControls() {
+    for (const ControlName& c : g_ControlNames) GetDlgItem(c.nID)->SetAccessibleName(c.pszName);
+    CString strName;
+    for (int i = 0; i < CMD_COUNT; ++i) {
+        strName.Format("指令 %d", i + 1);
+        GetDlgItem(g_CmdEditIds[i])->SetAccessibleName(strName);
+        strName.Format("指令 %d HEX", i + 1);
+        GetDlgItem(g_CmdHexIds[i])->SetAccessibleName(strName);
+        strName.Format("发送指令 %d", i + 1);
+        GetDlgItem(g_CmdSendIds[i])->SetAccessibleName(strName);
+    }
+}
