@@ -117,6 +117,9 @@ ON_BN_CLICKED(IDC_CMD_SAVE_BUTTON, OnBnClickedCmdSave)
 ON_BN_CLICKED(IDC_CMD_RESET_BUTTON, OnBnClickedCmdReset)
 ON_BN_CLICKED(IDC_DTR_CHECK, OnBnClickedLineDtr)
 ON_BN_CLICKED(IDC_RTS_CHECK, OnBnClickedLineRts)
+ON_COMMAND(IDM_RX_FIND, OnRxFind)
+ON_COMMAND(IDM_RX_FIND_NEXT, OnRxFindNext)
+ON_COMMAND(IDM_RX_FIND_PREV, OnRxFindPrev)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -137,6 +140,7 @@ BOOL CKIVERNDlg::OnInitDialog() {
     }
     m_settings.Load();
     ApplySettings();
+    InitFind();
     SendMessage(WM_SETICON, 1, (LPARAM)m_hIcon);
     SendMessage(WM_SETICON, 0, (LPARAM)m_hIcon);
 

@@ -166,6 +166,9 @@ public:                                           \
          static_cast<ThisClass*>(w)->memberFxn();                                   \
          return 0;                                                                  \
      }},
+// A command from a menu (code 0) or an accelerator (code 1).
+#define ON_COMMAND(id, memberFxn) \
+    ON_COMMAND_CODE_(0, id, memberFxn) ON_COMMAND_CODE_(1, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND_CODE_(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE_(EN_CHANGE, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_COMMAND_CODE_(CBN_SELCHANGE, id, memberFxn)
