@@ -31,7 +31,6 @@ private:
     struct Alt {
         std::string bytes;  // folded to upper case when bFold
         bool bFold;
-        int64_t skip[256];  // Horspool shifts over folded bytes
     };
     int64_t FindAlt(const Alt& a, const unsigned char* p, int64_t len, int64_t from,
                     int64_t to) const;
