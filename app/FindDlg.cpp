@@ -1,5 +1,6 @@
 #include "app/FindDlg.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "convert/Convert.h"
@@ -145,10 +146,18 @@ void CFindDlg::Start(BOOL bForward) {
     m_nEpoch = m_pText->EditEpoch();
     m_nSeen = m_pText->GetLength();
     Show("正在查找...");
+    PostStep();
+}
+
+// One step waits in the queue at a time, also when a new search replaces a running one.
+void CFindDlg::PostStep() {
+    if (m_bStepPosted) return;
+    m_bStepPosted = true;
     PostMessage(UM_FIND_STEP);
 }
 
 LRESULT CFindDlg::OnFindStep(WPARAM, LPARAM) {
+    m_bStepPosted = false;
     if (!m_pSearch) return 0;
     // Emptied or cut short meanwhile: the offsets the search holds mean nothing now.
     if (m_pText->EditEpoch() != m_nEpoch || m_pText->GetLength() < m_nSeen) {
@@ -166,9 +175,10 @@ LRESULT CFindDlg::OnFindStep(WPARAM, LPARAM) {
              std::chrono::steady_clock::now() - t0 < std::chrono::milliseconds(kStepBudgetMs));
     if (r == LogSearch::kMore) {
         CString s;
-        s.Format("正在查找... %d%%", len ? (int)(m_pSearch->Scanned() * 100 / len) : 0);
+        int64_t nDone = len ? std::min<int64_t>(m_pSearch->Scanned() * 100 / len, 99) : 0;
+        s.Format("正在查找... %d%%", (int)nDone);
         Show(s);
-        PostMessage(UM_FIND_STEP);
+        PostStep();
         return 0;
     }
     if (r == LogSearch::kNotFound) {

@@ -43,6 +43,7 @@ private:
     BOOL MakePattern(std::vector<LogPattern::Alternative>& alts, CString& strError);
     void Stop(const CString& strStatus);
     void Show(const CString& strStatus);
+    void PostStep();
 
     const CString* m_pText;
     CWnd* m_pView;
@@ -51,4 +52,5 @@ private:
     unsigned long m_nEpoch = 0;  // of the receive text the search reads
     int64_t m_nSeen = 0;         // its length at the last step
     CString m_strWhat;           // what is searched for, as the status names it
+    bool m_bStepPosted = false;
 };

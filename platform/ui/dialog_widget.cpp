@@ -16,7 +16,6 @@
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
-#include "platform/ui/dialog.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -33,11 +32,9 @@ bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
         static_cast<QWidget*>(o)->window() == this) {
         auto* k = static_cast<QKeyEvent*>(e);
         // The dialog's accelerators, before the focused control sees the key.
-        if (auto* dlg = dynamic_cast<CDialog*>(m_owner)) {
-            if (WORD cmd = dlg->FindAccelerator(k->key(), (int)k->modifiers())) {
-                kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(cmd, 1), 0);
-                return true;
-            }
+        if (WORD cmd = m_accelerator ? m_accelerator(k->key(), (int)k->modifiers()) : 0) {
+            kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(cmd, 1), 0);
+            return true;
         }
         if (k->modifiers() & Qt::AltModifier) {
             if (k->key() == Qt::Key_Space) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QStaticText>
+#include <functional>
 
 #include "platform/ui/window.h"
 
@@ -36,6 +37,8 @@ public:
     // Opens the owner's system menu at a screen point (at the window's corner for 0, 0).
     void ShowSystemMenu(int x, int y);
     bool m_bSizeMessages = false;  // WM_SIZE is sent once the dialog is initialised
+    // The command of a key press (Qt key, modifiers) by the owner's accelerators, or 0.
+    std::function<WORD(int, int)> m_accelerator;
     int m_nResult = IDCANCEL;
 
 protected:
