@@ -26,6 +26,7 @@ int CaseResponsive(const std::vector<std::string>& a);  // text|binary|hex secon
 int CaseRefresh(const std::vector<std::string>& a);     // text|hex|hexflat MiB runs
 int CaseSend(const std::vector<std::string>& a);        // MiB
 int CaseWrite(const std::vector<std::string>& a);       // MiB
+int CaseFind(const std::vector<std::string>& a);        // text|hex MiB
 int CaseStartup(const std::vector<std::string>& a, int argc, char** argv);  // app|minimal T0
 
 }  // namespace kvbench

@@ -6,7 +6,8 @@
 //   kivern_bench --case NAME ARGS...   (one run of one case; the driver's building block)
 //
 // --xcb also runs the throughput cases on the X display in $DISPLAY (for example under
-// xvfb-run); LIST is a comma-separated subset of rx,refresh,memory,responsive,pace,send,startup.
+// xvfb-run); LIST is a comma-separated subset of rx,refresh,memory,responsive,pace,send,find,
+// startup.
 #include <QApplication>
 #include <functional>
 #include <map>
@@ -185,6 +186,18 @@ void Startup(const Options& o, const std::string& platform) {
         "minimal " + Num(m * 1e3) + " ms", a / m, "<=", 1.5);
 }
 
+void Find(const Options& o) {
+    for (const char* mode : {"text", "hex"}) {
+        std::vector<double> r =
+            Runs(std::max(1, o.runs / 2), "offscreen", {"find", mode, Num(o.memMib)});
+        std::string what = std::string(mode) == "hex" ? "hex display" : "text display";
+        Row("8. find, match at the end of " + Num(o.memMib) + " MiB, " + what,
+            Num(r[0] * 1e3) + " ms", "memmem " + Num(r[2] * 1e3) + " ms", r[0] / r[2], "<=", 4);
+        Row("8. longest UI stall during that find, " + what, Num(r[1]) + " ms", "target 50 ms",
+            r[1] / 50, "<=", 1);
+    }
+}
+
 int Driver(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
@@ -225,6 +238,7 @@ int Driver(int argc, char** argv) {
     if (o.Wants("responsive")) Responsive(o);
     if (o.Wants("pace")) Pace(o);
     if (o.Wants("send")) Send(o);
+    if (o.Wants("find")) Find(o);
     if (o.Wants("startup")) {
         Startup(o, "offscreen");
         if (o.xcb) Startup(o, "xcb");
@@ -252,11 +266,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     AfxInitFramework();
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> cases = {
-        {"throughput", CaseThroughput},
-        {"pace", CasePace},
-        {"responsive", CaseResponsive},
-        {"refresh", CaseRefresh},
-        {"send", CaseSend}};
+        {"throughput", CaseThroughput}, {"pace", CasePace}, {"responsive", CaseResponsive},
+        {"refresh", CaseRefresh},       {"send", CaseSend}, {"find", CaseFind}};
     auto it = cases.find(name);
     if (it == cases.end()) return Fail("no case %s", name.c_str());
     return it->second(args);

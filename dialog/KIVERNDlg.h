@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/FindDlg.h"
 #include "app/Settings.h"
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
@@ -58,6 +59,9 @@ public:  // the handlers are reached through the message map, and by tests
     void ApplySettings();
     // Receive display: find, reading back while data flows, the live log.
     void OnRxFind();
+    void OnRxFindNext();
+    void OnRxFindPrev();
+    BOOL IsHexDisplayTicked() const;
     void OnRxPauseScroll();
     void OnRxLiveLog();
     BOOL IsLiveLogging() const;
@@ -215,4 +219,7 @@ public:
     CButton m_chkRts;
     CStatic m_stModemLines;
     DWORD m_dwModemShown;
+
+    // The find box over the receive display, created when first opened.
+    CFindDlg m_findDlg{&m_strReceive, &m_editReceive, &m_settings, this};
 };

@@ -4,9 +4,11 @@
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
+// The main dialog's keys, whichever control has the focus: the focus moves, and find.
 static const ACCEL g_Accelerators[] = {
-    {FVIRTKEY | FALT, 'S', IDM_FOCUS_SEND},
-    {FVIRTKEY | FALT, 'R', IDM_FOCUS_RECEIVE},
+    {FVIRTKEY | FALT, 'S', IDM_FOCUS_SEND},       {FVIRTKEY | FALT, 'R', IDM_FOCUS_RECEIVE},
+    {FVIRTKEY | FCONTROL, 'F', IDM_RX_FIND},      {FVIRTKEY, VK_F3, IDM_RX_FIND_NEXT},
+    {FVIRTKEY | FSHIFT, VK_F3, IDM_RX_FIND_PREV},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {

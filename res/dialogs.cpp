@@ -242,7 +242,42 @@ const DLGTEMPLATE_DATA g_SettingsDialog = {
     (int)(sizeof(g_SettingsItems) / sizeof(g_SettingsItems[0])),
 };
 
-const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog, &g_MainDialog, &g_SettingsDialog};
+// Find box (110): modeless, above the main window.
+const DLGITEM g_FindItems[] = {
+    {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 7, 9, 40, 9, IDC_STATIC, "查找内容："},
+    {WC_EDIT, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, 0, 48, 7, 140, 14,
+     IDC_FIND_TEXT, ""},
+    {WC_BUTTON, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 196, 6, 50, 14, IDC_FIND_NEXT,
+     "下一个"},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 196, 23, 50, 14, IDC_FIND_PREV,
+     "上一个"},
+    {WC_BUTTON, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, 48, 26, 60, 10, IDC_FIND_CASE,
+     "区分大小写"},
+    {WC_BUTTON, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, 112, 26, 80, 10, IDC_FIND_HEX,
+     "十六进制（如 41 0D）"},
+    {WC_STATIC, SS_LEFT | SS_NOPREFIX | WS_VISIBLE, 0, 7, 44, 184, 9, IDC_FIND_STATUS, ""},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 196, 40, 50, 14, IDCANCEL, "关闭"},
+};
+
+const DLGTEMPLATE_DATA g_FindDialog = {
+    IDD_FIND,
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT,
+    0,
+    0,
+    0,
+    253,
+    60,
+    "查找",
+    9,
+    FW_NORMAL,
+    GB2312_CHARSET,
+    "宋体",
+    g_FindItems,
+    (int)(sizeof(g_FindItems) / sizeof(g_FindItems[0])),
+};
+
+const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog, &g_MainDialog, &g_SettingsDialog,
+                                             &g_FindDialog};
 
 const STRINGRES g_Strings[] = {
     {IDS_ABOUTBOX, "关于 KIVERN(&A)..."},
@@ -256,5 +291,5 @@ const ICONRES g_Icons[] = {
 }  // namespace
 
 const AFX_RESOURCES g_KivernResources = {
-    g_Dialogs, 3, g_Strings, 2, g_Icons, 1,
+    g_Dialogs, (int)(sizeof(g_Dialogs) / sizeof(g_Dialogs[0])), g_Strings, 2, g_Icons, 1,
 };

@@ -9,6 +9,7 @@
 #define IDD_SETTINGS 103
 #define IDS_SETTINGS 104
 #define IDM_SETTINGS 0x0020
+#define IDD_FIND 110
 
 #define IDC_RECEIVE_EDIT 1004
 #define IDC_OPEN_BUTTON 1014
@@ -111,6 +112,14 @@
 #define IDC_SET_RX_LIMIT 1215
 #define IDC_SET_KEEP_HISTORY 1216
 
+// The find box (IDD_FIND).
+#define IDC_FIND_TEXT 1240
+#define IDC_FIND_NEXT 1241
+#define IDC_FIND_PREV 1242
+#define IDC_FIND_CASE 1243
+#define IDC_FIND_HEX 1244
+#define IDC_FIND_STATUS 1245
+
 // Commands of the receive display's context menu.
 #define IDM_RX_COPY 0x8001
 #define IDM_RX_SELECT_ALL 0x8002
@@ -118,6 +127,9 @@
 #define IDM_RX_FIND 0x8004
 #define IDM_RX_PAUSE_SCROLL 0x8005
 #define IDM_RX_LIVE_LOG 0x8006
+// Keyboard commands of the main window: find again forward and backward (F3, Shift+F3).
+#define IDM_RX_FIND_NEXT 0x8010
+#define IDM_RX_FIND_PREV 0x8011
 
 // Keyboard commands of the main dialog (accelerators).
 #define IDM_FOCUS_SEND 0x8020

@@ -150,6 +150,7 @@ struct SYSTEMTIME {
 #define EM_LINESCROLL 0x00B6
 #define EM_SETSEL 0x00B1
 #define EM_GETSEL 0x00B0
+#define EM_SCROLLCARET 0x00B7
 
 // ComboBox messages
 #define CB_ERR (-1)

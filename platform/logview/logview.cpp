@@ -188,11 +188,37 @@ void LogView::SetScrollPos(int nPos) { verticalScrollBar()->setValue(nPos); }
 INT_PTR LogView::GetFirstVisibleLine() const { return GetScrollPos(); }
 
 void LogView::SetSel(INT_PTR nStart, INT_PTR nEnd) {
-    int64_t len = m_index.Length();
+    EnsureFresh();
+    const CString* pText = m_index.Text();
+    int64_t len = pText ? std::max<int64_t>(pText->GetLength(), m_index.Length()) : 0;
     m_anchor = std::clamp<int64_t>(nStart, 0, len);
     m_caret = nEnd < 0 ? len : std::clamp<int64_t>(nEnd, 0, len);
     viewport()->update();
     m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
+}
+
+void LogView::GetSel(int64_t& nStart, int64_t& nEnd) const {
+    nStart = std::min(m_anchor, m_caret);
+    nEnd = std::max(m_anchor, m_caret);
+}
+
+void LogView::ScrollCaret() {
+    EnsureFresh();
+    if (m_caret > m_index.Length() && m_index.Text()) {
+        // Bytes that came after the last refresh: indexed now, as far as the caret.
+        m_index.Update(m_index.Text(), m_caret - m_index.Length());
+        while (m_index.Behind() && m_index.Length() < m_caret) m_index.CatchUp(kIndexSlice);
+        SyncScrollBar();
+        InvalidateRowsFrom(m_shownLast);
+        Shown();
+        PostCatchUp();
+    }
+    int64_t row = m_index.RowOfOffset(std::min(m_caret, m_index.Length()));
+    int64_t first = GetScrollPos();
+    if (row >= first && row < first + VisibleRows()) return;
+    first =
+        std::clamp<int64_t>(row - VisibleRows() / 2, 0, std::min<int64_t>(MaxFirstRow(), INT_MAX));
+    verticalScrollBar()->setValue((int)first);
 }
 
 std::string LogView::SelectedUtf8() const {

@@ -58,8 +58,12 @@ public:
     void SetScrollPos(int nPos);
     INT_PTR GetFirstVisibleLine() const override;
 
-    // Selection in byte offsets of the text.
+    // Selection in byte offsets of the text (also of bytes not indexed yet).
     void SetSel(INT_PTR nStart, INT_PTR nEnd);
+    void GetSel(int64_t& nStart, int64_t& nEnd) const;  // in text order
+    // Scrolls the row of the selection's moving end into sight (to the middle of the view
+    // when it is out of sight), indexing up to it first if need be.
+    void ScrollCaret();
     std::string SelectedUtf8() const;
     void Copy() const;  // the selection to the clipboard
     void SelectAll();

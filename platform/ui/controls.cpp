@@ -194,11 +194,20 @@ bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
             result = 0;
             return true;
         case EM_GETSEL: {
-            // Only whether anything is selected (nonzero): the log view's offsets pass 64 KiB.
+            // Whether anything is selected (nonzero): the log view's offsets pass 64 KiB. The
+            // DWORD* in wParam and lParam, when given, get the selection's start and end.
             auto* view = qobject_cast<LogView*>(w);
             result = view && view->HasSelection();
+            int64_t b = 0, e = 0;
+            if (view) view->GetSel(b, e);
+            if (wParam) *reinterpret_cast<DWORD*>(wParam) = (DWORD)b;
+            if (lParam) *reinterpret_cast<DWORD*>(lParam) = (DWORD)e;
             return true;
         }
+        case EM_SCROLLCARET:
+            if (auto* view = qobject_cast<LogView*>(w)) view->ScrollCaret();
+            result = TRUE;
+            return true;
         default:
             return false;
     }

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <map>
 
 #include "platform/logview/logview.h"
@@ -104,11 +105,23 @@ void CDialog::OnOK() {
 
 void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
-BOOL CDialog::SetAccelerators(const ACCEL* pTable, int nCount) {
-    auto* w = dynamic_cast<DialogWidget*>(kvimpl::WidgetOf(this));
-    if (!w) return FALSE;
-    w->m_accel.assign(pTable, pTable + (pTable && nCount > 0 ? nCount : 0));
-    return TRUE;
+void CDialog::SetAccelerators(const ACCEL* pAccel, int nCount) {
+    m_accel.assign(pAccel, pAccel + std::max(nCount, 0));
+}
+
+WORD CDialog::FindAccelerator(int qtKey, int qtModifiers) const {
+    int vk = 0;
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        vk = qtKey;
+    else if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
+        vk = VK_F1 + (qtKey - Qt::Key_F1);
+    if (!vk) return 0;
+    BYTE mods = FVIRTKEY | ((qtModifiers & Qt::ShiftModifier) ? FSHIFT : 0) |
+                ((qtModifiers & Qt::ControlModifier) ? FCONTROL : 0) |
+                ((qtModifiers & Qt::AltModifier) ? FALT : 0);
+    for (const ACCEL& a : m_accel)
+        if (a.key == vk && (a.fVirt | FVIRTKEY) == mods) return a.cmd;
+    return 0;
 }
 
 void CDialog::EndDialog(int nResult) {
@@ -189,6 +202,12 @@ void CDialog::DestroyDialogWindow() {
     QWidget* w = kvimpl::WidgetOf(this);
     if (!w) return;
     m_bInitialized = false;
+    // Dialogs it owns (a modeless box) end first, each with its own windows.
+    std::vector<CDialog*> owned;
+    for (QObject* o : w->children())
+        if (auto* d = dynamic_cast<DialogWidget*>(o))
+            if (auto* dlg = dynamic_cast<CDialog*>(d->Owner())) owned.push_back(dlg);
+    for (CDialog* dlg : owned) dlg->DestroyDialogWindow();
     // Every control window ends with the dialog, whoever wraps it.
     for (QObject* o : w->children()) {
         if (auto* cw = qobject_cast<QWidget*>(o)) {

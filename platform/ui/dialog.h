@@ -110,6 +110,22 @@ const DLGTEMPLATE_DATA* AfxFindTemplate(UINT nID);
 BOOL AfxLoadString(UINT nID, CString& rString);
 HICON AfxLoadIcon(UINT nID);
 
+// A keyboard accelerator: a key that is a command of its dialog whichever of the dialog's
+// controls has the focus. key is a virtual key: 'A'..'Z', '0'..'9' or VK_F1..VK_F12; fVirt
+// holds FVIRTKEY and the modifiers that must be down (no others may be).
+struct ACCEL {
+    BYTE fVirt;
+    WORD key;
+    WORD cmd;
+};
+#define FVIRTKEY 0x01
+#define FSHIFT 0x04
+#define FCONTROL 0x08
+#define FALT 0x10
+#define VK_F1 0x70
+#define VK_F3 0x72
+#define VK_F12 0x7B
+
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
@@ -127,8 +143,11 @@ public:
     BOOL IsInDataExchange() const { return m_nExchangeDepth > 0; }
     virtual void OnOK();
     virtual void OnCancel();
-    // Replaces the dialog's accelerators (ACCEL), once its window exists (OnInitDialog).
-    BOOL SetAccelerators(const ACCEL* pTable, int nCount);
+    // The dialog's accelerator table (replaces the last): a press of one of its keys is sent
+    // to the dialog as WM_COMMAND with the command and 1 in the high word (see ON_COMMAND).
+    void SetAccelerators(const ACCEL* pAccel, int nCount);
+    // Layer internals: the command of a key press (Qt key and modifiers), or 0.
+    WORD FindAccelerator(int qtKey, int qtModifiers) const;
 
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     CMenu* GetSystemMenu(BOOL bRevert) override;
@@ -149,6 +168,7 @@ private:
     void DestroyDialogWindow();
     std::vector<std::unique_ptr<CWnd>> m_controls;
     std::unique_ptr<CMenu> m_sysMenu;
+    std::vector<ACCEL> m_accel;
     int m_nExchangeDepth = 0;
     int m_baseX = 6, m_baseY = 12;
     bool m_bInitialized = false;

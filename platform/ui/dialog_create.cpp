@@ -284,6 +284,7 @@ BOOL CDialog::CreateFromTemplate() {
     QWidget* parent = m_pParentWnd ? kvimpl::WidgetOf(m_pParentWnd) : QApplication::activeWindow();
     auto* w = new DialogWidget(this, parent);
     Attach(w, 0);
+    w->m_accelerator = [this](int key, int mods) { return FindAccelerator(key, mods); };
 
     // 9 points at 96 dots per inch is 12 pixels.
     QFont font = kvimpl::TemplateFont(t->faceName, (t->pointSize * 96 + 36) / 72, t->weight);

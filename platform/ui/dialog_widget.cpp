@@ -32,7 +32,11 @@ bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
     if (e->type() == QEvent::KeyPress && o->isWidgetType() &&
         static_cast<QWidget*>(o)->window() == this) {
         auto* k = static_cast<QKeyEvent*>(e);
-        if (TranslateAccelerator(k)) return true;
+        // The dialog's accelerators, before the focused control sees the key.
+        if (WORD cmd = m_accelerator ? m_accelerator(k->key(), (int)k->modifiers()) : 0) {
+            kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(cmd, 1), 0);
+            return true;
+        }
         if (k->modifiers() & Qt::AltModifier) {
             if (k->key() == Qt::Key_Space) {
                 ShowSystemMenu(0, 0);
@@ -45,23 +49,6 @@ bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
         }
     }
     return QDialog::eventFilter(o, e);
-}
-
-bool DialogWidget::TranslateAccelerator(const QKeyEvent* k) {
-    const Qt::KeyboardModifiers mods =
-        k->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    for (const ACCEL& a : m_accel) {
-        Qt::KeyboardModifiers want;
-        if (a.fVirt & FSHIFT) want |= Qt::ShiftModifier;
-        if (a.fVirt & FCONTROL) want |= Qt::ControlModifier;
-        if (a.fVirt & FALT) want |= Qt::AltModifier;
-        // Letters and digits have the same codes as virtual keys and as Qt keys.
-        if (k->key() == a.key && mods == want) {
-            kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(a.cmd, 1), 0);
-            return true;
-        }
-    }
-    return false;
 }
 
 void DialogWidget::keyPressEvent(QKeyEvent* e) {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QStaticText>
+#include <functional>
 #include <vector>
 
 #include "platform/ui/window.h"
@@ -45,8 +46,9 @@ public:
     // Opens the owner's system menu at a screen point (at the window's corner for 0, 0).
     void ShowSystemMenu(int x, int y);
     bool m_bSizeMessages = false;  // WM_SIZE is sent once the dialog is initialised
+    // The command of a key press (Qt key, modifiers) by the owner's accelerators, or 0.
+    std::function<WORD(int, int)> m_accelerator;
     int m_nResult = IDCANCEL;
-    std::vector<ACCEL> m_accel;  // the owner's accelerators
 
 protected:
     bool eventFilter(QObject* o, QEvent* e) override;
@@ -60,7 +62,6 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    bool TranslateAccelerator(const QKeyEvent* k);  // the owner's accelerators; true: taken
     void SendSize();
     void ApplyMinimumSize();
     CWnd* m_owner;

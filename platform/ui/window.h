@@ -153,21 +153,6 @@ protected:
 
 #define GW_CHILD 5
 
-// Keyboard accelerators of a dialog (CDialog::SetAccelerators): each key, whichever of the dialog's
-// controls has the focus and before that control sees it, becomes WM_COMMAND with HIWORD 1 and
-// lParam 0, which the message map takes as the command of its id (ON_COMMAND). Keys are virtual-key
-// codes of letters and digits ('A'..'Z', '0'..'9'); fVirt holds FVIRTKEY and the modifiers, all of
-// which must be held, and no other.
-struct ACCEL {
-    BYTE fVirt;
-    WORD key;
-    WORD cmd;
-};
-#define FVIRTKEY 0x01
-#define FSHIFT 0x04
-#define FCONTROL 0x08
-#define FALT 0x10
-
 // Message-map macros in the framework's style.
 #define DECLARE_MESSAGE_MAP()                     \
 public:                                           \
@@ -203,7 +188,9 @@ public:                                           \
          return 0;                                                \
      },                                                           \
      (UINT)(idLast)},
-#define ON_COMMAND(id, memberFxn) ON_COMMAND_CODE_(0, id, memberFxn)
+// A command from a menu (code 0) or an accelerator (code 1).
+#define ON_COMMAND(id, memberFxn) \
+    ON_COMMAND_CODE_(0, id, memberFxn) ON_COMMAND_CODE_(1, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_COMMAND_CODE_(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE_(EN_CHANGE, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_COMMAND_CODE_(CBN_SELCHANGE, id, memberFxn)
