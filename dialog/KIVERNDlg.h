@@ -21,6 +21,9 @@
 #define IDT_MODEM_LINES 5
 #define IDT_RECONNECT 6  // the wait for a lost port's device to come back
 
+// The live log's writer failed (posted from its thread).
+#define UM_LIVE_LOG_ERROR (WM_USER + 30)
+
 // A port whose device went away, kept to reopen it when the same device comes back.
 struct CReconnectState {
     BOOL bWaiting = FALSE;
@@ -58,6 +61,9 @@ public:  // the handlers are reached through the message map, and by tests
     void OnRxPauseScroll();
     void OnRxLiveLog();
     BOOL IsLiveLogging() const;
+    void ApplyLiveLog();
+    void StopLiveLog();
+    LRESULT OnLiveLogError(WPARAM wParam, LPARAM lParam);
     // The command line's port, line settings and --open, at the end of start-up.
     void ApplyStartup();
     // Layout.
@@ -131,6 +137,10 @@ private:
     void StopModemLines();
     void ShowModemLines(BOOL bAvailable);
     void OnModemLinesTick();
+    BOOL StartLiveLog();
+    void LogReceiveText();
+    void LimitReceiveText();
+    CString TimeLogName() const;
 
 public:
     // The data model, in declaration order.
@@ -196,4 +206,10 @@ public:
     CButton m_chkRts;
     CStatic m_stModemLines;
     DWORD m_dwModemShown;
+
+    // The live log: its writer, how much of the receive text it was handed, and the options
+    // it was started with.
+    CAppendWriter m_liveLog;
+    INT_PTR m_nLiveLogged = 0;
+    std::string m_strLiveLogOptions;
 };
