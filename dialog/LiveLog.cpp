@@ -47,8 +47,7 @@ BOOL CKIVERNDlg::StartLiveLog() {
         path += (const char*)TimeLogName();
     }
     m_settings.m_bLiveLog = TRUE;
-    m_strLiveLogOptions =
-        m_settings.m_strLiveLogPath + (m_settings.m_bLiveLogTimeName ? "\1" : "");
+    m_strLiveLogOptions = m_settings.m_strLiveLogPath + (m_settings.m_bLiveLogTimeName ? "\1" : "");
     HWND hWnd = GetSafeHwnd();
     CFileException error;
     if (!m_liveLog.Open(path.c_str(), &error, kLiveLogFlushMs,

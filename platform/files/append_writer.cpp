@@ -82,8 +82,7 @@ BOOL CAppendWriter::WaitWritten(DWORD dwMilliseconds) {
         m_written.wait(lock, done);
         return TRUE;
     }
-    return m_written.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), done) ? TRUE
-                                                                                      : FALSE;
+    return m_written.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), done) ? TRUE : FALSE;
 }
 
 int CAppendWriter::GetError() const {
@@ -123,9 +122,8 @@ void CAppendWriter::Run() {
         }
         // Bytes wait at most the interval: fewer, larger writes at pace, and a trickle still
         // reaches the file soon.
-        m_wake.wait_until(lock, firstAt + std::chrono::milliseconds(m_dwFlushMs), [&] {
-            return m_bStop || m_bFlush || m_pending.size() >= kWriteAtOnce;
-        });
+        m_wake.wait_until(lock, firstAt + std::chrono::milliseconds(m_dwFlushMs),
+                          [&] { return m_bStop || m_bFlush || m_pending.size() >= kWriteAtOnce; });
         m_bFlush = false;
         batch.swap(m_pending);
         firstAt = Clock::now();
