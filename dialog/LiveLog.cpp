@@ -98,7 +98,7 @@ LRESULT CKIVERNDlg::OnLiveLogError(WPARAM, LPARAM) {
     const char* pszCause = err == ENOSPC || err == EDQUOT ? "磁盘已满"
                            : err == ENOENT                ? "文件已删除"
                                                           : "写入失败";
-    m_strStatus.Format("实时记录已停止: %s", pszCause);
+    m_strStatus.Format("记录停止:%s", pszCause);
     m_nStatusColor = 3;
     m_stStatus.SetWindowText(m_strStatus);
     m_stStatus.InvalidateRect(nullptr, TRUE);

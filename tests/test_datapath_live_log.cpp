@@ -121,7 +121,7 @@ TEST_F(LiveLogTest, AWriteErrorStopsLoggingInTheStatusLine) {
     ASSERT_TRUE(WaitReceived(31));
     ASSERT_TRUE(kvtest::PumpUntil([&] { return !m_dlg->IsLiveLogging(); }, 5000));
     kvtest::Pump(20);  // the posted report
-    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "实时记录已停止: 磁盘已满");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "记录停止:磁盘已满");
     EXPECT_EQ(m_dlg->m_nStatusColor, 3);
     EXPECT_FALSE(m_dlg->m_settings.m_bLiveLog);
     m_dev->Send("!");
