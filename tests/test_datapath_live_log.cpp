@@ -1,6 +1,6 @@
 // The live log on a pseudo-terminal: the file gets the bytes 保存接收 would save, past a
-// clear; the context menu's entry and its file dialog; a write error in the status line; and
-// the display limit, which keeps the tail while the log keeps everything.
+// clear; the context menu's entry and a write error in the status line; the settings box's
+// 浏览... and names from the time; the display limit keeps the tail, the log everything.
 #include <QApplication>
 #include <QTimer>
 
@@ -21,10 +21,9 @@ protected:
         CAppendWriter::SetWriteHook(nullptr);
         PortDialogTest::TearDown();
     }
-    void StartLog(const std::string& path, BOOL bTimeName = FALSE) {
+    void StartLog(const std::string& path) {
         m_dlg->m_settings.m_bLiveLog = TRUE;
         m_dlg->m_settings.m_strLiveLogPath = path;
-        m_dlg->m_settings.m_bLiveLogTimeName = bTimeName;
         m_dlg->ApplySettings();
         ASSERT_TRUE(m_dlg->IsLiveLogging());
     }
@@ -75,7 +74,7 @@ TEST_F(LiveLogTest, TheFileGetsWhatSavingWouldSaveAndOutlivesAClear) {
     EXPECT_EQ(Logged(log), "before\r\n" + first + second);
 }
 
-TEST_F(LiveLogTest, TheMenuEntryAsksForAFileAndTogglesLogging) {
+TEST_F(LiveLogTest, TheMenuEntryTogglesLoggingAndAWriteErrorStopsIt) {
     std::string log = WorkFile("picked.txt");
     int asked = 0;
     SetFileDialogHook([&](const FileDialogRecord&, std::string& path) {
@@ -83,50 +82,28 @@ TEST_F(LiveLogTest, TheMenuEntryAsksForAFileAndTogglesLogging) {
         path = log;
         return true;
     });
-    m_dlg->OnRxLiveLog();
-    EXPECT_EQ(asked, 1);
+    m_dlg->OnRxLiveLog();  // no file yet: asked for, and kept for the next time
     EXPECT_TRUE(m_dlg->IsLiveLogging());
-    EXPECT_EQ(m_dlg->m_settings.m_strLiveLogPath, log);  // kept for the next time
+    EXPECT_EQ(m_dlg->m_settings.m_strLiveLogPath, log);
     m_dev->Send("x1");
     ASSERT_TRUE(WaitReceived(2));
-    m_dlg->OnRxLiveLog();
+    m_dlg->OnRxLiveLog();  // off: what was pending is written
     EXPECT_FALSE(m_dlg->IsLiveLogging());
-    EXPECT_FALSE(m_dlg->m_settings.m_bLiveLog);
-    m_dev->Send("x2");
-    ASSERT_TRUE(WaitReceived(4));
     EXPECT_EQ(ReadBytes(log), "x1");
-    // On again: the same file, no question, appended to.
-    m_dlg->OnRxLiveLog();
+    m_dlg->OnRxLiveLog();  // on again: the same file, no question
     EXPECT_EQ(asked, 1);
-    m_dev->Send("x3");
-    ASSERT_TRUE(WaitReceived(6));
-    EXPECT_EQ(Logged(log), "x1x3");
-}
-
-TEST_F(LiveLogTest, ANameFromTheTimeGoesInTheChosenFolder) {
-    StartLog(m_dir + "/work", TRUE);
-    m_dev->Send("t");
-    ASSERT_TRUE(WaitReceived(1));
-    EXPECT_EQ(Logged(WorkFile("log_20240305140709042.txt")), "t");
-}
-
-TEST_F(LiveLogTest, AWriteErrorStopsLoggingInTheStatusLine) {
-    std::string log = WorkFile("full.txt");
-    StartLog(log);
+    // A full disk stops logging, in red; the display keeps everything.
     CAppendWriter::SetWriteHook([](const char*, size_t) {
         errno = ENOSPC;
         return false;
     });
-    m_dev->Send("lost in the log, kept on screen");
-    ASSERT_TRUE(WaitReceived(31));
-    ASSERT_TRUE(kvtest::PumpUntil([&] { return !m_dlg->IsLiveLogging(); }, 5000));
-    kvtest::Pump(20);  // the posted report
-    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "记录停止:磁盘已满");
+    m_dev->Send("y2");
+    ASSERT_TRUE(
+        kvtest::PumpUntil([&] { return Text(IDC_STATUS_STATIC) == "记录停止:磁盘已满"; }, 5000));
     EXPECT_EQ(m_dlg->m_nStatusColor, 3);
+    EXPECT_FALSE(m_dlg->IsLiveLogging());
     EXPECT_FALSE(m_dlg->m_settings.m_bLiveLog);
-    m_dev->Send("!");
-    ASSERT_TRUE(WaitReceived(32));
-    EXPECT_EQ(Shown(), "lost in the log, kept on screen!");
+    EXPECT_EQ(Shown(), "x1y2");
 }
 
 TEST_F(LiveLogTest, TheDisplayLimitKeepsTheTailAndTheLogKeepsAll) {
@@ -154,33 +131,23 @@ TEST_F(LiveLogTest, TheDisplayLimitKeepsTheTailAndTheLogKeepsAll) {
     EXPECT_EQ(Logged(log), all + "more");
 }
 
-TEST_F(LiveLogTest, TheSettingsBoxPicksTheFileOrItsFolderAndStartsLogging) {
-    struct Case {
-        BOOL bTimeName;
-        const char* field;  // what the path field shows after 浏览...
-    };
-    std::string picked = WorkFile("box.txt");
+TEST_F(LiveLogTest, TheSettingsBoxPicksAFolderForNamesFromTheTime) {
     SetFileDialogHook([&](const FileDialogRecord&, std::string& path) {
-        path = picked;
+        path = WorkFile("picked.txt");
         return true;
     });
-    for (const Case& c : {Case{FALSE, "/work/box.txt"}, Case{TRUE, "/work/"}}) {
-        m_dlg->m_settings.m_bLiveLogTimeName = c.bTimeName;
-        CString field;
-        QTimer::singleShot(30, [&] {
-            CWnd* box =
-                CWnd::FromHandle(kvimpl::OwnHandleOfWidget(QApplication::activeModalWidget()));
-            ((CButton*)box->GetDlgItem(IDC_SET_LIVE_LOG))->SetCheck(BST_CHECKED);
-            kvtest::Click(box->GetDlgItem(IDC_SET_LIVE_LOG_BROWSE));
-            box->GetDlgItem(IDC_SET_LIVE_LOG_PATH)->GetWindowText(field);
-            kvtest::Click(box->GetDlgItem(IDOK));
-        });
-        m_dlg->ShowSettings();
-        EXPECT_STREQ(field, (m_dir + c.field).c_str());
-        EXPECT_TRUE(m_dlg->IsLiveLogging());
-        m_dlg->OnRxLiveLog();  // off again
-    }
-    std::string named = WorkFile("log_20240305140709042.txt");
-    EXPECT_TRUE(std::filesystem::exists(picked));
-    EXPECT_TRUE(std::filesystem::exists(named));
+    m_dlg->m_settings.m_bLiveLogTimeName = TRUE;
+    CString field;
+    QTimer::singleShot(30, [&] {
+        CWnd* box = CWnd::FromHandle(kvimpl::OwnHandleOfWidget(QApplication::activeModalWidget()));
+        ((CButton*)box->GetDlgItem(IDC_SET_LIVE_LOG))->SetCheck(BST_CHECKED);
+        kvtest::Click(box->GetDlgItem(IDC_SET_LIVE_LOG_BROWSE));
+        box->GetDlgItem(IDC_SET_LIVE_LOG_PATH)->GetWindowText(field);
+        kvtest::Click(box->GetDlgItem(IDOK));
+    });
+    m_dlg->ShowSettings();
+    EXPECT_STREQ(field, (m_dir + "/work/").c_str());
+    m_dev->Send("t");
+    ASSERT_TRUE(WaitReceived(1));
+    EXPECT_EQ(Logged(WorkFile("log_20240305140709042.txt")), "t");
 }
