@@ -47,7 +47,7 @@ BOOL CAppendWriter::Open(LPCSTR lpszFileName, CFileException* pError, DWORD dwFl
     m_dwFlushMs = dwFlushMs;
     m_pending.clear();
     m_nAppended = m_nWritten = 0;
-    m_bFlush = m_bStop = false;
+    m_bStop = false;
     m_nError = 0;
     m_thread = std::thread([this] { Run(); });
     return TRUE;
@@ -68,12 +68,6 @@ void CAppendWriter::Append(const void* lpBuf, size_t nCount) {
     if (bWasEmpty || m_pending.size() >= kWriteAtOnce) m_wake.notify_one();
 }
 
-void CAppendWriter::Flush() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_bFlush = true;
-    m_wake.notify_one();
-}
-
 BOOL CAppendWriter::WaitWritten(DWORD dwMilliseconds) {
     std::unique_lock<std::mutex> lock(m_mutex);
     ULONGLONG target = m_nAppended;
@@ -88,11 +82,6 @@ BOOL CAppendWriter::WaitWritten(DWORD dwMilliseconds) {
 int CAppendWriter::GetError() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_nError;
-}
-
-ULONGLONG CAppendWriter::GetBytesWritten() const {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_nError ? 0 : m_nWritten;
 }
 
 void CAppendWriter::Close() {
@@ -123,8 +112,7 @@ void CAppendWriter::Run() {
         // Bytes wait at most the interval: fewer, larger writes at pace, and a trickle still
         // reaches the file soon.
         m_wake.wait_until(lock, firstAt + std::chrono::milliseconds(m_dwFlushMs),
-                          [&] { return m_bStop || m_bFlush || m_pending.size() >= kWriteAtOnce; });
-        m_bFlush = false;
+                          [&] { return m_bStop || m_pending.size() >= kWriteAtOnce; });
         batch.swap(m_pending);
         firstAt = Clock::now();
         lock.unlock();

@@ -2,10 +2,10 @@
 // waits on the disk.
 //
 // Append copies the bytes into a pending buffer under a short lock and returns; the thread
-// swaps that buffer for an empty one and writes it: once the oldest pending byte has waited
-// the flush interval, at once when kWriteAtOnce bytes are pending, and on Flush. The file is
-// opened by CFile's rules (never waiting, regular files only, the user's own links, locked)
-// and appended to, never truncated. A write that fails (a full disk), or a file that no
+// swaps that buffer for an empty one and writes it once the oldest pending byte has waited
+// the flush interval, or at once when kWriteAtOnce bytes are pending. The file is opened by
+// CFile's rules (never waiting, regular files only, the user's own links, locked) and
+// appended to, never truncated. A write that fails (a full disk), or a file that no
 // longer has its name (removed or moved away), ends the writing: the errno is kept, what is
 // pending and whatever is appended later is dropped, and the error callback runs once, on
 // the writer's thread. Close writes what is pending and ends the thread.
@@ -39,13 +39,11 @@ public:
     CString GetFilePath() const { return m_file.GetFilePath(); }
 
     void Append(const void* lpBuf, size_t nCount);  // never waits on the disk
-    void Flush();                                   // asks for a write now; does not wait
     // Waits until every byte appended so far is written or the writing has failed; FALSE
     // when the time ran out first (INFINITE: no limit).
     BOOL WaitWritten(DWORD dwMilliseconds);
     // The errno of the failure that ended the writing; 0 while it goes on.
     int GetError() const;
-    ULONGLONG GetBytesWritten() const;
     void Close();
 
     // Tests: replaces the write of a batch; returns false with errno set to fail it. An
@@ -66,7 +64,7 @@ private:
     std::condition_variable m_written;  // waiters: a batch was written
     std::string m_pending;
     ULONGLONG m_nAppended = 0, m_nWritten = 0;  // bytes handed over, and done with
-    bool m_bFlush = false, m_bStop = false;
+    bool m_bStop = false;
     int m_nError = 0;
     std::thread m_thread;
 };
