@@ -52,6 +52,7 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
 ON_BN_CLICKED(IDC_SET_PORT_ADD, OnBnClickedPortAdd)
 ON_BN_CLICKED(IDC_SET_PORT_REMOVE, OnBnClickedPortRemove)
+ON_BN_CLICKED(IDC_SET_LIVE_LOG_BROWSE, OnBnClickedLiveLogBrowse)
 END_MESSAGE_MAP()
 
 BOOL CSettingsDlg::OnInitDialog() {
@@ -147,4 +148,18 @@ void CSettingsDlg::OnBnClickedPortRemove() {
     if (nSel < 0 || nSel >= (int)m_settings.m_ports.size()) return;
     m_settings.m_ports.erase(m_settings.m_ports.begin() + nSel);
     FillPortList();
+}
+
+// Picks the live log's file; with names from the local time, the folder of the one picked.
+void CSettingsDlg::OnBnClickedLiveLogBrowse() {
+    UpdateData(TRUE);
+    CString strPath;
+    GetDlgItem(IDC_SET_LIVE_LOG_PATH)->GetWindowText(strPath, CP_UTF8);
+    CFileDialog dlg(FALSE, "txt", m_bLiveLogTimeName || strPath.IsEmpty() ? "live.txt" : strPath,
+                    OFN_HIDEREADONLY, "TXT Files (*.txt)|*.txt|All Files (*)|*||", this);
+    if (dlg.DoModal() != IDOK) return;
+    std::string path = (const char*)dlg.GetPathName();
+    if (m_bLiveLogTimeName) path.erase(path.rfind('/') + 1);
+    GetDlgItem(IDC_SET_LIVE_LOG_PATH)
+        ->SetWindowText(ConvertCodePage(CString(path.c_str()), CP_UTF8, CP_ACP));
 }

@@ -19,6 +19,7 @@ protected:
 public:
     void OnBnClickedPortAdd();
     void OnBnClickedPortRemove();
+    void OnBnClickedLiveLogBrowse();
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -6,7 +6,7 @@
 //   kivern_bench --case NAME ARGS...   (one run of one case; the driver's building block)
 //
 // --xcb also runs the throughput cases on the X display in $DISPLAY (for example under
-// xvfb-run); LIST is a comma-separated subset of rx,refresh,memory,responsive,pace,send,find,
+// xvfb-run); LIST is a comma-separated subset of rx,refresh,memory,responsive,pace,livelog,send,find,
 // startup.
 #include <QApplication>
 #include <functional>
@@ -160,6 +160,24 @@ void Pace(const Options& o) {
     }
 }
 
+// The live log's cost at pace: the same stream with and without it, taking turns.
+void LiveLog(const Options& o) {
+    std::vector<double> plain, logged;
+    for (int i = 0; i < std::max(1, o.runs / 2); ++i) {
+        // Each goes first in every other pair.
+        std::vector<double> p, l;
+        if (i % 2) l = Once("offscreen", {"pace", Num(o.paceSec), "text", "log"});
+        p = Once("offscreen", {"pace", Num(o.paceSec), "text"});
+        if (!(i % 2)) l = Once("offscreen", {"pace", Num(o.paceSec), "text", "log"});
+        plain.push_back(p[0] / p[2]);
+        logged.push_back(l[0] / l[2]);
+        fprintf(stderr, "..");
+    }
+    double p = Median(plain), l = Median(logged);
+    Row("8. CPU at 921600 baud with the live log, text lines", Num(l * 100) + " % core",
+        "without " + Num(p * 100) + " % core", l / p, "<=", 1.25);
+}
+
 void Send(const Options& o) {
     std::vector<double> w = Runs(o.runs, "offscreen", {"write", "1"});
     std::vector<double> s = Runs(o.runs, "offscreen", {"send", "1"});
@@ -237,6 +255,7 @@ int Driver(int argc, char** argv) {
     if (o.Wants("memory")) Memory(o);
     if (o.Wants("responsive")) Responsive(o);
     if (o.Wants("pace")) Pace(o);
+    if (o.Wants("livelog")) LiveLog(o);
     if (o.Wants("send")) Send(o);
     if (o.Wants("find")) Find(o);
     if (o.Wants("startup")) {

@@ -127,8 +127,9 @@ int CaseCat(const std::vector<std::string>& a) {
     return 0;
 }
 
-// pace seconds text|binary|hex: the virtual device streams at 921600 baud; CPU seconds of
-// this process over that time, the bytes received (all checked) and the wall time.
+// pace seconds text|binary|hex [log]: the virtual device streams at 921600 baud; CPU seconds
+// of this process over that time, the bytes received (all checked) and the wall time. With
+// "log", the live log writes the receive text to a file as well (checked too).
 int CasePace(const std::vector<std::string>& a) {
     double secs = std::stod(a.at(0));
     Mode mode(a.at(1));
@@ -140,15 +141,26 @@ int CasePace(const std::vector<std::string>& a) {
     DialogBench b;
     if (!b.ok() || !b.OpenPort(3, mode.hex)) return Fail("port not opened");
     CKIVERNDlg& dlg = b.dlg();
+    bool bLog = a.size() > 2 && a[2] == "log";
+    std::string logPath = std::filesystem::current_path().string() + "/live.txt";
+    if (bLog) {
+        dlg.m_settings.m_bLiveLog = TRUE;
+        dlg.m_settings.m_strLiveLogPath = logPath;
+        dlg.ApplySettings();
+        if (!dlg.IsLiveLogging()) return Fail("live log not started");
+    }
     Loop().Run([] { return false; }, 0.2);
     double c0 = CpuSec(), t0 = NowSec();
     dlg.SendQuickCommand("AT+FLOOD", FALSE);
     // Idle waiting: the loop sleeps until the dialog's own timers and messages wake it.
     bool done = Loop().Run([&] { return dlg.m_nRxBytes >= n; }, secs * 2 + 10, 250);
     Loop().Run([] { return false; }, 0.1);  // the last refresh
+    if (bLog) dlg.m_liveLog.WaitWritten(INFINITE);
     double cpu = CpuSec() - c0, t = NowSec() - t0;
     if (!done || dlg.m_nRxBytes != n || !CheckReceiveText(dlg.m_strReceive, n, mode))
         return Fail("paced flood incomplete or wrong");
+    if (bLog && std::filesystem::file_size(logPath) != (uintmax_t)dlg.m_strReceive.GetLength())
+        return Fail("live log incomplete");
     printf("%.6f %lld %.6f\n", cpu, (long long)n, t);
     return 0;
 }

@@ -23,6 +23,9 @@
 #define IDT_MODEM_LINES 5
 #define IDT_RECONNECT 6  // the wait for a lost port's device to come back
 
+// The live log's writer failed (posted from its thread).
+#define UM_LIVE_LOG_ERROR (WM_USER + 30)
+
 // A port whose device went away, kept to reopen it when the same device comes back.
 struct CReconnectState {
     BOOL bWaiting = FALSE;
@@ -75,6 +78,9 @@ public:  // the handlers are reached through the message map, and by tests
     void OnCmdEditReturn(UINT nID);
     void OnFocusSendEdit();
     void OnFocusReceive();
+    void ApplyLiveLog();
+    void StopLiveLog();
+    LRESULT OnLiveLogError(WPARAM wParam, LPARAM lParam);
     // The command line's port, line settings and --open, at the end of start-up.
     void ApplyStartup();
     // Layout.
@@ -151,6 +157,10 @@ private:
     void AddToHistory();
     void ShowHistory();
     void PrepareKeyboard();
+    BOOL StartLiveLog();
+    void LogReceiveText();
+    void LimitReceiveText();
+    CString TimeLogName() const;
 
 public:
     // The data model, in declaration order.
@@ -222,4 +232,9 @@ public:
 
     // The find box over the receive display, created when first opened.
     CFindDlg m_findDlg{&m_strReceive, &m_editReceive, &m_settings, this};
+    // The live log: its writer, how much of the receive text it was handed, and the options
+    // it was started with.
+    CAppendWriter m_liveLog;
+    INT_PTR m_nLiveLogged = 0;
+    std::string m_strLiveLogOptions;
 };

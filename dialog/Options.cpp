@@ -64,4 +64,8 @@ void CKIVERNDlg::ApplySettings() {
     GetDlgItem(IDC_RECEIVE_EDIT)
         ->SendMessage(EM_KV_SETCODEPAGE, m_settings.m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP,
                       0);
+    // The live log follows its options (picking a file may complete them: kept when so).
+    CKivernSettings before = m_settings;
+    ApplyLiveLog();
+    if (m_settings != before) m_settings.Save();
 }

@@ -30,6 +30,7 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
     }
     m_nRxBytes += nCount;
     FormatRxCount();
+    LogReceiveText();
     return 1;
 }
 
@@ -75,6 +76,7 @@ void CKIVERNDlg::EchoSent(const CString& bytes) {
     m_strReceive += "TX> ";
     AppendShown(reinterpret_cast<const unsigned char*>(bytes.GetString()), bytes.GetLength());
     m_bEchoOpen = true;
+    LogReceiveText();
 }
 
 // The RX counter; bytes the port had to drop (its buffer full) are shown beside it, never
@@ -105,11 +107,13 @@ void CKIVERNDlg::OnAutoWrapTick() {
     KillTimer(IDT_AUTO_WRAP);
     UpdateData(TRUE);
     m_strReceive += "\r\n";
+    LogReceiveText();
     UpdateData(FALSE);
     ScrollReceiveToEnd();
 }
 
 void CKIVERNDlg::OnRxRefreshTick() {
+    LimitReceiveText();
     INT_PTR nLength = m_strReceive.GetLength();
     if (nLength != m_nLastRxLength) {
         // Read the controls back first: a refresh must not undo what the user has typed or
@@ -127,7 +131,9 @@ void CKIVERNDlg::OnBnClickedClearRx() {
     m_nRxBytes = 0;
     m_strTxCount = "TX: 0 Bytes";
     m_strRxCount = "RX: 0 Bytes";
+    LogReceiveText();  // the live log goes on past a clear
     m_strReceive = "";
+    m_nLiveLogged = 0;
     m_bEchoOpen = false;
     UpdateData(FALSE);
 }

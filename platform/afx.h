@@ -6,6 +6,7 @@
 #include "platform/core/except.h"
 #include "platform/core/syserr.h"
 #include "platform/core/wintypes.h"
+#include "platform/files/append_writer.h"
 #include "platform/files/file.h"
 #include "platform/kernel/sync.h"
 #include "platform/kernel/thread.h"

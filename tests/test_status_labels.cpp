@@ -38,7 +38,7 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
         {IDC_STATUS_STATIC, "Send Data Error"},     {IDC_RX_COUNT_STATIC, "RX: 1382400 Bytes"},
         {IDC_RX_COUNT_STATIC, "RX: 9999999 Bytes"}, {IDC_TX_COUNT_STATIC, "TX: 1413 Bytes"},
         {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},   {IDC_MODEM_STATIC, "CTS● DSR● DCD● RI●"},
-        {IDC_MODEM_STATIC, "控制线不可用"},
+        {IDC_MODEM_STATIC, "控制线不可用"},         {IDC_STATUS_STATIC, "记录停止:文件已删除"},
     };
     const DLGTEMPLATE_DATA* t = AfxFindTemplate(IDD_MAIN_DIALOG);
     ASSERT_NE(t, nullptr);
