@@ -9,6 +9,7 @@
 #include "platform/files/file.h"
 #include "platform/kernel/sync.h"
 #include "platform/kernel/thread.h"
+#include "platform/ports/neturl.h"
 #include "platform/ports/portlinks.h"
 #include "platform/ports/registry.h"
 #include "platform/text/utf8.h"
