@@ -161,41 +161,41 @@ void TelnetDecoder::Decode(const char* p, size_t n, std::string& data, Sink& sin
     for (size_t i = 0; i < n; ++i) {
         const uint8_t c = (uint8_t)p[i];
         switch (m_state) {
-            case DATA:
+            case IN_DATA:
                 if (c == IAC)
-                    m_state = IAC;
+                    m_state = AFTER_IAC;
                 else
                     data += (char)c;
                 break;
-            case IAC:
-                m_state = DATA;
+            case AFTER_IAC:
+                m_state = IN_DATA;
                 if (c == IAC) {
                     data += (char)c;
                 } else if (c >= WILL) {
                     m_verb = c;
-                    m_state = OPTION;
+                    m_state = IN_OPTION;
                 } else if (c == SB) {
                     m_sub.clear();
-                    m_state = SUB;
+                    m_state = IN_SUB;
                 }  // other commands (NOP, GA...) carry nothing
                 break;
-            case OPTION:
-                m_state = DATA;
+            case IN_OPTION:
+                m_state = IN_DATA;
                 sink.OnOption(m_verb, c);
                 break;
-            case SUB:
+            case IN_SUB:
                 if (c == IAC)
-                    m_state = SUB_IAC;
+                    m_state = IN_SUB_IAC;
                 else
                     m_sub += (char)c;
                 break;
-            case SUB_IAC:
+            case IN_SUB_IAC:
                 if (c == IAC) {
                     m_sub += (char)c;
-                    m_state = SUB;
+                    m_state = IN_SUB;
                 } else {
                     // IAC SE ends the subnegotiation; any other command ends it too.
-                    m_state = DATA;
+                    m_state = IN_DATA;
                     sink.OnSubnegotiation(m_sub);
                     m_sub.clear();
                 }

@@ -31,7 +31,7 @@ public:
     void Decode(const char* p, size_t n, std::string& data, Sink& sink);
 
 private:
-    enum State { DATA, IAC, OPTION, SUB, SUB_IAC } m_state = DATA;
+    enum State { IN_DATA, AFTER_IAC, IN_OPTION, IN_SUB, IN_SUB_IAC } m_state = IN_DATA;
     uint8_t m_verb = 0;
     std::string m_sub;
 };
