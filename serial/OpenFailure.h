@@ -13,8 +13,8 @@ struct CPortOpenFailure {
     DWORD dwError = 0;                // GetLastError of the failed opening
     CString strDevice;                // the device's path; empty when not known
     CString strGroup;                 // the group that owns the device; empty when not known
-    CString strAddress;               // a network port's URL; empty for a device
     std::vector<COMMHOLDER> holders;  // processes that have the device open
+    CString strAddress;               // a network port's URL; empty for a device
 };
 
 // What the system tells about the port now: its device, owner group and holders.
