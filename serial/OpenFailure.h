@@ -14,7 +14,7 @@ struct CPortOpenFailure {
     CString strDevice;                // the device's path; empty when not known
     CString strGroup;                 // the group that owns the device; empty when not known
     std::vector<COMMHOLDER> holders;  // processes that have the device open
-    CString strAddress;               // a network port's URL; empty for a device
+    CString strAddress = "";          // a network port's URL; empty for a device
 };
 
 // What the system tells about the port now: its device, owner group and holders.
