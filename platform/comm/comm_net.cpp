@@ -456,7 +456,8 @@ int CommNet::SetState(const DCB& dcb) {
         std::unique_lock<std::mutex> lock(m);
         if (!ComPortOn(lock)) return m_lost ? EIO : EOPNOTSUPP;
         // Late answers to the first questions must not pass for answers to these settings.
-        WaitConfirmedLocked(lock);
+        if (!m_firstAnswered) WaitConfirmedLocked(lock);
+        m_firstAnswered = true;
         m_confirmed &= ~kSettingsConfirmed;
     }
     const std::string baud{(char)(dcb.BaudRate >> 24), (char)(dcb.BaudRate >> 16),

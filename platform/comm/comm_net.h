@@ -84,7 +84,8 @@ private:
     std::string m_queued;  // replies the reader could not send yet
     bool m_will[256] = {}, m_do[256] = {}, m_refused[256] = {};
     bool m_comPortKnown = false, m_comPortOn = false, m_lost = false;
-    unsigned m_confirmed = 0;  // bits 1 << command of settings the server confirmed
+    bool m_firstAnswered = false;  // the answers to the first questions came, or were waited for
+    unsigned m_confirmed = 0;      // bits 1 << command of settings the server confirmed
     uint8_t m_flowReply = 0, m_modemState = 0;
     bool m_dtr = true, m_rts = true;
     DCB m_dcb;  // the settings as the server last told them
