@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/comm/comm.h"
+#include "platform/comm/comm_telnet.h"
 #include "platform/core/syserr.h"
 #include "platform/ports/neturl.h"
 #include "platform/ports/portlinks.h"
@@ -194,5 +195,52 @@ TEST_F(NetPortTest, ARefusedConnectionFailsTheOpening) {
         std::string url = std::string(scheme) + "://127.0.0.1:" + std::to_string(port);
         EXPECT_EQ(OpenCom(url), INVALID_HANDLE_VALUE);
         EXPECT_EQ(GetLastError(), (DWORD)ECONNREFUSED) << url;
+    }
+}
+
+namespace {
+struct Recorder : TelnetDecoder::Sink {
+    std::string events;
+    void OnOption(uint8_t verb, uint8_t option) override {
+        events += "opt " + std::to_string(verb) + " " + std::to_string(option) + ";";
+    }
+    void OnSubnegotiation(const std::string& body) override {
+        events += "sub " + std::to_string(body.size()) + ";";
+    }
+};
+}  // namespace
+
+// However the stream is cut into reads, the same data and the same commands come out.
+TEST(TelnetStream, DecodesTheSameWhereverReadsAreCut) {
+    const struct {
+        std::string wire, data, events;
+    } cases[] = {
+        {std::string("a\xff\xff"
+                     "b",
+                     4),
+         "a\xff"
+         "b",
+         ""},
+        {std::string("\xff\xfd\x2cx", 4), "x", "opt 253 44;"},
+        {std::string("\xff\xfa\x2c\x65\x00\x00\xff\xff\x01\xff\xf0y", 12), "y", "sub 6;"},
+        {std::string("\xff\xf1z\xff", 4), "z", ""},  // NOP, then a command not finished yet
+    };
+    for (const auto& c : cases) {
+        for (size_t cut = 0; cut <= c.wire.size(); ++cut) {
+            TelnetDecoder decoder;
+            Recorder sink;
+            std::string data;
+            decoder.Decode(c.wire.data(), cut, data, sink);
+            decoder.Decode(c.wire.data() + cut, c.wire.size() - cut, data, sink);
+            EXPECT_EQ(data, c.data) << c.wire.size() << " cut " << cut;
+            EXPECT_EQ(sink.events, c.events) << cut;
+        }
+        std::string escaped;
+        TelnetEscape(c.data.data(), c.data.size(), escaped);
+        TelnetDecoder decoder;
+        Recorder sink;
+        std::string back;
+        decoder.Decode(escaped.data(), escaped.size(), back, sink);
+        EXPECT_EQ(back, c.data);
     }
 }

@@ -1,27 +1,18 @@
-// Network ports: connecting with a time limit, Telnet with the serial-port option (RFC 2217),
-// raw TCP.
+// Network ports: Telnet with the serial-port option (RFC 2217), and raw TCP.
 #include "platform/comm/comm_net.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <time.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <memory>
-#include <thread>
 
 #include "platform/comm/comm_termios.h"
 #include "platform/core/syserr.h"
 
 namespace {
-enum : uint8_t { SE = 240, SB = 250, WILL = 251, WONT = 252, DO = 253, DONT = 254, IAC = 255 };
 enum : uint8_t { OPT_BINARY = 0, OPT_SGA = 3, OPT_COM_PORT = 44 };
 // COM-PORT-OPTION commands, client to server; the server answers with the code plus 100.
 enum : uint8_t {
@@ -54,162 +45,20 @@ bool Accepted(uint8_t option) {
 }
 
 std::string Command(uint8_t verb, uint8_t option) {
-    return std::string{(char)IAC, (char)verb, (char)option};
+    return std::string{(char)TELNET_IAC, (char)verb, (char)option};
 }
 
 // IAC SB COM-PORT-OPTION code value... IAC SE, the value escaped.
 std::string ComPortCommand(uint8_t code, const std::string& value) {
-    std::string s{(char)IAC, (char)SB, (char)OPT_COM_PORT, (char)code};
+    std::string s{(char)TELNET_IAC, (char)TELNET_SB, (char)OPT_COM_PORT, (char)code};
     TelnetEscape(value.data(), value.size(), s);
-    s += {(char)IAC, (char)SE};
+    s += {(char)TELNET_IAC, (char)TELNET_SE};
     return s;
 }
 std::string ComPortCommand(uint8_t code, uint8_t value) {
     return ComPortCommand(code, std::string(1, (char)value));
 }
-
-// The name lookup runs on a thread of its own, so that a slow resolver cannot hold the
-// caller beyond the time limit; a lookup that is late finishes there and is thrown away.
-struct Lookup {
-    std::mutex m;
-    std::condition_variable cv;
-    bool done = false;
-    int rc = 0;
-    addrinfo* result = nullptr;
-    ~Lookup() {
-        if (result) freeaddrinfo(result);
-    }
-};
-
-int Resolve(const NetPortAddress& a, int64_t deadline, std::shared_ptr<Lookup>& out) {
-    auto lookup = std::make_shared<Lookup>();
-    std::thread([lookup, host = a.host, port = a.port] {
-        addrinfo hints = {};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_flags = AI_NUMERICSERV;
-        addrinfo* res = nullptr;
-        int rc = getaddrinfo(host.c_str(), port.c_str(), &hints, &res);
-        std::lock_guard<std::mutex> lock(lookup->m);
-        lookup->rc = rc;
-        lookup->result = res;
-        lookup->done = true;
-        lookup->cv.notify_all();
-    }).detach();
-    std::unique_lock<std::mutex> lock(lookup->m);
-    if (!lookup->cv.wait_for(lock, std::chrono::milliseconds(MsLeft(deadline)),
-                             [&] { return lookup->done; }))
-        return ETIMEDOUT;
-    if (lookup->rc != 0 || !lookup->result) return lookup->rc == EAI_SYSTEM ? errno : ENOENT;
-    out = lookup;
-    return 0;
-}
-
-// One address: a non-blocking connect, waited for until deadline.
-int ConnectOne(const addrinfo* ai, int64_t deadline, int& fd) {
-    fd = socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
-    if (fd < 0) return errno;
-    int err = 0;
-    if (connect(fd, ai->ai_addr, ai->ai_addrlen) < 0) {
-        err = errno;
-        if (err == EINPROGRESS) {
-            pollfd pfd = {fd, POLLOUT, 0};
-            int r;
-            while ((r = poll(&pfd, 1, MsLeft(deadline))) < 0 && errno == EINTR) {
-            }
-            socklen_t len = sizeof err;
-            if (r == 0)
-                err = ETIMEDOUT;
-            else if (r < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0)
-                err = errno;
-        }
-    }
-    if (err) {
-        close(fd);
-        fd = -1;
-    }
-    return err;
-}
 }  // namespace
-
-int CommNetConnect(const NetPortAddress& address, int timeoutMs) {
-    const int64_t deadline = NowMs() + timeoutMs;
-    std::shared_ptr<Lookup> lookup;
-    if (int err = Resolve(address, deadline, lookup)) {
-        errno = err;
-        return -1;
-    }
-    int err = ECONNREFUSED, fd = -1;
-    for (const addrinfo* ai = lookup->result; ai && fd < 0 && err != ETIMEDOUT; ai = ai->ai_next)
-        err = ConnectOne(ai, deadline, fd);
-    if (fd < 0) {
-        errno = err;
-        return -1;
-    }
-    // Small writes (typed keys, commands) leave at once; a server that vanishes without a word
-    // is noticed within about half a minute.
-    int on = 1, idle = 10, interval = 5, count = 3;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
-    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
-    return fd;
-}
-
-void TelnetDecoder::Decode(const char* p, size_t n, std::string& data, Sink& sink) {
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t c = (uint8_t)p[i];
-        switch (m_state) {
-            case IN_DATA:
-                if (c == IAC)
-                    m_state = AFTER_IAC;
-                else
-                    data += (char)c;
-                break;
-            case AFTER_IAC:
-                m_state = IN_DATA;
-                if (c == IAC) {
-                    data += (char)c;
-                } else if (c >= WILL) {
-                    m_verb = c;
-                    m_state = IN_OPTION;
-                } else if (c == SB) {
-                    m_sub.clear();
-                    m_state = IN_SUB;
-                }  // other commands (NOP, GA...) carry nothing
-                break;
-            case IN_OPTION:
-                m_state = IN_DATA;
-                sink.OnOption(m_verb, c);
-                break;
-            case IN_SUB:
-                if (c == IAC)
-                    m_state = IN_SUB_IAC;
-                else
-                    m_sub += (char)c;
-                break;
-            case IN_SUB_IAC:
-                if (c == IAC) {
-                    m_sub += (char)c;
-                    m_state = IN_SUB;
-                } else {
-                    // IAC SE ends the subnegotiation; any other command ends it too.
-                    m_state = IN_DATA;
-                    sink.OnSubnegotiation(m_sub);
-                    m_sub.clear();
-                }
-                break;
-        }
-    }
-}
-
-void TelnetEscape(const char* p, size_t n, std::string& out) {
-    for (size_t i = 0; i < n; ++i) {
-        out += p[i];
-        if ((uint8_t)p[i] == IAC) out += p[i];
-    }
-}
 
 CommNet::CommNet(NetPortKind kind, int fd, int wakeFd) : m_kind(kind), m_fd(fd), m_wakeFd(wakeFd) {
     if (m_kind != NET_PORT_RFC2217) return;
@@ -217,11 +66,11 @@ CommNet::CommNet(NetPortKind kind, int fd, int wakeFd) : m_kind(kind), m_fd(fd),
     std::string hello;
     for (uint8_t option : {OPT_COM_PORT, OPT_BINARY, OPT_SGA}) {
         m_will[option] = true;
-        hello += Command(WILL, option);
+        hello += Command(TELNET_WILL, option);
     }
     for (uint8_t option : {OPT_BINARY, OPT_SGA}) {
         m_do[option] = true;
-        hello += Command(DO, option);
+        hello += Command(TELNET_DO, option);
     }
     m_queued = hello;
 }
@@ -252,11 +101,11 @@ void CommNet::OnOption(uint8_t verb, uint8_t option) {
     {
         std::lock_guard<std::mutex> lock(m);
         const bool accepted = Accepted(option);
-        if (verb == DO || verb == DONT) {
-            const bool on = verb == DO && accepted;
-            if (on != m_will[option] || (!on && verb == DO && !m_refused[option]))
-                reply = Command(on ? WILL : WONT, option);
-            if (verb == DO && !accepted) m_refused[option] = true;
+        if (verb == TELNET_DO || verb == TELNET_DONT) {
+            const bool on = verb == TELNET_DO && accepted;
+            if (on != m_will[option] || (!on && verb == TELNET_DO && !m_wontSent[option]))
+                reply = Command(on ? TELNET_WILL : TELNET_WONT, option);
+            if (verb == TELNET_DO && !accepted) m_wontSent[option] = true;
             m_will[option] = on;
             if (option == OPT_COM_PORT) {
                 m_comPortKnown = true;
@@ -269,10 +118,10 @@ void CommNet::OnOption(uint8_t verb, uint8_t option) {
                 if (on) reply += ComPortCommand(CPO_CONTROL, 0);
             }
         } else {
-            const bool on = verb == WILL && accepted;
-            if (on != m_do[option] || (!on && verb == WILL && !m_refused[option]))
-                reply = Command(on ? DO : DONT, option);
-            if (verb == WILL && !accepted) m_refused[option] = true;
+            const bool on = verb == TELNET_WILL && accepted;
+            if (on != m_do[option] || (!on && verb == TELNET_WILL && !m_dontSent[option]))
+                reply = Command(on ? TELNET_DO : TELNET_DONT, option);
+            if (verb == TELNET_WILL && !accepted) m_dontSent[option] = true;
             m_do[option] = on;
         }
         m_queued += reply;
@@ -406,8 +255,8 @@ int CommNet::Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) {
         // its second half is owed to the stream, so that the pair is never split.
         size_t wire = 0, i = 0;
         while (i < take && wire < sent)
-            wire += (m_kind == NET_PORT_RFC2217 && (uint8_t)p[done + i++] == IAC) ? 2 : 1;
-        if (wire > sent) m_owed.assign(wire - sent, (char)IAC);
+            wire += (m_kind == NET_PORT_RFC2217 && (uint8_t)p[done + i++] == TELNET_IAC) ? 2 : 1;
+        if (wire > sent) m_owed.assign(wire - sent, (char)TELNET_IAC);
         done += i;
         return err;
     }

@@ -1,42 +1,19 @@
-// Ports on the network, for the comm layer's own use: connecting, the Telnet stream of an
-// RFC 2217 port (the serial-port option carries the line settings, the modem lines and
-// purging) and the raw stream of a tcp:// port. The socket is the port's descriptor: the
-// port's reader thread reads it and hands what it read to Received, which gives back the data.
+// Ports on the network, for the comm layer's own use: the Telnet stream of an RFC 2217 port (the
+// serial-port option carries the line settings, the modem lines and purging) and the raw stream of
+// a tcp:// port. The socket is the port's descriptor: the port's reader thread reads it and hands
+// what it read to Received, which gives back the data.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
 
+#include "platform/comm/comm_telnet.h"
 #include "platform/comm/comm_types.h"
 #include "platform/ports/neturl.h"
 
-// How long connecting (the name lookup included) may take, and how long the server has to
-// confirm settings.
-constexpr int kCommNetConnectMs = 4000;
+// How long the server has to confirm settings.
 constexpr int kCommNetConfirmMs = 3000;
-
-// A connected, non-blocking socket to address, or -1 with errno set (ETIMEDOUT when the time
-// ran out, ECONNREFUSED, EHOSTUNREACH..., or ENOENT for a name that does not resolve).
-int CommNetConnect(const NetPortAddress& address, int timeoutMs);
-
-// Telnet's received stream (RFC 854): data, with IAC IAC made one 0xFF, and the commands
-// (a verb with its option, or a subnegotiation's body) taken out. Keeps its state across calls.
-class TelnetDecoder {
-public:
-    struct Sink {
-        virtual void OnOption(uint8_t verb, uint8_t option) = 0;  // WILL, WONT, DO, DONT
-        virtual void OnSubnegotiation(const std::string& body) = 0;
-    };
-    void Decode(const char* p, size_t n, std::string& data, Sink& sink);
-
-private:
-    enum State { IN_DATA, AFTER_IAC, IN_OPTION, IN_SUB, IN_SUB_IAC } m_state = IN_DATA;
-    uint8_t m_verb = 0;
-    std::string m_sub;
-};
-// Appends n bytes of data to out as Telnet sends them: every 0xFF doubled.
-void TelnetEscape(const char* p, size_t n, std::string& out);
 
 class CommNet : private TelnetDecoder::Sink {
 public:
@@ -82,7 +59,9 @@ private:
     std::mutex m;  // guards the rest
     std::condition_variable m_cv;
     std::string m_queued;  // replies the reader could not send yet
-    bool m_will[256] = {}, m_do[256] = {}, m_refused[256] = {};
+    // Options on our side and the server's, and the options already refused once (a refusal
+    // is not repeated, so that a server repeating itself gets no endless exchange).
+    bool m_will[256] = {}, m_do[256] = {}, m_wontSent[256] = {}, m_dontSent[256] = {};
     bool m_comPortKnown = false, m_comPortOn = false, m_lost = false;
     bool m_firstAnswered = false;  // the answers to the first questions came, or were waited for
     unsigned m_confirmed = 0;      // bits 1 << command of settings the server confirmed

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/comm/comm_net.h"
+#include "platform/comm/comm_socket.h"
 #include "platform/comm/comm_termios.h"
 #include "platform/comm/comm_types.h"
 #include "platform/kernel/sync_object.h"
