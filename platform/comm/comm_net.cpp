@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -219,7 +220,13 @@ int CommNet::SendControl(const std::string& bytes) {
         std::lock_guard<std::mutex> lock(m);
         m_queued += bytes;
     }
-    if (!m_sendMutex.try_lock_for(std::chrono::milliseconds(kCommNetConfirmMs))) return ETIMEDOUT;
+    // A write holds the socket for one chunk at a time; a chunk stuck longer than this is a
+    // server that does not read.
+    const int64_t until = NowMs() + kCommNetConfirmMs;
+    while (!m_sendMutex.try_lock()) {
+        if (NowMs() >= until) return ETIMEDOUT;
+        usleep(1000);
+    }
     int err = FlushLocked(NowMs() + kCommNetConfirmMs);
     if (!err) {
         std::lock_guard<std::mutex> lock(m);
@@ -233,7 +240,7 @@ int CommNet::Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) {
     done = 0;
     std::string chunk;
     while (done < n) {
-        std::lock_guard<std::timed_mutex> lock(m_sendMutex);
+        std::lock_guard<std::mutex> lock(m_sendMutex);
         if (int err = FlushLocked(deadlineMs)) return err;
         {
             std::lock_guard<std::mutex> l(m);
@@ -278,7 +285,10 @@ bool CommNet::WaitConfirmedLocked(std::unique_lock<std::mutex>& lock) {
 void CommNet::WaitReady() {
     if (m_kind == NET_PORT_RFC2217) SendControl(std::string());  // the opening negotiation
     std::unique_lock<std::mutex> lock(m);
-    if (m_kind == NET_PORT_RFC2217 && ComPortOn(lock)) WaitConfirmedLocked(lock);
+    if (m_kind != NET_PORT_RFC2217) return;
+    if (ComPortOn(lock)) WaitConfirmedLocked(lock);
+    // A server that said nothing has no serial-port option; later calls do not wait for it.
+    m_comPortKnown = true;
 }
 
 int CommNet::GetState(DCB& dcb) {

@@ -53,8 +53,8 @@ private:
     const int m_fd, m_wakeFd;
     TelnetDecoder m_decoder;  // reader thread only
 
-    std::timed_mutex m_sendMutex;  // one sender at a time on the socket
-    std::string m_owed;            // guarded by m_sendMutex: the rest of a half-sent 0xFF pair
+    std::mutex m_sendMutex;  // one sender at a time on the socket
+    std::string m_owed;      // guarded by m_sendMutex: the rest of a half-sent 0xFF pair
 
     std::mutex m;  // guards the rest
     std::condition_variable m_cv;
