@@ -29,7 +29,7 @@ struct CKivernCommandLine {
 };
 
 CKivernCommandLine ParseCommandLine(int argc, const char* const* argv);
-// Whether a port of the command line is a device path rather than COMn.
+// Whether a port of the command line is a device path or a network URL rather than COMn.
 inline bool IsPortPath(const std::string& port) { return port.find('/') != std::string::npos; }
 // The text --help prints, and the line --version prints.
 std::string CommandLineHelp();

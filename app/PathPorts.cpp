@@ -9,7 +9,8 @@ KvPathPort AddPathPort(CKivernSettings& settings, const std::string& path, unsig
             return KV_PATH_KNOWN;
         }
     }
-    if (!IsTerminalDevice(path)) return KV_PATH_NO_TERMINAL;
+    if (LooksLikeNetPortUrl(path) ? NetPortKindOf(path) == NET_PORT_NONE : !IsTerminalDevice(path))
+        return KV_PATH_NO_TERMINAL;
     std::vector<unsigned> reserved;
     for (const auto& p : settings.m_ports) reserved.push_back(p.first);
     nNumber = FreePortNumber(reserved);
@@ -24,7 +25,11 @@ void ReportPathPortRefused(KvPathPort result, const std::string& path) {
     if (result == KV_PATH_NO_NUMBER)
         strMessage = "没有空闲的串口号 (COM1 - COM255 均已使用)";
     else
-        strMessage.Format("%s\n不是串口或终端设备", path.c_str());
+        strMessage.Format(
+            LooksLikeNetPortUrl(path)
+                ? "%s\n不是有效的网络串口地址 (rfc2217://主机:端口 或 tcp://主机:端口)"
+                : "%s\n不是串口或终端设备",
+            path.c_str());
     AfxMessageBox(strMessage, MB_OK | MB_ICONWARNING);
 }
 

@@ -1,6 +1,7 @@
-// Ports the user added by path, kept in the options (CKivernSettings::m_ports) and linked into
-// the ports folder, where the port list finds them as COMn. The folder does not outlive a
-// reboot, so the links are made again at each start.
+// Ports the user added by path or by network URL (rfc2217://HOST:PORT, tcp://HOST:PORT), kept in
+// the options (CKivernSettings::m_ports) and linked into the ports folder, where the port list
+// finds them as COMn. The folder does not outlive a reboot, so the links are made again at each
+// start.
 #pragma once
 #include <string>
 
@@ -9,7 +10,7 @@
 enum KvPathPort {
     KV_PATH_ADDED,        // a new entry
     KV_PATH_KNOWN,        // the path was there already, with its number
-    KV_PATH_NO_TERMINAL,  // the path leads to no terminal device
+    KV_PATH_NO_TERMINAL,  // the path leads to no terminal device, or the URL is malformed
     KV_PATH_NO_NUMBER     // every number is in use
 };
 

@@ -129,7 +129,7 @@ void CSettingsDlg::OnBnClickedPortAdd() {
     path.erase(0, path.find_first_not_of(" \t"));
     path.erase(path.find_last_not_of(" \t") + 1);
     if (path.empty()) return;
-    if (path[0] != '/') path = "/dev/" + path;  // "ttyUSB0"
+    if (path[0] != '/' && !LooksLikeNetPortUrl(path)) path = "/dev/" + path;  // "ttyUSB0"
     unsigned nNumber = 0;
     KvPathPort result = AddPathPort(m_settings, path, nNumber);
     if (result == KV_PATH_NO_TERMINAL || result == KV_PATH_NO_NUMBER) {

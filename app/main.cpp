@@ -14,7 +14,12 @@
 int main(int argc, char** argv) {
     CKivernCommandLine cl = ParseCommandLine(argc, argv);
     std::string& port = cl.startup.port;
-    if (cl.action == KV_CMD_RUN && IsPortPath(port)) {
+    if (cl.action == KV_CMD_RUN && LooksLikeNetPortUrl(port)) {
+        if (NetPortKindOf(port) == NET_PORT_NONE) {
+            cl.action = KV_CMD_ERROR;
+            cl.error = "'" + port + "' is no network port (rfc2217://HOST:PORT or tcp://HOST:PORT)";
+        }
+    } else if (cl.action == KV_CMD_RUN && IsPortPath(port)) {
         // A relative path would be read from the ports folder once linked.
         if (port[0] != '/') {
             char cwd[4096];

@@ -7,7 +7,7 @@ set -e
 cd "$(dirname "$0")/.."
 BUILD_DIR=${BUILD_DIR:-build-bench}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DKIVERN_BENCH=ON -DKIVERN_TESTS=OFF >/dev/null
-cmake --build "$BUILD_DIR" --target kivern_bench kivern_bench_logview kivern-vdev -j2 >/dev/null
+cmake --build "$BUILD_DIR" --target kivern_bench kivern_bench_logview kivern_bench_net kivern-vdev -j2 >/dev/null
 BENCH="$BUILD_DIR/bench/kivern_bench"
 QUICK=0
 for a in "$@"; do [ "$a" = --quick ] && QUICK=1; done
@@ -20,4 +20,8 @@ fi
 if [ "$QUICK" = 0 ]; then
     echo
     "$BUILD_DIR/bench/kivern_bench_logview" 9
+    if { [ -x /usr/sbin/ser2net ] || command -v ser2net >/dev/null 2>&1; } && command -v socat >/dev/null 2>&1; then
+        echo
+        "$BUILD_DIR/bench/kivern_bench_net" 10 5
+    fi
 fi

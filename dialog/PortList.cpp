@@ -136,6 +136,9 @@ void CKIVERNDlg::OnBnClickedOpen() {
         m_btnOpen.SetWindowText("关闭串口");
         m_strPortState = "打开";
         m_strStatus.Format("%s OPENED, %s", (const char*)m_strPort, (const char*)m_strBaud);
+        std::string node, description;
+        if (DescribeListedPort(m_strPort, node, description) && NetPortKindOf(node) == NET_PORT_TCP)
+            m_strStatus.Format("%s OPENED, raw TCP: settings not sent", (const char*)m_strPort);
         UpdateData(FALSE);
         if (m_bTimedSend) SetTimer(IDT_TIMED_SEND, (UINT)m_nInterval, nullptr);
         SetOpenPortControls(TRUE);

@@ -23,6 +23,10 @@ CPortOpenFailure FindOpenFailure(UINT nPort, DWORD dwError) {
     strName.Format("COM%u", nPort);
     std::string node, description;
     if (!DescribeListedPort(strName, node, description)) return f;
+    if (NetPortKindOf(node) != NET_PORT_NONE) {
+        f.strAddress = node.c_str();
+        return f;
+    }
     CString strReal, strGroup;
     if (GetCommDeviceOwner(node, strReal, strGroup)) {
         f.strDevice = strReal;
@@ -34,6 +38,16 @@ CPortOpenFailure FindOpenFailure(UINT nPort, DWORD dwError) {
 
 CString FormatOpenFailure(const CPortOpenFailure& f) {
     CString strText, strLine;
+    if (!f.strAddress.IsEmpty()) {
+        char* pszReason = nullptr;
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                       f.dwError, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), (char*)&pszReason, 0,
+                       nullptr);
+        strText.Format("串口%d  已经被其他应用程序所占用!\n请选择其它的串口\n无法连接 %s: %s",
+                       (int)f.nPort, (const char*)f.strAddress, pszReason ? pszReason : "");
+        LocalFree(pszReason);
+        return strText;
+    }
     if (IsRefused(f.dwError)) {
         strText.Format("串口%d  没有访问权限!", (int)f.nPort);
         if (f.strDevice.IsEmpty()) return strText;

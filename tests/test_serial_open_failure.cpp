@@ -50,6 +50,13 @@ TEST(OpenFailureText, KeepsTheUsualWordsFirstAndAddsWhatWasFound) {
         {"no port at all", {5, ENOTTY, "/dev/tty", "tty", {}}, kBusy},
     };
     for (const auto& c : cases) EXPECT_STREQ(FormatOpenFailure(c.f), c.want) << c.what;
+    CPortOpenFailure net;
+    net.nPort = 9;
+    net.dwError = ECONNREFUSED;
+    net.strAddress = "rfc2217://127.0.0.1:3333";
+    EXPECT_STREQ(FormatOpenFailure(net),
+                 "串口9  已经被其他应用程序所占用!\n请选择其它的串口\n无法连接 "
+                 "rfc2217://127.0.0.1:3333: Connection refused");
 }
 
 namespace {

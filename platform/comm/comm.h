@@ -11,6 +11,13 @@
 // find nothing, waits never complete, writes fail with EIO, and the device notifications hear
 // of it (devnotify.h). The modem lines (comm_modem.h) are driven and read where the device
 // has them; a pseudo-terminal has none.
+//
+// A network port, "rfc2217://HOST:PORT" or "tcp://HOST:PORT" (named directly or as the target
+// of a COMn link), opens by connecting within a few seconds; a refused or unreachable server
+// fails the opening with the socket's error. Over RFC 2217 the line settings go to the server
+// and SetCommState fails unless the server confirms them; DTR, RTS, the input lines and purging
+// go by the same option. A raw TCP port takes any settings without sending them and has no
+// modem lines. A connection that ends is a device that went away.
 #pragma once
 #include "platform/comm/comm_dcb.h"
 #include "platform/comm/comm_holder.h"

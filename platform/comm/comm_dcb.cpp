@@ -138,6 +138,10 @@ BOOL GetCommState(HANDLE hFile, LPDCB lpDCB) {
     auto port = LookupCommPort(hFile);
     if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     std::lock_guard<std::mutex> lock(port->stateMutex);
+    if (port->net) {
+        if (int err = port->net->GetState(*lpDCB)) return kvimpl::Fail(err);
+        return TRUE;
+    }
     CommTermios t;
     if (int err = CommGetTermios(port->fd, t)) return kvimpl::Fail(err);
     DCB d;
@@ -160,6 +164,12 @@ BOOL SetCommState(HANDLE hFile, const DCB* lpDCB) {
     auto port = LookupCommPort(hFile);
     if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     std::lock_guard<std::mutex> lock(port->stateMutex);
+    if (port->net) {
+        if (int err = port->net->SetState(*lpDCB)) return kvimpl::Fail(err);
+        port->rtsControl = lpDCB->fRtsControl;
+        port->dtrControl = lpDCB->fDtrControl;
+        return TRUE;
+    }
     CommTermios cur, want, got;
     if (int err = CommGetTermios(port->fd, cur)) return kvimpl::Fail(err);
     if (int err = BuildCommTermios(*lpDCB, cur, want)) return kvimpl::Fail(err);

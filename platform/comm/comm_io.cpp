@@ -17,6 +17,7 @@
 #include "platform/comm/comm_port.h"
 #include "platform/core/syserr.h"
 #include "platform/kernel/sync.h"
+#include "platform/ports/neturl.h"
 #include "platform/ports/portmap.h"
 
 namespace {
@@ -43,7 +44,7 @@ unsigned PortNumberFromName(const char* name) {
 
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
     std::string path;
-    if (lpFileName && lpFileName[0] == '/') {
+    if (lpFileName && (lpFileName[0] == '/' || NetPortKindOf(lpFileName) != NET_PORT_NONE)) {
         path = lpFileName;
     } else {
         unsigned n = lpFileName ? PortNumberFromName(lpFileName) : 0;
@@ -52,7 +53,8 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE)
             return INVALID_HANDLE_VALUE;
         }
     }
-    auto port = CommPort::Open(path);
+    auto port =
+        NetPortKindOf(path) != NET_PORT_NONE ? CommPort::OpenNetwork(path) : CommPort::Open(path);
     if (!port) {
         SetLastError(ErrorFromErrno(errno));
         return INVALID_HANDLE_VALUE;
@@ -118,7 +120,8 @@ BOOL PurgeComm(HANDLE hFile, DWORD dwFlags) {
     }
     port->cv.notify_all();
     // A device that is gone has nothing left to flush.
-    if (int err = CommFlush(port->fd, rx, tx); err && err != EIO) return kvimpl::Fail(err);
+    int err = port->net ? port->net->Purge(rx, tx) : CommFlush(port->fd, rx, tx);
+    if (err && err != EIO) return kvimpl::Fail(err);
     return TRUE;
 }
 
@@ -126,7 +129,8 @@ BOOL ClearCommError(HANDLE hFile, DWORD* lpErrors, LPCOMSTAT lpStat) {
     auto port = LookupCommPort(hFile);
     if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     int inDriver = 0, outDriver = 0;
-    if (ioctl(port->fd, FIONREAD, &inDriver) < 0) inDriver = 0;
+    // A socket's unread bytes are not all data (Telnet commands): only the buffer counts.
+    if (port->net || ioctl(port->fd, FIONREAD, &inDriver) < 0) inDriver = 0;
     if (ioctl(port->fd, TIOCOUTQ, &outDriver) < 0) outDriver = 0;
     std::lock_guard<std::mutex> lock(port->m);
     if (lpErrors) *lpErrors = port->overflowSinceCheck ? CE_RXOVER : 0;
@@ -210,6 +214,11 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD n, DWORD* lpWritten, LP
     const int64_t deadline = hasTotal ? NowMs() + (int64_t)to.WriteTotalTimeoutMultiplier * n +
                                             to.WriteTotalTimeoutConstant
                                       : -1;
+    if (port->net && !status) {
+        size_t sent = 0;
+        status = port->net->Write(p, n, deadline, sent);
+        done = (DWORD)sent;
+    }
     while (!status && done < n) {
         ssize_t w = write(port->fd, p + done, n - done);
         if (w > 0) {

@@ -16,7 +16,9 @@ BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc) {
     if (rts && port->rtsControl == RTS_CONTROL_HANDSHAKE)
         return kvimpl::Fail(ERROR_INVALID_PARAMETER);
     const bool on = dwFunc == SETRTS || dwFunc == SETDTR;
-    if (int err = CommSetModemLine(port->fd, rts ? MS_RTS_ON : MS_DTR_ON, on))
+    const DWORD line = rts ? MS_RTS_ON : MS_DTR_ON;
+    if (int err =
+            port->net ? port->net->SetModemLine(line, on) : CommSetModemLine(port->fd, line, on))
         return kvimpl::Fail(err);
     return TRUE;
 }
@@ -26,7 +28,8 @@ BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat) {
     if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
     if (!lpModemStat) return kvimpl::Fail(EINVAL);
     DWORD lines = 0;
-    if (int err = CommGetModemLines(port->fd, lines)) return kvimpl::Fail(err);
+    if (int err = port->net ? port->net->GetModemLines(lines) : CommGetModemLines(port->fd, lines))
+        return kvimpl::Fail(err);
     *lpModemStat = lines & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON);
     return TRUE;
 }

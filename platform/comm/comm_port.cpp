@@ -74,13 +74,38 @@ std::shared_ptr<CommPort> CommPort::Open(const std::string& path) {
         ioctl(fd, TIOCNXCL);
         return fail(errno);
     }
-    std::shared_ptr<CommPort> port(new CommPort(fd, wakeFd, found));
+    std::shared_ptr<CommPort> port(new CommPort(fd, wakeFd, found, nullptr));
     CommNoteOpened(fd, found);
     return port;
 }
 
-CommPort::CommPort(int fd_, int wakeFd, const CommTermios& found)
-    : fd(fd_), ring(new char[kCommInputBufferSize]), m_wakeFd(wakeFd), m_found(found) {
+std::shared_ptr<CommPort> CommPort::OpenNetwork(const std::string& url) {
+    NetPortAddress address;
+    if (!ParseNetPortUrl(url, address)) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    int fd = CommNetConnect(address, kCommNetConnectMs);
+    if (fd < 0) return nullptr;
+    int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd < 0) {
+        int err = errno;
+        close(fd);
+        errno = err;
+        return nullptr;
+    }
+    auto net = std::make_unique<CommNet>(address.kind, fd, wakeFd);
+    std::shared_ptr<CommPort> port(new CommPort(fd, wakeFd, CommTermios(), std::move(net)));
+    port->net->WaitReady();
+    return port;
+}
+
+CommPort::CommPort(int fd_, int wakeFd, const CommTermios& found, std::unique_ptr<CommNet> net_)
+    : fd(fd_),
+      net(std::move(net_)),
+      ring(new char[kCommInputBufferSize]),
+      m_wakeFd(wakeFd),
+      m_found(found) {
     m_reader = std::thread(&CommPort::ReaderLoop, this);
 }
 
@@ -98,10 +123,12 @@ void CommPort::OnClose() {
 CommPort::~CommPort() {
     OnClose();
     m_reader.join();
-    RestoreFoundSettings();
-    CommNoteClosed(fd);
-    ioctl(fd, TIOCNXCL);
-    flock(fd, LOCK_UN);
+    if (!net) {
+        RestoreFoundSettings();
+        CommNoteClosed(fd);
+        ioctl(fd, TIOCNXCL);
+        flock(fd, LOCK_UN);
+    }
     close(fd);
     close(m_wakeFd);
 }
@@ -124,6 +151,7 @@ void CommPort::RestoreFoundSettings() {
 // control, USB, a pseudo-terminal's writer), so nothing that arrived is thrown away.
 void CommPort::ReaderLoop() {
     std::unique_ptr<char[]> chunk(new char[kReadChunk]);
+    std::string data;  // a network port's data among the bytes read
     bool watching = true;
     for (;;) {
         size_t room;
@@ -144,6 +172,13 @@ void CommPort::ReaderLoop() {
         bool gone = false;
         while (room > 0) {
             ssize_t r = read(fd, chunk.get(), std::min(room, kReadChunk));
+            if (r > 0 && net) {
+                data.clear();
+                net->Received(chunk.get(), (size_t)r, data);
+                Append(data.data(), data.size());
+                room -= (size_t)r;
+                continue;
+            }
             if (r > 0) {
                 Append(chunk.get(), (size_t)r);
                 room -= (size_t)r;
@@ -190,6 +225,7 @@ void CommPort::MarkLost() {
         lost = true;
     }
     cv.notify_all();
+    if (net) net->Lost();
     // Not every loss brings a device event of its own; the port list must hear of it.
     if (auto handler = g_lostHandler.load()) handler();
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/comm/comm_net.h"
+#include "platform/comm/comm_socket.h"
 #include "platform/comm/comm_termios.h"
 #include "platform/comm/comm_types.h"
 #include "platform/kernel/sync_object.h"
@@ -16,10 +18,16 @@ public:
     // for what is no port (no terminal, /dev/tty, /dev/ptmx, a master side), EBUSY for a port
     // another program holds (flock or TIOCEXCL). The line settings found are put back on close.
     static std::shared_ptr<CommPort> Open(const std::string& path);
+    // Connects to a network port URL (neturl.h) within a few seconds; nullptr with errno set
+    // (ECONNREFUSED, ETIMEDOUT, ...). The socket is the port's descriptor.
+    static std::shared_ptr<CommPort> OpenNetwork(const std::string& url);
     ~CommPort() override;
     void OnClose() override;
 
     const int fd;
+    // A network port's protocol; nullptr for a device. What a comm function does with the
+    // line settings, the modem lines and the bytes written goes through it where it is set.
+    const std::unique_ptr<CommNet> net;
 
     // Guarded by m: the input buffer (a ring), its counters, the pending comm-event wait.
     std::mutex m;
@@ -44,7 +52,7 @@ public:
     void ClearInputLocked() { head = count = 0; }
 
 private:
-    CommPort(int fd, int wakeFd, const CommTermios& found);
+    CommPort(int fd, int wakeFd, const CommTermios& found, std::unique_ptr<CommNet> net);
     void ReaderLoop();
     void Append(const char* p, size_t n);
     void MarkLost();

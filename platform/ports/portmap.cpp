@@ -16,6 +16,8 @@
 #include <set>
 #include <sstream>
 
+#include "platform/ports/neturl.h"
+
 namespace {
 constexpr unsigned kMaxPort = 255;
 // The port map's own folder under the runtime and state folders. It is the map's, not the
@@ -48,6 +50,13 @@ std::string RealPath(const std::string& path) {
     char buf[PATH_MAX];
     return realpath(path.c_str(), buf) ? buf : "";
 }
+// The target of a symbolic link, or "" when path is none.
+std::string LinkTarget(const std::string& path) {
+    char buf[PATH_MAX];
+    ssize_t len = readlink(path.c_str(), buf, sizeof buf - 1);
+    return len < 0 ? "" : std::string(buf, (size_t)len);
+}
+
 std::string BaseName(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -191,11 +200,15 @@ void AddVirtualPorts(std::vector<PortInfo>& result, std::set<unsigned>& taken) {
         if (n < 1 || n > (long)kMaxPort) continue;
         std::string path = portsDir + "/" + name;
         struct stat st;
-        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode) || !Exists(path)) continue;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) continue;
+        // A link to a network port URL leads nowhere in the file system; the URL is opened.
+        const std::string url = LinkTarget(path);
+        const bool network = NetPortKindOf(url) != NET_PORT_NONE;
+        if (!network && !Exists(path)) continue;
         PortInfo info;
         info.number = (unsigned)n;
-        info.devNode = path;
-        info.description = "virtual port (" + RealPath(path) + ")";
+        info.devNode = network ? url : path;
+        info.description = network ? url : "virtual port (" + RealPath(path) + ")";
         info.identity = "virtual:" + name;
         info.isVirtual = true;
         taken.insert(info.number);

@@ -5,7 +5,8 @@
 //    attribute is 0 (no UART behind them); <sysfs> is $KIVERN_SYSFS_ROOT, default /sys;
 //  - virtual ports: symbolic links named comN (N = 1..255) in the ports folder,
 //    $KIVERN_PORTS_DIR, default $XDG_RUNTIME_DIR/kivern/ports, or ~/.local/state/kivern/ports
-//    without XDG_RUNTIME_DIR. Dangling links are left out.
+//    without XDG_RUNTIME_DIR. Dangling links are left out, except links whose target is a
+//    network port URL (neturl.h): their device node and description are the URL.
 // Numbers: a virtual port has the number of its link; ttyS<k> is COM<k+1>; any other device
 // gets the number remembered for its identity (USB vendor:product:serial:interface, else its
 // USB path, else its device path), or the lowest free number the first time, remembered in
@@ -16,7 +17,7 @@
 
 struct PortInfo {
     unsigned number = 0;      // n of COMn
-    std::string devNode;      // what opening the port opens (/dev/ttyUSB0, a ports-folder link)
+    std::string devNode;      // what opening the port opens (/dev/ttyUSB0, a link, a URL)
     std::string description;  // USB product or driver, UTF-8
     std::string identity;     // what the number is remembered by
     bool isVirtual = false;

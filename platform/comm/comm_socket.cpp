@@ -1,0 +1,119 @@
+// Connecting to a network port within a time limit.
+#include "platform/comm/comm_socket.h"
+
+#include <errno.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+int64_t NowMs() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
+}
+
+int MsLeft(int64_t deadline) {
+    return deadline < 0 ? -1
+                        : (int)std::max<int64_t>(0, std::min<int64_t>(deadline - NowMs(), 1 << 30));
+}
+
+// The name lookup runs on a thread of its own, so that a slow resolver cannot hold the
+// caller beyond the time limit; a lookup that is late finishes there and is thrown away.
+struct Lookup {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    int rc = 0;
+    addrinfo* result = nullptr;
+    ~Lookup() {
+        if (result) freeaddrinfo(result);
+    }
+};
+
+int Resolve(const NetPortAddress& a, int64_t deadline, std::shared_ptr<Lookup>& out) {
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host = a.host, port = a.port] {
+        addrinfo hints = {};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        hints.ai_flags = AI_NUMERICSERV;
+        addrinfo* res = nullptr;
+        int rc = getaddrinfo(host.c_str(), port.c_str(), &hints, &res);
+        std::lock_guard<std::mutex> lock(lookup->m);
+        lookup->rc = rc;
+        lookup->result = res;
+        lookup->done = true;
+        lookup->cv.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(lookup->m);
+    if (!lookup->cv.wait_for(lock, std::chrono::milliseconds(MsLeft(deadline)),
+                             [&] { return lookup->done; }))
+        return ETIMEDOUT;
+    if (lookup->rc != 0 || !lookup->result) return lookup->rc == EAI_SYSTEM ? errno : ENOENT;
+    out = lookup;
+    return 0;
+}
+
+// One address: a non-blocking connect, waited for until deadline.
+int ConnectOne(const addrinfo* ai, int64_t deadline, int& fd) {
+    fd = socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
+    if (fd < 0) return errno;
+    int err = 0;
+    if (connect(fd, ai->ai_addr, ai->ai_addrlen) < 0) {
+        err = errno;
+        if (err == EINPROGRESS) {
+            pollfd pfd = {fd, POLLOUT, 0};
+            int r;
+            while ((r = poll(&pfd, 1, MsLeft(deadline))) < 0 && errno == EINTR) {
+            }
+            socklen_t len = sizeof err;
+            if (r == 0)
+                err = ETIMEDOUT;
+            else if (r < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0)
+                err = errno;
+        }
+    }
+    if (err) {
+        close(fd);
+        fd = -1;
+    }
+    return err;
+}
+}  // namespace
+
+int CommNetConnect(const NetPortAddress& address, int timeoutMs) {
+    const int64_t deadline = NowMs() + timeoutMs;
+    std::shared_ptr<Lookup> lookup;
+    if (int err = Resolve(address, deadline, lookup)) {
+        errno = err;
+        return -1;
+    }
+    int err = ECONNREFUSED, fd = -1;
+    for (const addrinfo* ai = lookup->result; ai && fd < 0 && err != ETIMEDOUT; ai = ai->ai_next)
+        err = ConnectOne(ai, deadline, fd);
+    if (fd < 0) {
+        errno = err;
+        return -1;
+    }
+    // Small writes (typed keys, commands) leave at once; a server that vanishes without a word
+    // is noticed within about half a minute.
+    int on = 1, idle = 10, interval = 5, count = 3;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
+    setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
+    return fd;
+}

@@ -1,0 +1,246 @@
+// Network ports against a real ser2net serving a pseudo-terminal: settings reaching the
+// device, every byte value both ways, a flood, the server going away, a refused connection.
+#include <gtest/gtest.h>
+#include <termios.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/comm/comm.h"
+#include "platform/comm/comm_telnet.h"
+#include "platform/core/syserr.h"
+#include "platform/ports/neturl.h"
+#include "platform/ports/portlinks.h"
+#include "platform/ports/portmap.h"
+#include "support/pty.h"
+#include "support/ser2net.h"
+
+namespace {
+const COMMTIMEOUTS kTimeouts = {1, 1, 2, 50, 5000};
+
+HANDLE OpenCom(const std::string& name) {
+    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
+                           FILE_FLAG_OVERLAPPED, NULL);
+    if (h != INVALID_HANDLE_VALUE) SetCommTimeouts(h, &kTimeouts);
+    return h;
+}
+
+std::string ReadPort(HANDLE h, size_t n, int timeoutMs = 5000) {
+    std::string out;
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    static char buf[65536];
+    while (out.size() < n && std::chrono::steady_clock::now() < end) {
+        DWORD got = 0;
+        if (!ReadFile(h, buf, (DWORD)std::min(sizeof buf, n - out.size()), &got, NULL)) break;
+        out.append(buf, got);
+    }
+    return out;
+}
+
+std::string AllByteValues(size_t repeat) {
+    std::string s;
+    for (size_t r = 0; r < repeat; ++r)
+        for (int i = 0; i < 256; ++i) s += (char)i;
+    return s;
+}
+
+class NetPortTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!kvtest::Ser2netPath()) GTEST_SKIP() << "ser2net is not installed";
+        ASSERT_TRUE(m_dev.ok());
+    }
+    // Serves the device, rfc2217 or raw, and links it as COM7.
+    void Serve(bool rfc2217) {
+        m_server.reset(new kvtest::Ser2net(m_dev.slavePath(), rfc2217));
+        ASSERT_TRUE(m_server->Start());
+        ASSERT_TRUE(CreatePortLink(7, m_server->url(rfc2217)));
+    }
+    speed_t DeviceSpeed() {
+        termios t;
+        tcgetattr(m_dev.slave(), &t);
+        return cfgetospeed(&t);
+    }
+    tcflag_t DeviceCflag() {
+        termios t;
+        tcgetattr(m_dev.slave(), &t);
+        return t.c_cflag;
+    }
+    kvtest::PortMapSandbox m_sandbox;
+    kvtest::FakeDevice m_dev{m_sandbox.ports(), 99};
+    std::unique_ptr<kvtest::Ser2net> m_server;
+};
+}  // namespace
+
+TEST(NetPortUrl, WellFormedUrlsOnly) {
+    const struct {
+        const char* url;
+        NetPortKind kind;
+        const char* host;
+    } cases[] = {
+        {"rfc2217://127.0.0.1:3333", NET_PORT_RFC2217, "127.0.0.1"},
+        {"RFC2217://pi.lab:2000/", NET_PORT_RFC2217, "pi.lab"},
+        {"tcp://[::1]:4000", NET_PORT_TCP, "::1"},
+        {"tcp://host:0", NET_PORT_NONE, ""},
+        {"tcp://host:65536", NET_PORT_NONE, ""},
+        {"rfc2217://:3333", NET_PORT_NONE, ""},
+        {"rfc2217://host", NET_PORT_NONE, ""},
+        {"rfc2217://a b:1", NET_PORT_NONE, ""},
+        {"ssh://host:22", NET_PORT_NONE, ""},
+        {"/dev/ttyUSB0", NET_PORT_NONE, ""},
+    };
+    for (const auto& c : cases) {
+        NetPortAddress a;
+        ParseNetPortUrl(c.url, a);
+        EXPECT_EQ(a.kind, c.kind) << c.url;
+        EXPECT_EQ(a.host, c.host) << c.url;
+    }
+    EXPECT_TRUE(LooksLikeNetPortUrl("ssh://host:22"));
+    EXPECT_FALSE(LooksLikeNetPortUrl("/dev/ttyS0"));
+}
+
+TEST_F(NetPortTest, ListedAsComNAndSettingsReachTheDevice) {
+    Serve(true);
+    std::string node, description;
+    ASSERT_TRUE(DescribePort("COM7", node, description));
+    EXPECT_EQ(node, m_server->url());
+    EXPECT_EQ(description, m_server->url());
+
+    HANDLE h = OpenCom("COM7");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+    // A pseudo-terminal keeps the speed and the stop bits, but always has 8 bits, no parity.
+    const struct {
+        const char* mode;
+        speed_t speed;
+        tcflag_t stop;
+    } cases[] = {
+        {"baud=19200 parity=E data=7 stop=1", B19200, 0},
+        {"baud=115200 parity=N data=8 stop=2", B115200, CSTOPB},
+        {"baud=57600 parity=O data=8 stop=1", B57600, 0},
+    };
+    for (const auto& c : cases) {
+        DCB dcb;
+        ASSERT_TRUE(GetCommState(h, &dcb));
+        ASSERT_TRUE(BuildCommDCBA(c.mode, &dcb));
+        EXPECT_TRUE(SetCommState(h, &dcb)) << c.mode << " " << GetLastError();
+        EXPECT_EQ(DeviceSpeed(), c.speed) << c.mode;
+        EXPECT_EQ(DeviceCflag() & CSTOPB, c.stop) << c.mode;
+        DCB back;
+        ASSERT_TRUE(GetCommState(h, &back));
+        EXPECT_EQ(back.BaudRate, dcb.BaudRate) << c.mode;
+        EXPECT_EQ(back.ByteSize, dcb.ByteSize) << c.mode;
+        EXPECT_EQ(back.Parity, dcb.Parity) << c.mode;
+        EXPECT_EQ(back.StopBits, dcb.StopBits) << c.mode;
+    }
+    // ser2net does not take 1.5 stop bits: no confirmation, so the setting fails.
+    DCB dcb;
+    ASSERT_TRUE(GetCommState(h, &dcb));
+    ASSERT_TRUE(BuildCommDCBA("baud=9600 data=5 stop=1.5", &dcb));
+    EXPECT_FALSE(SetCommState(h, &dcb));
+    EXPECT_TRUE(PurgeComm(h, PURGE_RXCLEAR | PURGE_TXCLEAR));
+    DWORD lines = 0;
+    EXPECT_TRUE(GetCommModemStatus(h, &lines));
+    EXPECT_TRUE(EscapeCommFunction(h, CLRDTR));
+    CloseHandle(h);
+}
+
+TEST_F(NetPortTest, EveryByteValueBothWaysAndAFlood) {
+    for (bool rfc2217 : {true, false}) {
+        Serve(rfc2217);
+        HANDLE h = OpenCom(m_server->url(rfc2217));
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+        const std::string all = AllByteValues(4);
+        DWORD written = 0;
+        EXPECT_TRUE(WriteFile(h, all.data(), (DWORD)all.size(), &written, NULL));
+        EXPECT_EQ(m_dev.Receive(all.size(), 5000), all) << rfc2217;
+        m_dev.Send(all);
+        EXPECT_EQ(ReadPort(h, all.size()), all) << rfc2217;
+
+        // 10 MiB from the device, read as it comes, checked byte for byte.
+        const std::string flood = AllByteValues(10 * 4096);
+        std::thread device([&] { m_dev.Send(flood); });
+        std::string got = ReadPort(h, flood.size(), 60000);
+        device.join();
+        EXPECT_EQ(got.size(), flood.size()) << rfc2217;
+        EXPECT_TRUE(got == flood) << rfc2217;
+        EXPECT_EQ(GetCommOverflowCount(h), 0u);
+        CloseHandle(h);
+        m_server.reset();
+    }
+}
+
+TEST_F(NetPortTest, ServerGoneWhileOpenIsALostDeviceAndOpensAgainWhenBack) {
+    Serve(true);
+    HANDLE h = OpenCom("COM7");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    m_server->Stop();
+    for (int i = 0; i < 500 && !IsCommDeviceLost(h); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(IsCommDeviceLost(h));
+    DWORD written = 0;
+    EXPECT_FALSE(WriteFile(h, "x", 1, &written, NULL));
+    CloseHandle(h);
+
+    ASSERT_TRUE(m_server->Start());
+    h = OpenCom("COM7");
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(WriteFile(h, "back", 4, &written, NULL));
+    EXPECT_EQ(m_dev.Receive(4), "back");
+    CloseHandle(h);
+}
+
+TEST_F(NetPortTest, ARefusedConnectionFailsTheOpening) {
+    const int port = kvtest::FreeLocalPort();
+    for (const char* scheme : {"rfc2217", "tcp"}) {
+        std::string url = std::string(scheme) + "://127.0.0.1:" + std::to_string(port);
+        EXPECT_EQ(OpenCom(url), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), (DWORD)ECONNREFUSED) << url;
+    }
+}
+
+namespace {
+struct Recorder : TelnetDecoder::Sink {
+    std::string events;
+    void OnOption(uint8_t verb, uint8_t option) override {
+        events += "opt " + std::to_string(verb) + " " + std::to_string(option) + ";";
+    }
+    void OnSubnegotiation(const std::string& body) override {
+        events += "sub " + std::to_string(body.size()) + ";";
+    }
+};
+}  // namespace
+
+// However the stream is cut into reads, the same data and the same commands come out.
+TEST(TelnetStream, DecodesTheSameWhereverReadsAreCut) {
+    const struct {
+        std::string wire, data, events;
+    } cases[] = {
+        {std::string("a\xff\xff"
+                     "b",
+                     4),
+         "a\xff"
+         "b",
+         ""},
+        {std::string("\xff\xfd\x2cx", 4), "x", "opt 253 44;"},
+        {std::string("\xff\xfa\x2c\x65\x00\x00\xff\xff\x01\xff\xf0y", 12), "y", "sub 6;"},
+        {std::string("\xff\xf1z\xff", 4), "z", ""},  // NOP, then a command not finished yet
+    };
+    for (const auto& c : cases) {
+        for (size_t cut = 0; cut <= c.wire.size(); ++cut) {
+            TelnetDecoder decoder;
+            Recorder sink;
+            std::string data;
+            decoder.Decode(c.wire.data(), cut, data, sink);
+            decoder.Decode(c.wire.data() + cut, c.wire.size() - cut, data, sink);
+            EXPECT_EQ(data, c.data) << c.wire.size() << " cut " << cut;
+            EXPECT_EQ(sink.events, c.events) << cut;
+        }
+        std::string escaped;
+        TelnetEscape(c.data.data(), c.data.size(), escaped);
+        TelnetDecoder decoder;
+        Recorder sink;
+        std::string back;
+        decoder.Decode(escaped.data(), escaped.size(), back, sink);
+        EXPECT_EQ(back, c.data);
+    }
+}
