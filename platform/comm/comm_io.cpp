@@ -15,6 +15,7 @@
 #include <cstdlib>
 
 #include "platform/comm/comm_port.h"
+#include "platform/comm/comm_time.h"
 #include "platform/core/syserr.h"
 #include "platform/kernel/sync.h"
 #include "platform/ports/neturl.h"
@@ -22,12 +23,6 @@
 
 namespace {
 std::atomic<void (*)(DWORD)> g_writeHook{nullptr};
-
-int64_t NowMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-}
 
 // "COM3", "\\.\COM12" -> 3, 12; 0 when name is not such a name.
 unsigned PortNumberFromName(const char* name) {
@@ -169,16 +164,17 @@ BOOL ReadFile(HANDLE hFile, void* lpBuffer, DWORD n, DWORD* lpRead, LPOVERLAPPED
                                to.ReadTotalTimeoutMultiplier == 0 &&
                                to.ReadTotalTimeoutConstant == 0;
         const bool hasTotal = to.ReadTotalTimeoutMultiplier || to.ReadTotalTimeoutConstant;
-        const int64_t deadline = hasTotal ? NowMs() + (int64_t)to.ReadTotalTimeoutMultiplier * n +
-                                                to.ReadTotalTimeoutConstant
-                                          : -1;
+        const int64_t deadline = hasTotal
+                                     ? CommNowMs() + (int64_t)to.ReadTotalTimeoutMultiplier * n +
+                                           to.ReadTotalTimeoutConstant
+                                     : -1;
         while (got < n && !immediate) {
             if (port->closing || port->readAbortGeneration != abortGen) {
                 status = ERROR_OPERATION_ABORTED;
                 break;
             }
             if (port->lost) break;
-            int64_t wait = deadline >= 0 ? deadline - NowMs() : INT64_MAX;
+            int64_t wait = deadline >= 0 ? deadline - CommNowMs() : INT64_MAX;
             if (got > 0 && to.ReadIntervalTimeout && to.ReadIntervalTimeout != MAXDWORD)
                 wait = std::min<int64_t>(wait, to.ReadIntervalTimeout);
             if (wait <= 0) break;
@@ -211,7 +207,7 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD n, DWORD* lpWritten, LP
     DWORD done = 0;
     DWORD status = lost ? EIO : 0;
     const bool hasTotal = to.WriteTotalTimeoutMultiplier || to.WriteTotalTimeoutConstant;
-    const int64_t deadline = hasTotal ? NowMs() + (int64_t)to.WriteTotalTimeoutMultiplier * n +
+    const int64_t deadline = hasTotal ? CommNowMs() + (int64_t)to.WriteTotalTimeoutMultiplier * n +
                                             to.WriteTotalTimeoutConstant
                                       : -1;
     if (port->net && !status) {
@@ -232,7 +228,7 @@ BOOL WriteFile(HANDLE hFile, const void* lpBuffer, DWORD n, DWORD* lpWritten, LP
         }
         int wait = -1;
         if (deadline >= 0) {
-            int64_t left = deadline - NowMs();
+            int64_t left = deadline - CommNowMs();
             if (left <= 0) {
                 status = ETIMEDOUT;
                 break;

@@ -11,6 +11,7 @@
 #include <chrono>
 
 #include "platform/comm/comm_termios.h"
+#include "platform/comm/comm_time.h"
 #include "platform/core/syserr.h"
 
 namespace {
@@ -29,17 +30,6 @@ enum : uint8_t {
 constexpr unsigned kSettingsConfirmed =
     1u << CPO_BAUD | 1u << CPO_DATASIZE | 1u << CPO_PARITY | 1u << CPO_STOPSIZE | 1u << CPO_CONTROL;
 constexpr size_t kWriteChunk = 16 * 1024;
-
-int64_t NowMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-}
-
-int MsLeft(int64_t deadline) {
-    return deadline < 0 ? -1
-                        : (int)std::max<int64_t>(0, std::min<int64_t>(deadline - NowMs(), 1 << 30));
-}
 
 bool Accepted(uint8_t option) {
     return option == OPT_BINARY || option == OPT_SGA || option == OPT_COM_PORT;
@@ -84,7 +74,7 @@ void CommNet::Received(const char* p, size_t n, std::string& data) {
     m_decoder.Decode(p, n, data, *this);
     // The reader never waits for the socket: what it cannot send now, the next sender sends.
     if (m_sendMutex.try_lock()) {
-        FlushLocked(NowMs());
+        FlushLocked(CommNowMs());
         m_sendMutex.unlock();
     }
 }
@@ -187,7 +177,7 @@ int CommNet::SendLocked(const char* p, size_t n, int64_t deadlineMs, size_t& sen
         }
         if (w < 0 && errno == EINTR) continue;
         if (w < 0 && errno != EAGAIN) return EIO;
-        const int wait = MsLeft(deadlineMs);
+        const int wait = CommMsLeft(deadlineMs);
         if (wait == 0) return ETIMEDOUT;
         pollfd fds[2] = {{m_fd, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
         if (poll(fds, 2, wait) < 0 && errno != EINTR) return errno;
@@ -222,12 +212,12 @@ int CommNet::SendControl(const std::string& bytes) {
     }
     // A write holds the socket for one chunk at a time; a chunk stuck longer than this is a
     // server that does not read.
-    const int64_t until = NowMs() + kCommNetConfirmMs;
+    const int64_t until = CommNowMs() + kCommNetConfirmMs;
     while (!m_sendMutex.try_lock()) {
-        if (NowMs() >= until) return ETIMEDOUT;
+        if (CommNowMs() >= until) return ETIMEDOUT;
         usleep(1000);
     }
-    int err = FlushLocked(NowMs() + kCommNetConfirmMs);
+    int err = FlushLocked(CommNowMs() + kCommNetConfirmMs);
     if (!err) {
         std::lock_guard<std::mutex> lock(m);
         if (!m_queued.empty()) err = ETIMEDOUT;

@@ -17,18 +17,9 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/comm/comm_time.h"
+
 namespace {
-int64_t NowMs() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (int64_t)ts.tv_sec * 1000 + ts.tv_nsec / 1000000;
-}
-
-int MsLeft(int64_t deadline) {
-    return deadline < 0 ? -1
-                        : (int)std::max<int64_t>(0, std::min<int64_t>(deadline - NowMs(), 1 << 30));
-}
-
 // The name lookup runs on a thread of its own, so that a slow resolver cannot hold the
 // caller beyond the time limit; a lookup that is late finishes there and is thrown away.
 struct Lookup {
@@ -58,7 +49,7 @@ int Resolve(const NetPortAddress& a, int64_t deadline, std::shared_ptr<Lookup>& 
         lookup->cv.notify_all();
     }).detach();
     std::unique_lock<std::mutex> lock(lookup->m);
-    if (!lookup->cv.wait_for(lock, std::chrono::milliseconds(MsLeft(deadline)),
+    if (!lookup->cv.wait_for(lock, std::chrono::milliseconds(CommMsLeft(deadline)),
                              [&] { return lookup->done; }))
         return ETIMEDOUT;
     if (lookup->rc != 0 || !lookup->result) return lookup->rc == EAI_SYSTEM ? errno : ENOENT;
@@ -76,7 +67,7 @@ int ConnectOne(const addrinfo* ai, int64_t deadline, int& fd) {
         if (err == EINPROGRESS) {
             pollfd pfd = {fd, POLLOUT, 0};
             int r;
-            while ((r = poll(&pfd, 1, MsLeft(deadline))) < 0 && errno == EINTR) {
+            while ((r = poll(&pfd, 1, CommMsLeft(deadline))) < 0 && errno == EINTR) {
             }
             socklen_t len = sizeof err;
             if (r == 0)
@@ -94,7 +85,7 @@ int ConnectOne(const addrinfo* ai, int64_t deadline, int& fd) {
 }  // namespace
 
 int CommNetConnect(const NetPortAddress& address, int timeoutMs) {
-    const int64_t deadline = NowMs() + timeoutMs;
+    const int64_t deadline = CommNowMs() + timeoutMs;
     std::shared_ptr<Lookup> lookup;
     if (int err = Resolve(address, deadline, lookup)) {
         errno = err;
