@@ -37,6 +37,7 @@ void CKIVERNDlg::RefreshPortList() {
     HKEY hKey;
     int nListed = 0;
     bool bPresent = false;
+    int nOpenIndex = 0;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\SerialComm", 0, KEY_READ, &hKey) ==
         ERROR_SUCCESS) {
         // A port whose device has gone is not present, even while a stale entry lists it.
@@ -53,8 +54,11 @@ void CKIVERNDlg::RefreshPortList() {
             if (lResult == ERROR_NO_MORE_ITEMS) break;
             if (lResult != ERROR_SUCCESS) continue;  // an entry that does not fit is left out
             szData[sizeof(szData) - 1] = 0;
-            if (NamesPort(szData, nOpenPort)) bPresent = true;
-            m_cbPort.AddString(szData);
+            int nIndex = m_cbPort.AddString(szData);
+            if (NamesPort(szData, nOpenPort)) {
+                bPresent = true;
+                nOpenIndex = nIndex;
+            }
             ++nListed;
         }
         RegCloseKey(hKey);
@@ -68,7 +72,9 @@ void CKIVERNDlg::RefreshPortList() {
             bLost = true;
         }
     }
-    m_cbPort.SetCurSel(0);
+    // The first port is selected, except that an open port stays the one shown: the list is
+    // disabled then, and its closing names the port it shows.
+    m_cbPort.SetCurSel(bPresent ? nOpenIndex : 0);
     GetDlgItem(IDC_OPEN_BUTTON)->EnableWindow(nListed > 0);
     if (bLost) BeginReconnectWait();
 }

@@ -118,6 +118,20 @@ TEST_F(PortDialogTest, DeviceArrivalAndRemovalFollowTheList) {
     EXPECT_FALSE(Enabled(IDC_OPEN_BUTTON));
 }
 
+// The disabled list keeps showing the open port when another device arrives before it, and
+// closing names that port.
+TEST_F(PortDialogTest, AnOpenPortStaysTheOneShownWhenTheListChanges) {
+    AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    AddDevice(1);
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+    EXPECT_STREQ(Text(IDC_PORT_COMBO), "COM3");
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    EXPECT_STREQ(m_dlg->m_strStatus, "COM3 CLOSED");
+}
+
 TEST_F(PortDialogTest, AnOpenPortIsPresentOnlyWhenItsExactNumberIsListed) {
     AddDevice(1);
     CreateDialog();
