@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/app/app.h"
 #include "platform/ui/window.h"
@@ -17,7 +18,13 @@ void StartTestApplication(int& argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // The user's own settings never reach a test: each test program starts with none.
     static char configDir[] = "/tmp/kivern-test-config-XXXXXX";
-    if (mkdtemp(configDir)) setenv("XDG_CONFIG_HOME", configDir, 1);
+    if (mkdtemp(configDir)) {
+        setenv("XDG_CONFIG_HOME", configDir, 1);
+        atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(configDir, ec);
+        });
+    }
     app = new QApplication(argc, argv);
     AfxInitFramework();
 }
