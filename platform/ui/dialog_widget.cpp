@@ -1,8 +1,6 @@
 // The dialog's widget: keys, closing, resizing, painting and the system menu.
 #include "platform/ui/dialog_widget.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -17,6 +15,7 @@
 #include <QStyle>
 #include <QTextDocument>
 #include <QWindow>
+#include <algorithm>
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
