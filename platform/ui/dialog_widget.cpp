@@ -16,6 +16,7 @@
 #include <QTextDocument>
 #include <QWindow>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
@@ -201,9 +202,11 @@ bool KvLabel::PaintPlainText() {
     p.setPen(palette().color(foregroundRole()));
     // ASCII text (a counter) is shaped afresh, which costs a fraction of preparing a kept
     // layout for a text that changes on every refresh; the label's font has its glyphs.
-    if (std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; })) {
-        QFontMetricsF fm(font());
-        p.drawText(QPointF(cr.x(), top(fm.height()) + fm.ascent()), t);
+    // (Bottom alignment places a kept layout on a rounding of its own: that stays below.)
+    if (!(a & Qt::AlignBottom) &&
+        std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QFontMetricsF fm(font());  // a laid-out line's height is rounded up, its ascent kept
+        p.drawText(QPointF(cr.x(), top(std::ceil(fm.ascent() + fm.descent())) + fm.ascent()), t);
         return true;
     }
     if (t != m_staticText || font() != m_staticFont) {
