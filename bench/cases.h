@@ -22,6 +22,7 @@ inline int Fail(const char* fmt, ...) {
 int CaseThroughput(const std::vector<std::string>& a);  // text|binary|hex MiB
 int CaseCat(const std::vector<std::string>& a);         // MiB [baud]
 int CasePace(const std::vector<std::string>& a);        // seconds text|binary|hex [log]
+int CasePicocom(const std::vector<std::string>& a);     // seconds text|binary|hex
 int CaseResponsive(const std::vector<std::string>& a);  // text|binary|hex seconds
 int CaseRefresh(const std::vector<std::string>& a);     // text|hex|hexflat MiB runs
 int CaseSend(const std::vector<std::string>& a);        // MiB

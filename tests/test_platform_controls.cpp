@@ -70,6 +70,7 @@ TEST(ControlText, ALabelDrawsItsTextAsAPlainQLabelDoes) {
         {"AR PL UMing CN", 12, 400, Qt::AlignHCenter | Qt::AlignVCenter, u"指令框", {61, 13}},
         {"Liberation Sans", 15, 400, Qt::AlignRight | Qt::AlignTop, u"ms/次", {40, 20}},
         {"Liberation Sans", 15, 400, Qt::AlignLeft | Qt::AlignBottom, u"HEX", {41, 17}},
+        {"Liberation Sans", 15, 400, Qt::AlignLeft | Qt::AlignTop, u"TX: 42 Bytes", {97, 21}},
     };
     for (const Case& c : cases) {
         QFont f(QString::fromLatin1(c.face));

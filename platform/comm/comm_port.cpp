@@ -26,6 +26,10 @@ namespace {
 constexpr size_t kReadChunk = 64 * 1024;
 constexpr int kFullRetryMs = 5;
 constexpr int kDrainWaitMs = 500;
+// A wake-up that found less than this is a trickle: the next read waits kGatherMs so that
+// a paced stream is taken in larger pieces. The first bytes after a silence are read at once.
+constexpr size_t kTrickleBytes = 4096;
+constexpr int kGatherMs = 10;
 std::atomic<void (*)()> g_lostHandler{nullptr};
 
 // The kernel's stand-ins for other terminals: /dev/tty (5,0), /dev/console (5,1), /dev/ptmx
@@ -170,6 +174,7 @@ void CommPort::ReaderLoop() {
         if (fds[0].revents) break;  // closing wins over input
         if (!takeInput || !fds[1].revents) continue;
         bool gone = false;
+        const size_t roomBefore = room;
         while (room > 0) {
             ssize_t r = read(fd, chunk.get(), std::min(room, kReadChunk));
             if (r > 0 && net) {
@@ -195,6 +200,9 @@ void CommPort::ReaderLoop() {
             // A hung-up descriptor polls readable forever: stop watching it.
             MarkLost();
             watching = false;
+        } else if (roomBefore - room < kTrickleBytes) {
+            pollfd wake = {m_wakeFd, POLLIN, 0};
+            if (poll(&wake, 1, kGatherMs) > 0) break;  // the port closes
         }
     }
 }

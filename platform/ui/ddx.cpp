@@ -27,8 +27,16 @@ QWidget* FindControlWidget(CDataExchange* pDX, QWidget* dlg, int nIDC) {
 QWidget* ControlWidget(CDataExchange* pDX, int nIDC) {
     QWidget* dlg = kvimpl::WidgetOf(pDX->m_pDlgWnd);
     if (!dlg) return nullptr;
-    auto& known = kvimpl::Attached<std::unordered_map<int, QPointer<QWidget>>>(dlg, "kv_controls");
-    QPointer<QWidget>& slot = known[nIDC];
+    // The map of the dialog exchanged last is kept at hand: finding it by property name costs
+    // more than the exchange of a control.
+    using Known = std::unordered_map<int, QPointer<QWidget>>;
+    static QPointer<QWidget> s_lastDlg;
+    static Known* s_lastKnown = nullptr;
+    if (s_lastDlg != dlg || !s_lastKnown) {
+        s_lastKnown = &kvimpl::Attached<Known>(dlg, "kv_controls");
+        s_lastDlg = dlg;
+    }
+    QPointer<QWidget>& slot = (*s_lastKnown)[nIDC];
     if (!slot || slot->parentWidget() != dlg) slot = FindControlWidget(pDX, dlg, nIDC);
     return slot;
 }

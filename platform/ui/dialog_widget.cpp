@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
@@ -14,6 +15,8 @@
 #include <QStyle>
 #include <QTextDocument>
 #include <QWindow>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
@@ -187,6 +190,25 @@ bool KvLabel::PaintPlainText() {
         !(QStyle::visualAlignment(layoutDirection(), alignment()) & Qt::AlignLeft) ||
         t.contains(QLatin1Char('\n')))
         return false;
+    QRectF cr = contentsRect();
+    Qt::Alignment a = alignment();
+    auto top = [&](qreal h) {
+        return a & Qt::AlignBottom    ? cr.bottom() + 1 - h
+               : a & Qt::AlignVCenter ? cr.y() + (cr.height() - h) / 2
+                                      : cr.y();
+    };
+    QPainter p(this);
+    p.setFont(font());
+    p.setPen(palette().color(foregroundRole()));
+    // ASCII text (a counter) is shaped afresh, which costs a fraction of preparing a kept
+    // layout for a text that changes on every refresh; the label's font has its glyphs.
+    // (Bottom alignment places a kept layout on a rounding of its own: that stays below.)
+    if (!(a & Qt::AlignBottom) &&
+        std::all_of(t.begin(), t.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QFontMetricsF fm(font());  // a laid-out line's height is rounded up, its ascent kept
+        p.drawText(QPointF(cr.x(), top(std::ceil(fm.ascent() + fm.descent())) + fm.ascent()), t);
+        return true;
+    }
     if (t != m_staticText || font() != m_staticFont) {
         m_static = QStaticText(t);
         m_static.setTextFormat(Qt::PlainText);
@@ -195,17 +217,7 @@ bool KvLabel::PaintPlainText() {
         m_staticText = t;
         m_staticFont = font();
     }
-    QRectF cr = contentsRect();
-    QSizeF sz = m_static.size();
-    qreal x = cr.x();
-    Qt::Alignment a = alignment();
-    qreal y = a & Qt::AlignBottom    ? cr.bottom() + 1 - sz.height()
-              : a & Qt::AlignVCenter ? cr.y() + (cr.height() - sz.height()) / 2
-                                     : cr.y();
-    QPainter p(this);
-    p.setFont(font());
-    p.setPen(palette().color(foregroundRole()));
-    p.drawStaticText(QPointF(x, y), m_static);
+    p.drawStaticText(QPointF(cr.x(), top(m_static.size().height())), m_static);
     return true;
 }
 

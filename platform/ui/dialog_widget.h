@@ -27,9 +27,9 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    // Draws a left-aligned one-line plain text as QLabel would, from a layout kept while the text
-    // and font stay the same (a counter label is drawn 33 times a second while data streams); false
-    // for anything else, which QLabel draws.
+    // Draws a left-aligned one-line plain text as QLabel would: ASCII text (a counter, drawn 33
+    // times a second while data streams) shaped directly, other text from a layout kept while
+    // the text and font stay the same; false for anything else, which QLabel draws.
     bool PaintPlainText();
     QStaticText m_static;
     QString m_staticText;
