@@ -12,9 +12,7 @@ class LiveLogTest : public PortDialogTest {
 protected:
     void SetUp() override {
         PortDialogTest::SetUp();
-        m_dev = &AddDevice(3);
-        CreateDialog();
-        OpenPort("COM3");
+        m_dev = &OpenDevicePort(3);
     }
     void TearDown() override {
         SetFileDialogHook(nullptr);

@@ -14,9 +14,7 @@ class WireTest : public PortDialogTest {
 protected:
     void SetUp() override {
         PortDialogTest::SetUp();
-        m_dev = &AddDevice(3);
-        CreateDialog();
-        OpenPort("COM3");
+        m_dev = &OpenDevicePort(3);
         ASSERT_STREQ(m_dlg->m_strPortState, "打开");
         kvtest::Click(m_dlg->GetDlgItem(IDC_CLEAR_RX_BUTTON));
     }

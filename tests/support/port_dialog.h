@@ -31,8 +31,15 @@ protected:
         m_dlg->m_cbPort.SetCurSel(i);
         if (baud) m_dlg->m_cbBaud.SetWindowText(baud);
         kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
-        // The port's thread purges the port as its first step; what arrives before is gone.
+        // Gives the port's thread time to arm its first wait.
         kvtest::Pump(50);
+    }
+    // A device on COMn, the dialog created and that port opened.
+    kvtest::FakeDevice& OpenDevicePort(unsigned n) {
+        kvtest::FakeDevice& dev = AddDevice(n);
+        CreateDialog();
+        OpenPort(("COM" + std::to_string(n)).c_str());
+        return dev;
     }
     // Lets the port's thread deliver, then runs the refresh timer once.
     void Deliver(int ms = 100) {
