@@ -114,6 +114,18 @@ struct Mode {
     }
 };
 
+// The virtual device on COM3 of a sandbox of its own, ready to stream the mode's pattern at
+// 921600 baud (92160 bytes a second) for secs seconds once it is sent AT+FLOOD.
+struct PacedStream {
+    PacedStream(double secs, const Mode& mode)
+        : bytes((int64_t)(secs * 92160)),
+          dev(VdevPath(), sb.ports(), 3,
+              mode.DeviceArgs({"-f", std::to_string(bytes), "-b", "921600"})) {}
+    int64_t bytes;
+    Sandbox sb;
+    VirtualDevice dev;
+};
+
 // What the receive text must hold after the first n bytes of the mode's flood: in hex
 // display each byte as "%02X ", in text display every byte but 0x00.
 int64_t ExpectedLength(int64_t n, const Mode& mode);

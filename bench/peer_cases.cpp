@@ -34,10 +34,9 @@ bool Drain(int master, std::string* seen, int64_t* count, int ms) {
 int CasePicocom(const std::vector<std::string>& a) {
     double secs = std::stod(a.at(0));
     Mode mode(a.at(1));
-    int64_t n = (int64_t)(secs * 92160);
-    Sandbox sb;
-    VirtualDevice dev(VdevPath(), sb.ports(), 3,
-                      mode.DeviceArgs({"-f", std::to_string(n), "-b", "921600"}));
+    PacedStream stream(secs, mode);
+    const int64_t n = stream.bytes;
+    VirtualDevice& dev = stream.dev;
     if (!dev.ok()) return Fail("no virtual device");
     int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);

@@ -133,10 +133,9 @@ int CaseCat(const std::vector<std::string>& a) {
 int CasePace(const std::vector<std::string>& a) {
     double secs = std::stod(a.at(0));
     Mode mode(a.at(1));
-    int64_t n = (int64_t)(secs * 92160);
-    Sandbox sb;
-    VirtualDevice dev(VdevPath(), sb.ports(), 3,
-                      mode.DeviceArgs({"-f", std::to_string(n), "-b", "921600"}));
+    PacedStream stream(secs, mode);
+    const int64_t n = stream.bytes;
+    VirtualDevice& dev = stream.dev;
     if (!dev.ok()) return Fail("no virtual device");
     DialogBench b;
     if (!b.ok() || !b.OpenPort(3, mode.hex)) return Fail("port not opened");
