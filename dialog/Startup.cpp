@@ -1,11 +1,11 @@
 // The command line's options, put to work once the window is set up: the lists are set as the
 // user would set them, and --open presses the open button.
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/PathPorts.h"
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
+#include "serial/OpenFailure.h"
 
 namespace {
 // Selects the entry shown as text; false if the list has none.
@@ -62,11 +62,10 @@ void CKIVERNDlg::ApplyStartup() {
                         (LPARAM)pOpen->GetSafeHwnd());
         return;
     }
-    // A port that is not there fails as opening a port that has gone does.
-    char szMessage[100] = {0};
-    snprintf(szMessage, sizeof(szMessage), "串口%d  已经被其他应用程序所占用!\n请选择其它的串口",
-             atoi((const char*)strPort + 3));
-    AfxMessageBox(szMessage, MB_OK);
+    // A port that is not there fails with the open-failure box's usual words.
+    CPortOpenFailure failure;
+    failure.nPort = (UINT)atoi((const char*)strPort + 3);
+    AfxMessageBox(FormatOpenFailure(failure), MB_OK);
     m_nStatusColor = 0;
     m_stStatus.InvalidateRect(nullptr, TRUE);
 }
