@@ -116,26 +116,28 @@ LogSearch::LogSearch(LogPattern pattern, int64_t start, bool bForward)
       m_bForward(bForward),
       m_pos(m_start) {}
 
-LogSearch::Result LogSearch::Found(int64_t at, int64_t n) {
-    m_matchBegin = at;
-    m_matchEnd = at + n;
-    return kFound;
+// Looks at the starts in [lo, hi): the first match going forward, the last going backward.
+bool LogSearch::Scan(const unsigned char* p, int64_t len, int64_t lo, int64_t hi) {
+    if (hi <= lo) return false;
+    int64_t n = 0;
+    int64_t s = m_bForward ? m_pattern.FindFirst(p, len, lo, hi, &n)
+                           : m_pattern.FindLast(p, len, lo, hi, &n);
+    m_scanned += hi - lo;
+    if (s < 0) return false;
+    m_matchBegin = s;
+    m_matchEnd = s + n;
+    return true;
 }
 
 LogSearch::Result LogSearch::Step(const unsigned char* p, int64_t len, int64_t nBytes) {
     if (m_pattern.IsEmpty()) return kNotFound;
     nBytes = std::max<int64_t>(nBytes, 1);
-    int64_t n = 0;
     if (m_bForward && !m_bWrapped) {
         m_start = std::min(m_start, len);
         m_pos = std::min(m_pos, len);
         int64_t to = std::min(m_pos + nBytes, len);
-        if (to > m_pos) {
-            int64_t s = m_pattern.FindFirst(p, len, m_pos, to, &n);
-            m_scanned += to - m_pos;
-            if (s >= 0) return Found(s, n);
-            m_pos = to;
-        }
+        if (Scan(p, len, m_pos, to)) return kFound;
+        m_pos = std::max(m_pos, to);
         if (to < len) return kMore;
         // At the end: the last few starts are looked at again if more bytes come before the
         // next step (a longer alternative may not have fitted yet).
@@ -151,21 +153,13 @@ LogSearch::Result LogSearch::Step(const unsigned char* p, int64_t len, int64_t n
     }
     if (m_bForward) {
         int64_t to = std::min(m_pos + nBytes, m_wrapEnd);
-        if (to > m_pos) {
-            int64_t s = m_pattern.FindFirst(p, len, m_pos, to, &n);
-            m_scanned += to - m_pos;
-            if (s >= 0) return Found(s, n);
-            m_pos = to;
-        }
+        if (Scan(p, len, m_pos, to)) return kFound;
+        m_pos = std::max(m_pos, to);
         return m_pos < m_wrapEnd ? kMore : kNotFound;
     }
     if (!m_bWrapped) {
         int64_t hi = std::min(m_pos, len), lo = std::max<int64_t>(0, hi - nBytes);
-        if (hi > lo) {
-            int64_t s = m_pattern.FindLast(p, len, lo, hi, &n);
-            m_scanned += hi - lo;
-            if (s >= 0) return Found(s, n);
-        }
+        if (Scan(p, len, lo, hi)) return kFound;
         m_pos = lo;
         if (lo > 0) return kMore;
         m_bWrapped = true;
@@ -174,11 +168,7 @@ LogSearch::Result LogSearch::Step(const unsigned char* p, int64_t len, int64_t n
         return kMore;
     }
     int64_t hi = m_pos, lo = std::max(m_wrapEnd, hi - nBytes);
-    if (hi > lo) {
-        int64_t s = m_pattern.FindLast(p, len, lo, hi, &n);
-        m_scanned += hi - lo;
-        if (s >= 0) return Found(s, n);
-    }
+    if (Scan(p, len, lo, hi)) return kFound;
     m_pos = lo;
     return lo > m_wrapEnd ? kMore : kNotFound;
 }

@@ -57,7 +57,7 @@ public:
     int64_t Scanned() const { return m_scanned; }  // start offsets looked at so far
 
 private:
-    Result Found(int64_t at, int64_t n);
+    bool Scan(const unsigned char* p, int64_t len, int64_t lo, int64_t hi);
     LogPattern m_pattern;
     int64_t m_start;
     bool m_bForward;
