@@ -161,6 +161,8 @@ private:
     void LogReceiveText();
     void LimitReceiveText();
     CString TimeLogName() const;
+    // The last layout was scaled down to a client area below the least size.
+    BOOL m_bLayoutScaled = FALSE;
 
 public:
     // The data model, in declaration order.

@@ -1,5 +1,10 @@
 // Proportional layout: 55 controls follow the client area by their anchoring class; the
-// window cannot be dragged smaller than 520 x 616 pixels.
+// window cannot be dragged smaller than 520 x 616 pixels. On a screen too small for that
+// (a small or highly scaled screen) the window may be smaller still: the layout of the
+// smallest size is then scaled down to the client area, keeping its proportions.
+#include <algorithm>
+#include <vector>
+
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
@@ -50,12 +55,68 @@ struct Captured {
 };
 Captured g_Captured[sizeof(g_LayoutItems) / sizeof(g_LayoutItems[0])];
 
+// The other controls keep their place, except below the least size, where they are scaled.
+struct FixedItem {
+    CWnd* pCtrl;
+    RECT rc;
+};
+std::vector<FixedItem> g_Fixed;
+
+bool IsLaidOut(int nID) {
+    for (const LayoutItem& item : g_LayoutItems)
+        if (item.nID == nID) return true;
+    return false;
+}
+
 }  // namespace
 
 void CKIVERNDlg::LayoutControls(BOOL bCapture) {
-    RECT rcClient;
+    RECT rcClient, rcWindow, rcLeast{0, 0, 0, 0};
     GetClientRect(&rcClient);
-    const int cw = rcClient.right, ch = rcClient.bottom;
+    GetWindowRect(&rcWindow);
+    OnSizing(WMSZ_BOTTOMRIGHT, &rcLeast);
+    // The area laid out: the client area, or the least one the window may be dragged to when
+    // the client area is smaller; rectangles are scaled between that area and the client's.
+    const int nClientWidth = rcClient.right, nClientHeight = rcClient.bottom;
+    int cw = nClientWidth, ch = nClientHeight;
+    if (cw > 0 && ch > 0) {
+        cw = std::max(cw, (int)(rcLeast.right - (rcWindow.right - rcWindow.left - cw)));
+        ch = std::max(ch, (int)(rcLeast.bottom - (rcWindow.bottom - rcWindow.top - ch)));
+    }
+    // A capture reads the controls where the last layout put them.
+    const bool bScaled =
+        bCapture ? m_bLayoutScaled != FALSE : cw != nClientWidth || ch != nClientHeight;
+    if (!bScaled) cw = nClientWidth, ch = nClientHeight;
+    auto scale = [](RECT r, int num_x, int den_x, int num_y, int den_y) {
+        return RECT{(LONG)((long long)r.left * num_x / den_x),
+                    (LONG)((long long)r.top * num_y / den_y),
+                    (LONG)((long long)r.right * num_x / den_x),
+                    (LONG)((long long)r.bottom * num_y / den_y)};
+    };
+    auto toClient = [&](RECT r) {
+        return bScaled ? scale(r, nClientWidth, cw, nClientHeight, ch) : r;
+    };
+    auto fromClient = [&](RECT r) {
+        return bScaled ? scale(r, cw, nClientWidth, ch, nClientHeight) : r;
+    };
+
+    if (bCapture) {
+        g_Fixed.clear();
+        for (CWnd* p = GetWindow(GW_CHILD); p; p = p->GetWindow(GW_HWNDNEXT)) {
+            if (IsLaidOut(p->GetDlgCtrlID())) continue;
+            RECT r;
+            p->GetWindowRect(&r);
+            ScreenToClient(&r);
+            g_Fixed.push_back(FixedItem{p, fromClient(r)});
+        }
+    } else if (bScaled || m_bLayoutScaled) {
+        for (const FixedItem& f : g_Fixed) {
+            RECT r = toClient(f.rc);
+            f.pCtrl->MoveWindow(&r, FALSE);
+        }
+    }
+    if (!bCapture) m_bLayoutScaled = bScaled;
+
     for (int i = 0; i < g_nLayoutItems; ++i) {
         CWnd* pCtrl = GetDlgItem(g_LayoutItems[i].nID);
         Captured& c = g_Captured[i];
@@ -63,6 +124,7 @@ void CKIVERNDlg::LayoutControls(BOOL bCapture) {
             RECT r;
             pCtrl->GetWindowRect(&r);
             ScreenToClient(&r);
+            r = fromClient(r);
             c = Captured{(int)r.left,
                          (int)r.top,
                          (int)(r.right - r.left),
@@ -94,7 +156,8 @@ void CKIVERNDlg::LayoutControls(BOOL bCapture) {
                 y = c.top, h = c.height;
                 break;
         }
-        pCtrl->MoveWindow(x, y, w, h, FALSE);
+        RECT r = toClient(RECT{x, y, x + w, y + h});
+        pCtrl->MoveWindow(&r, FALSE);
     }
     InvalidateRect(nullptr, TRUE);
     UpdateWindow();

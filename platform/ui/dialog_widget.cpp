@@ -12,8 +12,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QStyle>
 #include <QTextDocument>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -124,20 +126,76 @@ void DialogWidget::contextMenuEvent(QContextMenuEvent* e) {
 void DialogWidget::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
     ApplyMinimumSize();
+    // The window manager's frame may come without a move: look until it has framed us.
+    m_nFrameChecks = 8;
+    CheckFrameLater();
 }
+
+// The frame around the client area. A frame seen while the window system is still placing
+// the window can be smaller than the window itself: that counts as none known yet.
+QMargins DialogWidget::FrameMargins() const {
+    const QRect f = frameGeometry(), g = geometry();
+    QMargins m(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+               f.bottom() - g.bottom());
+    if (m.left() < 0 || m.top() < 0 || m.right() < 0 || m.bottom() < 0) return QMargins();
+    return m;
+}
+
+// Under a window manager the frame is known only once it has framed the window (and the
+// window system does not always tell): until then room is kept for a title bar and borders.
+QMargins DialogWidget::FrameRoom() const {
+    QMargins m = FrameMargins();
+    if (!m.isNull() || QGuiApplication::platformName() == QLatin1String("offscreen")) return m;
+    int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    return QMargins(border, title + border, border, border);
+}
+
+static QSize Extra(const QMargins& m) { return QSize(m.left() + m.right(), m.top() + m.bottom()); }
 
 // The window cannot be dragged smaller than the dialog's WM_SIZING handler allows: ask it what
 // it makes of a window of no size, which is the whole window, frame included, and give the
 // window manager the client size that leaves. The frame is known only once the window manager
-// has framed the window, so this runs again as the window is shown, moved and resized.
+// has framed the window, so this runs again as the window is shown, moved and resized. The
+// minimum never passes the free area of the screen, so a small or highly scaled screen still
+// holds the whole window.
 void DialogWidget::ApplyMinimumSize() {
     if (!m_bSizeMessages || !(windowFlags() & Qt::WindowMaximizeButtonHint)) return;
     RECT r{0, 0, 0, 0};
     kvimpl::Dispatch(m_owner, WM_SIZING, WMSZ_BOTTOMRIGHT, (LPARAM)&r);
-    int frameW = frameGeometry().width() - geometry().width();
-    int frameH = frameGeometry().height() - geometry().height();
-    QSize min((int)(r.right - r.left) - frameW, (int)(r.bottom - r.top) - frameH);
+    const QMargins frame = FrameMargins();
+    QSize min = QSize((int)(r.right - r.left), (int)(r.bottom - r.top)) - Extra(frame);
+    if (QScreen* s = screen())
+        min = min.boundedTo(s->availableGeometry().size() - Extra(FrameRoom()));
     if (min.width() > 0 && min.height() > 0 && min != minimumSize()) setMinimumSize(min);
+    if (isVisible() && frame != m_fittedFrame) FitToScreen();
+}
+
+void DialogWidget::CheckFrameLater() {
+    QTimer::singleShot(250, this, [this] {
+        ApplyMinimumSize();
+        if (FrameMargins().isNull() && --m_nFrameChecks > 0) CheckFrameLater();
+    });
+}
+
+void DialogWidget::FitToScreen() {
+    QScreen* s = screen();
+    if (!s || isMaximized() || isMinimized() || isFullScreen()) return;
+    m_fittedFrame = FrameMargins();  // the fit runs again once the real frame is known
+    const QMargins room = FrameRoom();
+    const QRect avail = s->availableGeometry();
+    const QSize most = avail.size() - Extra(room);
+    if (width() > most.width() || height() > most.height()) resize(size().boundedTo(most));
+    // The whole window on the screen; while the frame is not known, the position given is the
+    // client area's, so the room for the frame is added to it.
+    const QSize whole = size() + Extra(room);
+    const QRect f = frameGeometry();
+    const QPoint shift = m_fittedFrame.isNull() ? QPoint(room.left(), room.top()) : QPoint();
+    const QPoint at = f.topLeft() - shift;  // where the whole window's corner is
+    int x = std::max(avail.left(), std::min(at.x(), avail.right() + 1 - whole.width()));
+    int y = std::max(avail.top(), std::min(at.y(), avail.bottom() + 1 - whole.height()));
+    x += shift.x(), y += shift.y();
+    if (x != f.left() || y != f.top()) move(x, y);
 }
 
 QString KvLabel::AsName(QString text) {

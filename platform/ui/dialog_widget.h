@@ -64,5 +64,13 @@ protected:
 private:
     void SendSize();
     void ApplyMinimumSize();
+    // A resizable window larger than the free area of its screen is made to fit it, and moved
+    // so that its frame lies on it; the window manager's frame counts once it is known.
+    void FitToScreen();
+    QMargins FrameMargins() const;  // the frame around the client area, or none while unknown
+    QMargins FrameRoom() const;     // the same, or room for one while the frame is not known
+    void CheckFrameLater();         // ApplyMinimumSize again shortly, while the frame is not known
     CWnd* m_owner;
+    QMargins m_fittedFrame{-1, -1, -1, -1};  // the frame the last fit counted with
+    int m_nFrameChecks = 0;
 };

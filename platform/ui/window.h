@@ -110,7 +110,8 @@ public:
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
     CWnd* GetDlgItem(int nID) const;
     int GetDlgCtrlID() const;
-    CWnd* GetWindow(UINT nCmd) const;  // GW_CHILD: first child in Z order
+    // GW_CHILD: the first child in Z order; GW_HWNDNEXT: the next sibling.
+    CWnd* GetWindow(UINT nCmd) const;
     CWnd* GetParent() const;
     CWnd* SetFocus();
     virtual CMenu* GetSystemMenu(BOOL bRevert);  // a dialog's; none for other windows
@@ -151,6 +152,7 @@ protected:
     friend class CWndRegistry;
 };
 
+#define GW_HWNDNEXT 2
 #define GW_CHILD 5
 
 // Message-map macros in the framework's style.

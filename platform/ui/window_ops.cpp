@@ -226,9 +226,13 @@ int CWnd::GetDlgCtrlID() const { return m_nID; }
 
 CWnd* CWnd::GetWindow(UINT nCmd) const {
     QWidget* w = WidgetOf(this);
-    if (!w || nCmd != GW_CHILD) return nullptr;
-    for (QObject* o : w->children()) {
-        QWidget* c = qobject_cast<QWidget*>(o);
+    if (!w || (nCmd != GW_CHILD && nCmd != GW_HWNDNEXT)) return nullptr;
+    QWidget* parent = nCmd == GW_CHILD ? w : w->parentWidget();
+    if (!parent) return nullptr;
+    const QObjectList& list = parent->children();
+    int i = nCmd == GW_CHILD ? 0 : (int)list.indexOf(w) + 1;
+    for (; i < (int)list.size(); ++i) {
+        QWidget* c = qobject_cast<QWidget*>(list[i]);
         if (HWND h = c ? kvimpl::OwnHandleOfWidget(c) : nullptr) return kvimpl::LookupWindow(h);
     }
     return nullptr;

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "platform/app/app.h"
 #include "platform/ui/window.h"
@@ -24,6 +27,20 @@ void StartTestApplication(int& argc, char** argv) {
             std::error_code ec;
             std::filesystem::remove_all(configDir, ec);
         });
+        // The offscreen screen is 800 x 600 unless configured; the window is laid out for a
+        // desktop screen, 1920 x 1200 unless KVTEST_SCREEN (WIDTHxHEIGHT) says otherwise.
+        int w = 1920, h = 1200;
+        if (const char* size = getenv("KVTEST_SCREEN")) sscanf(size, "%dx%d", &w, &h);
+        std::string screen = std::string(configDir) + "/screen.json";
+        if (FILE* f = fopen(screen.c_str(), "w")) {
+            fprintf(f,
+                    "{\"screens\": [{\"name\": \"test\", \"x\": 0, \"y\": 0, \"width\": %d, "
+                    "\"height\": %d, \"logicalDpi\": 96}]}\n",
+                    w, h);
+            fclose(f);
+            if (strcmp(getenv("QT_QPA_PLATFORM"), "offscreen") == 0)
+                setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str(), 1);
+        }
     }
     app = new QApplication(argc, argv);
     AfxInitFramework();
