@@ -1,3 +1,4 @@
+// The port named on the command line: its run link, its selection, and its failures.
 #include "dialog/NamedPort.h"
 
 #include <algorithm>

@@ -158,10 +158,13 @@ void CKIVERNDlg::OnBnClickedOpen() {
         m_stStatus.InvalidateRect(nullptr, TRUE);
         RestoreReceiveScroll(nPos);
     } else {
-        CPortOpenFailure failure = FindOpenFailure(nPort, GetLastError());
-        m_namedPort.Describe(failure);
+        DWORD dwError = GetLastError();
         // A reopening after a replug tries again quietly until the wait ends.
-        if (!m_bReopening) AfxMessageBox(FormatOpenFailure(failure), OpenFailureBoxType(failure));
+        if (!m_bReopening) {
+            CPortOpenFailure failure = FindOpenFailure(nPort, dwError);
+            m_namedPort.Describe(failure);
+            AfxMessageBox(FormatOpenFailure(failure), OpenFailureBoxType(failure));
+        }
         m_nStatusColor = 0;
         m_stStatus.InvalidateRect(nullptr, TRUE);
         // The receive text was not written back, so its view stays where it is.
