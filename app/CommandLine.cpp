@@ -180,7 +180,7 @@ std::string CommandLineHelp() {
            "\n"
            "PORT is a port of the port list (COM3), or a device path (/dev/ttyUSB0,\n"
            "/dev/serial/by-id/..., /dev/pts/5) or a network port (rfc2217://HOST:PORT,\n"
-           "tcp://HOST:PORT), which is added as a port and selected.\n"
+           "tcp://HOST:PORT), which becomes a port for this run and is selected.\n"
            "\n"
            "  -b, --baud=N            baud rate (default 9600)\n"
            "      --data=5|6|7|8      data bits (default 8)\n"

@@ -12,7 +12,9 @@ CKIVERNApp::CKIVERNApp() : CWinApp("KIVERN") {
 
 BOOL CKIVERNApp::InitInstance() {
     AfxEnableControlContainer();
-    // Ports added by path: their links are gone after a reboot.
+    // Ports added by path: their links are gone after a reboot. A run that ended without
+    // removing its own links (a crash) leaves them to the next start.
+    RemoveStaleRunPortLinks();
     CKivernSettings settings;
     if (settings.Load()) RestorePathPortLinks(settings);
     CKIVERNDlg dlg;

@@ -11,6 +11,7 @@
 #include "app/Settings.h"
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
+#include "dialog/NamedPort.h"
 #include "dialog/SendHistory.h"
 #include "platform/afx.h"
 #include "serial/SerialPort.h"
@@ -83,6 +84,7 @@ public:  // the handlers are reached through the message map, and by tests
     LRESULT OnLiveLogError(WPARAM wParam, LPARAM lParam);
     // The command line's port, line settings and --open, at the end of start-up.
     void ApplyStartup();
+    LRESULT OnStartupOpen(WPARAM wParam, LPARAM lParam);
     // Layout.
     void LayoutControls(BOOL bCapture);
     void OnSize(UINT nType, int cx, int cy);
@@ -222,6 +224,8 @@ public:
     CToolTipCtrl m_tips;
     // What the command line asks for at start (set before the window is created).
     CKivernStartup m_startup;
+    // The port the command line named: kept selected, and for this run only.
+    CNamedPort m_namedPort;
 
     CReconnectState m_reconnect;
     BOOL m_bReopening;  // an opening made by the reconnect wait: a failure shows no box

@@ -47,6 +47,7 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
 void CKIVERNDlg::ShowSettings() {
     CSettingsDlg dlg(m_settings, this);
     if (dlg.DoModal() != IDOK || dlg.m_settings == m_settings) return;
+    m_namedPort.Adopt(dlg.m_settings);
     UpdatePathPortLinks(m_settings, dlg.m_settings);
     m_settings = dlg.m_settings;
     // The file keeps the session's history from now on, or none.

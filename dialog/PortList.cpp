@@ -73,8 +73,13 @@ void CKIVERNDlg::RefreshPortList() {
         }
     }
     // The first port is selected, except that an open port stays the one shown: the list is
-    // disabled then, and its closing names the port it shows.
-    m_cbPort.SetCurSel(bPresent ? nOpenIndex : 0);
+    // disabled then, and its closing names the port it shows. A port the command line named
+    // stays selected until the user picks another.
+    int nSelect = bPresent ? nOpenIndex : 0;
+    const CString& strKept = m_namedPort.GetKeptSelection();
+    if (!bPresent && !strKept.IsEmpty() && m_cbPort.FindStringExact(-1, strKept) >= 0)
+        nSelect = m_cbPort.FindStringExact(-1, strKept);
+    m_cbPort.SetCurSel(nSelect);
     GetDlgItem(IDC_OPEN_BUTTON)->EnableWindow(nListed > 0);
     if (bLost) BeginReconnectWait();
 }
@@ -155,7 +160,11 @@ void CKIVERNDlg::OnBnClickedOpen() {
     } else {
         DWORD dwError = GetLastError();
         // A reopening after a replug tries again quietly until the wait ends.
-        if (!m_bReopening) AfxMessageBox(FormatOpenFailure(FindOpenFailure(nPort, dwError)), MB_OK);
+        if (!m_bReopening) {
+            CPortOpenFailure failure = FindOpenFailure(nPort, dwError);
+            m_namedPort.Describe(failure);
+            AfxMessageBox(FormatOpenFailure(failure), OpenFailureBoxType(failure));
+        }
         m_nStatusColor = 0;
         m_stStatus.InvalidateRect(nullptr, TRUE);
         // The receive text was not written back, so its view stays where it is.

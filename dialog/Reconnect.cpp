@@ -78,11 +78,12 @@ void CKIVERNDlg::OnReconnectTick() {
     if (m_reconnect.nWaitedMs >= m_settings.m_nReconnectSecs * 1000) EndReconnectWait(TRUE);
 }
 
-// Choosing another port than the one waited for ends the wait.
+// Choosing another port than the one waited for ends the wait; choosing another port than
+// the one the command line named lets refreshes select the first port again.
 void CKIVERNDlg::OnCbnSelchangePort() {
-    if (!m_reconnect.bWaiting) return;
     CString strChosen;
     int i = m_cbPort.GetCurSel();
     if (i >= 0) m_cbPort.GetLBText(i, strChosen);
-    if (strChosen != m_reconnect.strPort) EndReconnectWait(TRUE);
+    m_namedPort.OnUserPick(strChosen);
+    if (m_reconnect.bWaiting && strChosen != m_reconnect.strPort) EndReconnectWait(TRUE);
 }

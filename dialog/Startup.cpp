@@ -1,5 +1,5 @@
 // The command line's options, put to work once the window is set up: the lists are set as the
-// user would set them, and --open presses the open button.
+// user would set them, and --open presses the open button once the window is up.
 #include <cstdlib>
 
 #include "app/PathPorts.h"
@@ -23,19 +23,20 @@ void CKIVERNDlg::ApplyStartup() {
         return;
     CString strPort = s.port.c_str();
     if (IsPortPath(s.port)) {
-        // A device path becomes a port of its own, kept like one added in the settings box.
+        // A device path is a port for this run, or the one the settings box added for it.
         unsigned nNumber = 0;
-        KvPathPort result = AddPathPort(m_settings, s.port, nNumber);
+        KvPathPort result = m_namedPort.Link(m_settings, s.port, nNumber);
         if (result == KV_PATH_NO_TERMINAL || result == KV_PATH_NO_NUMBER) {
             ReportPathPortRefused(result, s.port);
             return;
         }
-        if (result == KV_PATH_ADDED) m_settings.Save();
-        CreatePortLink(nNumber, s.port);
         RefreshPortList();
         strPort.Format("COM%u", nNumber);
     }
-    bool bPortListed = strPort.IsEmpty() || Choose(m_cbPort, strPort);
+    if (!strPort.IsEmpty()) {
+        m_namedPort.Name(strPort);
+        Choose(m_cbPort, strPort);
+    }
     if (!s.baud.empty()) m_cbBaud.SetWindowText(s.baud.c_str());  // the rate list is editable
     CString strBits;
     if (s.dataBits) {
@@ -53,19 +54,27 @@ void CKIVERNDlg::ApplyStartup() {
         m_strStatus.Format("%s CLOSED", (const char*)m_strPort);
         UpdateData(FALSE);
     }
-    if (!s.open) return;
-    if (bPortListed) {
-        // Pressed once the window is up, as a user would press it.
-        CWnd* pOpen = GetDlgItem(IDC_OPEN_BUTTON);
-        if (pOpen->IsWindowEnabled())
-            PostMessage(WM_COMMAND, MAKEWPARAM(IDC_OPEN_BUTTON, BN_CLICKED),
-                        (LPARAM)pOpen->GetSafeHwnd());
-        return;
+    if (s.open) PostMessage(UM_STARTUP_OPEN, 0, 0);
+}
+
+// --open, once the window is up: the open button is pressed as a user would press it, and a
+// port that is not there is reported with its cause.
+LRESULT CKIVERNDlg::OnStartupOpen(WPARAM, LPARAM) {
+    const CString& strPort = m_namedPort.GetName();
+    if (!strPort.IsEmpty() && !Choose(m_cbPort, strPort)) {
+        CPortOpenFailure failure;
+        failure.nPort = (UINT)atoi((const char*)strPort + 3);
+        failure.dwError = ERROR_FILE_NOT_FOUND;
+        failure.bCommandLine = true;
+        m_namedPort.Describe(failure);
+        AfxMessageBox(FormatOpenFailure(failure), OpenFailureBoxType(failure));
+        m_nStatusColor = 0;
+        m_stStatus.InvalidateRect(nullptr, TRUE);
+        return 0;
     }
-    // A port that is not there fails with the open-failure box's usual words.
-    CPortOpenFailure failure;
-    failure.nPort = (UINT)atoi((const char*)strPort + 3);
-    AfxMessageBox(FormatOpenFailure(failure), MB_OK);
-    m_nStatusColor = 0;
-    m_stStatus.InvalidateRect(nullptr, TRUE);
+    if (!GetDlgItem(IDC_OPEN_BUTTON)->IsWindowEnabled() || m_strPortState == "打开") return 0;
+    m_namedPort.m_bOpening = true;
+    OnBnClickedOpen();
+    m_namedPort.m_bOpening = false;
+    return 0;
 }

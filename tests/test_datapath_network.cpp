@@ -78,8 +78,9 @@ TEST_F(NetworkPortTest, ARefusedServerFailsWithTheAddressAndTheReason) {
     OpenPort("COM7");
     EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
     ASSERT_EQ(m_boxes.Count(), 1u);
-    CString strWant = "串口7  已经被其他应用程序所占用!\n请选择其它的串口\n无法连接 ";
+    CString strWant = "串口7  无法连接 ";
     strWant += server.url().c_str();
-    strWant += ": Connection refused";
+    strWant += "\n连接被拒绝";
     EXPECT_STREQ(m_boxes.Last().strText, strWant);
+    EXPECT_EQ(m_boxes.Last().nType, UINT(MB_OK | MB_ICONWARNING));
 }

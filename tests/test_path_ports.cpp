@@ -1,7 +1,11 @@
 // Device paths as ports: given on the command line (and opened with --open), or added and
 // removed in the settings box; either way they appear in the port list as COMn.
+#include <sys/wait.h>
+
 #include <QApplication>
+#include <QComboBox>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/ui/window_p.h"
@@ -71,23 +75,104 @@ TEST_F(PathPortTest, APathOnTheCommandLineBecomesAPortAndOpensWithItsSettings) {
     EXPECT_EQ(cfgetospeed(&t), B57600);
     EXPECT_TRUE(t.c_cflag & CSTOPB);
     EXPECT_EQ(LinkTarget(2), dev.slavePath());
-    // Kept like a port added in the settings box: a second start gives the same number.
+    // For this run only: nothing is saved, and the link goes with the window.
     CKivernSettings saved;
-    ASSERT_TRUE(saved.Load());
-    ASSERT_EQ(saved.m_ports.size(), 1u);
-    EXPECT_EQ(saved.m_ports[0], std::make_pair(2u, dev.slavePath()));
+    saved.Load();
+    EXPECT_TRUE(saved.m_ports.empty());
+    m_dlg->DestroyWindow();
+    m_dlg.reset();
+    EXPECT_EQ(LinkTarget(2), "");
 }
 
-TEST_F(PathPortTest, OpeningAPortThatIsNotThereFailsAsTheOpenButtonDoes) {
+TEST_F(PathPortTest, APortTheCommandLineNamesThatIsNotThereIsReportedOnceTheWindowIsUp) {
     AddDevice(1);
     MessageBoxRecorder boxes;
     CKivernStartup startup;
     startup.port = "COM9";
     startup.open = true;
     Start(startup);
+    EXPECT_EQ(boxes.Count(), 0u);  // not while the window is being made
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return boxes.Count() > 0; }, 3000));
     ASSERT_EQ(boxes.Count(), 1u);
-    EXPECT_EQ(boxes.Last().strText, "串口9  已经被其他应用程序所占用!\n请选择其它的串口");
+    EXPECT_EQ(boxes.Last().strText, "串口9  无法打开\n没有这个串口");
+    EXPECT_EQ(boxes.Last().nType, UINT(MB_OK | MB_ICONWARNING));
     EXPECT_EQ(Text(IDC_OPEN_BUTTON), "打开串口");  // COM1 is not opened instead
+}
+
+TEST_F(PathPortTest, TheNamedPortStaysSelectedUntilTheUserPicksAnother) {
+    AddDevice(1);
+    kvtest::FakeDevice& dev = Device();
+    AddDevice(3);
+    for (const char* pick : {"", "COM3"}) {
+        SCOPED_TRACE(pick);
+        CKivernStartup startup;
+        startup.port = dev.slavePath();
+        startup.baud = "115200";
+        Start(startup);
+        ASSERT_EQ(Text(IDC_PORT_COMBO), "COM2");
+        if (*pick) {
+            auto* combo = qobject_cast<QComboBox*>(kvimpl::WidgetOf(&m_dlg->m_cbPort));
+            const int nPick = m_dlg->m_cbPort.FindStringExact(-1, pick);
+            combo->setCurrentIndex(nPick);
+            emit combo->activated(nPick);
+        }
+        // The named port's link is noticed after start, and the list is refreshed.
+        m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0);
+        if (*pick) {  // the user's pick ends it: the list's first port, as usual
+            EXPECT_EQ(m_dlg->m_cbPort.GetCurSel(), 0);
+        } else {
+            EXPECT_EQ(Text(IDC_PORT_COMBO), "COM2");
+            EXPECT_EQ(m_dlg->m_strStatus, "COM2 CLOSED");
+            kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+            EXPECT_EQ(m_dlg->m_strStatus, "COM2 OPENED, 115200");
+            termios t;
+            ASSERT_EQ(tcgetattr(dev.slave(), &t), 0);
+            EXPECT_EQ(cfgetospeed(&t), B115200);
+        }
+        m_dlg->DestroyWindow();
+        m_dlg.reset();
+    }
+}
+
+TEST_F(PathPortTest, ANamedPortLastsOnlyIfTheSettingsBoxAddsItAndACrashLeavesNoPort) {
+    AddDevice(1);
+    kvtest::FakeDevice& dev = Device();
+    CKivernStartup startup;
+    startup.port = dev.slavePath();
+    Start(startup);
+    RunBox([&](CWnd* box) {
+        box->GetDlgItem(IDC_SET_PORT_PATH)->SetWindowText(dev.slavePath().c_str());
+        kvtest::Click(box->GetDlgItem(IDC_SET_PORT_ADD));
+        kvtest::Click(box->GetDlgItem(IDOK));
+    });
+    // Added, it keeps the number it has and its link outlasts the window.
+    CKivernSettings saved;
+    ASSERT_TRUE(saved.Load());
+    EXPECT_EQ(saved.m_ports,
+              (std::vector<std::pair<unsigned, std::string>>{{2u, dev.slavePath()}}));
+    m_dlg->DestroyWindow();
+    m_dlg.reset();
+    EXPECT_EQ(LinkTarget(2), dev.slavePath());
+
+    // A run that ends without removing its link: the next start removes it.
+    pid_t child = fork();
+    if (child == 0) _exit(CreateRunPortLink(5, dev.slavePath()) ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(LinkTarget(5), dev.slavePath());
+    EXPECT_TRUE(CreateRunPortLink(6, dev.slavePath()));  // this process's own stays
+    RemoveStaleRunPortLinks();
+    EXPECT_EQ(LinkTarget(5), "");
+    EXPECT_EQ(LinkTarget(6), dev.slavePath());
+    EXPECT_EQ(LinkTarget(2), dev.slavePath());
+    RemoveRunPortLink(6, dev.slavePath());
+    EXPECT_EQ(LinkTarget(6), "");
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(m_dir + "/ports"))
+        left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"com1", "com2"}));  // and no mark
 }
 
 TEST_F(PathPortTest, TheSettingsBoxAddsAndRemovesAPathPort) {

@@ -11,52 +11,97 @@
 #include "serial/OpenFailure.h"
 #include "support/pty.h"
 
-TEST(OpenFailureText, KeepsTheUsualWordsFirstAndAddsWhatWasFound) {
+TEST(OpenFailureText, KeepsTheUsualWordsFirstOrStatesTheCause) {
     const char* kBusy = "串口5  已经被其他应用程序所占用!\n请选择其它的串口";
     const char* kRefused = "串口4  没有访问权限!";
+    const CString kAbsent =
+        "串口7  已经被其他应用程序所占用!\n请选择其它的串口\n该串口的设备已不存在 (已拔出?)";
+    const char* kNet = "tcp://127.0.0.1:1";
     const struct {
         const char* what;
         CPortOpenFailure f;
         CString want;
+        bool warning;  // the box has the warning icon
     } cases[] = {
+        // Ports of the list, opened with the open button: the usual words come first.
         {"busy, one holder",
          {5, ERROR_BUSY, "/dev/ttyUSB0", "dialout", {{4242, "minicom"}}},
-         CString(kBusy) + "\n占用程序: minicom (进程 4242)"},
+         CString(kBusy) + "\n占用程序: minicom (进程 4242)",
+         false},
         {"busy, several holders, the first three named",
          {5, ERROR_BUSY, "/dev/ttyUSB0", "", {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}}},
-         CString(kBusy) + "\n占用程序: a (进程 1), b (进程 2), c (进程 3) 等 4 个"},
+         CString(kBusy) + "\n占用程序: a (进程 1), b (进程 2), c (进程 3) 等 4 个",
+         false},
         {"busy, holder unknown",
          {5, ERROR_BUSY, "/dev/ttyUSB0", "dialout", {}},
-         CString(kBusy) + "\n占用程序不明, 可用 sudo fuser -v /dev/ttyUSB0 查看"},
-        {"busy, device unknown", {5, ERROR_BUSY, "", "", {}}, kBusy},
+         CString(kBusy) + "\n占用程序不明, 可用 sudo fuser -v /dev/ttyUSB0 查看",
+         false},
+        {"busy, device unknown", {5, ERROR_BUSY, "", "", {}}, kBusy, false},
         {"refused, dialout's device",
          {4, ERROR_PERMISSION_DENIED, "/dev/ttyACM0", "dialout", {}},
          CString(kRefused) +
              "\n设备 /dev/ttyACM0 属于 dialout 组\n请将当前用户加入 dialout 组后重新登录:\n"
-             "sudo usermod -aG dialout $USER"},
+             "sudo usermod -aG dialout $USER",
+         false},
         {"refused, another group's device",
          {4, ERROR_OPERATION_NOT_PERMITTED, "/dev/pts/3", "tty", {}},
-         CString(kRefused) + "\n设备 /dev/pts/3 属于 tty 组, 当前用户不能读写"},
+         CString(kRefused) + "\n设备 /dev/pts/3 属于 tty 组, 当前用户不能读写",
+         false},
         {"refused, group without a name",
          {4, ERROR_PERMISSION_DENIED, "/dev/pts/3", "", {}},
-         CString(kRefused) + "\n设备 /dev/pts/3 不允许当前用户读写"},
-        {"refused, device unknown", {4, ERROR_PERMISSION_DENIED, "", "", {}}, kRefused},
-        {"absent",
-         {7, ERROR_FILE_NOT_FOUND, "", "", {}},
-         "串口7  已经被其他应用程序所占用!\n请选择其它的串口\n该串口的设备已不存在 (已拔出?)"},
+         CString(kRefused) + "\n设备 /dev/pts/3 不允许当前用户读写",
+         false},
+        {"refused, device unknown", {4, ERROR_PERMISSION_DENIED, "", "", {}}, kRefused, false},
+        {"absent", {7, ERROR_FILE_NOT_FOUND, "", "", {}}, kAbsent, false},
         {"gone under its node",
          {7, ERROR_DEVICE_NOT_CONNECTED, "/dev/ttyUSB1", "dialout", {}},
-         "串口7  已经被其他应用程序所占用!\n请选择其它的串口\n该串口的设备已不存在 (已拔出?)"},
-        {"no port at all", {5, ENOTTY, "/dev/tty", "tty", {}}, kBusy},
+         kAbsent,
+         false},
+        {"no port at all", {5, ENOTTY, "/dev/tty", "tty", {}}, kBusy, false},
+        // Network ports: the cause, in the box's words, after the address.
+        {"network, refused",
+         {9, ECONNREFUSED, "", "", {}, kNet},
+         "串口9  无法连接 tcp://127.0.0.1:1\n连接被拒绝",
+         true},
+        {"network, unknown host",
+         {9, ENOENT, "", "", {}, "rfc2217://nohost.invalid:2217"},
+         "串口9  无法连接 rfc2217://nohost.invalid:2217\n无法解析主机名",
+         true},
+        {"network, timed out",
+         {9, ETIMEDOUT, "", "", {}, kNet},
+         "串口9  无法连接 tcp://127.0.0.1:1\n连接超时",
+         true},
+        {"network, dropped while setting up",
+         {9, EIO, "", "", {}, kNet},
+         "串口9  无法连接 tcp://127.0.0.1:1\n连接被对方断开",
+         true},
+        {"network, a reason without words",
+         {9, EMSGSIZE, "", "", {}, kNet},
+         "串口9  无法连接 tcp://127.0.0.1:1\n打开失败 (错误代码 90)",
+         true},
+        // Ports named on the command line: the cause; the in-use words only when held.
+        {"command line, no such port",
+         {99, ENOENT, "", "", {}, "", true},
+         "串口99  无法打开\n没有这个串口",
+         true},
+        {"command line, device gone",
+         {2, ENXIO, "/dev/pts/7", "tty", {}, "", true},
+         "串口2  无法打开 /dev/pts/7\n没有这个串口",
+         true},
+        {"command line, held",
+         {5, ERROR_BUSY, "/dev/pts/7", "tty", {{77, "picocom"}}, "", true},
+         CString(kBusy) + "\n占用程序: picocom (进程 77)",
+         true},
+        {"command line, refused",
+         {4, ERROR_PERMISSION_DENIED, "/dev/pts/3", "", {}, "", true},
+         CString(kRefused) + "\n设备 /dev/pts/3 不允许当前用户读写",
+         true},
     };
-    for (const auto& c : cases) EXPECT_STREQ(FormatOpenFailure(c.f), c.want) << c.what;
-    CPortOpenFailure net;
-    net.nPort = 9;
-    net.dwError = ECONNREFUSED;
-    net.strAddress = "rfc2217://127.0.0.1:3333";
-    EXPECT_STREQ(FormatOpenFailure(net),
-                 "串口9  已经被其他应用程序所占用!\n请选择其它的串口\n无法连接 "
-                 "rfc2217://127.0.0.1:3333: Connection refused");
+    for (const auto& c : cases) {
+        EXPECT_STREQ(FormatOpenFailure(c.f), c.want) << c.what;
+        EXPECT_EQ(OpenFailureBoxType(c.f), c.warning ? UINT(MB_OK | MB_ICONWARNING) : UINT(MB_OK))
+            << c.what;
+    }
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // Links of ports added by path, in the ports folder.
 #include "platform/ports/portlinks.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -8,7 +10,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 
+#include "platform/ports/neturl.h"
 #include "platform/ports/portmap.h"
 
 namespace {
@@ -25,6 +32,24 @@ std::string LinkTarget(const std::string& path) {
     ssize_t len = readlink(path.c_str(), buf, sizeof buf - 1);
     if (len < 0) return "";
     return std::string(buf, (size_t)len);
+}
+
+std::string MarkPath(unsigned n) {
+    return PortMapPortsDir() + "/.com" + std::to_string(n) + ".owner";
+}
+
+// A process as "pid start-time" (the start time tells a reused id apart); "" if not running.
+std::string ProcessStamp(const std::string& pid) {
+    std::ifstream in("/proc/" + pid + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat)) return "";
+    size_t close = stat.rfind(')');  // the name in parentheses may hold spaces
+    if (close == std::string::npos) return "";
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    return fields ? (pid == "self" ? std::to_string(getpid()) : pid) + " " + field : "";
 }
 
 void MakeDirs(const std::string& dir) {
@@ -74,4 +99,60 @@ bool RemovePortLink(unsigned n, const std::string& path) {
     const std::string link = LinkPath(n);
     if (LinkTarget(link) != path) return true;
     return unlink(link.c_str()) == 0 || errno == ENOENT;
+}
+
+bool CreateRunPortLink(unsigned n, const std::string& path) {
+    if (n < 1 || n > kMaxPort || path.empty()) return false;
+    const std::string link = LinkPath(n);
+    MakeDirs(PortMapPortsDir());
+    struct stat st;
+    if (lstat(link.c_str(), &st) == 0) {
+        // Only a link to nothing gives way; two runs never share one link.
+        if (!S_ISLNK(st.st_mode) || NetPortKindOf(LinkTarget(link)) != NET_PORT_NONE ||
+            stat(link.c_str(), &st) == 0 || unlink(link.c_str()) != 0)
+            return false;
+    }
+    if (symlink(path.c_str(), link.c_str()) != 0) return false;
+    int fd = open(MarkPath(n).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        const std::string mark = ProcessStamp("self") + "\n" + path + "\n";
+        ssize_t written = write(fd, mark.data(), mark.size());
+        close(fd);
+        if (written == (ssize_t)mark.size()) return true;
+    }
+    unlink(link.c_str());  // a link without its mark would outlive a crash
+    unlink(MarkPath(n).c_str());
+    return false;
+}
+
+void RemoveRunPortLink(unsigned n, const std::string& path) {
+    RemovePortLink(n, path);
+    unlink(MarkPath(n).c_str());
+}
+
+void KeepRunPortLink(unsigned n) { unlink(MarkPath(n).c_str()); }
+
+void RemoveStaleRunPortLinks() {
+    const std::string dir = PortMapPortsDir();
+    DIR* d = opendir(dir.c_str());
+    if (!d) return;
+    std::vector<unsigned> marks;
+    while (dirent* e = readdir(d)) {
+        unsigned n = 0;
+        char tail[8] = "";
+        if (sscanf(e->d_name, ".com%u.%7s", &n, tail) == 2 && std::string(tail) == "owner")
+            marks.push_back(n);
+    }
+    closedir(d);
+    for (unsigned n : marks) {
+        std::ifstream in(MarkPath(n));
+        std::string owner, path;
+        std::getline(in, owner);
+        std::getline(in, path);
+        const std::string pid = owner.substr(0, owner.find(' '));
+        if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+        if (ProcessStamp(pid) == owner) continue;  // still running
+        if (!path.empty()) RemovePortLink(n, path);
+        unlink(MarkPath(n).c_str());
+    }
 }

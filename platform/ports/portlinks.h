@@ -1,6 +1,11 @@
 // Ports added by path: links comN in the ports folder (PortMapPortsDir()) that lead to a
 // device the user named (/dev/ttyUSB0, a /dev/serial/by-id link, a pseudo-terminal). The port
 // map lists them as virtual ports, so the device appears as COMn.
+//
+// A run link lasts for one run of the program (a port named on the command line): beside comN
+// a mark .comN.owner names the process that made it (its id and start time). The process
+// removes it at its end; RemoveStaleRunPortLinks removes those of processes that ended without
+// doing so (a crash, a kill).
 #pragma once
 #include <string>
 #include <vector>
@@ -15,3 +20,11 @@ unsigned FreePortNumber(const std::vector<unsigned>& reserved);
 bool CreatePortLink(unsigned n, const std::string& path);
 // Removes comN if it is a link to path; true if there is no such link now.
 bool RemovePortLink(unsigned n, const std::string& path);
+// Makes comN a run link to path; false if comN exists (a dangling link excepted) or on failure.
+bool CreateRunPortLink(unsigned n, const std::string& path);
+// Removes this process's run link comN to path, and its mark.
+void RemoveRunPortLink(unsigned n, const std::string& path);
+// This process's run link comN becomes a lasting link: its mark goes.
+void KeepRunPortLink(unsigned n);
+// Removes the run links (and marks) whose process has ended.
+void RemoveStaleRunPortLinks();
