@@ -31,6 +31,10 @@ constexpr unsigned kSettingsConfirmed =
     1u << CPO_BAUD | 1u << CPO_DATASIZE | 1u << CPO_PARITY | 1u << CPO_STOPSIZE | 1u << CPO_CONTROL;
 constexpr size_t kWriteChunk = 16 * 1024;
 
+// What may wait for the server to read before its option requests are ignored: far more
+// than an honest negotiation needs.
+constexpr size_t kQueuedMax = 4096;
+
 bool Accepted(uint8_t option) {
     return option == OPT_BINARY || option == OPT_SGA || option == OPT_COM_PORT;
 }
@@ -88,25 +92,34 @@ void CommNet::Lost() {
 }
 
 void CommNet::OnOption(uint8_t verb, uint8_t option) {
-    std::string reply;
     {
         std::lock_guard<std::mutex> lock(m);
+        // Answers wait here while the server does not read. A server that keeps asking all the
+        // same gets no answer once kQueuedMax bytes wait: its requests are ignored, as if they
+        // had not come, so that what waits stays small.
+        if (m_queued.size() >= kQueuedMax) return;
+        // A request is answered only when it changes the option's state (RFC 854's rule
+        // against endless exchanges), and an option we do not have is refused once.
         const bool accepted = Accepted(option);
+        std::string reply;
         if (verb == TELNET_DO || verb == TELNET_DONT) {
             const bool on = verb == TELNET_DO && accepted;
-            if (on != m_will[option] || (!on && verb == TELNET_DO && !m_wontSent[option]))
+            const bool changed = on != m_will[option];
+            if (changed || (!on && verb == TELNET_DO && !m_wontSent[option]))
                 reply = Command(on ? TELNET_WILL : TELNET_WONT, option);
             if (verb == TELNET_DO && !accepted) m_wontSent[option] = true;
             m_will[option] = on;
             if (option == OPT_COM_PORT) {
+                // Learn the settings the remote port has now, once the option is on.
+                const bool ask = on && !m_comPortOn;
                 m_comPortKnown = true;
                 m_comPortOn = on;
-                // Learn the settings the remote port has now.
-                if (on)
+                if (ask) {
                     for (uint8_t code : {CPO_BAUD, CPO_DATASIZE, CPO_PARITY, CPO_STOPSIZE})
                         reply += ComPortCommand(
                             code, code == CPO_BAUD ? std::string(4, 0) : std::string(1, 0));
-                if (on) reply += ComPortCommand(CPO_CONTROL, 0);
+                    reply += ComPortCommand(CPO_CONTROL, 0);
+                }
             }
         } else {
             const bool on = verb == TELNET_WILL && accepted;
