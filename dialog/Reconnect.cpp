@@ -26,8 +26,14 @@ void CKIVERNDlg::NoteOpenedPort() {
     m_reconnect.strDataBits = m_strDataBits;
     m_reconnect.strStopBits = m_strStopBits;
     m_reconnect.strFlowCtrl = m_strFlowCtrl;
-    m_reconnect.identity.clear();
-    GetListedPortIdentity(m_strPort, m_reconnect.identity);
+    // A reopening opened the very device the wait looked for, whose link may be gone again by
+    // now (a link that comes and goes): it keeps that identity, so that the next loss waits
+    // again instead of ending with no device to wait for.
+    std::string identity;
+    if (GetListedPortIdentity(m_strPort, identity))
+        m_reconnect.identity = identity;
+    else if (!m_bReopening)
+        m_reconnect.identity.clear();
 }
 
 // Called once the port of a lost device has been closed.
