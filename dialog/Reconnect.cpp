@@ -48,7 +48,8 @@ void CKIVERNDlg::BeginReconnectWait() {
 }
 
 void CKIVERNDlg::TryReconnect() {
-    if (!m_reconnect.bWaiting) return;
+    // A network port's attempt still connecting is waited for.
+    if (!m_reconnect.bWaiting || m_netConnect.IsRunning()) return;
     std::string identity;
     if (!GetListedPortIdentity(m_reconnect.strPort, identity) || identity != m_reconnect.identity)
         return;
@@ -72,6 +73,7 @@ void CKIVERNDlg::EndReconnectWait(BOOL bRestoreStatus) {
     if (!m_reconnect.bWaiting) return;
     m_reconnect.bWaiting = FALSE;
     KillTimer(IDT_RECONNECT);
+    if (m_netConnect.IsRunning() && m_netConnect.IsReopen()) m_netConnect.Cancel();
     if (bRestoreStatus) {
         m_strStatus = m_reconnect.strClosedStatus;
         m_stStatus.SetWindowText(m_strStatus);
