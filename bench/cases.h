@@ -24,6 +24,7 @@ int CaseCat(const std::vector<std::string>& a);         // MiB [baud]
 int CasePace(const std::vector<std::string>& a);        // seconds text|binary|hex [log]
 int CasePicocom(const std::vector<std::string>& a);     // seconds text|binary|hex
 int CaseResponsive(const std::vector<std::string>& a);  // text|binary|hex seconds
+int CaseConnect(const std::vector<std::string>& a);     // silent|flap seconds
 int CaseRefresh(const std::vector<std::string>& a);     // text|hex|hexflat MiB runs
 int CaseSend(const std::vector<std::string>& a);        // MiB
 int CaseWrite(const std::vector<std::string>& a);       // MiB

@@ -145,6 +145,15 @@ void Responsive(const Options& o) {
         Row("4. click to handler (worst), flood, " + ModeLabel(mode), Num(r[1]) + " ms",
             Num(r[3]) + " clicks, lost " + Num(r[5] / kMiB) + " MiB", r[1] / 100, "<=", 1);
     }
+    // The same timer while a network port connects to a server that never speaks (then the
+    // open button cancels), and while the reconnect wait faces a link that comes and goes.
+    std::vector<double> s =
+        Runs(std::max(1, o.runs / 2), "offscreen", {"connect", "silent", "2.5"});
+    Row("4. longest UI gap, connecting to a silent server", Num(s[0]) + " ms",
+        "cancel took " + Num(s[2]) + " ms", s[0] / 50, "<=", 1);
+    std::vector<double> f = Runs(std::max(1, o.runs / 2), "offscreen", {"connect", "flap", "6"});
+    Row("4. longest UI gap, reconnect while the link flaps", Num(f[0]) + " ms",
+        "reopened " + Num(f[2]) + " s after", f[0] / 50, "<=", 1);
 }
 
 // Row 5: the CPU share at pace, against a core and, where picocom is installed, against
@@ -301,8 +310,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     AfxInitFramework();
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> cases = {
-        {"throughput", CaseThroughput}, {"pace", CasePace}, {"responsive", CaseResponsive},
-        {"refresh", CaseRefresh},       {"send", CaseSend}, {"find", CaseFind}};
+        {"throughput", CaseThroughput},
+        {"pace", CasePace},
+        {"responsive", CaseResponsive},
+        {"connect", CaseConnect},
+        {"refresh", CaseRefresh},
+        {"send", CaseSend},
+        {"find", CaseFind}};
     auto it = cases.find(name);
     if (it == cases.end()) return Fail("no case %s", name.c_str());
     return it->second(args);

@@ -12,6 +12,7 @@
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
 #include "dialog/NamedPort.h"
+#include "dialog/NetConnect.h"
 #include "dialog/SendHistory.h"
 #include "platform/afx.h"
 #include "serial/SerialPort.h"
@@ -98,6 +99,8 @@ public:  // the handlers are reached through the message map, and by tests
     void BeginReconnectWait();
     void TryReconnect();
     void EndReconnectWait(BOOL bRestoreStatus);
+    // A network port's connecting in the background, and its end.
+    LRESULT OnNetConnected(WPARAM wParam, LPARAM lParam);
     // Timers.
     void OnTimer(UINT_PTR nIDEvent);
     // Receive.
@@ -142,6 +145,9 @@ private:
     void OnRxRefreshTick();
     void OnReconnectTick();
     void NoteOpenedPort();
+    BOOL ConnectInBackground(UINT nPort, UINT nBaud, char cParity, UINT nDataBits, UINT nStopBits);
+    void ShowConnecting(BOOL bConnecting);
+    void CancelConnecting();
     void ReportSendError();
     void SendAndReport(const CString& bytes);
     CString SendEditBytes();
@@ -229,6 +235,10 @@ public:
 
     CReconnectState m_reconnect;
     BOOL m_bReopening;  // an opening made by the reconnect wait: a failure shows no box
+
+    // A network port connecting in the background, and the status its connecting replaced.
+    CNetConnect m_netConnect;
+    CString m_strConnectingStatus;
 
     // The modem lines in the status band, and the input lines they show (MAXDWORD: none).
     CButton m_chkDtr;

@@ -40,8 +40,10 @@ void CKIVERNDlg::RefreshPortList() {
     int nOpenIndex = 0;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\SerialComm", 0, KEY_READ, &hKey) ==
         ERROR_SUCCESS) {
-        // A port whose device has gone is not present, even while a stale entry lists it.
+        // A port whose device has gone is not present, even while a stale entry lists it. A
+        // port being connected counts as the open one.
         UINT nOpenPort = m_SerialPort.IsDeviceLost() ? 0 : m_SerialPort.GetPortNumber();
+        if (m_netConnect.IsOpening()) nOpenPort = m_netConnect.GetPortNumber();
         m_cbPort.ResetContent();
         for (DWORD dwIndex = 0;; ++dwIndex) {
             char szName[256];
@@ -68,8 +70,8 @@ void CKIVERNDlg::RefreshPortList() {
         CString strCaption;
         m_btnOpen.GetWindowText(strCaption);
         if (strCaption == "关闭串口") {
+            bLost = !m_netConnect.IsOpening();  // a connecting is only cancelled
             OnBnClickedOpen();
-            bLost = true;
         }
     }
     // The first port is selected, except that an open port stays the one shown: the list is
@@ -110,6 +112,10 @@ void CKIVERNDlg::OnBnClickedOpen() {
     CString strCaption;
     m_btnOpen.GetWindowText(strCaption);
     UpdateData(TRUE);
+    if (strCaption == "关闭串口" && m_netConnect.IsOpening()) {
+        CancelConnecting();
+        return;
+    }
     if (strCaption == "关闭串口") {
         int nPos = m_editReceive.GetScrollPos(SB_VERT);
         m_SerialPort.ClosePort();
@@ -140,6 +146,8 @@ void CKIVERNDlg::OnBnClickedOpen() {
     UINT nStopBits = (UINT)atoi(m_strStopBits);
     m_SerialPort.SetFlowControl(FlowControlOf(m_strFlowCtrl));
     PrepareModemLines();
+    // A network port connects in the background first; this opening resumes when it is done.
+    if (ConnectInBackground(nPort, nBaud, cParity, nDataBits, nStopBits)) return;
     if (m_SerialPort.OpenPort(this, nPort, nBaud, cParity, nDataBits, nStopBits, EV_RXCHAR, 1024)) {
         m_SerialPort.StartMonitor();
         NoteOpenedPort();

@@ -26,8 +26,14 @@ void CKIVERNDlg::NoteOpenedPort() {
     m_reconnect.strDataBits = m_strDataBits;
     m_reconnect.strStopBits = m_strStopBits;
     m_reconnect.strFlowCtrl = m_strFlowCtrl;
-    m_reconnect.identity.clear();
-    GetListedPortIdentity(m_strPort, m_reconnect.identity);
+    // A reopening opened the very device the wait looked for, whose link may be gone again by
+    // now (a link that comes and goes): it keeps that identity, so that the next loss waits
+    // again instead of ending with no device to wait for.
+    std::string identity;
+    if (GetListedPortIdentity(m_strPort, identity))
+        m_reconnect.identity = identity;
+    else if (!m_bReopening)
+        m_reconnect.identity.clear();
 }
 
 // Called once the port of a lost device has been closed.
@@ -42,7 +48,8 @@ void CKIVERNDlg::BeginReconnectWait() {
 }
 
 void CKIVERNDlg::TryReconnect() {
-    if (!m_reconnect.bWaiting) return;
+    // A network port's attempt still connecting is waited for.
+    if (!m_reconnect.bWaiting || m_netConnect.IsRunning()) return;
     std::string identity;
     if (!GetListedPortIdentity(m_reconnect.strPort, identity) || identity != m_reconnect.identity)
         return;
@@ -66,6 +73,7 @@ void CKIVERNDlg::EndReconnectWait(BOOL bRestoreStatus) {
     if (!m_reconnect.bWaiting) return;
     m_reconnect.bWaiting = FALSE;
     KillTimer(IDT_RECONNECT);
+    if (m_netConnect.IsRunning() && m_netConnect.IsReopen()) m_netConnect.Cancel();
     if (bRestoreStatus) {
         m_strStatus = m_reconnect.strClosedStatus;
         m_stStatus.SetWindowText(m_strStatus);

@@ -52,9 +52,12 @@ public:
     // Flow control that the next OpenPort applies: SERIAL_FLOW_NONE (RTS held on),
     // SERIAL_FLOW_RTSCTS or SERIAL_FLOW_XONXOFF.
     void SetFlowControl(int nFlow) { m_nFlowControl = nFlow; }
+    int GetFlowControl() const { return m_nFlowControl; }
     // DTR and RTS that the next OpenPort applies (SERIAL_LINE_*); by default DTR is kept and
     // RTS is on. Under RTS/CTS the driver drives RTS and nRts is not used.
     void SetLinesAtOpen(int nDtr, int nRts) { m_nDtrAtOpen = nDtr, m_nRtsAtOpen = nRts; }
+    int GetDtrAtOpen() const { return m_nDtrAtOpen; }
+    int GetRtsAtOpen() const { return m_nRtsAtOpen; }
     // The open port's modem lines; FALSE when no port is open or it has none (a
     // pseudo-terminal). No box is raised. GetModemStatus gives the MS_* input lines;
     // GetOutputLines whether DTR and RTS are on (RTS is FALSE under RTS/CTS).

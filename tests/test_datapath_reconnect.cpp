@@ -131,3 +131,33 @@ TEST_F(ReconnectTest, ADeviceBackButRefusedIsTriedAgainQuietlyUntilItOpens) {
     EXPECT_STREQ(m_dlg->m_strPortState, "打开");
     EXPECT_EQ(ReconnectTimer(), -1);
 }
+
+// A link that comes and goes: the reopening opens the device, and by the time it looks up the
+// device's identity the link is gone again (here: the list it reads was taken while the link
+// was away). The next loss still waits, and the device is reopened when it stays.
+TEST_F(ReconnectTest, AReopeningWhoseLinkIsGoneAgainAtOnceKeepsTheWait) {
+    OpenAndPull(TRUE);
+    HKEY hAway;
+    ASSERT_EQ(
+        RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Hardware\\DeviceMap\\SerialComm", 0, KEY_READ, &hAway),
+        ERROR_SUCCESS);
+    AddDevice(3);
+    m_dlg->RefreshPortList();
+    m_dlg->m_cbPort.SetCurSel(m_dlg->m_cbPort.FindStringExact(-1, "COM3"));
+    m_dlg->m_bReopening = TRUE;  // as the wait's tick opens it
+    m_dlg->OnBnClickedOpen();
+    m_dlg->m_bReopening = FALSE;
+    RegCloseKey(hAway);
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    m_dlg->EndReconnectWait(FALSE);
+    ASSERT_EQ(ReconnectTimer(), -1);
+
+    m_devices.pop_back();
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 等待重连...");
+    EXPECT_EQ(ReconnectTimer(), 500);
+    Replug();
+    EXPECT_STREQ(m_dlg->m_strPortState, "打开");
+    EXPECT_EQ(m_boxes.Count(), 0u);
+}

@@ -1,7 +1,10 @@
 // Network ports against a real ser2net serving a pseudo-terminal: settings reaching the
 // device, every byte value both ways, a flood, the server going away, a refused connection.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
@@ -195,6 +198,88 @@ TEST_F(NetPortTest, ARefusedConnectionFailsTheOpening) {
         std::string url = std::string(scheme) + "://127.0.0.1:" + std::to_string(port);
         EXPECT_EQ(OpenCom(url), INVALID_HANDLE_VALUE);
         EXPECT_EQ(GetLastError(), (DWORD)ECONNREFUSED) << url;
+    }
+}
+
+namespace {
+// Resident memory of this process.
+int64_t ResidentBytes() {
+    long pages = 0, resident = 0;
+    FILE* f = fopen("/proc/self/statm", "r");
+    if (f && fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    if (f) fclose(f);
+    return (int64_t)resident * sysconf(_SC_PAGESIZE);
+}
+
+// A server on 127.0.0.1 that accepts one connection, writes what it is given and never reads
+// (its receive buffer kept small, so that what it is sent waits on our side).
+class WritingServer {
+public:
+    explicit WritingServer(std::string bytes) : m_bytes(std::move(bytes)) {
+        m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        int small = 4096;
+        setsockopt(m_listen, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        bind(m_listen, (sockaddr*)&a, sizeof a);
+        listen(m_listen, 1);
+        getsockname(m_listen, (sockaddr*)&a, &len);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] {
+            m_conn = accept(m_listen, nullptr, nullptr);
+            for (size_t at = 0; m_conn >= 0 && at < m_bytes.size();) {
+                ssize_t w = write(m_conn, m_bytes.data() + at, m_bytes.size() - at);
+                if (w <= 0) break;
+                at += (size_t)w;
+            }
+        });
+    }
+    ~WritingServer() {
+        shutdown(m_listen, SHUT_RDWR);
+        m_thread.join();
+        if (m_conn >= 0) close(m_conn);
+        close(m_listen);
+    }
+    std::string url() const { return "rfc2217://127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    std::string m_bytes;
+    int m_listen = -1, m_conn = -1, m_port = 0;
+    std::thread m_thread;
+};
+
+std::string Repeated(const std::string& piece, size_t total) {
+    std::string s;
+    s.reserve(total + piece.size());
+    while (s.size() < total) s += piece;
+    return s;
+}
+}  // namespace
+
+// A server that floods option requests and never reads, or that never ends a subnegotiation,
+// costs a bounded amount of memory, and the data after it still arrives.
+TEST(NetPortMisbehavingServer, MemoryStaysBoundedAndDataStillArrives) {
+    const struct {
+        const char* what;
+        std::string head, piece;
+        size_t total;
+        std::string tail;
+    } cases[] = {
+        {"DONT/DO BINARY pairs", "", std::string("\xff\xfe\x00\xff\xfd\x00", 6), 24 << 20, ""},
+        {"DO COM-PORT again and again", "", "\xff\xfd\x2c", 24 << 20, ""},
+        {"a subnegotiation without end", "\xff\xfa\x2c", "x", 48 << 20, "\xff\xf0"},
+    };
+    for (const auto& c : cases) {
+        // DONT COM-PORT first: the opening does not wait for settings.
+        WritingServer server("\xff\xfe\x2c" + c.head + Repeated(c.piece, c.total) + c.tail + "ok");
+        const int64_t before = ResidentBytes();
+        HANDLE h = OpenCom(server.url());
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << c.what << " " << GetLastError();
+        EXPECT_EQ(ReadPort(h, 2, 60000), "ok") << c.what;
+        EXPECT_LT(ResidentBytes() - before, 8 << 20) << c.what;
+        CloseHandle(h);
     }
 }
 

@@ -17,12 +17,14 @@
 // fails the opening with the socket's error. Over RFC 2217 the line settings go to the server
 // and SetCommState fails unless the server confirms them; DTR, RTS, the input lines and purging
 // go by the same option. A raw TCP port takes any settings without sending them and has no
-// modem lines. A connection that ends is a device that went away.
+// modem lines. A connection that ends is a device that went away. A worker thread can connect
+// and negotiate ahead of the opening (comm_ahead.h), so that the opening does not wait.
 #pragma once
+#include "platform/comm/comm_ahead.h"
 #include "platform/comm/comm_dcb.h"
 #include "platform/comm/comm_holder.h"
 #include "platform/comm/comm_io.h"
-#include "platform/comm/comm_release.h"
 #include "platform/comm/comm_modem.h"
+#include "platform/comm/comm_release.h"
 #include "platform/comm/comm_types.h"
 #include "platform/kernel/sync.h"

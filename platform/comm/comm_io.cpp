@@ -48,8 +48,15 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD, DWORD, void*, DWORD, DWORD, HANDLE)
             return INVALID_HANDLE_VALUE;
         }
     }
-    auto port =
-        NetPortKindOf(path) != NET_PORT_NONE ? CommPort::OpenNetwork(path) : CommPort::Open(path);
+    const bool network = NetPortKindOf(path) != NET_PORT_NONE;
+    // A network port connected ahead is taken as it is, without waiting on the network.
+    std::shared_ptr<CommPort> port;
+    DWORD dwKeptError = 0;
+    if (network && TakeNetworkPortAhead(path, port, dwKeptError) && !port) {
+        SetLastError(dwKeptError);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!port) port = network ? CommPort::OpenNetwork(path) : CommPort::Open(path);
     if (!port) {
         SetLastError(ErrorFromErrno(errno));
         return INVALID_HANDLE_VALUE;

@@ -30,6 +30,9 @@ enum : uint8_t {
 constexpr unsigned kSettingsConfirmed =
     1u << CPO_BAUD | 1u << CPO_DATASIZE | 1u << CPO_PARITY | 1u << CPO_STOPSIZE | 1u << CPO_CONTROL;
 constexpr size_t kWriteChunk = 16 * 1024;
+// What may wait for the server to read before its option requests are ignored: far more
+// than an honest negotiation needs.
+constexpr size_t kQueuedMax = 4096;
 
 bool Accepted(uint8_t option) {
     return option == OPT_BINARY || option == OPT_SGA || option == OPT_COM_PORT;
@@ -48,6 +51,27 @@ std::string ComPortCommand(uint8_t code, const std::string& value) {
 }
 std::string ComPortCommand(uint8_t code, uint8_t value) {
     return ComPortCommand(code, std::string(1, (char)value));
+}
+
+bool HardwareFlow(const DCB& dcb) {
+    return dcb.fOutxCtsFlow || dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
+}
+uint8_t FlowCode(const DCB& dcb) { return HardwareFlow(dcb) ? 3 : dcb.fOutX ? 2 : 1; }
+
+// The commands that carry dcb's line settings, flow control and output lines to the server.
+std::string SettingsCommand(const DCB& dcb) {
+    const uint8_t parity = (uint8_t)(dcb.Parity + 1);
+    const uint8_t stop = dcb.StopBits == TWOSTOPBITS ? 2 : dcb.StopBits == ONE5STOPBITS ? 3 : 1;
+    const std::string baud{(char)(dcb.BaudRate >> 24), (char)(dcb.BaudRate >> 16),
+                           (char)(dcb.BaudRate >> 8), (char)dcb.BaudRate};
+    std::string cmd = ComPortCommand(CPO_BAUD, baud) + ComPortCommand(CPO_DATASIZE, dcb.ByteSize) +
+                      ComPortCommand(CPO_PARITY, parity) + ComPortCommand(CPO_STOPSIZE, stop) +
+                      ComPortCommand(CPO_CONTROL, FlowCode(dcb));
+    if (!HardwareFlow(dcb)) cmd += ComPortCommand(CPO_CONTROL, dcb.fInX ? 15 : 14);
+    if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
+        cmd += ComPortCommand(CPO_CONTROL, dcb.fRtsControl == RTS_CONTROL_ENABLE ? 11 : 12);
+    cmd += ComPortCommand(CPO_CONTROL, dcb.fDtrControl == DTR_CONTROL_ENABLE ? 8 : 9);
+    return cmd;
 }
 }  // namespace
 
@@ -88,25 +112,34 @@ void CommNet::Lost() {
 }
 
 void CommNet::OnOption(uint8_t verb, uint8_t option) {
-    std::string reply;
     {
         std::lock_guard<std::mutex> lock(m);
+        // Answers wait here while the server does not read. A server that keeps asking all the
+        // same gets no answer once kQueuedMax bytes wait: its requests are ignored, as if they
+        // had not come, so that what waits stays small.
+        if (m_queued.size() >= kQueuedMax) return;
+        // A request is answered only when it changes the option's state (RFC 854's rule
+        // against endless exchanges), and an option we do not have is refused once.
         const bool accepted = Accepted(option);
+        std::string reply;
         if (verb == TELNET_DO || verb == TELNET_DONT) {
             const bool on = verb == TELNET_DO && accepted;
-            if (on != m_will[option] || (!on && verb == TELNET_DO && !m_wontSent[option]))
+            const bool changed = on != m_will[option];
+            if (changed || (!on && verb == TELNET_DO && !m_wontSent[option]))
                 reply = Command(on ? TELNET_WILL : TELNET_WONT, option);
             if (verb == TELNET_DO && !accepted) m_wontSent[option] = true;
             m_will[option] = on;
             if (option == OPT_COM_PORT) {
+                // Learn the settings the remote port has now, once the option is on.
+                const bool ask = on && !m_comPortOn;
                 m_comPortKnown = true;
                 m_comPortOn = on;
-                // Learn the settings the remote port has now.
-                if (on)
+                if (ask) {
                     for (uint8_t code : {CPO_BAUD, CPO_DATASIZE, CPO_PARITY, CPO_STOPSIZE})
                         reply += ComPortCommand(
                             code, code == CPO_BAUD ? std::string(4, 0) : std::string(1, 0));
-                if (on) reply += ComPortCommand(CPO_CONTROL, 0);
+                    reply += ComPortCommand(CPO_CONTROL, 0);
+                }
             }
         } else {
             const bool on = verb == TELNET_WILL && accepted;
@@ -297,33 +330,26 @@ int CommNet::SetState(const DCB& dcb) {
         m_dcb = dcb;  // a raw stream has no settings to send
         return 0;
     }
-    const bool hw = dcb.fOutxCtsFlow || dcb.fRtsControl == RTS_CONTROL_HANDSHAKE;
-    const uint8_t flow = hw ? 3 : dcb.fOutX ? 2 : 1;
-    const uint8_t parity = (uint8_t)(dcb.Parity + 1);
-    const uint8_t stop = dcb.StopBits == TWOSTOPBITS ? 2 : dcb.StopBits == ONE5STOPBITS ? 3 : 1;
+    const std::string cmd = SettingsCommand(dcb);
     {
         std::unique_lock<std::mutex> lock(m);
+        // The very settings that were sent ahead: their outcome, without asking again.
+        const bool ahead = m_aheadSent && m_aheadCmd == cmd;
+        m_aheadSent = false;
+        if (ahead) return m_aheadErr;
         if (!ComPortOn(lock)) return m_lost ? EIO : EOPNOTSUPP;
         // Late answers to the first questions must not pass for answers to these settings.
         if (!m_firstAnswered) WaitConfirmedLocked(lock);
         m_firstAnswered = true;
         m_confirmed &= ~kSettingsConfirmed;
     }
-    const std::string baud{(char)(dcb.BaudRate >> 24), (char)(dcb.BaudRate >> 16),
-                           (char)(dcb.BaudRate >> 8), (char)dcb.BaudRate};
-    std::string cmd = ComPortCommand(CPO_BAUD, baud) + ComPortCommand(CPO_DATASIZE, dcb.ByteSize) +
-                      ComPortCommand(CPO_PARITY, parity) + ComPortCommand(CPO_STOPSIZE, stop) +
-                      ComPortCommand(CPO_CONTROL, flow);
-    if (!hw) cmd += ComPortCommand(CPO_CONTROL, dcb.fInX ? 15 : 14);
-    if (dcb.fRtsControl != RTS_CONTROL_HANDSHAKE)
-        cmd += ComPortCommand(CPO_CONTROL, dcb.fRtsControl == RTS_CONTROL_ENABLE ? 11 : 12);
-    cmd += ComPortCommand(CPO_CONTROL, dcb.fDtrControl == DTR_CONTROL_ENABLE ? 8 : 9);
     if (int err = SendControl(cmd)) return err;
     std::unique_lock<std::mutex> lock(m);
     if (!WaitConfirmedLocked(lock)) return ETIMEDOUT;
     if (m_lost) return EIO;
     if (!CommSpeedTaken(dcb.BaudRate, m_dcb.BaudRate) || m_dcb.ByteSize != dcb.ByteSize ||
-        m_dcb.Parity != dcb.Parity || m_dcb.StopBits != dcb.StopBits || m_flowReply != flow)
+        m_dcb.Parity != dcb.Parity || m_dcb.StopBits != dcb.StopBits ||
+        m_flowReply != FlowCode(dcb))
         return EINVAL;
     m_dcb.fParity = dcb.fParity;
     m_dcb.fInX = dcb.fInX;
@@ -332,8 +358,19 @@ int CommNet::SetState(const DCB& dcb) {
     m_dcb.fRtsControl = dcb.fRtsControl;
     m_dcb.fDtrControl = dcb.fDtrControl;
     m_dtr = dcb.fDtrControl == DTR_CONTROL_ENABLE;
-    if (!hw) m_rts = dcb.fRtsControl == RTS_CONTROL_ENABLE;
+    if (!HardwareFlow(dcb)) m_rts = dcb.fRtsControl == RTS_CONTROL_ENABLE;
     return 0;
+}
+
+int CommNet::SetStateAhead(const DCB& dcb) {
+    const int err = SetState(dcb);
+    if (m_kind == NET_PORT_RFC2217) {
+        std::lock_guard<std::mutex> lock(m);
+        m_aheadCmd = SettingsCommand(dcb);
+        m_aheadErr = err;
+        m_aheadSent = true;
+    }
+    return err;
 }
 
 int CommNet::Purge(bool rx, bool tx) {
@@ -353,6 +390,7 @@ int CommNet::SetModemLine(DWORD line, bool on) {
         std::unique_lock<std::mutex> lock(m);
         if (m_kind != NET_PORT_RFC2217 || !ComPortOn(lock)) return ENOTTY;
         (dtr ? m_dtr : m_rts) = on;
+        m_aheadSent = false;  // the lines sent ahead no longer hold
     }
     return SendControl(ComPortCommand(CPO_CONTROL, dtr ? (on ? 8 : 9) : (on ? 11 : 12)));
 }

@@ -35,6 +35,9 @@ public:
     int Write(const char* p, size_t n, int64_t deadlineMs, size_t& done);
     int GetState(DCB& dcb);
     int SetState(const DCB& dcb);
+    // SetState before the port is handed out: the next SetState with the very same settings
+    // (and nothing between) returns this outcome at once instead of asking the server again.
+    int SetStateAhead(const DCB& dcb);
     int Purge(bool rx, bool tx);
     int SetModemLine(DWORD line, bool on);
     int GetModemLines(DWORD& lines);
@@ -68,4 +71,8 @@ private:
     uint8_t m_flowReply = 0, m_modemState = 0;
     bool m_dtr = true, m_rts = true;
     DCB m_dcb;  // the settings as the server last told them
+    // Settings sent ahead (SetStateAhead): their commands and outcome, until the next SetState.
+    bool m_aheadSent = false;
+    std::string m_aheadCmd;
+    int m_aheadErr = 0;
 };

@@ -84,20 +84,21 @@ std::shared_ptr<CommPort> CommPort::Open(const std::string& path) {
 }
 
 std::shared_ptr<CommPort> CommPort::OpenNetwork(const std::string& url) {
-    NetPortAddress address;
-    if (!ParseNetPortUrl(url, address)) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    int fd = CommNetConnect(address, kCommNetConnectMs);
-    if (fd < 0) return nullptr;
     int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd < 0) {
-        int err = errno;
-        close(fd);
+    if (wakeFd < 0) return nullptr;
+    return OpenNetwork(url, wakeFd);
+}
+
+std::shared_ptr<CommPort> CommPort::OpenNetwork(const std::string& url, int wakeFd) {
+    auto fail = [wakeFd](int err) -> std::shared_ptr<CommPort> {
+        close(wakeFd);
         errno = err;
         return nullptr;
-    }
+    };
+    NetPortAddress address;
+    if (!ParseNetPortUrl(url, address)) return fail(EINVAL);
+    int fd = CommNetConnect(address, kCommNetConnectMs, wakeFd);
+    if (fd < 0) return fail(errno);
     auto net = std::make_unique<CommNet>(address.kind, fd, wakeFd);
     std::shared_ptr<CommPort> port(new CommPort(fd, wakeFd, CommTermios(), std::move(net)));
     port->net->WaitReady();
@@ -205,6 +206,8 @@ void CommPort::ReaderLoop() {
             if (poll(&wake, 1, kGatherMs) > 0) break;  // the port closes
         }
     }
+    // Closing ends the network's waits as well: a negotiation on the way gives up.
+    if (net) net->Lost();
 }
 
 void CommPort::Append(const char* p, size_t n) {

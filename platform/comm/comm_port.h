@@ -21,6 +21,9 @@ public:
     // Connects to a network port URL (neturl.h) within a few seconds; nullptr with errno set
     // (ECONNREFUSED, ETIMEDOUT, ...). The socket is the port's descriptor.
     static std::shared_ptr<CommPort> OpenNetwork(const std::string& url);
+    // The same with the port's wake-up eventfd made by the caller and taken over (closed on
+    // failure): a write to it ends the connecting (ECANCELED) or the negotiation at once.
+    static std::shared_ptr<CommPort> OpenNetwork(const std::string& url, int wakeFd);
     ~CommPort() override;
     void OnClose() override;
 
@@ -63,6 +66,9 @@ private:
 };
 
 std::shared_ptr<CommPort> LookupCommPort(HANDLE h);
+// What ConnectNetworkPortAhead kept for url (comm_ahead.h), taken out: the port, or the error
+// the opening fails with (port nullptr). False when nothing fresh is kept.
+bool TakeNetworkPortAhead(const std::string& url, std::shared_ptr<CommPort>& port, DWORD& error);
 // Called (from the reader thread) when the device behind an open port goes away; the device
 // notifications install it. nullptr: nobody listens.
 void SetCommDeviceLostHandler(void (*pfnHandler)());

@@ -20,6 +20,7 @@ void TelnetDecoder::Decode(const char* p, size_t n, std::string& data, Sink& sin
                     m_state = IN_OPTION;
                 } else if (c == TELNET_SB) {
                     m_sub.clear();
+                    m_subTooLong = false;
                     m_state = IN_SUB;
                 }  // other commands (NOP, GA...) carry nothing
                 break;
@@ -31,21 +32,28 @@ void TelnetDecoder::Decode(const char* p, size_t n, std::string& data, Sink& sin
                 if (c == TELNET_IAC)
                     m_state = IN_SUB_IAC;
                 else
-                    m_sub += (char)c;
+                    AddToSub(c);
                 break;
             case IN_SUB_IAC:
                 if (c == TELNET_IAC) {
-                    m_sub += (char)c;
+                    AddToSub(c);
                     m_state = IN_SUB;
                 } else {
                     // TELNET_IAC TELNET_SE ends the subnegotiation; any other command ends it too.
                     m_state = IN_DATA;
-                    sink.OnSubnegotiation(m_sub);
+                    if (!m_subTooLong) sink.OnSubnegotiation(m_sub);
                     m_sub.clear();
                 }
                 break;
         }
     }
+}
+
+void TelnetDecoder::AddToSub(uint8_t c) {
+    if (m_sub.size() < kTelnetSubMax)
+        m_sub += (char)c;
+    else
+        m_subTooLong = true;
 }
 
 void TelnetEscape(const char* p, size_t n, std::string& out) {

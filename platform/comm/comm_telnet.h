@@ -16,6 +16,10 @@ enum TelnetByte : uint8_t {
 
 // Telnet's received stream (RFC 854): data, with IAC IAC made one 0xFF, and the commands
 // (a verb with its option, or a subnegotiation's body) taken out. Keeps its state across calls.
+// A subnegotiation longer than kTelnetSubMax bytes is none this program needs: its bytes are
+// dropped as they come and it is not handed on, so a server that never ends one costs nothing.
+constexpr size_t kTelnetSubMax = 512;
+
 class TelnetDecoder {
 public:
     struct Sink {
@@ -25,9 +29,11 @@ public:
     void Decode(const char* p, size_t n, std::string& data, Sink& sink);
 
 private:
+    void AddToSub(uint8_t c);
     enum State { IN_DATA, AFTER_IAC, IN_OPTION, IN_SUB, IN_SUB_IAC } m_state = IN_DATA;
     uint8_t m_verb = 0;
     std::string m_sub;
+    bool m_subTooLong = false;
 };
 // Appends n bytes of data to out as Telnet sends them: every 0xFF doubled.
 void TelnetEscape(const char* p, size_t n, std::string& out);
