@@ -148,7 +148,8 @@ private:
     void RestoreReceiveScroll(int nPos);
     void SetOpenPortControls(BOOL bOpen);
     void SendCommandSlot(int nSlot);
-    void ShowCommandDocument(const char* pDoc, INT_PTR nLength);
+    BOOL ShowCommandDocument(const char* pDoc, INT_PTR nLength);
+    void KeepUnusedCommandFile(CFile& file);
     void PrepareModemLines();
     void StartModemLines();
     void StopModemLines();
@@ -205,6 +206,9 @@ public:
     CString m_strCmd[CMD_COUNT];
     BOOL m_bCmdHex[CMD_COUNT];
     HICON m_hIcon;
+
+    // cmd.json could not be used at start: its bytes go to cmd.json.bak before it is replaced.
+    BOOL m_bCmdFileUnused = FALSE;
 
     // Sent bytes were echoed into the receive text and the line they are on is still open.
     bool m_bEchoOpen = false;
