@@ -25,6 +25,8 @@
 
 // The live log's writer failed (posted from its thread).
 #define UM_LIVE_LOG_ERROR (WM_USER + 30)
+// The live log of the options starts once the window is up (posted at start).
+#define UM_LIVE_LOG_START (WM_USER + 31)
 
 // A port whose device went away, kept to reopen it when the same device comes back.
 struct CReconnectState {
@@ -59,7 +61,7 @@ public:  // the handlers are reached through the message map, and by tests
     // Options: the settings box, the receive display's context menu.
     void OnContextMenu(CWnd* pWnd, POINT point);
     void ShowSettings();
-    void ApplySettings();
+    void ApplySettings(BOOL bAtStart = FALSE);
     // Receive display: find, reading back while data flows, the live log.
     void OnRxFind();
     void OnRxFindNext();
@@ -81,6 +83,7 @@ public:  // the handlers are reached through the message map, and by tests
     void ApplyLiveLog();
     void StopLiveLog();
     LRESULT OnLiveLogError(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLiveLogStart(WPARAM wParam, LPARAM lParam);
     // The command line's port, line settings and --open, at the end of start-up.
     void ApplyStartup();
     // Layout.
