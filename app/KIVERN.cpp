@@ -1,5 +1,7 @@
 #include "app/KIVERN.h"
 
+#include <cstdio>
+
 #include "app/PathPorts.h"
 #include "dialog/KIVERNDlg.h"
 
@@ -16,7 +18,11 @@ BOOL CKIVERNApp::InitInstance() {
     // removing its own links (a crash) leaves them to the next start.
     RemoveStaleRunPortLinks();
     CKivernSettings settings;
-    if (settings.Load()) RestorePathPortLinks(settings);
+    if (settings.Load())
+        RestorePathPortLinks(settings);
+    else
+        fprintf(stderr, "kivern: %s; the defaults apply and changes are not saved\n",
+                settings.LoadProblem().c_str());
     CKIVERNDlg dlg;
     dlg.m_startup = m_startup;
     m_pMainWnd = &dlg;

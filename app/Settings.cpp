@@ -1,14 +1,22 @@
 #include "app/Settings.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <cstring>
+#include <memory>
 
 namespace {
+// The largest file read: far beyond what the options and a hundred history entries take.
+const ULONGLONG kMaxDocument = 1u << 20;
+// How often, and how far apart, a save tries again while another program holds the file.
+const int kSaveTries = 50;
+const useconds_t kSaveRetryUs = 20000;
+
 const char* const kEncodings[] = {"GBK", "UTF-8"};
 const char* const kLineEndings[] = {"none", "CR", "LF", "CRLF"};
 const char* const kLineStates[] = {"driver", "on", "off"};
@@ -23,6 +31,18 @@ int Choice(const Json::Value& v, const char* const (&names)[N], int keep) {
 }
 BOOL Flag(const Json::Value& v, BOOL keep) {
     return v.isBool() ? (v.asBool() ? TRUE : FALSE) : keep;
+}
+
+// A port entry as adding a port accepts it: a network port URL, or an absolute path that
+// leads to a terminal device. A path that leads nowhere now is kept as well: an adapter that is
+// unplugged, whose link waits for it. Anything else (a file, /dev/tty, a relative path) is no
+// port and gets no link.
+bool AcceptsSavedPort(const std::string& path) {
+    if (LooksLikeNetPortUrl(path)) return NetPortKindOf(path) != NET_PORT_NONE;
+    if (path.empty() || path[0] != '/') return false;
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return errno == ENOENT;
+    return IsTerminalDevice(path);
 }
 
 bool MakeFolders(const std::string& dir) {
@@ -128,25 +148,70 @@ void CKivernSettings::FromJson(const Json::Value& root) {
         for (const Json::Value& e : ports) {
             if (!e.isObject() || !e["number"].isUInt() || !e["path"].isString()) continue;
             unsigned n = e["number"].asUInt();
-            if (n >= 1 && n <= 255 && !e["path"].asString().empty())
-                m_ports.emplace_back(n, e["path"].asString());
+            std::string path = e["path"].asString();
+            bool bTaken = std::any_of(m_ports.begin(), m_ports.end(), [&](const auto& p) {
+                return p.first == n || p.second == path;
+            });
+            if (n >= 1 && n <= 255 && !bTaken && AcceptsSavedPort(path))
+                m_ports.emplace_back(n, path);
         }
     }
 }
 
 BOOL CKivernSettings::Load() {
-    std::ifstream in(FilePath(), std::ios::binary);
-    if (!in) return TRUE;  // none yet: the defaults
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string text = ss.str();
+    m_strLoadProblem.clear();
+    if (Read(FilePath())) return TRUE;
+    m_bUnreadable = TRUE;
+    return FALSE;
+}
+
+// Reads the file as cmd.json is read: opened by CFile's rules (never waiting, the user's own
+// links only), a regular file only, its size checked before a byte is read, every parse error
+// caught. FALSE with m_strLoadProblem set when the file is there but cannot be used.
+BOOL CKivernSettings::Read(const std::string& path) {
+    CFile file;
+    CFileException error;
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone, &error)) {
+        if (error.m_lOsError == ENOENT) return TRUE;  // none yet: the defaults
+        m_strLoadProblem = path + ": cannot be read (" + strerror((int)error.m_lOsError) + ")";
+        return FALSE;
+    }
+    std::string text;
+    try {
+        if (!file.IsRegularFile()) {
+            m_strLoadProblem = path + ": not a regular file";
+            return FALSE;
+        }
+        ULONGLONG nLength = file.GetLength();
+        if (nLength > kMaxDocument) {
+            m_strLoadProblem = path + ": larger than 1 MiB";
+            return FALSE;
+        }
+        text.resize((size_t)nLength);
+        text.resize(file.Read(&text[0], (UINT)nLength));
+    } catch (CFileException* e) {
+        m_strLoadProblem = path + ": cannot be read (" + strerror((int)e->m_lOsError) + ")";
+        e->Delete();
+        return FALSE;
+    }
+    if (text.empty()) return TRUE;  // an empty file: the defaults
     Json::CharReaderBuilder rb;
     std::unique_ptr<Json::CharReader> reader(rb.newCharReader());
     Json::Value root;
     std::string errs;
-    if (text.size() > (1u << 20) ||
-        !reader->parse(text.data(), text.data() + text.size(), &root, &errs) || !root.isObject()) {
-        m_bUnreadable = TRUE;
+    bool bParsed = false;
+    try {
+        bParsed = reader->parse(text.data(), text.data() + text.size(), &root, &errs);
+    } catch (const std::exception& e) {  // nesting deeper than the reader allows
+        errs = e.what();
+    }
+    if (!bParsed) {
+        std::replace(errs.begin(), errs.end(), '\n', ' ');
+        m_strLoadProblem = path + ": not valid JSON (" + errs.substr(0, 200) + ")";
+        return FALSE;
+    }
+    if (!root.isObject()) {
+        m_strLoadProblem = path + ": not a JSON object";
         return FALSE;
     }
     FromJson(root);
@@ -156,23 +221,44 @@ BOOL CKivernSettings::Load() {
 BOOL CKivernSettings::Save() {
     if (m_bUnreadable) return FALSE;
     std::string path = FilePath();
-    if (!MakeFolders(path.substr(0, path.rfind('/')))) return FALSE;
     Json::StreamWriterBuilder wb;
     wb["indentation"] = "  ";
     std::string text = Json::writeString(wb, ToJson()) + "\n";
-    std::string tmp = path + ".tmp";
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out.write(text.data(), (std::streamsize)text.size()) || !out.flush()) {
-            remove(tmp.c_str());
+    m_bSaveFailed = TRUE;
+    if (!MakeFolders(path.substr(0, path.rfind('/')))) return FALSE;
+    // Another window saving holds the file's lock for a moment: wait for it, a little.
+    for (int nTry = 0;; ++nTry) {
+        CFile file;
+        CFileException error;
+        if (!file.Open(path.c_str(),
+                       CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite, &error)) {
+            if (error.m_cause != CFileException::sharingViolation || nTry >= kSaveTries)
+                return FALSE;
+            usleep(kSaveRetryUs);
+            continue;
+        }
+        try {
+            file.ReplaceContent(text.data(), text.size());
+            file.Close();
+        } catch (CFileException* e) {
+            e->Delete();
             return FALSE;
         }
+        m_bSaveFailed = FALSE;
+        return TRUE;
     }
-    if (rename(tmp.c_str(), path.c_str()) != 0) {
-        remove(tmp.c_str());
-        return FALSE;
-    }
-    return TRUE;
+}
+
+CString CKivernSettings::NotSavedNotice() const {
+    if (m_bUnreadable) return "settings.json 无法使用，更改不会保存。";
+    std::string path = FilePath();
+    // The file if it is there, or the nearest folder on its way that is.
+    std::string probe = path;
+    while (access(probe.c_str(), F_OK) != 0 && probe.size() > 1)
+        probe = probe.substr(0, std::max<size_t>(probe.rfind('/'), 1));
+    if (m_bSaveFailed || faccessat(AT_FDCWD, probe.c_str(), W_OK, AT_EACCESS) != 0)
+        return "settings.json 无法写入，更改不会保存。";
+    return CString();
 }
 
 bool CKivernSettings::operator==(const CKivernSettings& o) const {

@@ -46,12 +46,21 @@ public:
     BOOL m_bKeepHistory;
     std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first
 
-    // Reads the file; a missing file leaves the defaults, and so does each member that is
-    // missing or of the wrong kind. FALSE only for a file that exists but cannot be read as
-    // JSON (the defaults are kept then, and the file is not overwritten by Save).
+    // Reads the file; a missing or empty file leaves the defaults, and so does each member
+    // that is missing or of the wrong kind, and each port entry that adding a port would
+    // refuse. FALSE for a file that exists but cannot be used: not a regular file, larger than
+    // the cap, unreadable or not a JSON object. The defaults are kept then, LoadProblem() says
+    // why, and Save leaves the file alone.
     BOOL Load();
-    // Writes the file (creating its folder), replacing it in one step. FALSE on failure.
+    // Writes the file (creating its folder) by CFile's safe replacement: a fresh temporary
+    // name, synced, then renamed, so that two programs saving at once leave one whole file.
+    // FALSE on failure.
     BOOL Save();
+    // Why the file could not be used at load, in English for the command line; "" if it could.
+    const std::string& LoadProblem() const { return m_strLoadProblem; }
+    // Why changes would not last (a file that could not be used, a file or folder that cannot
+    // be written, a save that failed), as a line for the settings box; "" when they would.
+    CString NotSavedNotice() const;
     // The options as a document, and back (members missing or invalid keep their value).
     Json::Value ToJson() const;
     void FromJson(const Json::Value& root);
@@ -62,6 +71,10 @@ public:
     static std::string FilePath();
 
 private:
+    BOOL Read(const std::string& path);
+
     Json::Value m_unknown;  // the document as read, for members kept as they were
     BOOL m_bUnreadable;
+    std::string m_strLoadProblem;
+    BOOL m_bSaveFailed = FALSE;  // the last save failed
 };

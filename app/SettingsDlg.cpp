@@ -79,6 +79,13 @@ BOOL CSettingsDlg::OnInitDialog() {
     GetDlgItem(IDC_SET_LIVE_LOG_PATH)
         ->SetWindowText(
             ConvertCodePage(CString(m_settings.m_strLiveLogPath.c_str()), CP_UTF8, CP_ACP));
+    // Changes that would not last are said so before the user makes them.
+    CString strNotice = m_settings.NotSavedNotice();
+    if (!strNotice.IsEmpty()) {
+        CWnd* pNotice = GetDlgItem(IDC_SET_NOT_SAVED);
+        pNotice->SetWindowText(strNotice);
+        pNotice->ShowWindow(SW_SHOW);
+    }
     return TRUE;
 }
 

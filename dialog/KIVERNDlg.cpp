@@ -89,6 +89,7 @@ ON_MESSAGE(UM_SERIAL_RXBYTE, OnSerialReceive)
 ON_MESSAGE(UM_LIVE_LOG_ERROR, OnLiveLogError)
 ON_MESSAGE(UM_STARTUP_OPEN, OnStartupOpen)
 ON_MESSAGE(UM_NET_CONNECTED, OnNetConnected)
+ON_MESSAGE(UM_LIVE_LOG_START, OnLiveLogStart)
 ON_WM_SYSCOMMAND()
 ON_WM_CONTEXTMENU()
 ON_WM_PAINT()
@@ -149,7 +150,7 @@ BOOL CKIVERNDlg::OnInitDialog() {
             pSysMenu->AppendMenu(MF_STRING, IDM_SETTINGS, strSettingsMenu);
     }
     m_settings.Load();
-    ApplySettings();
+    ApplySettings(TRUE);
     SendMessage(WM_SETICON, 1, (LPARAM)m_hIcon);
     SendMessage(WM_SETICON, 0, (LPARAM)m_hIcon);
 

@@ -27,6 +27,8 @@
 
 // The live log's writer failed (posted from its thread).
 #define UM_LIVE_LOG_ERROR (WM_USER + 30)
+// The live log of the options starts once the window is up (posted at start).
+#define UM_LIVE_LOG_START (WM_USER + 32)
 
 // A port whose device went away, kept to reopen it when the same device comes back.
 struct CReconnectState {
@@ -61,7 +63,7 @@ public:  // the handlers are reached through the message map, and by tests
     // Options: the settings box, the receive display's context menu.
     void OnContextMenu(CWnd* pWnd, POINT point);
     void ShowSettings();
-    void ApplySettings();
+    void ApplySettings(BOOL bAtStart = FALSE);
     // Receive display: find, reading back while data flows, the live log.
     void OnRxFind();
     void OnRxFindNext();
@@ -83,6 +85,7 @@ public:  // the handlers are reached through the message map, and by tests
     void ApplyLiveLog();
     void StopLiveLog();
     LRESULT OnLiveLogError(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLiveLogStart(WPARAM wParam, LPARAM lParam);
     // The command line's port, line settings and --open, at the end of start-up.
     void ApplyStartup();
     LRESULT OnStartupOpen(WPARAM wParam, LPARAM lParam);
@@ -156,7 +159,8 @@ private:
     void RestoreReceiveScroll(int nPos);
     void SetOpenPortControls(BOOL bOpen);
     void SendCommandSlot(int nSlot);
-    void ShowCommandDocument(const char* pDoc, INT_PTR nLength);
+    BOOL ShowCommandDocument(const char* pDoc, INT_PTR nLength);
+    void KeepUnusedCommandFile(CFile& file);
     void PrepareModemLines();
     void StartModemLines();
     void StopModemLines();
@@ -215,6 +219,9 @@ public:
     CString m_strCmd[CMD_COUNT];
     BOOL m_bCmdHex[CMD_COUNT];
     HICON m_hIcon;
+
+    // cmd.json could not be used at start: its bytes go to cmd.json.bak before it is replaced.
+    BOOL m_bCmdFileUnused = FALSE;
 
     // Sent bytes were echoed into the receive text and the line they are on is still open.
     bool m_bEchoOpen = false;

@@ -59,14 +59,23 @@ void CKIVERNDlg::ShowSettings() {
 }
 
 // Options that act on what is shown now; the others are read where they apply.
-void CKIVERNDlg::ApplySettings() {
+void CKIVERNDlg::ApplySettings(BOOL bAtStart) {
     if (!m_settings.m_bReconnect) EndReconnectWait(TRUE);
     // The receive display reads its bytes in the data encoding.
     GetDlgItem(IDC_RECEIVE_EDIT)
         ->SendMessage(EM_KV_SETCODEPAGE, m_settings.m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP,
                       0);
-    // The live log follows its options (picking a file may complete them: kept when so).
+    // The live log follows its options (picking a file may complete them: kept when so). At
+    // start it waits for the window, so that a file it cannot use is reported over the window.
+    if (bAtStart)
+        PostMessage(UM_LIVE_LOG_START, 0, 0);
+    else
+        OnLiveLogStart(0, 0);
+}
+
+LRESULT CKIVERNDlg::OnLiveLogStart(WPARAM, LPARAM) {
     CKivernSettings before = m_settings;
     ApplyLiveLog();
     if (m_settings != before) m_settings.Save();
+    return 0;
 }

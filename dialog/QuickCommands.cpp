@@ -1,5 +1,6 @@
 // The quick commands: the store in cmd.json (load, save, reset) and the panel (sending a
 // slot, hiding and showing the panel).
+#include <algorithm>
 #include <vector>
 
 #include "dialog/CmdDocument.h"
@@ -7,6 +8,7 @@
 #include "dialog/KIVERNDlg.h"
 
 static const char g_szCmdFile[] = "cmd.json";
+static const char g_szCmdBackup[] = "cmd.json.bak";
 
 // The largest document a save of typed commands can write: the user types at most 32767
 // characters into each edit, and a character takes at most 6 bytes (a control character as
@@ -16,15 +18,17 @@ static const char g_szCmdFile[] = "cmd.json";
 // and far more memory.
 static const ULONGLONG g_nMaxDocument = 4u << 20;
 
-// Shows the commands of a document in the panel; an unusable document changes nothing.
-void CKIVERNDlg::ShowCommandDocument(const char* pDoc, INT_PTR nLength) {
+// Shows the commands of a document in the panel; an unusable document changes nothing and
+// gives FALSE.
+BOOL CKIVERNDlg::ShowCommandDocument(const char* pDoc, INT_PTR nLength) {
     CString strCmd[CMD_COUNT];
-    if (!ParseCommandDocument(pDoc, (size_t)nLength, strCmd)) return;
+    if (!ParseCommandDocument(pDoc, (size_t)nLength, strCmd)) return FALSE;
     for (int i = 0; i < CMD_COUNT; ++i) {
         m_strCmd[i] = strCmd[i];
         m_bCmdHex[i] = FALSE;  // the HEX switches are stored, not restored
     }
     UpdateData(FALSE);
+    return TRUE;
 }
 
 // Each operation opens cmd.json for reading and writing without sharing it, creating it when
@@ -40,10 +44,11 @@ void CKIVERNDlg::LoadCommands() {
             file.Seek(0, CFile::begin);
             nLength = doc.size();
         }
+        m_bCmdFileUnused = TRUE;
         if (nLength <= g_nMaxDocument) {
             std::vector<char> buffer((size_t)nLength + 1, 0);
             UINT nRead = file.Read(buffer.data(), (UINT)nLength);
-            ShowCommandDocument(buffer.data(), nRead);
+            m_bCmdFileUnused = !ShowCommandDocument(buffer.data(), nRead);
         }
         file.Close();
     } catch (CException* e) {
@@ -52,9 +57,27 @@ void CKIVERNDlg::LoadCommands() {
     }
 }
 
+// A file that could not be used at start (too large, or no command store) is the user's, not
+// ours to drop: before the first save or reset replaces it, its bytes are kept beside it as
+// cmd.json.bak. A failure to keep them ends the operation with the file untouched.
+void CKIVERNDlg::KeepUnusedCommandFile(CFile& file) {
+    if (!m_bCmdFileUnused) return;
+    std::string bytes((size_t)file.GetLength(), '\0');
+    file.SeekToBegin();
+    size_t nDone = 0;
+    for (UINT nRead = 1; nRead > 0 && nDone < bytes.size(); nDone += nRead)
+        nRead = file.Read(&bytes[nDone], (UINT)std::min<size_t>(bytes.size() - nDone, 1u << 30));
+    bytes.resize(nDone);
+    CFile backup(g_szCmdBackup, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+    backup.ReplaceContent(bytes.data(), bytes.size());
+    backup.Close();
+    m_bCmdFileUnused = FALSE;
+}
+
 void CKIVERNDlg::OnBnClickedCmdSave() {
     try {
         CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        KeepUnusedCommandFile(file);
         UpdateData(TRUE);
         std::string doc = WriteCommandDocument(BuildCommandDocument(m_strCmd, m_bCmdHex));
         // The new document replaces the whole content at once: a failed write (a full disk)
@@ -72,6 +95,7 @@ void CKIVERNDlg::OnBnClickedCmdSave() {
 void CKIVERNDlg::OnBnClickedCmdReset() {
     try {
         CFile file(g_szCmdFile, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        KeepUnusedCommandFile(file);
         std::string doc = WriteCommandDocument(BuildDefaultCommands());
         file.ReplaceContent(doc.data(), (UINT)doc.size());
         file.Seek(0, CFile::begin);

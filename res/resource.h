@@ -111,6 +111,7 @@
 #define IDC_SET_LIVE_LOG_TIME_NAME 1214
 #define IDC_SET_RX_LIMIT 1215
 #define IDC_SET_KEEP_HISTORY 1216
+#define IDC_SET_NOT_SAVED 1217  // why changes would not last, when they would not
 
 // The find box (IDD_FIND).
 #define IDC_FIND_TEXT 1240

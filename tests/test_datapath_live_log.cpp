@@ -1,11 +1,16 @@
 // The live log on a pseudo-terminal: the file gets the bytes 保存接收 would save, past a
 // clear; the context menu's entry and a write error in the status line; the settings box's
 // 浏览... and names from the time; the display limit keeps the tail, the log everything.
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QTimer>
+#include <filesystem>
 
 #include "platform/ui/window_p.h"
 #include "support/files.h"
+#include "support/msgbox_recorder.h"
 #include "support/port_dialog.h"
 
 class LiveLogTest : public PortDialogTest {
@@ -148,4 +153,24 @@ TEST_F(LiveLogTest, TheSettingsBoxPicksAFolderForNamesFromTheTime) {
     m_dev->Send("t");
     ASSERT_TRUE(WaitReceived(1));
     EXPECT_EQ(Logged(WorkFile("log_20240305140709042.txt")), "t");
+}
+
+TEST_F(LiveLogTest, AFifoNamedAtStartIsRefusedOnceTheWindowIsUp) {
+    // Even with a reader, where opening it to write would not wait.
+    std::string fifo = WorkFile("live.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::filesystem::create_directories(m_dir + "/config/kivern");
+    WriteBytes(m_dir + "/config/kivern/settings.json",
+               "{\"liveLog\":true,\"liveLogPath\":\"" + fifo + "\"}");
+    m_dlg->DestroyWindow();
+    MessageBoxRecorder boxes;
+    CreateDialog();
+    EXPECT_EQ(boxes.Count(), 0u);  // the window comes first
+    ASSERT_TRUE(kvtest::PumpUntil([&] { return boxes.Count() == 1; }, 3000));
+    EXPECT_NE(boxes.Last().strText.Find(("拒绝访问 " + fifo).c_str()), -1)
+        << boxes.Last().strText.GetString();
+    EXPECT_FALSE(m_dlg->IsLiveLogging());
+    close(reader);
 }

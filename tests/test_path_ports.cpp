@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "app/PathPorts.h"
 #include "platform/ui/window_p.h"
+#include "support/files.h"
 #include "support/port_dialog.h"
 
 namespace {
@@ -201,5 +203,46 @@ TEST_F(PathPortTest, TheSettingsBoxAddsAndRemovesAPathPort) {
     EXPECT_EQ(Listed(), std::vector<std::string>{"COM1"});
     EXPECT_EQ(LinkTarget(2), "");
     EXPECT_TRUE(m_dlg->m_settings.m_ports.empty());
+}
+TEST_F(PathPortTest, SavedEntriesAreAcceptedOnlyAsAddingAcceptsThem) {
+    // Entries written into settings.json by hand or by another program: only ports come back,
+    // each number and path once. A device that is unplugged (its path leads nowhere) waits.
+    kvtest::FakeDevice& dev = Device();
+    const std::string secret = m_dir + "/secret";
+    WriteBytes(secret, "not a port");
+    struct {
+        unsigned number;
+        std::string path;
+        bool kept;
+    } rows[] = {
+        {1, dev.slavePath(), true},
+        {2, secret, false},
+        {3, "/dev/tty", false},
+        {4, "../../etc/passwd", false},
+        {5, "/dev/serial/by-id/usb-unplugged-if00-port0", true},
+        {6, "rfc2217://127.0.0.1:3333", true},
+        {7, "rfc2217://", false},
+        {1, "/dev/ttyUSB9", false},   // its number is taken
+        {8, dev.slavePath(), false},  // its path is listed already
+    };
+    std::string doc = "{\"ports\":[";
+    for (const auto& r : rows)
+        doc += "{\"number\":" + std::to_string(r.number) + ",\"path\":\"" + r.path + "\"},";
+    doc.back() = ']';
+    doc += "}";
+    std::filesystem::create_directories(m_dir + "/config/kivern");
+    WriteBytes(m_dir + "/config/kivern/settings.json", doc);
+    CKivernSettings loaded;
+    ASSERT_TRUE(loaded.Load()) << loaded.LoadProblem();
+    std::vector<std::pair<unsigned, std::string>> expected;
+    for (const auto& r : rows)
+        if (r.kept) expected.emplace_back(r.number, r.path);
+    EXPECT_EQ(loaded.m_ports, expected);
+    RestorePathPortLinks(loaded);
+    for (const auto& r : rows)
+        if (!r.kept && r.number != 1) {
+            EXPECT_EQ(LinkTarget(r.number), "") << r.path;
+        }
+    EXPECT_EQ(LinkTarget(1), dev.slavePath());
 }
 }  // namespace

@@ -8,7 +8,9 @@
 #include <string>
 
 #include "platform/comm/comm.h"
+#include "platform/files/append_writer.h"
 #include "platform/kernel/sync.h"
+#include "support/files.h"
 #include "support/pty.h"
 
 namespace {
@@ -187,13 +189,17 @@ TEST_F(CommTest, SetsStandardSpeedsByTheirCodeAndLeavesTheLineAsFound) {
 }
 
 // A terminal that is killed (Ctrl+C, logout) leaves its ports as an orderly close would: a
-// device still held open elsewhere can be opened again, with its old settings.
+// device still held open elsewhere can be opened again, with its old settings. A live log's
+// writer first writes the tail it was holding.
 TEST_F(CommTest, ATerminationSignalReleasesTheOpenPorts) {
     kvtest::FakeDevice dev(sandbox.ports(), 8);
     ASSERT_TRUE(dev.ok());
     termios found;
     ASSERT_EQ(0, tcgetattr(dev.slave(), &found));
+    const std::string log = sandbox.state() + "/live.txt";
+    const std::string tail(60000, 'L');
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        unlink(log.c_str());
         pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
@@ -201,6 +207,10 @@ TEST_F(CommTest, ATerminationSignalReleasesTheOpenPorts) {
             HANDLE h = OpenCom("COM8");
             if (h == INVALID_HANDLE_VALUE || !SetMode(h, "baud=115200 parity=E data=7 stop=2"))
                 _exit(3);
+            // Bytes that would wait a minute before their write.
+            static CAppendWriter writer;
+            if (!writer.Open(log.c_str(), nullptr, 60000)) _exit(5);
+            writer.Append(tail.data(), tail.size());
             raise(sig);
             _exit(4);
         }
@@ -215,6 +225,7 @@ TEST_F(CommTest, ATerminationSignalReleasesTheOpenPorts) {
         ASSERT_EQ(0, tcgetattr(dev.slave(), &t));
         EXPECT_EQ(cfgetospeed(&found), cfgetospeed(&t)) << "signal " << sig;
         EXPECT_EQ(found.c_cflag, t.c_cflag) << "signal " << sig;
+        EXPECT_TRUE(ReadBytes(log) == tail) << "signal " << sig;
         HANDLE again = OpenCom("COM8");
         EXPECT_NE(INVALID_HANDLE_VALUE, again) << "signal " << sig;
         if (again != INVALID_HANDLE_VALUE) CloseHandle(again);

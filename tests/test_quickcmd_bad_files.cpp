@@ -68,3 +68,38 @@ TEST_F(QuickCmdBadFiles, AnUnreadableFileIsReportedAndKept) {
     chmod(CmdFile().c_str(), 0644);
     EXPECT_EQ(ReadBytes(CmdFile()), doc);
 }
+
+TEST_F(QuickCmdBadFiles, AFileUnusableAtStartIsKeptAsBakBeforeItIsReplaced) {
+    // Silent at start, as for any unusable file; the first 保存 or 重置 keeps its bytes.
+    struct {
+        const char* name;
+        std::string doc;
+        int button;
+        bool kept;
+    } rows[] = {
+        {"over the cap, saved", std::string((4u << 20) + 1, ' ') + "{}", IDC_CMD_SAVE_BUTTON, true},
+        {"no number, reset", "{\"n\":1e999999,\"cmd01\":\"x\"}", IDC_CMD_RESET_BUTTON, true},
+        {"usable, saved", "{\"cmd01\":\"mine\"}", IDC_CMD_SAVE_BUTTON, false},
+    };
+    const std::string bak = WorkFile("cmd.json.bak");
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        std::filesystem::remove(bak);
+        WriteBytes(CmdFile(), r.doc);
+        MessageBoxRecorder boxes;
+        Restart();
+        EXPECT_EQ(boxes.Count(), 0u);
+        Click(r.button);
+        EXPECT_EQ(boxes.Count(), 1u);  // 保存成功! or 重置成功!
+        EXPECT_NE(ReadBytes(CmdFile()), r.doc);
+        EXPECT_EQ(std::filesystem::exists(bak), r.kept);
+        if (r.kept) {
+            EXPECT_TRUE(ReadBytes(bak) == r.doc);
+        }
+        // Only the file found at start: a second save keeps the backup as it is.
+        Click(IDC_CMD_SAVE_BUTTON);
+        if (r.kept) {
+            EXPECT_TRUE(ReadBytes(bak) == r.doc);
+        }
+    }
+}

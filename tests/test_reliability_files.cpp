@@ -77,24 +77,32 @@ TEST_F(LogFaultTest, AFullDiskIsReportedNamingTheFileAndKeepsTheOldLog) {
 }
 
 TEST_F(LogFaultTest, AWriteStoppedPartWayKeepsTheOldLogWhole) {
-    // A file-size limit stops the write part-way as a full disk does, without a mount.
-    const std::string path = m_dir + "/log.txt";
-    const std::string old = "yesterday's log\n";
-    WriteBytes(path, old);
-    struct rlimit saved, small;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    small = saved;
-    small.rlim_cur = 64 << 10;
-    signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    auto boxes = SaveTo(path);  // 120000 bytes of hex text
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_DFL);
-    EXPECT_TRUE(Names(boxes, "磁盘已满，无法写入 " + path))
-        << (boxes.empty() ? "" : boxes[0].strText.GetString());
-    EXPECT_EQ(ReadBytes(path), old);
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir))  // no temporary file
-        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    // A file-size limit stops the write part-way as a full disk does, without a mount. An old
+    // log keeps its bytes; a new one is not left behind empty.
+    for (bool bOld : {true, false}) {
+        SCOPED_TRACE(bOld ? "old log" : "new log");
+        const std::string path = m_dir + (bOld ? "/log.txt" : "/new.txt");
+        const std::string old = "yesterday's log\n";
+        if (bOld) WriteBytes(path, old);
+        struct rlimit saved, small;
+        getrlimit(RLIMIT_FSIZE, &saved);
+        small = saved;
+        small.rlim_cur = 64 << 10;
+        signal(SIGXFSZ, SIG_IGN);
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        auto boxes = SaveTo(path);  // 120000 bytes of hex text
+        setrlimit(RLIMIT_FSIZE, &saved);
+        signal(SIGXFSZ, SIG_DFL);
+        EXPECT_TRUE(Names(boxes, "磁盘已满，无法写入 " + path))
+            << (boxes.empty() ? "" : boxes[0].strText.GetString());
+        if (bOld) {
+            EXPECT_EQ(ReadBytes(path), old);
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir))  // no temporary
+            EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+    }
 }
 
 TEST_F(LogFaultTest, AFolderWithoutWriteAccessIsReportedNamingTheFile) {

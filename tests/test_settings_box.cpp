@@ -1,14 +1,21 @@
 // The settings box and its file: reached from the system menu and the receive display's
 // context menu, written only when an option changed, read back by the next start.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QTimer>
 #include <fstream>
+#include <functional>
 
 #include "app/SettingsDlg.h"
 #include "platform/ui/window_p.h"
 #include "support/app_env.h"
+#include "support/files.h"
+#include "support/permissions.h"
 
 namespace {
 class SettingsTest : public DialogTest {
@@ -87,27 +94,150 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
 }
 
 TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
+    // Each file is set up by its row; an unusable one loads the defaults at once (no wait, no
+    // crash, no read of an endless device), is never written, and says why.
+    const std::string deep = "{\"a\":" + std::string(1000, '[') + std::string(1000, ']') + "}";
     struct {
-        const char* doc;
+        const char* name;
+        std::function<void()> make;
         bool readable;
+        const char* problem;
     } cases[] = {
-        {"{\"encoding\":\"latin1\",\"lineEnding\":7,\"rtsAtOpen\":\"driver\",\"reconnectSeconds\":-"
-         "5,"
-         "\"ports\":[{\"number\":0,\"path\":\"/dev/x\"},{\"number\":3}]}",
-         true},
-        {"[1,2]", false},
-        {"{ not json", false},
+        {"bad members",
+         [&] {
+             Write(
+                 "{\"encoding\":\"latin1\",\"lineEnding\":7,\"rtsAtOpen\":\"driver\","
+                 "\"reconnectSeconds\":-5,\"ports\":[{\"number\":0,\"path\":\"/dev/x\"},"
+                 "{\"number\":3}]}");
+         },
+         true, ""},
+        {"not an object", [&] { Write("[1,2]"); }, false, "not a JSON object"},
+        {"not JSON", [&] { Write("{ not json"); }, false, "not valid JSON"},
+        {"nested 1000 deep", [&] { Write(deep); }, false, "not valid JSON"},
+        {"FIFO", [&] { ASSERT_EQ(mkfifo(File().c_str(), 0600), 0); }, false, "not a regular file"},
+        {"link to /dev/zero", [&] { std::filesystem::create_symlink("/dev/zero", File()); }, false,
+         "not a regular file"},
+        {"over the cap", [&] { Write(std::string((1u << 20) + 1, ' ')); }, false, "larger than"},
     };
     for (const auto& c : cases) {
-        Write(c.doc);
+        SCOPED_TRACE(c.name);
+        std::filesystem::create_directories(m_dir + "/config/kivern");
+        std::filesystem::remove(File());
+        c.make();
+        auto type = std::filesystem::symlink_status(File()).type();
+        std::string before = type == std::filesystem::file_type::regular ? Read() : "";
         CKivernSettings s;
-        EXPECT_EQ(s.Load() != FALSE, c.readable) << c.doc;
-        EXPECT_EQ(s, CKivernSettings()) << c.doc;
+        EXPECT_EQ(s.Load() != FALSE, c.readable);
+        EXPECT_EQ(s, CKivernSettings());
+        EXPECT_NE(s.LoadProblem().find(c.problem), std::string::npos) << s.LoadProblem();
         s.m_bShowSent = TRUE;
-        EXPECT_EQ(s.Save() != FALSE, c.readable) << c.doc;
+        EXPECT_EQ(s.Save() != FALSE, c.readable);
         if (!c.readable) {
-            EXPECT_EQ(Read(), c.doc);
+            EXPECT_EQ(std::filesystem::symlink_status(File()).type(), type);
+            if (type == std::filesystem::file_type::regular) {
+                EXPECT_TRUE(Read() == before);
+            }
         }
+    }
+}
+
+TEST_F(SettingsTest, ASaveFollowsNoPlantedLinkAndTwoWritersLeaveOneWholeFile) {
+    // A link planted at a temporary name, or as the file itself by another user, is not
+    // followed: the file it leads to keeps its bytes.
+    std::filesystem::create_directories(m_dir + "/config/kivern");
+    const std::string victim = m_dir + "/victim";
+    WriteBytes(victim, "another user's file");
+    std::filesystem::create_symlink(victim, File() + ".tmp");
+    CKivernSettings s;
+    ASSERT_TRUE(s.Load());
+    s.m_bShowSent = TRUE;
+    EXPECT_TRUE(s.Save());
+    EXPECT_EQ(ReadBytes(victim), "another user's file");
+    std::filesystem::remove(File());
+    std::filesystem::create_symlink(victim, File());
+    if (lchown(File().c_str(), 4242, 4242) == 0) {
+        EXPECT_FALSE(s.Save());
+        EXPECT_EQ(ReadBytes(victim), "another user's file");
+    }
+    std::filesystem::remove(File());
+
+    // Two programs saving at once, over and over, while a third reads: every read finds one
+    // whole document.
+    pid_t writers[2];
+    for (int w = 0; w < 2; ++w) {
+        writers[w] = fork();
+        ASSERT_GE(writers[w], 0);
+        if (writers[w] == 0) {
+            CKivernSettings mine;
+            mine.m_bKeepHistory = TRUE;
+            for (int i = 0; i < 100; ++i)
+                mine.m_history.emplace_back(std::string(300 + w * 77, char('a' + w)), false);
+            int failed = 0;
+            for (int i = 0; i < 100; ++i) {
+                mine.m_nReconnectSecs = 1 + i;
+                if (!mine.Save()) ++failed;
+            }
+            _exit(failed);
+        }
+    }
+    int reads = 0;
+    int status[2] = {-1, -1};
+    for (;;) {
+        bool running = false;
+        for (int w = 0; w < 2; ++w)
+            if (status[w] == -1 && waitpid(writers[w], &status[w], WNOHANG) == 0) {
+                status[w] = -1;
+                running = true;
+            }
+        // (The first save creates the file empty, which reads as the defaults, until its
+        // document is renamed over it.)
+        if (FileExists() && std::filesystem::file_size(File()) > 0) {
+            CKivernSettings r;
+            EXPECT_TRUE(r.Load()) << r.LoadProblem();
+            EXPECT_EQ(r.m_history.size(), 100u);
+            ++reads;
+        }
+        if (!running) break;
+    }
+    EXPECT_EQ(status[0], 0) << "saves failed";
+    EXPECT_EQ(status[1], 0) << "saves failed";
+    CKivernSettings last;
+    EXPECT_TRUE(last.Load()) << last.LoadProblem();
+    EXPECT_EQ(last.m_nReconnectSecs, 100);
+    EXPECT_GT(reads, 0);
+}
+
+TEST_F(SettingsTest, TheBoxSaysWhenChangesWillNotLast) {
+    struct {
+        const char* name;
+        const char* doc;  // nullptr: no file
+        mode_t folderMode;
+        const char* notice;
+    } cases[] = {
+        {"usable", "{}", 0755, ""},
+        {"unusable file", "{ not json", 0755, "settings.json 无法使用，更改不会保存。"},
+        {"read-only folder", nullptr, 0555, "settings.json 无法写入，更改不会保存。"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(m_dir + "/config");
+        std::filesystem::create_directories(m_dir + "/config/kivern");
+        if (c.doc) Write(c.doc);
+        chmod((m_dir + "/config/kivern").c_str(), c.folderMode);
+        FilePermissionsEnforced enforced;
+        if (!enforced.Ok()) GTEST_SKIP() << "cannot drop the permission override";
+        CreateDialog();
+        CString shown;
+        bool visible = false;
+        RunBox([&](CWnd* box) {
+            box->GetDlgItem(IDC_SET_NOT_SAVED)->GetWindowText(shown);
+            visible = box->GetDlgItem(IDC_SET_NOT_SAVED)->IsWindowVisible() != FALSE;
+            kvtest::Click(box->GetDlgItem(IDCANCEL));
+        });
+        EXPECT_STREQ(shown, c.notice);
+        EXPECT_EQ(visible, *c.notice != 0);
+        m_dlg->DestroyWindow();
+        chmod((m_dir + "/config/kivern").c_str(), 0755);
     }
 }
 

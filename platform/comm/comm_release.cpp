@@ -6,6 +6,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "platform/files/append_writer.h"
+
 namespace {
 // A fixed table the signal handler can walk without locks: a slot's settings are written
 // before its descriptor is published, and the descriptor is withdrawn before the slot is
@@ -15,6 +17,8 @@ struct Slot {
     CommTermios found;
 };
 constexpr int kSlots = 64;
+// How long the end waits for the logs' writers, at most.
+constexpr DWORD kLogTailMs = 2000;
 Slot g_slots[kSlots];
 std::mutex g_slotsMutex;  // between openings and closings; the handler does not take it
 
@@ -25,6 +29,8 @@ void ReleaseAndEnd(int sig) {
         CommSetTermios(fd, s.found);
         ioctl(fd, TIOCNXCL);
     }
+    // What a live log's writer still holds reaches its file before the process ends.
+    CAppendWriter::WriteAllOnSignal(kLogTailMs);
     signal(sig, SIG_DFL);
     raise(sig);
 }

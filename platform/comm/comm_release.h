@@ -2,7 +2,8 @@
 // its line settings are changed; a device another program keeps open (a pseudo-terminal's
 // device side, say) would stay exclusive after a plain kill, and nobody could open it again.
 // Once installed, SIGINT, SIGTERM and SIGHUP first release every port still open (exclusivity
-// cleared, the settings found at opening put back), then end the process as they would have.
+// cleared, the settings found at opening put back), then let the files' append writers write
+// what they hold (a bounded wait), then end the process as they would have.
 #pragma once
 #include "platform/comm/comm_termios.h"
 

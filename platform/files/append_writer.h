@@ -9,7 +9,12 @@
 // longer has its name (removed or moved away), ends the writing: the errno is kept, what is
 // pending and whatever is appended later is dropped, and the error callback runs once, on
 // the writer's thread. Close writes what is pending and ends the thread.
+//
+// A process ended by a signal keeps its log's tail: WriteAllOnSignal, called from a signal
+// handler, wakes every writer and waits a bounded time for what was handed over to be written.
+// The writer threads never take those signals themselves.
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
@@ -46,6 +51,11 @@ public:
     int GetError() const;
     void Close();
 
+    // From a signal handler (async-signal-safe): every open writer writes what is pending at
+    // once, and from then on writes each append at once; returns when all of it is written,
+    // or failed, or after dwMilliseconds.
+    static void WriteAllOnSignal(DWORD dwMilliseconds);
+
     // Tests: replaces the write of a batch; returns false with errno set to fail it. An
     // empty function writes to the file again.
     static void SetWriteHook(std::function<bool(const char*, size_t)> hook);
@@ -53,17 +63,23 @@ public:
 private:
     void Run();
     int WriteBatch(const std::string& batch);  // 0 or an errno
+    void Wake();             // the thread: look again (any thread, and signal handlers)
+    void WaitWake(int nMs);  // the thread: sleep until woken or nMs passed (-1: no limit)
+    void Publish();          // the counters, for WriteAllOnSignal (under m_mutex)
 
     CFile m_file;
     std::string m_identity;  // device and inode of the file when opened
     std::function<void(int)> m_onError;
     DWORD m_dwFlushMs = 250;
 
+    int m_wakeFd = -1;  // an eventfd: the thread's wake-up, which a signal handler may ring
+    int m_nSlot = -1;   // this writer's entry in the table WriteAllOnSignal reads
+
     mutable std::mutex m_mutex;
-    std::condition_variable m_wake;     // the thread: something to do
     std::condition_variable m_written;  // waiters: a batch was written
     std::string m_pending;
-    ULONGLONG m_nAppended = 0, m_nWritten = 0;  // bytes handed over, and done with
+    std::chrono::steady_clock::time_point m_firstAt;  // when the oldest pending byte came
+    ULONGLONG m_nAppended = 0, m_nWritten = 0;        // bytes handed over, and done with
     bool m_bStop = false;
     int m_nError = 0;
     std::thread m_thread;

@@ -96,7 +96,17 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
 
     int err = 0;
     int cause = -1;  // the cause of err unless set
-    int fd = OpenOwnLinks(path, flags, m_target);
+    // A file that does not exist yet is made with O_EXCL, so that the opening knows it made
+    // it; anything else at the name goes through the link rule.
+    m_bCreated = false;
+    int fd = -1;
+    if (flags & O_CREAT) fd = open(path.c_str(), flags | O_EXCL | O_NOFOLLOW, 0666);
+    if (fd >= 0) {
+        m_target = path;
+        m_bCreated = true;
+    } else {
+        fd = OpenOwnLinks(path, flags, m_target);
+    }
     if (fd < 0) {
         err = errno;
     } else {
@@ -118,7 +128,10 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError) {
         } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
             err = errno;
         }
-        if (err) close(fd);
+        if (err) {
+            close(fd);
+            m_bCreated = false;
+        }
     }
     if (err) {
         if (pError) {
@@ -142,6 +155,12 @@ ULONGLONG CFile::GetLength() const {
     struct stat st;
     if (fstat(m_fd, &st) != 0) Throw(errno);
     return (ULONGLONG)st.st_size;
+}
+
+BOOL CFile::IsRegularFile() const {
+    struct stat st;
+    if (fstat(m_fd, &st) != 0) Throw(errno);
+    return S_ISREG(st.st_mode) ? TRUE : FALSE;
 }
 
 ULONGLONG CFile::GetPosition() const {
@@ -221,7 +240,9 @@ void CFile::ReplaceContent(const void* lpBuf, size_t nCount) {
     if (fd < 0) {
         // A folder we may not create files in, holding a file we may write: write in place.
         if (errno == EACCES || errno == EPERM) return ReplaceInPlace(p, nCount);
-        Throw(errno);
+        int err = errno;
+        RemoveIfCreatedEmpty();
+        Throw(err);
     }
     // The new file takes the old one's permissions and owner, and the lock before anyone
     // can open it under the name.
@@ -237,6 +258,7 @@ void CFile::ReplaceContent(const void* lpBuf, size_t nCount) {
     if (err) {
         close(fd);
         unlink(temp.c_str());
+        RemoveIfCreatedEmpty();
         Throw(err);
     }
     int dirFd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -246,6 +268,18 @@ void CFile::ReplaceContent(const void* lpBuf, size_t nCount) {
     }
     close(m_fd);
     m_fd = fd;  // positioned after the new bytes
+    m_bCreated = false;
+}
+
+// A failed save leaves nothing behind that it made: the file this opening created is removed
+// while it is still empty and still under its name.
+void CFile::RemoveIfCreatedEmpty() {
+    struct stat own, named;
+    if (!m_bCreated || fstat(m_fd, &own) != 0 || own.st_size != 0) return;
+    if (lstat(m_target.c_str(), &named) == 0 && named.st_dev == own.st_dev &&
+        named.st_ino == own.st_ino)
+        unlink(m_target.c_str());
+    m_bCreated = false;
 }
 
 // Writes over the open file from offset 0 and cuts it to the new length. Space is reserved

@@ -11,7 +11,7 @@
 // the file that is created or replaced. Failures throw CFileException*, which names the
 // file's full path; the caller reports it with ReportError and deletes it with Delete.
 // ReplaceContent swaps the whole content in safely, so a full disk never leaves a
-// half-written file behind.
+// half-written file behind, nor an empty file that the failed save created.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -53,6 +53,8 @@ public:
     virtual BOOL Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError = nullptr);
 
     ULONGLONG GetLength() const;
+    // FALSE for a FIFO, a device or a socket: a name that holds no content of its own.
+    BOOL IsRegularFile() const;
     ULONGLONG GetPosition() const;
     UINT Read(void* lpBuf, UINT nCount);  // fewer bytes only at the end of the file
     void Write(const void* lpBuf, UINT nCount);
@@ -64,7 +66,8 @@ public:
 
     // Makes the file's content exactly these bytes: written to a sibling file, synced and
     // renamed over the file, which this CFile then refers to (still locked; the position is
-    // at the end of the new bytes). On failure the file keeps its old content.
+    // at the end of the new bytes). On failure the file keeps its old content; a file that
+    // this CFile's opening created, still empty, is removed.
     void ReplaceContent(const void* lpBuf, size_t nCount);
 
     CString GetFilePath() const { return m_strFileName; }  // full path, file-system bytes
@@ -73,6 +76,7 @@ public:
 private:
     [[noreturn]] void Throw(int nErrno) const;
     void ReplaceInPlace(const char* p, size_t nCount);
+    void RemoveIfCreatedEmpty();
     static int LockOperation(UINT nOpenFlags);  // the flock operation, 0 for none
     // Opens path, following only the user's own symbolic links; target becomes the path of
     // the file opened, with no link in its last part. -1 with errno set otherwise.
@@ -81,5 +85,6 @@ private:
     int m_fd = -1;
     UINT m_nOpenFlags = 0;
     CString m_strFileName;
-    std::string m_target;  // what the name led to when opened: ReplaceContent renames onto it
+    std::string m_target;     // what the name led to when opened: ReplaceContent renames onto it
+    bool m_bCreated = false;  // the opening made the file
 };
