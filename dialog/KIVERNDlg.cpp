@@ -131,6 +131,7 @@ ON_COMMAND(IDM_FOCUS_RECEIVE, OnFocusReceive)
 ON_COMMAND(IDM_RX_FIND, OnRxFind)
 ON_COMMAND(IDM_RX_FIND_NEXT, OnRxFindNext)
 ON_COMMAND(IDM_RX_FIND_PREV, OnRxFindPrev)
+ON_COMMAND(IDM_RX_SETTINGS, ShowSettings)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -145,9 +146,17 @@ BOOL CKIVERNDlg::OnInitDialog() {
             pSysMenu->AppendMenu(MF_SEPARATOR);
             pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, strAboutMenu);
         }
+        // The settings entry goes with the window's own entries, before the one that closes
+        // it, so that the menu still ends with the About entry.
         CString strSettingsMenu;
-        if (AfxLoadString(IDS_SETTINGS, strSettingsMenu))
-            pSysMenu->AppendMenu(MF_STRING, IDM_SETTINGS, strSettingsMenu);
+        if (AfxLoadString(IDS_SETTINGS, strSettingsMenu)) {
+            int nAt = pSysMenu->GetMenuItemCount();
+            for (int i = 0; i < pSysMenu->GetMenuItemCount(); ++i)
+                if (pSysMenu->GetItem(i).id == SC_CLOSE)
+                    nAt = (i > 0 && (pSysMenu->GetItem(i - 1).flags & MF_SEPARATOR)) ? i - 1 : i;
+            pSysMenu->InsertMenu((UINT)nAt, MF_BYPOSITION | MF_STRING, IDM_SETTINGS,
+                                 strSettingsMenu + "\tCtrl+,");
+        }
     }
     m_settings.Load();
     ApplySettings(TRUE);

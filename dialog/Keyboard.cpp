@@ -1,21 +1,25 @@
 // Working the main dialog from the keyboard: Ctrl+Enter in the send edit sends it, Enter in a
 // quick-command edit sends that command, and Alt+S / Alt+R take the focus to the send edit and
-// the receive display, which the Tab order passes by. The tooltips tell these keys.
+// the receive display, which the Tab order passes by; Ctrl+, opens the settings box. The
+// tooltips tell these keys.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
 // The main dialog's keys, whichever control has the focus: the focus moves, and find.
 static const ACCEL g_Accelerators[] = {
-    {FVIRTKEY | FALT, 'S', IDM_FOCUS_SEND},       {FVIRTKEY | FALT, 'R', IDM_FOCUS_RECEIVE},
-    {FVIRTKEY | FCONTROL, 'F', IDM_RX_FIND},      {FVIRTKEY, VK_F3, IDM_RX_FIND_NEXT},
+    {FVIRTKEY | FALT, 'S', IDM_FOCUS_SEND},
+    {FVIRTKEY | FALT, 'R', IDM_FOCUS_RECEIVE},
+    {FVIRTKEY | FCONTROL, 'F', IDM_RX_FIND},
+    {FVIRTKEY, VK_F3, IDM_RX_FIND_NEXT},
     {FVIRTKEY | FSHIFT, VK_F3, IDM_RX_FIND_PREV},
+    {FVIRTKEY | FCONTROL, VK_OEM_COMMA, IDM_RX_SETTINGS},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {
     SetAccelerators(g_Accelerators, (int)(sizeof g_Accelerators / sizeof g_Accelerators[0]));
     m_tips.Create(this);
     m_tips.AddTool(&m_editSend, "发送框 (Alt+S)，Ctrl+Enter 发送");
-    m_tips.AddTool(&m_editReceive, "接收区 (Alt+R)");
+    m_tips.AddTool(&m_editReceive, "接收区 (Alt+R)，菜单 Shift+F10，更多设置 Ctrl+,");
     m_tips.AddTool(GetDlgItem(IDC_SEND_BUTTON), "发送 (发送框中按 Ctrl+Enter)");
     for (int id : g_CmdEditIds) m_tips.AddTool(GetDlgItem(id), "按 Enter 发送本条指令");
     m_tips.AddTool(&m_cbHistory, "发送历史：选中一条放回发送框");

@@ -18,7 +18,7 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_STRING | (IsLiveLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
                     "实时记录到文件");
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...");
+    menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
     switch (menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this)) {
         case IDM_RX_COPY:
             m_editReceive.SendMessage(WM_COPY, 0, 0);

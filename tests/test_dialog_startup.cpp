@@ -215,17 +215,22 @@ TEST_F(DialogTest, StatusColourFollowsState) {
     EXPECT_FALSE(dc.HasTextColor());
 }
 
-TEST_F(DialogTest, SystemMenuEndsWithAboutAndSettingsEntries) {
+// The menu ends as the window's own does, with a separator and the About entry, so that Up
+// from About reaches 关闭; the settings entry, with its key, comes before the close group.
+TEST_F(DialogTest, SystemMenuEndsWithAboutAndHoldsTheSettingsEntryBeforeClose) {
     CreateDialog();
     CMenu* menu = m_dlg->GetSystemMenu(FALSE);
     ASSERT_NE(menu, nullptr);
-    int n = menu->GetMenuItemCount();
-    ASSERT_GE(n, 3);
-    EXPECT_TRUE(menu->GetItem(n - 3).flags & MF_SEPARATOR);
-    EXPECT_EQ(menu->GetItem(n - 2).id, (UINT_PTR)IDM_ABOUTBOX);
-    EXPECT_STREQ(menu->GetItem(n - 2).text, "关于 KIVERN(&A)...");
-    EXPECT_EQ(menu->GetItem(n - 1).id, (UINT_PTR)IDM_SETTINGS);
-    EXPECT_STREQ(menu->GetItem(n - 1).text, "更多设置...");
+    std::vector<std::string> items;
+    for (int i = 0; i < menu->GetMenuItemCount(); ++i)
+        items.push_back(menu->GetItem(i).flags & MF_SEPARATOR ? "-"
+                                                              : (const char*)menu->GetItem(i).text);
+    const std::vector<std::string> expected = {
+        "还原(&R)", "最小化(&N)",       "最大化(&X)", "更多设置...\tCtrl+,",
+        "-",        "关闭(&C)\tAlt+F4", "-",          "关于 KIVERN(&A)..."};
+    EXPECT_EQ(items, expected);
+    EXPECT_EQ(menu->GetItem(3).id, (UINT_PTR)IDM_SETTINGS);
+    EXPECT_EQ(menu->GetItem(7).id, (UINT_PTR)IDM_ABOUTBOX);
 }
 
 TEST_F(DialogTest, AboutBoxOpensFromSystemMenuAndClosesWithOk) {

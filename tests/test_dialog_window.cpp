@@ -48,19 +48,48 @@ QAction* ActionStartingWith(QMenu* menu, const QString& text) {
 
 }  // namespace
 
-TEST_F(PortDialogTest, AltSpaceOpensTheSystemMenuFromAnyControlAndDoesNothingElse) {
+// Alt+Space, Shift+F10 and the Menu key open a menu and do nothing else: the window's menu,
+// except that the last two give the receive area's own menu where it has the focus.
+TEST_F(PortDialogTest, MenuKeysOpenTheWindowOrReceiveMenuFromAnyControlAndDoNothingElse) {
     AddDevice(1);
     CreateDialog();
     m_dlg->m_strCmd[0] = "AT";
     m_dlg->UpdateData(FALSE);
-    MenuWatcher menus;
-    const int focused[] = {IDC_OPEN_BUTTON, IDC_HEX_DISPLAY_CHECK, IDC_CMD_EDIT1,
-                           IDC_SEND_EDIT,   IDC_BAUD_COMBO,        IDC_PORT_COMBO};
-    for (int id : focused) {
+    QString first;
+    MenuWatcher menus([&](QMenu* menu) {
+        first = menu->actions().isEmpty() ? QString() : menu->actions()[0]->text();
+    });
+    const struct {
+        int key;
+        Qt::KeyboardModifiers mods;
+    } keys[] = {{Qt::Key_Space, Qt::AltModifier},
+                {Qt::Key_F10, Qt::ShiftModifier},
+                {Qt::Key_Menu, Qt::NoModifier}};
+    const int focused[] = {IDC_OPEN_BUTTON, IDC_HEX_DISPLAY_CHECK, IDC_CMD_EDIT1,   IDC_SEND_EDIT,
+                           IDC_BAUD_COMBO,  IDC_PORT_COMBO,        IDC_RECEIVE_EDIT};
+    for (const auto& k : keys) {
+        for (int id : focused) {
+            m_dlg->GetDlgItem(id)->SetFocus();
+            int before = menus.m_nMenus;
+            kvtest::PressKey(m_dlg.get(), k.key, k.mods);
+            EXPECT_EQ(menus.m_nMenus, before + 1) << id << " key " << k.key;
+            bool bReceiveMenu = id == IDC_RECEIVE_EDIT && k.key != Qt::Key_Space;
+            EXPECT_EQ(first, bReceiveMenu ? QStringLiteral("复制") : QStringLiteral("还原(&R)"))
+                << id << " key " << k.key;
+        }
+    }
+    // Ctrl+, opens the settings box from any control.
+    for (int id : {IDC_SEND_EDIT, IDC_RECEIVE_EDIT}) {
         m_dlg->GetDlgItem(id)->SetFocus();
-        int before = menus.m_nMenus;
-        kvtest::PressKey(m_dlg.get(), Qt::Key_Space, Qt::AltModifier);
-        EXPECT_EQ(menus.m_nMenus, before + 1) << id;
+        QString title;
+        QTimer::singleShot(50, [&] {
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                box->reject();
+            }
+        });
+        kvtest::PressKey(m_dlg.get(), Qt::Key_Comma, Qt::ControlModifier);
+        EXPECT_EQ(title, QStringLiteral("更多设置")) << id;
     }
     kvtest::Pump(50);
     m_dlg->UpdateData(TRUE);

@@ -126,6 +126,7 @@ struct SYSTEMTIME {
 #define MF_SEPARATOR 0x0800
 #define MF_GRAYED 0x0001
 #define MF_CHECKED 0x0008
+#define MF_BYPOSITION 0x0400
 
 // TrackPopupMenu flags
 #define TPM_LEFTALIGN 0x0000

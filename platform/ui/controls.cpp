@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextDocument>
+#include <algorithm>
 
 #include "platform/logview/bound_text.h"
 #include "platform/logview/logview.h"
@@ -335,6 +336,14 @@ int CEdit::GetFirstVisibleLine() const {
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nID, LPCSTR text) {
     m_items.push_back(MenuItem{nFlags, nID, CString(text ? text : "")});
+    return TRUE;
+}
+
+BOOL CMenu::InsertMenu(UINT nPosition, UINT nFlags, UINT_PTR nID, LPCSTR text) {
+    if (!(nFlags & MF_BYPOSITION)) return FALSE;
+    size_t at = std::min((size_t)nPosition, m_items.size());
+    m_items.insert(m_items.begin() + (ptrdiff_t)at,
+                   MenuItem{nFlags & ~(UINT)MF_BYPOSITION, nID, CString(text ? text : "")});
     return TRUE;
 }
 

@@ -52,6 +52,9 @@ class CMenu {
 public:
     BOOL CreatePopupMenu();  // starts an empty pop-up menu
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr);
+    // Inserts before the item at nPosition (with MF_BYPOSITION; past the end: appends).
+    BOOL InsertMenu(UINT nPosition, UINT nFlags, UINT_PTR nIDNewItem = 0,
+                    LPCSTR lpszNewItem = nullptr);
     // Shows the menu at a screen point until the user chooses or dismisses it. With
     // TPM_RETURNCMD: the chosen id, 0 for none; otherwise the choice is posted to pWnd as
     // WM_COMMAND.

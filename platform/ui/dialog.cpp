@@ -115,6 +115,8 @@ WORD CDialog::FindAccelerator(int qtKey, int qtModifiers) const {
         vk = qtKey;
     else if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
         vk = VK_F1 + (qtKey - Qt::Key_F1);
+    else if (qtKey == Qt::Key_Comma)
+        vk = VK_OEM_COMMA;
     if (!vk) return 0;
     BYTE mods = FVIRTKEY | ((qtModifiers & Qt::ShiftModifier) ? FSHIFT : 0) |
                 ((qtModifiers & Qt::ControlModifier) ? FCONTROL : 0) |

@@ -111,7 +111,8 @@ BOOL AfxLoadString(UINT nID, CString& rString);
 HICON AfxLoadIcon(UINT nID);
 
 // A keyboard accelerator: a key that is a command of its dialog whichever of the dialog's
-// controls has the focus. key is a virtual key: 'A'..'Z', '0'..'9' or VK_F1..VK_F12; fVirt
+// controls has the focus. key is a virtual key: 'A'..'Z', '0'..'9', VK_F1..VK_F12 or
+// VK_OEM_COMMA; fVirt
 // holds FVIRTKEY and the modifiers that must be down (no others may be).
 struct ACCEL {
     BYTE fVirt;
@@ -125,6 +126,7 @@ struct ACCEL {
 #define VK_F1 0x70
 #define VK_F3 0x72
 #define VK_F12 0x7B
+#define VK_OEM_COMMA 0xBC
 
 class CDialog : public CWnd {
 public:

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/logview/logview.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dc.h"
 #include "platform/ui/qtext.h"
@@ -40,6 +41,14 @@ bool DialogWidget::eventFilter(QObject* o, QEvent* e) {
         // The dialog's accelerators, before the focused control sees the key.
         if (WORD cmd = m_accelerator ? m_accelerator(k->key(), (int)k->modifiers()) : 0) {
             kvimpl::Dispatch(m_owner, WM_COMMAND, MAKEWPARAM(cmd, 1), 0);
+            return true;
+        }
+        // Shift+F10 and the Menu key: the receive view's menu when it has the focus, the
+        // window's menu elsewhere.
+        const Qt::KeyboardModifiers mods = k->modifiers() & ~Qt::KeypadModifier;
+        if ((k->key() == Qt::Key_Menu && mods == Qt::NoModifier) ||
+            (k->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+            ShowKeyboardMenu();
             return true;
         }
         if (k->modifiers() & Qt::AltModifier) {
@@ -283,6 +292,20 @@ CWnd* DialogWidget::OwnerOf(QWidget* control) {
     for (QWidget* w = control; w; w = w->parentWidget())
         if (auto* d = dynamic_cast<DialogWidget*>(w)) return d->Owner();
     return nullptr;
+}
+
+void DialogWidget::ShowKeyboardMenu() {
+    QWidget* focus = focusWidget();
+    LogView* view = nullptr;
+    for (QWidget* w = focus; w && w != this && !view; w = w->parentWidget())
+        view = qobject_cast<LogView*>(w);
+    if (view && view->contextMenuPolicy() == Qt::CustomContextMenu) {
+        emit view->customContextMenuRequested(QPoint(8, 8));  // near the view's corner
+        return;
+    }
+    QPoint at = focus && focus != this ? focus->mapToGlobal(QPoint(0, focus->height()))
+                                       : mapToGlobal(QPoint(0, 0));
+    ShowSystemMenu(at.x(), at.y());
 }
 
 void DialogWidget::ShowSystemMenu(int x, int y) {

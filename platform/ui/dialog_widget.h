@@ -45,6 +45,8 @@ public:
     static CWnd* OwnerOf(QWidget* control);
     // Opens the owner's system menu at a screen point (at the window's corner for 0, 0).
     void ShowSystemMenu(int x, int y);
+    // Shift+F10 or the Menu key: the focused receive view's context menu, else the system menu.
+    void ShowKeyboardMenu();
     bool m_bSizeMessages = false;  // WM_SIZE is sent once the dialog is initialised
     // The command of a key press (Qt key, modifiers) by the owner's accelerators, or 0.
     std::function<WORD(int, int)> m_accelerator;
