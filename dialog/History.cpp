@@ -12,11 +12,13 @@ void CKIVERNDlg::AddToHistory() {
         ShowHistory();
 }
 
-// The list shows no choice of its own: a choice is only ever a text to take.
+// The list shows no choice of its own: a choice is only ever a text to take. Each entry is
+// drawn as it would be sent in the data encoding.
 void CKIVERNDlg::ShowHistory() {
+    const bool bUtf8 = m_settings.m_nEncoding == KV_ENC_UTF8;
     m_cbHistory.ResetContent();
     for (const CSendHistory::Entry& e : m_history.Entries())
-        m_cbHistory.AddString(CSendHistory::Label(e));
+        m_cbHistory.AddString(CSendHistory::Label(e, bUtf8).c_str(), CP_UTF8);
     m_cbHistory.SetCurSel(-1);
 }
 

@@ -65,6 +65,7 @@ void CKIVERNDlg::ApplySettings(BOOL bAtStart) {
     GetDlgItem(IDC_RECEIVE_EDIT)
         ->SendMessage(EM_KV_SETCODEPAGE, m_settings.m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP,
                       0);
+    ShowHistory();  // its entries are drawn in the data encoding
     // The live log follows its options (picking a file may complete them: kept when so). At
     // start it waits for the window, so that a file it cannot use is reported over the window.
     if (bAtStart)

@@ -32,7 +32,7 @@ std::vector<CSendHistory::Entry> CSendHistory::ForSaving() const {
     return saved;
 }
 
-CString CSendHistory::Label(const Entry& e) {
+std::string CSendHistory::Label(const Entry& e, bool bUtf8) {
     std::string line = e.second ? "[HEX] " : "";
     const std::string& t = e.first;
     size_t i = 0;
@@ -53,5 +53,8 @@ CString CSendHistory::Label(const Entry& e) {
         }
     }
     if (i < t.size()) line += "\xE2\x80\xA6";  // … : more than the line shows
-    return ConvertCodePage(CString(line.c_str(), (INT_PTR)line.size()), CP_UTF8, CP_ACP);
+    if (bUtf8 || e.second) return line;
+    CString sent = ConvertCodePage(CString(line.c_str(), (INT_PTR)line.size()), CP_UTF8, CP_ACP);
+    CString drawn = ConvertCodePage(sent, CP_ACP, CP_UTF8);
+    return std::string(drawn.GetString(), (size_t)drawn.GetLength());
 }

@@ -25,10 +25,11 @@ public:
     const std::vector<Entry>& Entries() const { return m_entries; }
     // The newest entries whose JSON strings fit in kMaxSavedBytes together.
     std::vector<Entry> ForSaving() const;
-    // An entry as one line of the drop-down list (GBK): line breaks as "↙", at most
-    // kLabelChars characters, hex entries marked.
+    // An entry as one line of the drop-down list (UTF-8): line breaks as "↙", at most
+    // kLabelChars characters, hex entries marked. A text is drawn as it goes out: in GBK
+    // (bUtf8 false) the characters GBK lacks become '?'; hex digits are drawn as typed.
     static constexpr int kLabelChars = 80;
-    static CString Label(const Entry& e);
+    static std::string Label(const Entry& e, bool bUtf8);
 
 private:
     std::vector<Entry> m_entries;

@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <string>
+#include <vector>
 
 #include "platform/logview/logview.h"
 #include "support/lines.h"
@@ -130,6 +132,15 @@ TEST_F(LogViewTest, MouseAndKeysSelectAndCopyUtf8) {
     CString s("alpha \xd6\xd0\xce\xc4 beta\r\nsecond\x01line\n");
     view.SetText(&s);
     QWidget* vp = view.viewport();
+    // Each selection the user finishes goes to PRIMARY as the text copied, where the
+    // platform has that clipboard (offscreen has not: the texts handed to it are checked).
+    std::vector<std::string> primary;
+    QObject::connect(&view, &LogView::SelectionFinished, [&](const QString& text) {
+        primary.push_back(text.toStdString());
+        if (QApplication::clipboard()->supportsSelection()) {
+            EXPECT_EQ(QApplication::clipboard()->text(QClipboard::Selection), text);
+        }
+    });
 
     SendMouse(vp, QEvent::MouseButtonPress, Cell(0, 0));
     SendMouse(vp, QEvent::MouseMove, Cell(0, 3.2));
@@ -142,13 +153,20 @@ TEST_F(LogViewTest, MouseAndKeysSelectAndCopyUtf8) {
 
     // Double-click on the Chinese word (cells 6..9) selects it alone.
     SendMouse(vp, QEvent::MouseButtonDblClick, Cell(0, 7));
+    SendMouse(vp, QEvent::MouseButtonRelease, Cell(0, 7));
     EXPECT_EQ(view.SelectedUtf8(), "\xe4\xb8\xad\xe6\x96\x87");
+    // A click selects nothing and leaves PRIMARY alone; so does the program's own selection.
+    SendMouse(vp, QEvent::MouseButtonPress, Cell(0, 1));
+    SendMouse(vp, QEvent::MouseButtonRelease, Cell(0, 1));
+    view.SetSel(0, 5);
 
     SendKey(&view, Qt::Key_A, Qt::ControlModifier);
+    const std::string all = "alpha \xe4\xb8\xad\xe6\x96\x87 beta\r\nsecond\xe2\x90\x81line\n";
+    EXPECT_EQ(primary, (std::vector<std::string>{"alp", all.substr(0, 22),
+                                                 "\xe4\xb8\xad\xe6\x96\x87", all}));
     SendKey(&view, Qt::Key_C, Qt::ControlModifier);
     view.grab();  // paints text, a marker and the selection
-    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
-              "alpha \xe4\xb8\xad\xe6\x96\x87 beta\r\nsecond\xe2\x90\x81line\n");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), all);
 
     // Typing does not change the text.
     SendKey(&view, Qt::Key_X);

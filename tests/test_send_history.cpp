@@ -32,7 +32,21 @@ TEST(SendHistoryList, NewestFirstNoDuplicatesAndLimits) {
     Entries saved = h.ForSaving();
     EXPECT_EQ(saved.size(), 29u);
     EXPECT_EQ(saved.front(), h.Entries().front());
-    EXPECT_STREQ(CSendHistory::Label({"A\r\nB\n\tC", true}), "[HEX] A↙B↙ C");
+    // A line of the drop-down list (UTF-8) is the text as it goes out in the data encoding.
+    struct LabelCase {
+        CSendHistory::Entry e;
+        bool bUtf8;
+        const char* expected;
+    } labels[] = {
+        {{"A\r\nB\n\tC", true},
+         false,
+         "[HEX] A\xE2\x86\x99"
+         "B\xE2\x86\x99 C"},
+        {{"\xE2\x9C\x93ok", false}, true, "\xE2\x9C\x93ok"},  // a check mark GBK lacks
+        {{"\xE2\x9C\x93ok", false}, false, "?ok"},
+    };
+    for (const LabelCase& c : labels)
+        EXPECT_EQ(CSendHistory::Label(c.e, c.bUtf8), c.expected) << c.expected;
 }
 
 class HistoryDialogTest : public PortDialogTest {
@@ -70,6 +84,11 @@ TEST_F(HistoryDialogTest, ChoosingRestoresTextAndHexStateAndTheOptionKeepsThem) 
     m_dlg->m_editSend.GetWindowText(text, CP_UTF8);
     EXPECT_STREQ(text, check);
     EXPECT_EQ(static_cast<CButton*>(m_dlg->GetDlgItem(IDC_HEX_SEND_CHECK))->GetCheck(), 0);
+    // Switched to UTF-8, the list draws the check mark it now sends.
+    m_dlg->m_settings.m_nEncoding = KV_ENC_UTF8;
+    m_dlg->ApplySettings();
+    auto* cb = qobject_cast<QComboBox*>(kvimpl::WidgetOf(&m_dlg->m_cbHistory));
+    EXPECT_EQ(cb->itemText(1), QString::fromUtf8(check));
 
     m_dlg->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);  // the end of the session saves it
     CKivernSettings saved;

@@ -76,6 +76,10 @@ LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     m_index.Update(nullptr);
     UpdateMetrics();
+    connect(this, &LogView::SelectionFinished, this, [](const QString& text) {
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection()) clipboard->setText(text, QClipboard::Selection);
+    });
 }
 
 void LogView::SetText(const CString* pText) {
@@ -236,6 +240,12 @@ void LogView::SelectAll() {
     m_caret = m_index.Length();
     viewport()->update();
     m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
+    FinishSelection();
+}
+
+void LogView::FinishSelection() {
+    std::string s = SelectedUtf8();
+    if (!s.empty()) emit SelectionFinished(QString::fromUtf8(s.data(), (qsizetype)s.size()));
 }
 
 void LogView::UpdateMetrics() {
@@ -383,6 +393,7 @@ void LogView::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     m_bDragging = false;
     m_teller.Selected(this, m_index, m_textMap, m_anchor, m_caret);
+    FinishSelection();  // a double click's word too: its release comes after it
 }
 
 void LogView::mouseDoubleClickEvent(QMouseEvent* e) {

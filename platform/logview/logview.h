@@ -66,7 +66,7 @@ public:
     void ScrollCaret();
     std::string SelectedUtf8() const;
     void Copy() const;  // the selection to the clipboard
-    void SelectAll();
+    void SelectAll();   // also a selection the user made (see SelectionFinished)
     bool HasSelection() const { return m_anchor != m_caret; }
     // The view's own menu (copy, select all), for a window that leaves the menu to the view.
     void ShowContextMenu(const QPoint& globalPos);
@@ -74,6 +74,13 @@ public:
     int WrapColumns() const { return m_index.Width(); }
     int VisibleRows() const;  // rows that fit entirely, at least 1
     const LogIndex& Index() const { return m_index; }
+
+signals:
+    // A selection the user made is finished (mouse button released, select all): its text
+    // as Copy gives it. The view hands it to the platform's selection clipboard (X11's
+    // PRIMARY, which a middle click pastes) where there is one. Not for an empty selection,
+    // nor for one the program sets (SetSel).
+    void SelectionFinished(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -100,6 +107,7 @@ private:
     void CatchUp();
     void Shown();                          // what the index holds now is what the view shows
     void InvalidateRowsFrom(int64_t row);  // visible rows from row on
+    void FinishSelection();                // tells of a user's selection (SelectionFinished)
 
     LogIndex m_index;
     LogPainter m_painter;

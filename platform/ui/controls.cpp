@@ -244,14 +244,16 @@ void DescribeItem(QComboBox* cb, int index) {
 
 void SetComboItemDescriber(COMBOITEMDESCRIBER pfnDescriber) { g_describer = pfnDescriber; }
 
-int CComboBox::AddString(LPCSTR s) {
+int CComboBox::AddString(LPCSTR s) { return AddString(s, CP_ACP); }
+
+int CComboBox::AddString(LPCSTR s, UINT nCodePage) {
     QComboBox* cb = Combo(this);
     if (!cb) return CB_ERR;
     // A list with no selection keeps none when an item is added (after a reset, say), as the
     // platform's combo box does; Qt would select the first item added to an empty list.
     const bool noSelection = cb->currentIndex() < 0;
     const QString editText = cb->isEditable() ? cb->currentText() : QString();
-    cb->addItem(U(CString(s)));
+    cb->addItem(nCodePage == CP_UTF8 ? QString::fromUtf8(s) : U(CString(s)));
     if (noSelection && cb->currentIndex() >= 0) {
         cb->setCurrentIndex(-1);
         if (cb->isEditable()) cb->setEditText(editText);

@@ -19,7 +19,8 @@ public:
 
 class CComboBox : public CWnd {
 public:
-    int AddString(LPCSTR lpszString);  // appended: the lists are never sorted
+    int AddString(LPCSTR lpszString);                  // appended: the lists are never sorted
+    int AddString(LPCSTR lpszString, UINT nCodePage);  // CP_ACP as above, or CP_UTF8
     // Index of the first item that begins with the text (case-insensitive), searching from
     // the item after nStartAfter and wrapping around; CB_ERR when none.
     int FindString(int nStartAfter, LPCSTR lpszString) const;
