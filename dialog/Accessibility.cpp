@@ -32,6 +32,9 @@ const ControlName g_ControlNames[] = {
 
 void CKIVERNDlg::NameControls() {
     for (const ControlName& c : g_ControlNames) GetDlgItem(c.nID)->SetAccessibleName(c.pszName);
+    // The status line says what became of an opening, a closing or a sending; a screen reader
+    // speaks it although the focus stays where it is.
+    m_stStatus.SetTellsChanges(TRUE);
     CString strName;
     for (int i = 0; i < CMD_COUNT; ++i) {
         strName.Format("指令 %d", i + 1);

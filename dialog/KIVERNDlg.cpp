@@ -215,6 +215,9 @@ BOOL CKIVERNDlg::OnInitDialog() {
     GetDlgItem(IDC_TX_COUNT_STATIC)->SendMessage(WM_SETFONT, (WPARAM)(HFONT)s_fontStatus, TRUE);
     GetDlgItem(IDC_RX_COUNT_STATIC)->SendMessage(WM_SETFONT, (WPARAM)(HFONT)s_fontStatus, TRUE);
     GetDlgItem(IDC_STATUS_STATIC)->SendMessage(WM_SETFONT, (WPARAM)(HFONT)s_fontStatus, TRUE);
+    // The modem lines beside them read as part of the same status band.
+    for (int id : {IDC_DTR_CHECK, IDC_RTS_CHECK, IDC_MODEM_STATIC})
+        GetDlgItem(id)->SendMessage(WM_SETFONT, (WPARAM)(HFONT)s_fontStatus, TRUE);
     m_stStatus.InvalidateRect(nullptr, TRUE);
 
     LayoutControls(TRUE);

@@ -68,7 +68,7 @@ void CKIVERNDlg::OnModemLinesTick() {
     m_dwModemShown = dwStatus;
     auto mark = [dwStatus](DWORD bit) { return (dwStatus & bit) ? "●" : "○"; };
     CString strLines;
-    strLines.Format("CTS%s DSR%s DCD%s RI%s", mark(MS_CTS_ON), mark(MS_DSR_ON), mark(MS_RLSD_ON),
+    strLines.Format("CTS%s  DSR%s  DCD%s  RI%s", mark(MS_CTS_ON), mark(MS_DSR_ON), mark(MS_RLSD_ON),
                     mark(MS_RING_ON));
     m_stModemLines.SetWindowText(strLines);
     // A screen reader says the states in words rather than the circles' names.

@@ -123,6 +123,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
         m_btnOpen.SetWindowText("打开串口");
         m_strPortState = "关闭";
         m_strStatus.Format("%s CLOSED", (const char*)m_strPort);
+        m_tips.AddTool(&m_stStatus, "");
         UpdateData(FALSE);
         KillTimer(IDT_TIMED_SEND);
         KillTimer(IDT_RX_REFRESH);
@@ -156,8 +157,15 @@ void CKIVERNDlg::OnBnClickedOpen() {
         m_strPortState = "打开";
         m_strStatus.Format("%s OPENED, %s", (const char*)m_strPort, (const char*)m_strBaud);
         std::string node, description;
-        if (DescribeListedPort(m_strPort, node, description) && NetPortKindOf(node) == NET_PORT_TCP)
-            m_strStatus.Format("%s OPENED, raw TCP: settings not sent", (const char*)m_strPort);
+        // A raw TCP port takes no settings: the status says so in what fits its label, and its
+        // tip in full.
+        CString strTip;
+        if (DescribeListedPort(m_strPort, node, description) &&
+            NetPortKindOf(node) == NET_PORT_TCP) {
+            m_strStatus.Format("%s OPENED, raw TCP", (const char*)m_strPort);
+            strTip = m_strStatus + ": settings not sent";
+        }
+        m_tips.AddTool(&m_stStatus, strTip);
         UpdateData(FALSE);
         if (m_bTimedSend) SetTimer(IDT_TIMED_SEND, (UINT)m_nInterval, nullptr);
         SetOpenPortControls(TRUE);

@@ -120,8 +120,13 @@ TEST_F(NetworkPortTest, RawTcpSaysSettingsAreNotSent) {
     CreateDialog();
     OpenNetPort("COM7", "115200");
     ASSERT_STREQ(m_dlg->m_strPortState, "打开");
-    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM7 OPENED, raw TCP: settings not sent");
+    // What fits the status label; the tip says it in full until the port is closed.
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM7 OPENED, raw TCP");
+    QWidget* status = kvimpl::WidgetOf(m_dlg->GetDlgItem(IDC_STATUS_STATIC));
+    EXPECT_EQ(status->toolTip(), "COM7 OPENED, raw TCP: settings not sent");
     EXPECT_EQ(m_boxes.Count(), 0u);
+    m_dlg->OnBnClickedOpen();
+    EXPECT_TRUE(status->toolTip().isEmpty());
 }
 
 TEST_F(NetworkPortTest, ARefusedServerFailsWithTheAddressAndTheReason) {

@@ -56,7 +56,7 @@ const Expected kControls[] = {
     {IDC_CMD_GROUP, "groupbox", 374, 2, 133, 290, "指令"},
     {IDC_DTR_CHECK, "checkbox", 332, 367, 27, 10, "DTR"},
     {IDC_RTS_CHECK, "checkbox", 361, 367, 27, 10, "RTS"},
-    {IDC_MODEM_STATIC, "label", 391, 367, 112, 10, ""},
+    {IDC_MODEM_STATIC, "label", 394, 367, 109, 10, ""},
 };
 
 const int kTemplateOrder[77] = {

@@ -1,17 +1,20 @@
 // The main window as the user meets it: Alt+Space, the ways to close it, check boxes changed
-// through assistive technology, lists refilled, long quick commands and the limit of what the user
-// enters.
+// through assistive technology, status changes told to it, lists refilled, long quick commands and
+// the limit of what the user enters.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <functional>
 
+#include "platform/logview/logview_tell.h"
 #include "platform/ui/dialog_widget.h"
+#include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
 #include "support/port_dialog.h"
@@ -204,6 +207,39 @@ TEST_F(PortDialogTest, ControlsHaveAccessibleNamesAndKeepTheirCaptions) {
     OpenPort("COM1");
     EXPECT_TRUE(name(IDC_MODEM_STATIC).startsWith(QString::fromUtf16(u"输入线：")))
         << qPrintable(name(IDC_MODEM_STATIC));
+}
+
+// The texts told, in GBK.
+std::vector<std::string> g_toldNames;
+void RecordNameChanged(QAccessibleEvent* ev) {
+    auto* label = qobject_cast<QLabel*>(ev->object());
+    if (ev->type() == QAccessible::NameChanged && label)
+        g_toldNames.push_back((const char*)kvimpl::ToGbk(label->text()));
+}
+
+// The status line is told to a screen reader when it changes although it never has the focus:
+// an opening and a closing each, a burst of changes a few times a second and its last text.
+TEST_F(PortDialogTest, StatusChangesAreToldAFewTimesASecondEndingWithTheLast) {
+    AddDevice(1);
+    CreateDialog();
+    g_toldNames.clear();
+    LogTextTeller::SetEventHook(&RecordNameChanged);
+    OpenPort("COM1");
+    ASSERT_TRUE(kvtest::PumpUntil([] { return !g_toldNames.empty(); }, 2000));
+    EXPECT_EQ(g_toldNames.back(), "COM1 OPENED, 9600");
+    kvtest::Pump(300);
+    g_toldNames.clear();
+    for (int i = 0; i < 50; ++i) {
+        m_dlg->m_stStatus.SetWindowText(i % 2 ? "Send OK" : "Send Data Error");
+        kvtest::Pump(5);
+    }
+    m_dlg->m_stStatus.SetWindowText("COM1 等待重连...");
+    ASSERT_TRUE(kvtest::PumpUntil(
+        [] { return !g_toldNames.empty() && g_toldNames.back() == "COM1 等待重连..."; }, 2000));
+    EXPECT_LE(g_toldNames.size(), 5u);
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    ASSERT_TRUE(kvtest::PumpUntil([] { return g_toldNames.back() == "COM1 CLOSED"; }, 2000));
+    LogTextTeller::SetEventHook(nullptr);
 }
 
 TEST_F(PortDialogTest, AListEmptiedAndRefilledHasNoSelectionUntilOneIsSet) {

@@ -1,8 +1,10 @@
 // The find box over the receive display, driven on the real dialog: Ctrl+F from any control,
 // next and previous selecting byte ranges, hex and the display's encoding, what the box tells,
-// and a clear that stops a running search.
+// a clear that stops a running search, and captions shown whole.
+#include <QAbstractButton>
 #include <QApplication>
 
+#include "platform/ui/window_p.h"
 #include "support/app_env.h"
 
 namespace {
@@ -120,3 +122,14 @@ TEST_F(FindBoxTest, ClearingTheReceiveTextStopsARunningSearch) {
 }
 
 }  // namespace
+
+// The check boxes' captions are shown whole.
+TEST_F(FindBoxTest, TheCheckBoxCaptionsFitTheirControls) {
+    kvtest::PressKey(m_dlg.get(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(Box().IsWindowVisible());
+    for (int id : {IDC_FIND_CASE, IDC_FIND_HEX}) {
+        auto* button = qobject_cast<QAbstractButton*>(kvimpl::WidgetOf(Item(id)));
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_LE(button->sizeHint().width(), button->width()) << button->text().toStdString();
+    }
+}

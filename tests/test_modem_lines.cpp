@@ -90,7 +90,7 @@ TEST_F(ModemLinesTest, TogglesDriveTheLinesAndInputsShowWhenTheyChange) {
     CreateDialog();
     ExpectClosedLines();
     OpenPort("COM3");
-    EXPECT_STREQ(Text(IDC_MODEM_STATIC), "CTS○ DSR● DCD○ RI○");
+    EXPECT_STREQ(Text(IDC_MODEM_STATIC), "CTS○  DSR●  DCD○  RI○");
     EXPECT_TRUE(Checked(IDC_DTR_CHECK));
     EXPECT_TRUE(Checked(IDC_RTS_CHECK));
     EXPECT_GT(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_MODEM_LINES), -1);
@@ -109,7 +109,7 @@ TEST_F(ModemLinesTest, TogglesDriveTheLinesAndInputsShowWhenTheyChange) {
     EXPECT_STREQ(Text(IDC_MODEM_STATIC), "-");
     g_lines = MS_CTS_ON | MS_RLSD_ON | MS_RING_ON;
     kvtest::AdvanceClock(500);
-    EXPECT_STREQ(Text(IDC_MODEM_STATIC), "CTS● DSR○ DCD● RI●");
+    EXPECT_STREQ(Text(IDC_MODEM_STATIC), "CTS●  DSR○  DCD●  RI●");
 
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
     ExpectClosedLines();

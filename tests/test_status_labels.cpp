@@ -34,11 +34,12 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
         const char* text;
     };
     const Case cases[] = {
-        {IDC_STATUS_STATIC, "COM3 OPENED, 115200"}, {IDC_STATUS_STATIC, "COM10 OPENED, 1000000"},
-        {IDC_STATUS_STATIC, "Send Data Error"},     {IDC_RX_COUNT_STATIC, "RX: 1382400 Bytes"},
-        {IDC_RX_COUNT_STATIC, "RX: 9999999 Bytes"}, {IDC_TX_COUNT_STATIC, "TX: 1413 Bytes"},
-        {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},   {IDC_MODEM_STATIC, "CTS● DSR● DCD● RI●"},
-        {IDC_MODEM_STATIC, "控制线不可用"},         {IDC_STATUS_STATIC, "记录停止:文件已删除"},
+        {IDC_STATUS_STATIC, "COM3 OPENED, 115200"},   {IDC_STATUS_STATIC, "COM10 OPENED, 1000000"},
+        {IDC_STATUS_STATIC, "Send Data Error"},       {IDC_RX_COUNT_STATIC, "RX: 1382400 Bytes"},
+        {IDC_RX_COUNT_STATIC, "RX: 9999999 Bytes"},   {IDC_TX_COUNT_STATIC, "TX: 1413 Bytes"},
+        {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},     {IDC_MODEM_STATIC, "CTS●  DSR●  DCD●  RI●"},
+        {IDC_MODEM_STATIC, "控制线不可用"},           {IDC_STATUS_STATIC, "记录停止:文件已删除"},
+        {IDC_STATUS_STATIC, "COM10 OPENED, raw TCP"},
     };
     const DLGTEMPLATE_DATA* t = AfxFindTemplate(IDD_MAIN_DIALOG);
     ASSERT_NE(t, nullptr);
@@ -60,4 +61,8 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
             EXPECT_GT(ink.bottom(), label->fontMetrics().ascent()) << c.text;
         }
     }
+    // The modem lines in the same band are drawn in the status line's face and size.
+    const QFont status = kvimpl::WidgetOf(m_dlg->GetDlgItem(IDC_STATUS_STATIC))->font();
+    for (int id : {IDC_DTR_CHECK, IDC_RTS_CHECK, IDC_MODEM_STATIC})
+        EXPECT_EQ(kvimpl::WidgetOf(m_dlg->GetDlgItem(id))->font(), status) << id;
 }

@@ -19,6 +19,7 @@
 #include "platform/logview/logview.h"
 #include "platform/text/gbk.h"
 #include "platform/text/utf8.h"
+#include "platform/ui/label_tell.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -108,7 +109,10 @@ void kvimpl::SetControlText(QWidget* w, const CString& text) {
     } else if (auto* bt = qobject_cast<QAbstractButton*>(w)) {
         bt->setText(U(text));
     } else if (auto* lb = qobject_cast<QLabel*>(w)) {
-        if (lb->text() != U(text)) lb->setText(U(text));
+        if (lb->text() != U(text)) {
+            lb->setText(U(text));
+            kvimpl::LabelTextChanged(lb);
+        }
     } else if (w->isWindow()) {
         w->setWindowTitle(U(text));
     }
@@ -243,6 +247,10 @@ void DescribeItem(QComboBox* cb, int index) {
 }  // namespace
 
 void SetComboItemDescriber(COMBOITEMDESCRIBER pfnDescriber) { g_describer = pfnDescriber; }
+
+void CStatic::SetTellsChanges(BOOL bTell) {
+    if (auto* lb = qobject_cast<QLabel*>(WidgetOf(this))) kvimpl::SetLabelTells(lb, bTell);
+}
 
 int CComboBox::AddString(LPCSTR s) { return AddString(s, CP_ACP); }
 

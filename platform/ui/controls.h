@@ -39,7 +39,12 @@ public:
     int GetFirstVisibleLine() const;
 };
 
-class CStatic : public CWnd {};
+class CStatic : public CWnd {
+public:
+    // Whether assistive technology is told each new text of this label (a few times a second
+    // at most, the last text always), as a status line that never has the focus needs.
+    void SetTellsChanges(BOOL bTell);
+};
 
 struct MenuItem {
     UINT flags;
