@@ -13,6 +13,7 @@
 #include "bench/dialog_harness.h"
 #include "platform/app/devnotify.h"
 #include "platform/ui/msgbox.h"
+#include "tests/support/ser2net.h"
 
 namespace kvbench {
 
@@ -45,17 +46,7 @@ private:
 
 // A server on 127.0.0.1 that lets connections in (the kernel accepts them) and never speaks.
 struct SilentServer {
-    SilentServer() {
-        fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        bind(fd, (sockaddr*)&a, sizeof a);
-        listen(fd, 16);
-        getsockname(fd, (sockaddr*)&a, &len);
-        port = ntohs(a.sin_port);
-    }
+    SilentServer() { fd = kvtest::ListenLocal(0, 16, &port); }
     ~SilentServer() { close(fd); }
     int fd = -1, port = 0;
 };

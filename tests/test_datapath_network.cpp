@@ -26,15 +26,8 @@ protected:
     public:
         explicit AcceptAndDrop(int port) {
             if (!port) return;
-            m_fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            int on = 1;
-            setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-            sockaddr_in a = {};
-            a.sin_family = AF_INET;
-            a.sin_port = htons((uint16_t)port);
-            a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            EXPECT_EQ(bind(m_fd, (sockaddr*)&a, sizeof a), 0);
-            listen(m_fd, 8);
+            m_fd = kvtest::ListenLocal(port, 8);
+            EXPECT_GE(m_fd, 0);
             m_thread = std::thread([this] {
                 for (int c; (c = accept(m_fd, nullptr, nullptr)) >= 0;) close(c);
             });
@@ -151,14 +144,13 @@ TEST_F(NetworkPortTest, ConnectingRunsInTheBackgroundAndCanBeCancelled) {
     enum End { Cancel, CloseWindow };
     for (Stall stall : {Silent, QueueFull}) {
         for (End end : {Cancel, CloseWindow}) {
-            int server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            int port = 0;
+            int server = kvtest::ListenLocal(0, stall == QueueFull ? 0 : 8, &port);
+            ASSERT_GE(server, 0);
             sockaddr_in a = {};
             a.sin_family = AF_INET;
+            a.sin_port = htons((uint16_t)port);
             a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-            socklen_t len = sizeof a;
-            ASSERT_EQ(bind(server, (sockaddr*)&a, sizeof a), 0);
-            listen(server, stall == QueueFull ? 0 : 8);
-            getsockname(server, (sockaddr*)&a, &len);
             std::vector<int> queued;  // connections that fill the queue, never accepted
             for (int i = 0; stall == QueueFull && i < 4; ++i) {
                 int c = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -166,7 +158,7 @@ TEST_F(NetworkPortTest, ConnectingRunsInTheBackgroundAndCanBeCancelled) {
                 queued.push_back(c);
             }
             kvtest::Pump(50);
-            const std::string url = "rfc2217://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+            const std::string url = "rfc2217://127.0.0.1:" + std::to_string(port);
             ASSERT_TRUE(CreatePortLink(7, url));
             CreateDialog();
             OpenPort("COM7");

@@ -216,17 +216,7 @@ int64_t ResidentBytes() {
 class WritingServer {
 public:
     explicit WritingServer(std::string bytes) : m_bytes(std::move(bytes)) {
-        m_listen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        int small = 4096;
-        setsockopt(m_listen, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in a = {};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        bind(m_listen, (sockaddr*)&a, sizeof a);
-        listen(m_listen, 1);
-        getsockname(m_listen, (sockaddr*)&a, &len);
-        m_port = ntohs(a.sin_port);
+        m_listen = kvtest::ListenLocal(0, 1, &m_port, 4096);
         m_thread = std::thread([this] {
             m_conn = accept(m_listen, nullptr, nullptr);
             for (size_t at = 0; m_conn >= 0 && at < m_bytes.size();) {

@@ -38,6 +38,28 @@ inline bool LocalPortTaken(int port) {
     close(fd);
     return taken;
 }
+// A socket listening on 127.0.0.1:port (0: a free port, which *pPort then tells), with
+// SO_REUSEADDR and, when rcvbuf > 0, a receive buffer of that size for what it accepts;
+// -1 when it cannot bind.
+inline int ListenLocal(int port, int backlog, int* pPort = nullptr, int rcvbuf = 0) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    if (rcvbuf > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &rcvbuf, sizeof rcvbuf);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons((uint16_t)port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (bind(fd, (sockaddr*)&a, sizeof a) != 0 || listen(fd, backlog) != 0) {
+        close(fd);
+        return -1;
+    }
+    getsockname(fd, (sockaddr*)&a, &len);
+    if (pPort) *pPort = ntohs(a.sin_port);
+    return fd;
+}
+
 // A TCP port of 127.0.0.1 that nobody listens on now.
 inline int FreeLocalPort() {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
