@@ -140,5 +140,19 @@ inline int CountEntries(const char* dir) {
 }
 inline int OpenFdCount() { return CountEntries("/proc/self/fd"); }
 inline int ThreadCount() { return CountEntries("/proc/self/task"); }
+// What each open descriptor refers to, for a failure's message.
+inline std::string FdList() {
+    std::string list;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (dirent* e = readdir(d)) {
+            char target[256] = {};
+            std::string link = std::string("/proc/self/fd/") + e->d_name;
+            if (readlink(link.c_str(), target, sizeof target - 1) > 0)
+                list += std::string(e->d_name) + "=" + target + " ";
+        }
+        closedir(d);
+    }
+    return list;
+}
 
 }  // namespace kvtest
