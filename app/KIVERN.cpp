@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "app/PathPorts.h"
 #include "dialog/KIVERNDlg.h"
+#include "options/PathPorts.h"
 
 CKIVERNApp theApp;
 

@@ -1,5 +1,5 @@
 // The frame of the main dialog: the About box, the minimised icon, the status colour.
-#include "app/AboutDlg.h"
+#include "dialog/AboutDlg.h"
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 

@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <string>
 
-#include "app/CommandLine.h"
-#include "app/FindDlg.h"
-#include "app/Settings.h"
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
+#include "dialog/FindDlg.h"
 #include "dialog/NamedPort.h"
 #include "dialog/NetConnect.h"
 #include "dialog/SendHistory.h"
+#include "options/Settings.h"
+#include "options/StartOptions.h"
 #include "platform/afx.h"
 #include "serial/SerialPort.h"
 

@@ -7,7 +7,7 @@
 #pragma once
 #include <string>
 
-#include "app/PathPorts.h"
+#include "options/PathPorts.h"
 #include "platform/afx.h"
 #include "serial/OpenFailure.h"
 

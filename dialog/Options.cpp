@@ -1,8 +1,8 @@
 // The options beyond the main window's controls: the settings box, reached from the system
 // menu and the receive display's context menu, and putting changed options to work.
-#include "app/PathPorts.h"
-#include "app/SettingsDlg.h"
 #include "dialog/KIVERNDlg.h"
+#include "options/PathPorts.h"
+#include "options/SettingsDlg.h"
 #include "res/resource.h"
 
 void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {

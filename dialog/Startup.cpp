@@ -2,8 +2,8 @@
 // user would set them, and --open presses the open button once the window is up.
 #include <cstdlib>
 
-#include "app/PathPorts.h"
 #include "dialog/KIVERNDlg.h"
+#include "options/PathPorts.h"
 #include "res/resource.h"
 #include "serial/OpenFailure.h"
 

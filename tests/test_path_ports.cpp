@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/PathPorts.h"
+#include "options/PathPorts.h"
 #include "platform/ui/window_p.h"
 #include "support/files.h"
 #include "support/port_dialog.h"

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <functional>
 
-#include "app/SettingsDlg.h"
+#include "options/SettingsDlg.h"
 #include "platform/ui/window_p.h"
 #include "support/app_env.h"
 #include "support/files.h"

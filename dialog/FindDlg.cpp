@@ -1,4 +1,4 @@
-#include "app/FindDlg.h"
+#include "dialog/FindDlg.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 // CSettingsDlg: the "更多设置" box, reached from the system menu and the receive display's
 // context menu. It edits a copy of the options; the caller keeps them when it returns IDOK.
 #pragma once
-#include "app/Settings.h"
+#include "options/Settings.h"
 #include "platform/afx.h"
 
 class CSettingsDlg : public CDialog {

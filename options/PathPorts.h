@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 
-#include "app/Settings.h"
+#include "options/Settings.h"
 
 enum KvPathPort {
     KV_PATH_ADDED,        // a new entry

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "options/Settings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

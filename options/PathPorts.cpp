@@ -1,4 +1,4 @@
-#include "app/PathPorts.h"
+#include "options/PathPorts.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <memory>
 
-#include "app/Settings.h"
+#include "options/Settings.h"
 #include "platform/afx.h"
 
 #define UM_FIND_STEP (WM_USER + 40)

@@ -1,7 +1,7 @@
-#include "app/SettingsDlg.h"
+#include "options/SettingsDlg.h"
 
-#include "app/PathPorts.h"
 #include "convert/Convert.h"
+#include "options/PathPorts.h"
 #include "res/resource.h"
 
 namespace {
