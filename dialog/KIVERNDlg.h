@@ -215,8 +215,9 @@ public:
     CNetConnect m_netConnect;
     CString m_strConnectingStatus;
     // The wait for a lost port's device to come back, to reopen it.
-    CReconnect m_reconnect{&m_settings, &m_netConnect, &m_strStatus,
-                           &m_stStatus, this,          IDT_RECONNECT};
+    CReconnect m_reconnect{
+        &m_settings, &m_netConnect, &m_strStatus, &m_stStatus, this, IDT_RECONNECT,
+    };
 
     // The modem lines in the status band.
     CModemLines m_modemLines{&m_SerialPort, this, IDT_MODEM_LINES};
