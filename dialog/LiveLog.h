@@ -1,8 +1,8 @@
 // CLiveLog: the live log. Every piece of the receive text is appended to a file as it
 // arrives, by a writer thread of its own (CAppendWriter), so that the display never waits on
 // the disk. The options of the settings say whether it runs and which file it writes; a file
-// the options do not name yet is asked for, and kept in them. Owned by the dialog, which hands
-// it the receive text once and tells it when that text grew or lost its start.
+// the options do not name yet is asked for, and kept in them. Owned by the dialog; the receive
+// text's path (CReceiveText) tells it when the text grew or lost its start.
 #pragma once
 #include <string>
 
