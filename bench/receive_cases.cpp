@@ -146,7 +146,7 @@ int CasePace(const std::vector<std::string>& a) {
         dlg.m_settings.m_bLiveLog = TRUE;
         dlg.m_settings.m_strLiveLogPath = logPath;
         dlg.ApplySettings();
-        if (!dlg.IsLiveLogging()) return Fail("live log not started");
+        if (!dlg.m_liveLog.IsLogging()) return Fail("live log not started");
     }
     Loop().Run([] { return false; }, 0.2);
     double c0 = CpuSec(), t0 = NowSec();

@@ -35,9 +35,7 @@ CKIVERNDlg::CKIVERNDlg(CWnd* pParent)
       m_strInterval(""),
       m_strPortState("关闭"),
       m_nLastRxLength(0),
-      m_bPauseScroll(FALSE),
-      m_bReopening(FALSE),
-      m_dwModemShown(MAXDWORD) {
+      m_bPauseScroll(FALSE) {
     for (int i = 0; i < CMD_COUNT; ++i) m_bCmdHex[i] = FALSE;
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : AfxLoadIcon(IDR_MAINFRAME);
 }
@@ -77,9 +75,7 @@ void CKIVERNDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_TX_COUNT_STATIC, m_stTxCount);
     for (int i = 0; i < CMD_COUNT; ++i) DDX_Text(pDX, g_CmdEditIds[i], m_strCmd[i]);
     for (int i = 0; i < CMD_COUNT; ++i) DDX_Check(pDX, g_CmdHexIds[i], m_bCmdHex[i]);
-    DDX_Control(pDX, IDC_DTR_CHECK, m_chkDtr);
-    DDX_Control(pDX, IDC_RTS_CHECK, m_chkRts);
-    DDX_Control(pDX, IDC_MODEM_STATIC, m_stModemLines);
+    m_modemLines.BindControls(pDX);
     DDX_Control(pDX, IDC_HISTORY_COMBO, m_cbHistory);
 }
 
@@ -252,11 +248,13 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
         case IDT_RX_REFRESH:
             OnRxRefreshTick();
             break;
-        case IDT_RECONNECT:
-            OnReconnectTick();
+        case IDT_RECONNECT:  // the wait tries again until its time is up
+            m_reconnect.CountTick();
+            TryReconnect();
+            m_reconnect.EndIfTimeUp();
             break;
         case IDT_MODEM_LINES:
-            OnModemLinesTick();
+            m_modemLines.OnTick();
             break;
         default:
             break;
@@ -268,3 +266,7 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
 // menu's close still end it (OnSysCommand).
 void CKIVERNDlg::OnOK() {}
 void CKIVERNDlg::OnCancel() {}
+
+// The modem lines' toggles.
+void CKIVERNDlg::OnBnClickedLineDtr() { m_modemLines.OnClickedDtr(); }
+void CKIVERNDlg::OnBnClickedLineRts() { m_modemLines.OnClickedRts(); }

@@ -1,7 +1,10 @@
 // CKIVERNDlg: the main dialog. It owns every control wrapper, every value the user edits,
 // the counters and flags of the data paths, and the serial-port engine. Its handlers live in
 // one source file per concern (start-up and timer ticks, decoration, layout, port list and
-// open/close, reopening after a replug, receive, transmit, timed send, saving, quick commands).
+// open/close, receive, transmit, timed send, saving, quick commands). The features added to
+// the window are classes of their own (the live log, the receive text's path, the reconnect
+// wait, the modem lines, the network connecting, the send history, the named port), owned
+// here as members and called from the handlers.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -9,8 +12,12 @@
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
 #include "dialog/FindDlg.h"
+#include "dialog/LiveLog.h"
+#include "dialog/ModemLines.h"
 #include "dialog/NamedPort.h"
 #include "dialog/NetConnect.h"
+#include "dialog/ReceiveText.h"
+#include "dialog/Reconnect.h"
 #include "dialog/SendHistory.h"
 #include "options/Settings.h"
 #include "options/StartOptions.h"
@@ -24,21 +31,6 @@
 #define IDT_RX_REFRESH 4
 #define IDT_MODEM_LINES 5
 #define IDT_RECONNECT 6  // the wait for a lost port's device to come back
-
-// The live log's writer failed (posted from its thread).
-#define UM_LIVE_LOG_ERROR (WM_USER + 30)
-// The live log of the options starts once the window is up (posted at start).
-#define UM_LIVE_LOG_START (WM_USER + 32)
-
-// A port whose device went away, kept to reopen it when the same device comes back.
-struct CReconnectState {
-    BOOL bWaiting = FALSE;
-    int nWaitedMs = 0;
-    // The settings of the last opening, as the controls show them, and its device's identity.
-    CString strPort, strBaud, strParity, strDataBits, strStopBits, strFlowCtrl;
-    std::string identity;
-    CString strClosedStatus;  // the status the wait replaced
-};
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -64,14 +56,12 @@ public:  // the handlers are reached through the message map, and by tests
     void OnContextMenu(CWnd* pWnd, POINT point);
     void ShowSettings();
     void ApplySettings(BOOL bAtStart = FALSE);
-    // Receive display: find, reading back while data flows, the live log.
+    // Receive display: find, reading back while data flows.
     void OnRxFind();
     void OnRxFindNext();
     void OnRxFindPrev();
     BOOL IsHexDisplayTicked() const;
     void OnRxPauseScroll();
-    void OnRxLiveLog();
-    BOOL IsLiveLogging() const;
     // Send history: the drop-down list under the send edit and its clear button.
     void OnCbnSelchangeHistory();
     void OnBnClickedClearHistory();
@@ -82,8 +72,7 @@ public:  // the handlers are reached through the message map, and by tests
     void OnCmdEditReturn(UINT nID);
     void OnFocusSendEdit();
     void OnFocusReceive();
-    void ApplyLiveLog();
-    void StopLiveLog();
+    // The live log's messages.
     LRESULT OnLiveLogError(WPARAM wParam, LPARAM lParam);
     LRESULT OnLiveLogStart(WPARAM wParam, LPARAM lParam);
     // The command line's port, line settings and --open, at the end of start-up.
@@ -98,10 +87,6 @@ public:  // the handlers are reached through the message map, and by tests
     LRESULT OnDeviceChange(WPARAM wParam, LPARAM lParam);
     void OnBnClickedOpen();
     void OnCbnSelchangePort();
-    // Reopening after the device comes back.
-    void BeginReconnectWait();
-    void TryReconnect();
-    void EndReconnectWait(BOOL bRestoreStatus);
     // A network port's connecting in the background, and its end.
     LRESULT OnNetConnected(WPARAM wParam, LPARAM lParam);
     // Timers.
@@ -146,33 +131,22 @@ private:
     void OnTimedSendTick();
     void OnAutoWrapTick();
     void OnRxRefreshTick();
-    void OnReconnectTick();
-    void NoteOpenedPort();
+    void TryReconnect();
     BOOL ConnectInBackground(UINT nPort, UINT nBaud, char cParity, UINT nDataBits, UINT nStopBits);
     void ShowConnecting(BOOL bConnecting);
     void CancelConnecting();
     void ReportSendError();
     void SendAndReport(const CString& bytes);
     CString SendEditBytes();
-    void AppendShown(const unsigned char* pBytes, INT_PTR nCount);
     void EchoSent(const CString& bytes);
     void RestoreReceiveScroll(int nPos);
     void SetOpenPortControls(BOOL bOpen);
     void SendCommandSlot(int nSlot);
     BOOL ShowCommandDocument(const char* pDoc, INT_PTR nLength);
     void KeepUnusedCommandFile(CFile& file);
-    void PrepareModemLines();
-    void StartModemLines();
-    void StopModemLines();
-    void ShowModemLines(BOOL bAvailable);
-    void OnModemLinesTick();
     void AddToHistory();
     void ShowHistory();
     void PrepareKeyboard();
-    BOOL StartLiveLog();
-    void LogReceiveText();
-    void LimitReceiveText();
-    CString TimeLogName() const;
     // The last layout was scaled down to a client area below the least size.
     BOOL m_bLayoutScaled = FALSE;
 
@@ -223,9 +197,6 @@ public:
     // cmd.json could not be used at start: its bytes go to cmd.json.bak before it is replaced.
     BOOL m_bCmdFileUnused = FALSE;
 
-    // Sent bytes were echoed into the receive text and the line they are on is still open.
-    bool m_bEchoOpen = false;
-
     // Length of the receive text at the previous refresh tick.
     INT_PTR m_nLastRxLength;
 
@@ -240,24 +211,20 @@ public:
     // The port the command line named: kept selected, and for this run only.
     CNamedPort m_namedPort;
 
-    CReconnectState m_reconnect;
-    BOOL m_bReopening;  // an opening made by the reconnect wait: a failure shows no box
-
     // A network port connecting in the background, and the status its connecting replaced.
     CNetConnect m_netConnect;
     CString m_strConnectingStatus;
+    // The wait for a lost port's device to come back, to reopen it.
+    CReconnect m_reconnect{
+        &m_settings, &m_netConnect, &m_strStatus, &m_stStatus, this, IDT_RECONNECT,
+    };
 
-    // The modem lines in the status band, and the input lines they show (MAXDWORD: none).
-    CButton m_chkDtr;
-    CButton m_chkRts;
-    CStatic m_stModemLines;
-    DWORD m_dwModemShown;
+    // The modem lines in the status band.
+    CModemLines m_modemLines{&m_SerialPort, this, IDT_MODEM_LINES};
 
     // The find box over the receive display, created when first opened.
     CFindDlg m_findDlg{&m_strReceive, &m_editReceive, &m_settings, this};
-    // The live log: its writer, how much of the receive text it was handed, and the options
-    // it was started with.
-    CAppendWriter m_liveLog;
-    INT_PTR m_nLiveLogged = 0;
-    std::string m_strLiveLogOptions;
+    // The live log, and the path from received bytes to the receive text and that log.
+    CLiveLog m_liveLog{&m_strReceive, &m_settings, this};
+    CReceiveText m_rxText{&m_strReceive, &m_liveLog};
 };

@@ -24,8 +24,8 @@ BOOL CKIVERNDlg::ConnectInBackground(UINT nPort, UINT nBaud, char cParity, UINT 
     s.nFlow = m_SerialPort.GetFlowControl();
     s.nDtr = m_SerialPort.GetDtrAtOpen();
     s.nRts = m_SerialPort.GetRtsAtOpen();
-    if (!m_netConnect.Start(GetSafeHwnd(), node, nPort, s, m_bReopening)) return FALSE;
-    if (!m_bReopening) ShowConnecting(TRUE);
+    if (!m_netConnect.Start(GetSafeHwnd(), node, nPort, s, m_reconnect.m_bReopening)) return FALSE;
+    if (!m_reconnect.m_bReopening) ShowConnecting(TRUE);
     return TRUE;
 }
 

@@ -15,7 +15,7 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_FIND, "查找...\tCtrl+F");
     menu.AppendMenu(MF_STRING | (m_bPauseScroll ? MF_CHECKED : 0), IDM_RX_PAUSE_SCROLL, "暂停滚动");
-    menu.AppendMenu(MF_STRING | (IsLiveLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
+    menu.AppendMenu(MF_STRING | (m_liveLog.IsLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
                     "实时记录到文件");
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
@@ -33,7 +33,7 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
             OnRxPauseScroll();
             break;
         case IDM_RX_LIVE_LOG:
-            OnRxLiveLog();
+            m_liveLog.Toggle();
             break;
         case IDM_RX_SETTINGS:
             ShowSettings();
@@ -60,7 +60,7 @@ void CKIVERNDlg::ShowSettings() {
 
 // Options that act on what is shown now; the others are read where they apply.
 void CKIVERNDlg::ApplySettings(BOOL bAtStart) {
-    if (!m_settings.m_bReconnect) EndReconnectWait(TRUE);
+    if (!m_settings.m_bReconnect) m_reconnect.End(TRUE);
     // The receive display reads its bytes in the data encoding.
     GetDlgItem(IDC_RECEIVE_EDIT)
         ->SendMessage(EM_KV_SETCODEPAGE, m_settings.m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP,
@@ -75,8 +75,18 @@ void CKIVERNDlg::ApplySettings(BOOL bAtStart) {
 }
 
 LRESULT CKIVERNDlg::OnLiveLogStart(WPARAM, LPARAM) {
-    CKivernSettings before = m_settings;
-    ApplyLiveLog();
-    if (m_settings != before) m_settings.Save();
+    m_liveLog.Apply();
     return 0;
+}
+
+// The live log's writer stopped on a failed write: logging ends, the status says so in red.
+// The display keeps everything.
+LRESULT CKIVERNDlg::OnLiveLogError(WPARAM, LPARAM) {
+    int err = m_liveLog.OnWriterFailed();
+    if (!err) return 0;
+    m_strStatus.Format("记录停止:%s", CLiveLog::DescribeFailure(err));
+    m_nStatusColor = 3;
+    m_stStatus.SetWindowText(m_strStatus);
+    m_stStatus.InvalidateRect(nullptr, TRUE);
+    return 1;
 }

@@ -1,4 +1,4 @@
-// The port list and the open/close toggle.
+// The port list, the open/close toggle, and the reopening when a lost device comes back.
 #include <cstdio>
 #include <cstdlib>
 
@@ -83,7 +83,7 @@ void CKIVERNDlg::RefreshPortList() {
         nSelect = m_cbPort.FindStringExact(-1, strKept);
     m_cbPort.SetCurSel(nSelect);
     GetDlgItem(IDC_OPEN_BUTTON)->EnableWindow(nListed > 0);
-    if (bLost) BeginReconnectWait();
+    if (bLost) m_reconnect.Begin();
 }
 
 LRESULT CKIVERNDlg::OnDeviceChange(WPARAM wParam, LPARAM) {
@@ -119,7 +119,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
     if (strCaption == "关闭串口") {
         int nPos = m_editReceive.GetScrollPos(SB_VERT);
         m_SerialPort.ClosePort();
-        StopModemLines();
+        m_modemLines.Stop();
         m_btnOpen.SetWindowText("打开串口");
         m_strPortState = "关闭";
         m_strStatus.Format("%s CLOSED", (const char*)m_strPort);
@@ -134,7 +134,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
         return;
     }
 
-    if (!m_bReopening) EndReconnectWait(TRUE);  // the user opens a port of their choice
+    if (!m_reconnect.m_bReopening) m_reconnect.End(TRUE);  // the user opens a port of their choice
     int nPos = m_editReceive.GetScrollPos(SB_VERT);
     UpdateData(TRUE);
     UINT nPort = (UINT)atoi((const char*)m_strPort +
@@ -146,12 +146,13 @@ void CKIVERNDlg::OnBnClickedOpen() {
     UINT nDataBits = (UINT)atoi(m_strDataBits);
     UINT nStopBits = (UINT)atoi(m_strStopBits);
     m_SerialPort.SetFlowControl(FlowControlOf(m_strFlowCtrl));
-    PrepareModemLines();
+    m_modemLines.Prepare(m_settings);
     // A network port connects in the background first; this opening resumes when it is done.
     if (ConnectInBackground(nPort, nBaud, cParity, nDataBits, nStopBits)) return;
     if (m_SerialPort.OpenPort(this, nPort, nBaud, cParity, nDataBits, nStopBits, EV_RXCHAR, 1024)) {
         m_SerialPort.StartMonitor();
-        NoteOpenedPort();
+        m_reconnect.NoteOpened(
+            {m_strPort, m_strBaud, m_strParity, m_strDataBits, m_strStopBits, m_strFlowCtrl});
         UpdateData(TRUE);
         m_btnOpen.SetWindowText("关闭串口");
         m_strPortState = "打开";
@@ -169,14 +170,14 @@ void CKIVERNDlg::OnBnClickedOpen() {
         UpdateData(FALSE);
         if (m_bTimedSend) SetTimer(IDT_TIMED_SEND, (UINT)m_nInterval, nullptr);
         SetOpenPortControls(TRUE);
-        StartModemLines();
+        m_modemLines.Start();
         m_nStatusColor = 1;
         m_stStatus.InvalidateRect(nullptr, TRUE);
         RestoreReceiveScroll(nPos);
     } else {
         DWORD dwError = GetLastError();
         // A reopening after a replug tries again quietly until the wait ends.
-        if (!m_bReopening) {
+        if (!m_reconnect.m_bReopening) {
             CPortOpenFailure failure = FindOpenFailure(nPort, dwError);
             m_namedPort.Describe(failure);
             AfxMessageBox(FormatOpenFailure(failure), OpenFailureBoxType(failure));
@@ -186,4 +187,29 @@ void CKIVERNDlg::OnBnClickedOpen() {
         // The receive text was not written back, so its view stays where it is.
     }
     SetTimer(IDT_RX_REFRESH, 30, nullptr);
+}
+
+// The reconnect wait's device is back: the lists are set as at its last opening and the open
+// button is pressed. A failed attempt leaves the status as it was, and the wait goes on.
+void CKIVERNDlg::TryReconnect() {
+    if (!m_reconnect.IsDeviceBack()) return;
+    // Back before the list heard of it: list it first.
+    if (m_cbPort.FindStringExact(-1, m_reconnect.GetPort()) < 0) RefreshPortList();
+    if (!m_reconnect.SelectOpening(m_cbPort, m_cbBaud, m_cbParity, m_cbDataBits, m_cbStopBits,
+                                   m_cbFlowCtrl))
+        return;
+    m_reconnect.m_bReopening = TRUE;
+    OnBnClickedOpen();
+    m_reconnect.m_bReopening = FALSE;
+    if (m_strPortState == "打开") m_reconnect.End(FALSE);
+}
+
+// Choosing another port than the one waited for ends the wait; choosing another port than
+// the one the command line named lets refreshes select the first port again.
+void CKIVERNDlg::OnCbnSelchangePort() {
+    CString strChosen;
+    int i = m_cbPort.GetCurSel();
+    if (i >= 0) m_cbPort.GetLBText(i, strChosen);
+    m_namedPort.OnUserPick(strChosen);
+    m_reconnect.OnUserPick(strChosen);
 }

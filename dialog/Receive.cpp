@@ -6,15 +6,8 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
     const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(wParam);
     INT_PTR nCount = pBytes ? (INT_PTR)lParam : 0;
     // Data after an echo of sent bytes starts on a line of its own.
-    bool bLineStart = false;
-    if (m_bEchoOpen) {
-        m_bEchoOpen = false;
-        if (!m_strReceive.IsEmpty() && m_strReceive[m_strReceive.GetLength() - 1] != '\n')
-            m_strReceive += "\r\n";
-        bLineStart = true;
-    }
-    // The stamp and the bytes go straight onto the receive text: a delivery may hold all that
-    // waited (many MiB), and a copy of it would only cost time and memory.
+    bool bLineStart = m_rxText.EndEcho();
+    // The stamp goes straight onto the receive text, the bytes after it.
     if (m_bRxTime && !m_bRxStamped) {
         FormatTimeStamp();
         if (!bLineStart) m_strReceive += "\r\n";
@@ -23,42 +16,14 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
         m_bRxStamped = true;
         SetTimer(IDT_RX_STAMP, 100, nullptr);
     }
-    AppendShown(pBytes, nCount);
+    m_rxText.Append(pBytes, nCount, m_bHexDisplay);
     if (m_bAutoWrap) {
         KillTimer(IDT_AUTO_WRAP);
         SetTimer(IDT_AUTO_WRAP, 100, nullptr);
     }
     m_nRxBytes += nCount;
     FormatRxCount();
-    LogReceiveText();
     return 1;
-}
-
-// Bytes onto the receive text as the display mode shows them: "%02X " each, or raw text.
-void CKIVERNDlg::AppendShown(const unsigned char* pBytes, INT_PTR nCount) {
-    if (m_bHexDisplay) {
-        static const char kDigits[] = "0123456789ABCDEF";
-        char hex[3 * 1024];
-        for (INT_PTR i = 0; i < nCount;) {
-            INT_PTR n = 0;
-            for (; i < nCount && n < (INT_PTR)sizeof hex; ++i, n += 3) {
-                hex[n] = kDigits[pBytes[i] >> 4];
-                hex[n + 1] = kDigits[pBytes[i] & 0x0F];
-                hex[n + 2] = ' ';
-            }
-            m_strReceive.Append(hex, n);
-        }
-    } else {
-        // Raw text: every byte as it came. A 0x00 is not shown, but the bytes after it in the
-        // same delivery still reach the receive text.
-        const char* p = reinterpret_cast<const char*>(pBytes);
-        for (INT_PTR i = 0; i < nCount;) {
-            INT_PTR j = i;
-            while (j < nCount && p[j] != 0) ++j;
-            m_strReceive.Append(p + i, j - i);
-            i = j + 1;
-        }
-    }
 }
 
 // Sent bytes, when they are to be shown, go onto the receive text on a line of their own,
@@ -66,17 +31,11 @@ void CKIVERNDlg::AppendShown(const unsigned char* pBytes, INT_PTR nCount) {
 // from received data. They are not counted as received.
 void CKIVERNDlg::EchoSent(const CString& bytes) {
     if (!m_settings.m_bShowSent || bytes.IsEmpty()) return;
-    INT_PTR n = m_strReceive.GetLength();
-    if (n > 0 && m_strReceive[n - 1] != '\n') m_strReceive += "\r\n";
     if (m_bRxTime) {
         FormatTimeStamp();
-        m_strReceive += m_strRxTime;
         m_bRxStamped = false;  // data received next has a stamp of its own
     }
-    m_strReceive += "TX> ";
-    AppendShown(reinterpret_cast<const unsigned char*>(bytes.GetString()), bytes.GetLength());
-    m_bEchoOpen = true;
-    LogReceiveText();
+    m_rxText.Echo(bytes, m_bHexDisplay, m_bRxTime ? m_strRxTime : CString());
 }
 
 // The RX counter; bytes the port had to drop (its buffer full) are shown beside it, never
@@ -106,14 +65,14 @@ void CKIVERNDlg::ScrollReceiveToEnd() {
 void CKIVERNDlg::OnAutoWrapTick() {
     KillTimer(IDT_AUTO_WRAP);
     UpdateData(TRUE);
-    m_strReceive += "\r\n";
-    LogReceiveText();
+    m_rxText.AppendLineEnd();
     UpdateData(FALSE);
     ScrollReceiveToEnd();
 }
 
 void CKIVERNDlg::OnRxRefreshTick() {
-    LimitReceiveText();
+    if (m_rxText.Limit(m_settings.m_nRxLimitMiB))
+        m_nLastRxLength = -1;  // the next refresh shows the text afresh
     INT_PTR nLength = m_strReceive.GetLength();
     if (nLength != m_nLastRxLength) {
         // Read the controls back first: a refresh must not undo what the user has typed or
@@ -131,9 +90,6 @@ void CKIVERNDlg::OnBnClickedClearRx() {
     m_nRxBytes = 0;
     m_strTxCount = "TX: 0 Bytes";
     m_strRxCount = "RX: 0 Bytes";
-    LogReceiveText();  // the live log goes on past a clear
-    m_strReceive = "";
-    m_nLiveLogged = 0;
-    m_bEchoOpen = false;
+    m_rxText.Clear();
     UpdateData(FALSE);
 }

@@ -1,16 +1,6 @@
 // Saving the receive text to a file the user picks.
 #include "dialog/KIVERNDlg.h"
 
-// A file name from the local time, log_YYYYMMDDhhmmssmmm.txt.
-CString CKIVERNDlg::TimeLogName() const {
-    SYSTEMTIME st;
-    GetLocalTime(&st);
-    CString strName;
-    strName.Format("log_%04d%02d%02d%02d%02d%02d%03d.txt", st.wYear, st.wMonth, st.wDay, st.wHour,
-                   st.wMinute, st.wSecond, st.wMilliseconds);
-    return strName;
-}
-
 void CKIVERNDlg::OnBnClickedSaveRx() {
     CFileDialog dlg(FALSE, "txt", TimeLogName(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                     "TXT Files (*.txt)|*.txt|Excel Files (*.xls)|*.xls||", this);

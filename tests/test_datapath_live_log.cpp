@@ -28,7 +28,7 @@ protected:
         m_dlg->m_settings.m_bLiveLog = TRUE;
         m_dlg->m_settings.m_strLiveLogPath = path;
         m_dlg->ApplySettings();
-        ASSERT_TRUE(m_dlg->IsLiveLogging());
+        ASSERT_TRUE(m_dlg->m_liveLog.IsLogging());
     }
     std::string Shown() const {
         return std::string(m_dlg->m_strReceive, m_dlg->m_strReceive.GetLength());
@@ -85,15 +85,15 @@ TEST_F(LiveLogTest, TheMenuEntryTogglesLoggingAndAWriteErrorStopsIt) {
         path = log;
         return true;
     });
-    m_dlg->OnRxLiveLog();  // no file yet: asked for, and kept for the next time
-    EXPECT_TRUE(m_dlg->IsLiveLogging());
+    m_dlg->m_liveLog.Toggle();  // no file yet: asked for, and kept for the next time
+    EXPECT_TRUE(m_dlg->m_liveLog.IsLogging());
     EXPECT_EQ(m_dlg->m_settings.m_strLiveLogPath, log);
     m_dev->Send("x1");
     ASSERT_TRUE(WaitReceived(2));
-    m_dlg->OnRxLiveLog();  // off: what was pending is written
-    EXPECT_FALSE(m_dlg->IsLiveLogging());
+    m_dlg->m_liveLog.Toggle();  // off: what was pending is written
+    EXPECT_FALSE(m_dlg->m_liveLog.IsLogging());
     EXPECT_EQ(ReadBytes(log), "x1");
-    m_dlg->OnRxLiveLog();  // on again: the same file, no question
+    m_dlg->m_liveLog.Toggle();  // on again: the same file, no question
     EXPECT_EQ(asked, 1);
     // A full disk stops logging, in red; the display keeps everything.
     CAppendWriter::SetWriteHook([](const char*, size_t) {
@@ -104,7 +104,7 @@ TEST_F(LiveLogTest, TheMenuEntryTogglesLoggingAndAWriteErrorStopsIt) {
     ASSERT_TRUE(
         kvtest::PumpUntil([&] { return Text(IDC_STATUS_STATIC) == "记录停止:磁盘已满"; }, 5000));
     EXPECT_EQ(m_dlg->m_nStatusColor, 3);
-    EXPECT_FALSE(m_dlg->IsLiveLogging());
+    EXPECT_FALSE(m_dlg->m_liveLog.IsLogging());
     EXPECT_FALSE(m_dlg->m_settings.m_bLiveLog);
     EXPECT_EQ(Shown(), "x1y2");
 }
@@ -171,6 +171,6 @@ TEST_F(LiveLogTest, AFifoNamedAtStartIsRefusedOnceTheWindowIsUp) {
     ASSERT_TRUE(kvtest::PumpUntil([&] { return boxes.Count() == 1; }, 3000));
     EXPECT_NE(boxes.Last().strText.Find(("拒绝访问 " + fifo).c_str()), -1)
         << boxes.Last().strText.GetString();
-    EXPECT_FALSE(m_dlg->IsLiveLogging());
+    EXPECT_FALSE(m_dlg->m_liveLog.IsLogging());
     close(reader);
 }

@@ -144,12 +144,12 @@ TEST_F(ReconnectTest, AReopeningWhoseLinkIsGoneAgainAtOnceKeepsTheWait) {
     AddDevice(3);
     m_dlg->RefreshPortList();
     m_dlg->m_cbPort.SetCurSel(m_dlg->m_cbPort.FindStringExact(-1, "COM3"));
-    m_dlg->m_bReopening = TRUE;  // as the wait's tick opens it
+    m_dlg->m_reconnect.m_bReopening = TRUE;  // as the wait's tick opens it
     m_dlg->OnBnClickedOpen();
-    m_dlg->m_bReopening = FALSE;
+    m_dlg->m_reconnect.m_bReopening = FALSE;
     RegCloseKey(hAway);
     ASSERT_STREQ(m_dlg->m_strPortState, "打开");
-    m_dlg->EndReconnectWait(FALSE);
+    m_dlg->m_reconnect.End(FALSE);
     ASSERT_EQ(ReconnectTimer(), -1);
 
     m_devices.pop_back();

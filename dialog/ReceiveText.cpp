@@ -1,0 +1,88 @@
+// The receive text: received and echoed bytes onto it, its display limit, its clearing.
+#include "dialog/ReceiveText.h"
+
+#include "dialog/LiveLog.h"
+
+namespace {
+// A cut of the receive text moves on to a line start this near.
+const INT_PTR kLineStartReach = 64 << 10;
+}  // namespace
+
+bool CReceiveText::EndEcho() {
+    if (!m_bEchoOpen) return false;
+    m_bEchoOpen = false;
+    if (!m_pText->IsEmpty() && (*m_pText)[m_pText->GetLength() - 1] != '\n') *m_pText += "\r\n";
+    return true;
+}
+
+// The bytes go straight onto the text: a delivery may hold all that waited (many MiB), and a
+// copy of it would only cost time and memory.
+void CReceiveText::Append(const unsigned char* pBytes, INT_PTR nCount, BOOL bHex) {
+    AppendShown(pBytes, nCount, bHex);
+    m_pLiveLog->Log();
+}
+
+void CReceiveText::AppendShown(const unsigned char* pBytes, INT_PTR nCount, BOOL bHex) {
+    if (bHex) {
+        static const char kDigits[] = "0123456789ABCDEF";
+        char hex[3 * 1024];
+        for (INT_PTR i = 0; i < nCount;) {
+            INT_PTR n = 0;
+            for (; i < nCount && n < (INT_PTR)sizeof hex; ++i, n += 3) {
+                hex[n] = kDigits[pBytes[i] >> 4];
+                hex[n + 1] = kDigits[pBytes[i] & 0x0F];
+                hex[n + 2] = ' ';
+            }
+            m_pText->Append(hex, n);
+        }
+    } else {
+        const char* p = reinterpret_cast<const char*>(pBytes);
+        for (INT_PTR i = 0; i < nCount;) {
+            INT_PTR j = i;
+            while (j < nCount && p[j] != 0) ++j;
+            m_pText->Append(p + i, j - i);
+            i = j + 1;
+        }
+    }
+}
+
+void CReceiveText::AppendLineEnd() {
+    *m_pText += "\r\n";
+    m_pLiveLog->Log();
+}
+
+void CReceiveText::Echo(const CString& bytes, BOOL bHex, const CString& strStamp) {
+    INT_PTR n = m_pText->GetLength();
+    if (n > 0 && (*m_pText)[n - 1] != '\n') *m_pText += "\r\n";
+    *m_pText += strStamp;
+    *m_pText += "TX> ";
+    AppendShown(reinterpret_cast<const unsigned char*>(bytes.GetString()), bytes.GetLength(), bHex);
+    m_bEchoOpen = true;
+    m_pLiveLog->Log();
+}
+
+BOOL CReceiveText::Limit(int nLimitMiB) {
+    if (nLimitMiB <= 0) return FALSE;
+    INT_PTR nLimit = (INT_PTR)nLimitMiB << 20;
+    INT_PTR nLength = m_pText->GetLength();
+    if (nLength <= nLimit + nLimit / 8) return FALSE;
+    m_pLiveLog->Log();
+    INT_PTR nCut = nLength - nLimit;
+    const char* p = m_pText->GetString();
+    for (INT_PTR i = nCut; i < nLength && i < nCut + kLineStartReach; ++i) {
+        if (p[i] == '\n') {
+            nCut = i + 1;
+            break;
+        }
+    }
+    m_pText->Delete(0, nCut);
+    m_pLiveLog->Dropped(nCut);
+    return TRUE;
+}
+
+void CReceiveText::Clear() {
+    m_pLiveLog->Log();
+    m_pLiveLog->Dropped(m_pText->GetLength());
+    *m_pText = "";
+    m_bEchoOpen = false;
+}
