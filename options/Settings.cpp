@@ -13,8 +13,9 @@
 namespace {
 // The largest file read: far beyond what the options and a hundred history entries take.
 const ULONGLONG kMaxDocument = 1u << 20;
-// How often, and how far apart, a save tries again while another program holds the file.
-const int kSaveTries = 50;
+// How often, and how far apart, a save tries again while another program holds the file:
+// up to 3 s, since the holder's write waits for the disk, which a busy machine makes slow.
+const int kSaveTries = 150;
 const useconds_t kSaveRetryUs = 20000;
 
 const char* const kEncodings[] = {"GBK", "UTF-8"};
