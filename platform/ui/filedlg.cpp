@@ -122,12 +122,3 @@ CString CFileDialog::GetFileName() const {
     }
     return m_strPathName.Mid(slash + 1);
 }
-
-CString CFileDialog::GetFileExt() const {
-    CString name = GetFileName();
-    INT_PTR dot = -1;
-    for (INT_PTR i = 0; i < name.GetLength(); i++) {
-        if (name[i] == '.') dot = i;
-    }
-    return dot < 0 ? CString() : name.Mid(dot + 1);
-}

@@ -63,7 +63,6 @@ public:
 
     CString GetPathName() const { return m_strPathName; }  // full path, file-system bytes
     CString GetFileName() const;                           // name with extension
-    CString GetFileExt() const;                            // extension without the dot
 
 private:
     FileDialogRecord m_record;

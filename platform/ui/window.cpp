@@ -242,8 +242,6 @@ void DispatchBroadcast(const MSG& m) {
 }
 }  // namespace
 
-BOOL IsWindow(HWND hWnd) { return kvimpl::LookupWindow(hWnd) != nullptr; }
-
 BOOL PeekMessage(MSG* pMsg, HWND hWnd, UINT, UINT, UINT wRemoveMsg) {
     // Sent messages run here, as the platform does; user input is not taken, so a handler
     // that pumps this way is not re-entered by clicks.

@@ -35,7 +35,6 @@ struct AFX_MSGMAP {
 LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 #define SendMessageA SendMessage
 BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL IsWindow(HWND hWnd);
 // UI thread only: runs messages sent from other threads, then removes at most one posted
 // message for hWnd (any window when hWnd is NULL) into *pMsg.
 BOOL PeekMessage(MSG* pMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
