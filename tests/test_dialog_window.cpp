@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/logview/logview_hooks.h"
 #include "platform/logview/logview_tell.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/qtext.h"
@@ -223,7 +224,7 @@ TEST_F(PortDialogTest, StatusChangesAreToldAFewTimesASecondEndingWithTheLast) {
     AddDevice(1);
     CreateDialog();
     g_toldNames.clear();
-    LogTextTeller::SetEventHook(&RecordNameChanged);
+    SetLogViewEventHook(&RecordNameChanged);
     OpenPort("COM1");
     ASSERT_TRUE(kvtest::PumpUntil([] { return !g_toldNames.empty(); }, 2000));
     EXPECT_EQ(g_toldNames.back(), "COM1 OPENED, 9600");
@@ -239,7 +240,7 @@ TEST_F(PortDialogTest, StatusChangesAreToldAFewTimesASecondEndingWithTheLast) {
     EXPECT_LE(g_toldNames.size(), 5u);
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
     ASSERT_TRUE(kvtest::PumpUntil([] { return g_toldNames.back() == "COM1 CLOSED"; }, 2000));
-    LogTextTeller::SetEventHook(nullptr);
+    SetLogViewEventHook(nullptr);
 }
 
 TEST_F(PortDialogTest, AListEmptiedAndRefilledHasNoSelectionUntilOneIsSet) {

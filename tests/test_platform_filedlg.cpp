@@ -12,6 +12,7 @@
 
 #include "platform/text/gbk.h"
 #include "platform/ui/filedlg.h"
+#include "platform/ui/ui_hooks.h"
 
 namespace {
 const char g_szFilter[] = "TXT Files (*.txt)|*.txt|Excel Files (*.xls)|*.xls||";

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/ui/clock.h"
+#include "platform/ui/ui_hooks.h"
 #include "platform/ui/window.h"
 #include "support/clock.h"
 #include "support/msgbox_recorder.h"

@@ -16,7 +16,3 @@ void StopDeviceNotifications();
 // Called when the device behind an open port has gone away (from any thread). Nothing happens
 // while notifications are stopped.
 void NoteDeviceLost();
-
-// Tests: called on the notification thread with the event type (DBT_...) before each post;
-// an empty function removes the hook.
-void SetDeviceChangeHook(std::function<void(WPARAM)> hook);
