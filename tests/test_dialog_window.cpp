@@ -15,6 +15,7 @@
 #include "platform/logview/logview_hooks.h"
 #include "platform/logview/logview_tell.h"
 #include "platform/ui/dialog_widget.h"
+#include "platform/ui/label_name.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -198,7 +199,7 @@ TEST_F(PortDialogTest, ControlsHaveAccessibleNamesAndKeepTheirCaptions) {
         if (!acc) return QString();
         auto labels = acc->relations(QAccessible::Label);
         if (!labels.isEmpty())
-            return KvLabel::AsName(labels.first().first->text(QAccessible::Name));
+            return kvimpl::LabelAsName(labels.first().first->text(QAccessible::Name));
         return acc->text(QAccessible::Name);
     };
     for (const auto& n : names) EXPECT_EQ(name(n.nID), QString::fromUtf16(n.name)) << n.nID;
