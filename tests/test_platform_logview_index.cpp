@@ -213,7 +213,8 @@ TEST(LogIndex, CopyGivesUtf8WithBreaksKept) {
     s.Append("\0\tC\x80\nD", 6);
     LogIndex ix;
     ix.Update(&s);
-    EXPECT_EQ(LogTextUtf8(ix, 0, s.GetLength()), "A\xe4\xb8\xad\r\nB\xe2\x90\x80\tC\xef\xbf\xbd\nD");
+    EXPECT_EQ(LogTextUtf8(ix, 0, s.GetLength()),
+              "A\xe4\xb8\xad\r\nB\xe2\x90\x80\tC\xef\xbf\xbd\nD");
     EXPECT_EQ(LogTextUtf8(ix, 1, 3), "\xe4\xb8\xad");
     EXPECT_EQ(LogTextUtf8(ix, 5, 100), "B\xe2\x90\x80\tC\xef\xbf\xbd\nD");
     int64_t b, e;

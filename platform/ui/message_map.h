@@ -18,7 +18,6 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-// Message-map macros in the framework's style.
 #define DECLARE_MESSAGE_MAP()                     \
 public:                                           \
     static const AFX_MSGMAP* GetThisMessageMap(); \

@@ -121,7 +121,6 @@ protected:
     QWidget* m_pWidget = nullptr;
     int m_nID = 0;
     CONTROLPROC m_pfnControlProc = nullptr;
-    friend class CWndRegistry;
 };
 
 #define GW_HWNDNEXT 2
