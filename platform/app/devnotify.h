@@ -7,7 +7,6 @@
 // reports it (through the handler StartDeviceNotifications installs), and the next burst
 // announces a removal.
 #pragma once
-#include <functional>
 
 #include "platform/core/wintypes.h"
 

@@ -9,7 +9,6 @@
 // are GBK. The dialog does not move the process's current directory. Tests answer the dialog
 // through a hook (ui_hooks.h).
 #pragma once
-#include <functional>
 #include <string>
 #include <vector>
 

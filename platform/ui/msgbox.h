@@ -6,7 +6,6 @@
 // delivered. A box asked for from another thread is shown by the UI thread while the caller
 // waits. Tests answer boxes through a hook (ui_hooks.h).
 #pragma once
-#include <functional>
 #include <string>
 
 #include "platform/core/cstring.h"
