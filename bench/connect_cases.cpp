@@ -13,6 +13,7 @@
 #include "bench/dialog_harness.h"
 #include "platform/app/devnotify.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/ui_hooks.h"
 #include "tests/support/ser2net.h"
 
 namespace kvbench {

@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "platform/files/files_hooks.h"
+#include "platform/ui/ui_hooks.h"
 #include "platform/ui/window_p.h"
 #include "support/files.h"
 #include "support/msgbox_recorder.h"
@@ -21,7 +23,7 @@ protected:
     }
     void TearDown() override {
         SetFileDialogHook(nullptr);
-        CAppendWriter::SetWriteHook(nullptr);
+        SetAppendWriteHook(nullptr);
         PortDialogTest::TearDown();
     }
     void StartLog(const std::string& path) {
@@ -96,7 +98,7 @@ TEST_F(LiveLogTest, TheMenuEntryTogglesLoggingAndAWriteErrorStopsIt) {
     m_dlg->m_liveLog.Toggle();  // on again: the same file, no question
     EXPECT_EQ(asked, 1);
     // A full disk stops logging, in red; the display keeps everything.
-    CAppendWriter::SetWriteHook([](const char*, size_t) {
+    SetAppendWriteHook([](const char*, size_t) {
         errno = ENOSPC;
         return false;
     });

@@ -7,10 +7,12 @@
 #include <termios.h>
 
 #include <QComboBox>
+#include <atomic>
 #include <fstream>
 
 #include "platform/app/devnotify.h"
 #include "platform/ports/portmap.h"
+#include "platform/ports/ports_hooks.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
 #include "support/permissions.h"
@@ -225,9 +227,11 @@ TEST_F(PortDialogTest, APortWhoseDeviceProcessDiesIsClosed) {
 TEST_F(PortDialogTest, ARefreshScansThePortsOnce) {
     for (unsigned n = 1; n <= 40; ++n) AddDevice(n);
     CreateDialog();
-    const unsigned long before = PortScanCount();
+    std::atomic<unsigned long> scans{0};
+    SetPortScanHook([&] { ++scans; });
     m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
-    EXPECT_EQ(PortScanCount() - before, 1ul);
+    SetPortScanHook(nullptr);
+    EXPECT_EQ(scans.load(), 1ul);
     ASSERT_EQ(m_dlg->m_cbPort.GetCount(), 40);
     auto* combo = qobject_cast<QComboBox*>(kvimpl::WidgetOf(&m_dlg->m_cbPort));
     ASSERT_TRUE(combo);

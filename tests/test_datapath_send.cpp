@@ -1,5 +1,6 @@
 // Sending: the send button, quick commands, timed sending, and saving the receive text.
 #include "platform/ui/filedlg.h"
+#include "platform/ui/ui_hooks.h"
 #include "support/files.h"
 #include "support/port_dialog.h"
 

@@ -1,6 +1,7 @@
 // Text on the wire: the data encoding, the line ending of text sends, and sent data shown in
 // the receive display, end to end on a pseudo-terminal.
 #include "platform/logview/logview.h"
+#include "platform/logview/logview_words.h"
 #include "platform/ui/window_p.h"
 #include "support/port_dialog.h"
 
@@ -31,7 +32,7 @@ protected:
     }
     std::string Shown() {
         auto* view = qobject_cast<LogView*>(kvimpl::WidgetOf(m_dlg->GetDlgItem(IDC_RECEIVE_EDIT)));
-        return view ? view->Index().ToUtf8(0, view->Index().Length()) : "no view";
+        return view ? LogTextUtf8(view->Index(), 0, view->Index().Length()) : "no view";
     }
     kvtest::FakeDevice* m_dev = nullptr;
 };

@@ -12,8 +12,10 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/logview/logview_hooks.h"
 #include "platform/logview/logview_tell.h"
 #include "platform/ui/dialog_widget.h"
+#include "platform/ui/label_name.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -197,7 +199,7 @@ TEST_F(PortDialogTest, ControlsHaveAccessibleNamesAndKeepTheirCaptions) {
         if (!acc) return QString();
         auto labels = acc->relations(QAccessible::Label);
         if (!labels.isEmpty())
-            return KvLabel::AsName(labels.first().first->text(QAccessible::Name));
+            return kvimpl::LabelAsName(labels.first().first->text(QAccessible::Name));
         return acc->text(QAccessible::Name);
     };
     for (const auto& n : names) EXPECT_EQ(name(n.nID), QString::fromUtf16(n.name)) << n.nID;
@@ -223,7 +225,7 @@ TEST_F(PortDialogTest, StatusChangesAreToldAFewTimesASecondEndingWithTheLast) {
     AddDevice(1);
     CreateDialog();
     g_toldNames.clear();
-    LogTextTeller::SetEventHook(&RecordNameChanged);
+    SetLogViewEventHook(&RecordNameChanged);
     OpenPort("COM1");
     ASSERT_TRUE(kvtest::PumpUntil([] { return !g_toldNames.empty(); }, 2000));
     EXPECT_EQ(g_toldNames.back(), "COM1 OPENED, 9600");
@@ -239,7 +241,7 @@ TEST_F(PortDialogTest, StatusChangesAreToldAFewTimesASecondEndingWithTheLast) {
     EXPECT_LE(g_toldNames.size(), 5u);
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
     ASSERT_TRUE(kvtest::PumpUntil([] { return g_toldNames.back() == "COM1 CLOSED"; }, 2000));
-    LogTextTeller::SetEventHook(nullptr);
+    SetLogViewEventHook(nullptr);
 }
 
 TEST_F(PortDialogTest, AListEmptiedAndRefilledHasNoSelectionUntilOneIsSet) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/files/append_writer.h"
+#include "platform/files/files_hooks.h"
 #include "platform/kernel/sync.h"
 #include "support/files.h"
 #include "support/pty.h"
@@ -31,7 +32,7 @@ TEST(AppendWriter, AFailedWriteEndsTheWritingOnce) {
         ASSERT_TRUE(w.WaitWritten(10000)) << c.name;
         EXPECT_EQ(w.GetError(), 0) << c.name;
         if (c.bFull)
-            CAppendWriter::SetWriteHook([](const char*, size_t) {
+            SetAppendWriteHook([](const char*, size_t) {
                 errno = ENOSPC;
                 return false;
             });
@@ -44,7 +45,7 @@ TEST(AppendWriter, AFailedWriteEndsTheWritingOnce) {
         w.Append("third", 5);
         EXPECT_TRUE(w.WaitWritten(0)) << c.name;
         w.Close();
-        CAppendWriter::SetWriteHook(nullptr);
+        SetAppendWriteHook(nullptr);
         EXPECT_EQ(calls, 1) << c.name;
         EXPECT_EQ(seen, c.err) << c.name;
         if (c.bFull) {

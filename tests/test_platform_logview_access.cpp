@@ -9,6 +9,7 @@
 
 #include "platform/logview/logview.h"
 #include "platform/logview/logview_access.h"
+#include "platform/logview/logview_hooks.h"
 #include "support/testing.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
@@ -119,7 +120,7 @@ TEST_F(LogViewAccessTest, ALongTextIsServedInRanges) {
 
 // Appending many times in a row raises one event for all of it; the next appends another.
 TEST_F(LogViewAccessTest, AppendedTextRaisesFewEventsWithAllOfIt) {
-    LogTextTeller::SetEventHook(&Record);
+    SetLogViewEventHook(&Record);
     g_inserted.clear();
     g_insertedAt.clear();
     text = "start\n";
@@ -136,7 +137,7 @@ TEST_F(LogViewAccessTest, AppendedTextRaisesFewEventsWithAllOfIt) {
         ASSERT_TRUE(
             kvtest::PumpUntil([&] { return g_inserted.size() == (size_t)burst + 1; }, 2000));
     }
-    LogTextTeller::SetEventHook(nullptr);
+    SetLogViewEventHook(nullptr);
     QString all;
     for (const QString& s : g_inserted) all += s;
     EXPECT_EQ(g_inserted.size(), 2u);

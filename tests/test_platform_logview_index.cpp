@@ -5,6 +5,7 @@
 #include <random>
 
 #include "platform/logview/logview_index.h"
+#include "platform/logview/logview_words.h"
 
 using logview::GlyphKind;
 
@@ -212,16 +213,17 @@ TEST(LogIndex, CopyGivesUtf8WithBreaksKept) {
     s.Append("\0\tC\x80\nD", 6);
     LogIndex ix;
     ix.Update(&s);
-    EXPECT_EQ(ix.ToUtf8(0, s.GetLength()), "A\xe4\xb8\xad\r\nB\xe2\x90\x80\tC\xef\xbf\xbd\nD");
-    EXPECT_EQ(ix.ToUtf8(1, 3), "\xe4\xb8\xad");
-    EXPECT_EQ(ix.ToUtf8(5, 100), "B\xe2\x90\x80\tC\xef\xbf\xbd\nD");
+    EXPECT_EQ(LogTextUtf8(ix, 0, s.GetLength()),
+              "A\xe4\xb8\xad\r\nB\xe2\x90\x80\tC\xef\xbf\xbd\nD");
+    EXPECT_EQ(LogTextUtf8(ix, 1, 3), "\xe4\xb8\xad");
+    EXPECT_EQ(LogTextUtf8(ix, 5, 100), "B\xe2\x90\x80\tC\xef\xbf\xbd\nD");
     int64_t b, e;
     CString w("foo bar_9\xd6\xd0\xd6\xd0 z");
     ix.Update(&w);
-    ix.WordAt(5, b, e);
+    LogWordAt(ix, 5, b, e);
     EXPECT_EQ(b, 4);
     EXPECT_EQ(e, 9);
-    ix.WordAt(10, b, e);
+    LogWordAt(ix, 10, b, e);
     EXPECT_EQ(b, 9);
     EXPECT_EQ(e, 13);
 }

@@ -289,18 +289,6 @@ TEST_F(LogViewPaintTest, AFloodIsIndexedInStepsWhileTheViewKeepsItsPlace) {
     EXPECT_TRUE(OnScreen() == Fresh());
 }
 
-// Both ways of placing a character, side by side.
-struct LogPainterProbe {
-    using Shaped = LogPainter::Shaped;
-    explicit LogPainterProbe(LogPainter& p) : p(p) {}
-    bool FullWidth(char16_t ch, Shaped& s) { return p.ShapeFullWidth(ch, s); }
-    Shaped LaidOut(char16_t ch) {
-        return p.ShapeText(QString(QChar(ch)), p.m_font,
-                           QRectF(0, 0, 2 * p.CellWidth(), p.LineHeight()), true);
-    }
-    LogPainter& p;
-};
-
 // The quick way takes a character's advance from the font's design (one em) where a text
 // layout takes the hinted one, which for a few glyphs is a pixel less: such a glyph may sit
 // half a pixel off the centre of its cells, never more.
@@ -310,17 +298,16 @@ TEST(LogPainter, FullWidthCharactersArePlacedAsATextLayoutPlacesThem) {
         font.setPixelSize(px);
         LogPainter painter;
         painter.SetFont(font);
-        LogPainterProbe probe(painter);
         const char16_t* gbk = logview::GbkTable();
         int fast = 0, visited = 0, off = 0;
         for (int i = 0; i < 126 * 191; i += (i % 7 == 0 ? 1 : 13)) {  // every kind of row
             char16_t ch = gbk[i];
             if (!ch) continue;
             ++visited;
-            LogPainterProbe::Shaped s;
-            if (!probe.FullWidth(ch, s)) continue;
+            LogPainter::Shaped s;
+            if (!painter.ShapeFullWidth(ch, s)) continue;
             ++fast;
-            LogPainterProbe::Shaped want = probe.LaidOut(ch);
+            LogPainter::Shaped want = painter.ShapeByLayout(ch);
             ASSERT_EQ(1, want.n) << std::hex << (int)ch;
             EXPECT_EQ(want.g[0].glyph, s.g[0].glyph) << std::hex << (int)ch;
             EXPECT_EQ(want.g[0].font, s.g[0].font) << std::hex << (int)ch;

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/app/app_hooks.h"
 #include "platform/app/devnotify.h"
 #include "platform/ports/portmap.h"
 #include "platform/ports/registry.h"

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/ui/clock.h"
+#include "platform/ui/ui_hooks.h"
 #include "platform/ui/window.h"
 #include "support/clock.h"
 #include "support/msgbox_recorder.h"
@@ -106,7 +107,7 @@ TEST_F(WindowTest, PeekMessageRunsSentMessagesAndTakesPostedOnes) {
 TEST_F(WindowTest, SendMessageToAWindowThatIsGoneFailsAtOnce) {
     HWND h = wnd.GetSafeHwnd();
     wnd.DestroyWindow();
-    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(CWnd::FromHandle(h), nullptr);
     LRESULT r = 1;
     std::thread t([&] { r = ::SendMessage(h, WM_USER + 1, 1, 1); });
     t.join();  // would hang if the message waited for a window that no longer exists

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialog/CommandSlots.h"
+#include "platform/ui/ui_hooks.h"
 #include "support/msgbox_recorder.h"
 #include "support/quickcmd_env.h"
 

@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "platform/ui/filedlg.h"
+#include "platform/ui/ui_hooks.h"
 #include "support/permissions.h"
 #include "support/port_dialog.h"
 #include "support/reliability.h"

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "platform/app/app_hooks.h"
 #include "platform/app/devnotify.h"
 #include "support/port_dialog.h"
 #include "support/reliability.h"

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "platform/ui/filedlg.h"
+#include "platform/ui/ui_hooks.h"
 #include "support/port_dialog.h"
 #include "support/reliability.h"
 

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ui/ui_hooks.h"
 #include "serial/SerialPort.h"
 #include "support/msgbox_recorder.h"
 #include "support/pty.h"

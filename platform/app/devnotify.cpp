@@ -17,7 +17,9 @@
 #include <string>
 #include <thread>
 
+#include "platform/app/app_hooks.h"
 #include "platform/comm/comm_port.h"
+#include "platform/core/hook.h"
 #include "platform/ports/portmap.h"
 #include "platform/ui/window.h"
 
@@ -29,7 +31,7 @@ std::mutex g_mutex;  // guards the state below
 std::thread g_thread;
 int g_stopFd = -1;
 int g_lostFd = -1;  // eventfd: an open port's device went away
-std::function<void(WPARAM)> g_hook;
+Hook<void(WPARAM)> g_hook;
 
 std::map<unsigned, std::string> Snapshot() {
     std::map<unsigned, std::string> m;
@@ -38,12 +40,7 @@ std::map<unsigned, std::string> Snapshot() {
 }
 
 void Notify(WPARAM type) {
-    std::function<void(WPARAM)> hook;
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        hook = g_hook;
-    }
-    if (hook) hook(type);
+    if (auto hook = g_hook.Get()) hook(type);
     BroadcastToTopLevelWindows(WM_DEVICECHANGE, type, 0);
 }
 
@@ -215,7 +212,4 @@ void NoteDeviceLost() {
     if (g_lostFd >= 0) (void)!write(g_lostFd, &one, sizeof one);
 }
 
-void SetDeviceChangeHook(std::function<void(WPARAM)> hook) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_hook = std::move(hook);
-}
+void SetDeviceChangeHook(std::function<void(WPARAM)> hook) { g_hook.Install(std::move(hook)); }

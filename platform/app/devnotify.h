@@ -7,7 +7,6 @@
 // reports it (through the handler StartDeviceNotifications installs), and the next burst
 // announces a removal.
 #pragma once
-#include <functional>
 
 #include "platform/core/wintypes.h"
 
@@ -16,7 +15,3 @@ void StopDeviceNotifications();
 // Called when the device behind an open port has gone away (from any thread). Nothing happens
 // while notifications are stopped.
 void NoteDeviceLost();
-
-// Tests: called on the notification thread with the event type (DBT_...) before each post;
-// an empty function removes the hook.
-void SetDeviceChangeHook(std::function<void(WPARAM)> hook);

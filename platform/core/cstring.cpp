@@ -38,14 +38,6 @@ void CString::Assign(const char* p, size_t n) {
     m_p[m_len = n] = 0;
 }
 
-void CString::Resize(size_t n) {
-    if (n > m_len) {
-        Capacity(n);
-        std::memset(m_p + m_len, 0, n - m_len);
-    }
-    if (m_p) m_p[m_len = n] = 0;
-}
-
 CString::CString(const char* psz) {
     if (psz) Assign(psz, std::strlen(psz));
 }
@@ -103,10 +95,6 @@ void CString::Empty() {
     Release();
     Touch();
 }
-void CString::SetAt(INT_PTR i, char ch) {
-    m_p[(size_t)i] = ch;
-    Touch();
-}
 void CString::Reserve(INT_PTR nCapacity) {
     if (nCapacity > 0) Capacity((size_t)nCapacity);
 }
@@ -131,12 +119,6 @@ CString CString::Mid(INT_PTR nFirst, INT_PTR nCount) const {
     nCount = std::min(nCount, GetLength() - nFirst);
     return CString(m_p + nFirst, nCount);
 }
-CString CString::Left(INT_PTR nCount) const { return Mid(0, nCount); }
-CString CString::Right(INT_PTR nCount) const {
-    if (nCount <= 0) return CString();
-    if (nCount >= GetLength()) return *this;
-    return Mid(GetLength() - nCount, nCount);
-}
 INT_PTR CString::Delete(INT_PTR nIndex, INT_PTR nCount) {
     if (nIndex < 0) nIndex = 0;
     if (nCount > 0 && nIndex < GetLength()) {
@@ -145,15 +127,6 @@ INT_PTR CString::Delete(INT_PTR nIndex, INT_PTR nCount) {
         m_len -= n;
         Touch();
     }
-    return GetLength();
-}
-INT_PTR CString::Insert(INT_PTR nIndex, char ch) {
-    nIndex = std::max<INT_PTR>(0, std::min(nIndex, GetLength()));
-    Capacity(m_len + 1);
-    std::memmove(m_p + nIndex + 1, m_p + nIndex, m_len - (size_t)nIndex + (m_len ? 1 : 0));
-    m_p[nIndex] = ch;
-    m_p[++m_len] = 0;
-    Touch();
     return GetLength();
 }
 
@@ -217,18 +190,6 @@ int CString::Compare(const CString& s) const {
     int c = n ? std::memcmp(m_p, s.m_p, n) : 0;
     if (c == 0) c = m_len < s.m_len ? -1 : (m_len > s.m_len ? 1 : 0);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
-}
-
-char* CString::GetBuffer(INT_PTR nMinLength) {
-    if (nMinLength > GetLength()) Resize((size_t)nMinLength);
-    Capacity(m_len);  // a writable block even for ""
-    Touch();
-    return m_p;
-}
-void CString::ReleaseBuffer(INT_PTR nNewLength) {
-    if (nNewLength < 0) nNewLength = m_p ? (INT_PTR)std::strlen(m_p) : 0;
-    Resize((size_t)nNewLength);
-    Touch();
 }
 
 bool operator==(const CString& a, const CString& b) { return a.Compare(b) == 0; }

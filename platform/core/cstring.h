@@ -30,7 +30,6 @@ public:
     bool IsEmpty() const { return m_len == 0; }
     void Empty();
     char GetAt(INT_PTR i) const { return GetString()[(size_t)i]; }
-    void SetAt(INT_PTR i, char ch);
     char operator[](INT_PTR i) const { return GetString()[(size_t)i]; }
     operator const char*() const { return GetString(); }
     const char* GetString() const { return m_p ? m_p : ""; }
@@ -41,10 +40,7 @@ public:
 
     CString Mid(INT_PTR nFirst) const;
     CString Mid(INT_PTR nFirst, INT_PTR nCount) const;
-    CString Left(INT_PTR nCount) const;
-    CString Right(INT_PTR nCount) const;
     INT_PTR Delete(INT_PTR nIndex, INT_PTR nCount = 1);  // returns the new length
-    INT_PTR Insert(INT_PTR nIndex, char ch);
 
     // Appends. The const char* forms stop at the first 0x00, as C strings do; Append(p, n)
     // takes exactly n bytes.
@@ -60,9 +56,6 @@ public:
     int Compare(const char* psz) const;  // byte order, like strcmp
     int Compare(const CString& s) const;
 
-    // Raw buffer access, as the framework offers it.
-    char* GetBuffer(INT_PTR nMinLength);
-    void ReleaseBuffer(INT_PTR nNewLength = -1);
     void Reserve(INT_PTR nCapacity);
 
     // Changes whenever the content changes other than by appending.
@@ -73,7 +66,6 @@ public:
 private:
     void Touch() { ++m_epoch; }
     void Assign(const char* p, size_t n);
-    void Resize(size_t n);        // new bytes are 0x00
     void Capacity(size_t n);      // room for n bytes and the 0x00 after them
     void Release();               // gives the block back
     char* m_p = nullptr;          // m_len bytes and a 0x00, or nullptr for ""

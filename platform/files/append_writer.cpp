@@ -14,11 +14,12 @@
 #include <chrono>
 #include <cstdint>
 
+#include "platform/core/hook.h"
+#include "platform/files/files_hooks.h"
 #include "platform/kernel/sync.h"
 
 namespace {
-std::mutex g_hookMutex;
-std::function<bool(const char*, size_t)> g_writeHook;
+Hook<bool(const char*, size_t)> g_writeHook;
 
 // What a signal handler may read of the open writers, without locks: each slot's counters are
 // published under the writer's mutex, and its eventfd is withdrawn before it is closed.
@@ -66,9 +67,8 @@ std::string Identity(const CString& path) {
 }
 }  // namespace
 
-void CAppendWriter::SetWriteHook(std::function<bool(const char*, size_t)> hook) {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_writeHook = std::move(hook);
+void SetAppendWriteHook(std::function<bool(const char*, size_t)> hook) {
+    g_writeHook.Install(std::move(hook));
 }
 
 CAppendWriter::~CAppendWriter() { Close(); }
@@ -266,12 +266,7 @@ void CAppendWriter::Run() {
 }
 
 int CAppendWriter::WriteBatch(const std::string& batch) {
-    std::function<bool(const char*, size_t)> hook;
-    {
-        std::lock_guard<std::mutex> lock(g_hookMutex);
-        hook = g_writeHook;
-    }
-    if (hook) {
+    if (auto hook = g_writeHook.Get()) {
         errno = 0;
         if (!hook(batch.data(), batch.size())) return errno ? errno : EIO;
     } else {

@@ -56,10 +56,6 @@ public:
     // or failed, or after dwMilliseconds.
     static void WriteAllOnSignal(DWORD dwMilliseconds);
 
-    // Tests: replaces the write of a batch; returns false with errno set to fail it. An
-    // empty function writes to the file again.
-    static void SetWriteHook(std::function<bool(const char*, size_t)> hook);
-
 private:
     void Run();
     int WriteBatch(const std::string& batch);  // 0 or an errno

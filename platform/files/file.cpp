@@ -163,12 +163,6 @@ BOOL CFile::IsRegularFile() const {
     return S_ISREG(st.st_mode) ? TRUE : FALSE;
 }
 
-ULONGLONG CFile::GetPosition() const {
-    off_t pos = lseek(m_fd, 0, SEEK_CUR);
-    if (pos < 0) Throw(errno);
-    return (ULONGLONG)pos;
-}
-
 UINT CFile::Read(void* lpBuf, UINT nCount) {
     char* p = static_cast<char*>(lpBuf);
     UINT nDone = 0;

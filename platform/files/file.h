@@ -55,7 +55,6 @@ public:
     ULONGLONG GetLength() const;
     // FALSE for a FIFO, a device or a socket: a name that holds no content of its own.
     BOOL IsRegularFile() const;
-    ULONGLONG GetPosition() const;
     UINT Read(void* lpBuf, UINT nCount);  // fewer bytes only at the end of the file
     void Write(const void* lpBuf, UINT nCount);
     ULONGLONG Seek(LONGLONG lOff, UINT nFrom);

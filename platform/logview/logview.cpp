@@ -11,58 +11,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <tuple>
+
+#include "platform/logview/logview_scrollbar.h"
+#include "platform/logview/logview_words.h"
 
 using logview::GlyphKind;
-
-namespace {
-// A scroll bar that repaints only when what it shows changes. While a log grows by many rows a
-// second, the slider of a long log keeps its pixels, and a repaint of the bar would also
-// repaint the frame and the dialog behind its (transparent) container. A refresh first sets
-// the new range and then the position, so the bar looks at itself once the refresh is done.
-class QuietScrollBar : public QScrollBar {
-public:
-    using QScrollBar::QScrollBar;
-
-protected:
-    void sliderChange(SliderChange change) override {
-        if (change == SliderOrientationChange) {
-            QScrollBar::sliderChange(change);
-            return;
-        }
-        if (m_bCheckPosted) return;
-        m_bCheckPosted = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_bCheckPosted = false;
-                if (Shown() != m_shown) update();
-            },
-            Qt::QueuedConnection);
-    }
-    void paintEvent(QPaintEvent* e) override {
-        m_shown = Shown();
-        QScrollBar::paintEvent(e);
-    }
-
-private:
-    // The slider's place, and whether it touches either end (the arrows may show that).
-    std::tuple<QRect, bool, bool> Shown() const {
-        QStyleOptionSlider opt;
-        initStyleOption(&opt);
-        QRect r =
-            style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, this);
-        return {r, value() == minimum(), value() == maximum()};
-    }
-    std::tuple<QRect, bool, bool> m_shown;
-    bool m_bCheckPosted = false;
-};
-}  // namespace
 
 LogView::LogView(QWidget* parent) : QAbstractScrollArea(parent) {
     setVerticalScrollBar(new QuietScrollBar(Qt::Vertical, this));
@@ -227,7 +183,7 @@ void LogView::ScrollCaret() {
 
 std::string LogView::SelectedUtf8() const {
     if (m_index.IsStale()) return std::string();
-    return m_index.ToUtf8(std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));
+    return LogTextUtf8(m_index, std::min(m_anchor, m_caret), std::max(m_anchor, m_caret));
 }
 
 void LogView::Copy() const {
@@ -400,7 +356,7 @@ void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     EnsureFresh();
     int64_t b, end;
-    m_index.WordAt(HitTest(e->position().toPoint()), b, end);
+    LogWordAt(m_index, HitTest(e->position().toPoint()), b, end);
     m_anchor = b;
     m_caret = end;
     viewport()->update();

@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "platform/logview/logview.h"
+#include "platform/logview/logview_words.h"
 
 namespace {
 int Clamp(int64_t v) { return (int)std::clamp<int64_t>(v, 0, INT_MAX); }
@@ -93,7 +94,7 @@ void LogViewAccessible::Piece(int64_t off, QAccessible::TextBoundaryType type, i
             if (e == b && b < len) e = Offset(Unit(off) + 2);  // a glyph of two units
             break;
         case QAccessible::WordBoundary:
-            index.WordAt(off, b, e);
+            LogWordAt(index, off, b, e);
             break;
         case QAccessible::NoBoundary:
             b = 0;

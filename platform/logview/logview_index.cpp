@@ -2,7 +2,6 @@
 #include "platform/logview/logview_index.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 using logview::DecodeGlyph;
@@ -393,49 +392,12 @@ void LogIndex::LayoutRow(int64_t row, std::vector<Cell>& out) const {
     }
 }
 
-std::string LogIndex::ToUtf8(int64_t begin, int64_t end) const {
-    std::string out;
-    begin = std::clamp<int64_t>(begin, 0, m_len);
-    end = std::clamp<int64_t>(end, 0, m_len);
-    if (begin >= end) return out;
-    const unsigned char* d = Data();
-    int64_t pos = RowStart(RowOfOffset(begin));
-    while (pos < end) {
-        Glyph g = Decode(d + pos, m_len - pos, true);
-        if (pos >= begin) logview::AppendUtf8(out, g);
-        pos += g.len;
-    }
-    return out;
-}
-
-void LogIndex::WordAt(int64_t off, int64_t& begin, int64_t& end) const {
-    begin = end = std::clamp<int64_t>(off, 0, m_len);
-    if (m_lines.empty() || m_len == 0) return;
-    int64_t row = RowOfOffset(off);
+void LogIndex::LineRows(int64_t row, int64_t& first, int64_t& last) const {
+    first = last = 0;
+    if (m_lines.empty()) return;
     int64_t line = LineOfOffset(RowStart(row));
-    int64_t first = LineFirstRow(line), last = first + Rows(line) - 1;
-    std::vector<Cell> cells, rowCells;
-    for (int64_t r = std::max(first, row - 8); r <= std::min(last, row + 8); ++r) {
-        LayoutRow(r, rowCells);
-        cells.insert(cells.end(), rowCells.begin(), rowCells.end());
-    }
-    if (cells.empty()) return;
-    auto cls = [](const Glyph& g) {
-        if (g.kind == GlyphKind::Wide) return 2;
-        if (g.kind == GlyphKind::Ascii && (isalnum((int)g.ch) || g.ch == '_')) return 1;
-        if (g.kind == GlyphKind::Narrow) return 3;
-        return 0;
-    };
-    size_t k = 0;
-    while (k + 1 < cells.size() && cells[k + 1].off <= off) ++k;
-    int c = cls(cells[k].g);
-    size_t a = k, b = k;
-    if (c != 0) {
-        while (a > 0 && cls(cells[a - 1].g) == c) --a;
-        while (b + 1 < cells.size() && cls(cells[b + 1].g) == c) ++b;
-    }
-    begin = cells[a].off;
-    end = cells[b].off + cells[b].g.len;
+    first = LineFirstRow(line);
+    last = first + Rows(line) - 1;
 }
 
 size_t LogIndex::MemoryBytes() const {

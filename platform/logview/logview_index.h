@@ -63,11 +63,12 @@ public:
     // Offset just after the row's last glyph (before its line break, if any).
     int64_t RowEnd(int64_t row) const;
 
-    // The bytes [begin, end) as UTF-8 text (see logview::AppendUtf8).
-    std::string ToUtf8(int64_t begin, int64_t end) const;
-    // The word around off: a run of letters, digits and '_', of wide characters or of other
-    // characters beyond ASCII; any other glyph alone.
-    void WordAt(int64_t off, int64_t& begin, int64_t& end) const;
+    // The first and last rows of the line that holds row.
+    void LineRows(int64_t row, int64_t& first, int64_t& last) const;
+    // The glyph at off, read no further than end (at most Length()).
+    logview::Glyph GlyphAt(int64_t off, int64_t end) const {
+        return Decode(Data() + off, end - off, true);
+    }
 
     size_t MemoryBytes() const;  // heap used by the index itself
 

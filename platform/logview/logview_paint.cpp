@@ -121,6 +121,10 @@ bool LogPainter::ShapeFullWidth(char32_t ch, Shaped& out) {
     return true;
 }
 
+LogPainter::Shaped LogPainter::ShapeByLayout(char32_t ch) {
+    return ShapeText(QString::fromUcs4(&ch, 1), m_font, QRectF(0, 0, 2 * m_cellW, m_lineH), true);
+}
+
 const LogPainter::Shaped& LogPainter::Char(char32_t ch, bool bWide) {
     auto it = m_chars.find(ch);
     if (it != m_chars.end()) return it->second;

@@ -17,8 +17,6 @@
 class QPainter;
 
 class LogPainter {
-    friend struct LogPainterProbe;  // tests compare both ways of placing a character
-
 public:
     // The text font; the metrics of the grid follow it. Drops every cached glyph.
     void SetFont(const QFont& font);
@@ -46,8 +44,6 @@ public:
     }
     bool Deferred() const { return m_deferred; }
 
-private:
-    enum Ink { kText, kSelText, kMarkerText };
     struct Placed {  // a shaped glyph relative to the top left of its cells
         int font;
         quint32 glyph;
@@ -57,6 +53,16 @@ private:
         Placed g[2];
         int n = 0;
     };
+    // The two ways of placing a full-width character of the text font on its two cells: the
+    // quick way, from the font's character map and advances (false when the character does
+    // not take it), and a text layout's. They agree on the glyph, its font and its row, and
+    // sit at most half a pixel apart across (the quick way takes the font's design advance
+    // where a layout takes the hinted one).
+    bool ShapeFullWidth(char32_t ch, Shaped& out);
+    Shaped ShapeByLayout(char32_t ch);
+
+private:
+    enum Ink { kText, kSelText, kMarkerText };
     struct Batch {
         int font;
         Ink ink;
@@ -65,7 +71,6 @@ private:
     };
 
     const Shaped& Char(char32_t ch, bool bWide);
-    bool ShapeFullWidth(char32_t ch, Shaped& out);
     const Shaped& Marker(unsigned char b);
     Shaped ShapeText(const QString& s, const QFont& f, QRectF box, bool bCenter);
     int FontIndex(const QRawFont& f);

@@ -5,19 +5,24 @@
 #include <algorithm>
 #include <climits>
 
+#include "platform/core/hook.h"
+#include "platform/logview/logview_hooks.h"
+
 namespace {
-LogTextTeller::EventHook g_pfnHook = nullptr;
+Hook<void(QAccessibleEvent*)> g_hook;
 
 int Clamp(int64_t v) { return (int)std::clamp<int64_t>(v, 0, INT_MAX); }
 }  // namespace
 
-void LogTextTeller::SetEventHook(EventHook hook) { g_pfnHook = hook; }
+void SetLogViewEventHook(std::function<void(QAccessibleEvent*)> hook) {
+    g_hook.Install(std::move(hook));
+}
 
-bool LogTextTeller::Listening() { return g_pfnHook || QAccessible::isActive(); }
+bool LogTextTeller::Listening() { return g_hook || QAccessible::isActive(); }
 
 void LogTextTeller::Tell(QAccessibleEvent* ev) {
-    if (g_pfnHook)
-        g_pfnHook(ev);
+    if (auto hook = g_hook.Get())
+        hook(ev);
     else
         QAccessible::updateAccessibility(ev);
 }

@@ -1,7 +1,7 @@
 // Telling assistive technology what changes in the receive display: appended text at most
 // once per kEveryMs, and at most kMaxUnits characters of it (a flood tells its last ones,
 // where they are); the selection and caret. The events go to assistive technology while one
-// listens, or to the hook a test sets instead.
+// listens, or to the hook a test installs instead (logview_hooks.h).
 #pragma once
 #include <QAccessible>
 #include <cstdint>
@@ -13,8 +13,6 @@ class LogTextTeller {
 public:
     static constexpr int kEveryMs = 250;
     static constexpr int kMaxUnits = 16384;
-    using EventHook = void (*)(QAccessibleEvent* ev);
-    static void SetEventHook(EventHook hook);  // nullptr: back to assistive technology
     static bool Listening();
     static void Tell(QAccessibleEvent* ev);
 

@@ -16,15 +16,17 @@
 #include <set>
 #include <sstream>
 
+#include "platform/core/hook.h"
 #include "platform/ports/neturl.h"
+#include "platform/ports/ports_hooks.h"
 
 namespace {
 constexpr unsigned kMaxPort = 255;
 // The port map's own folder under the runtime and state folders. It is the map's, not the
 // application's: kivern-vdev registers its ports there, and the remembered numbers stay in it.
 constexpr char kMapFolder[] = "/kivern";
-std::mutex g_scanMutex;
-unsigned long g_scanCount = 0;  // guarded by g_scanMutex
+std::mutex g_scanMutex;  // one scan at a time
+Hook<void()> g_scanHook;
 
 std::string Env(const char* name) {
     const char* v = getenv(name);
@@ -219,7 +221,7 @@ void AddVirtualPorts(std::vector<PortInfo>& result, std::set<unsigned>& taken) {
 
 std::vector<PortInfo> ScanPorts() {
     std::lock_guard<std::mutex> lock(g_scanMutex);
-    ++g_scanCount;
+    if (auto hook = g_scanHook.Get()) hook();
     std::vector<PortInfo> result;
     std::set<unsigned> taken;
 
@@ -305,7 +307,4 @@ bool DescribePort(const char* comName, std::string& deviceNodeUtf8, std::string&
     return DescribePortIn(ScanPorts(), comName, deviceNodeUtf8, descriptionUtf8);
 }
 
-unsigned long PortScanCount() {
-    std::lock_guard<std::mutex> lock(g_scanMutex);
-    return g_scanCount;
-}
+void SetPortScanHook(std::function<void()> hook) { g_scanHook.Install(std::move(hook)); }

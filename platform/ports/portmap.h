@@ -34,8 +34,6 @@ const PortInfo* FindPortIn(const std::vector<PortInfo>& ports, const char* comNa
 // The same, from a scan already made.
 bool DescribePortIn(const std::vector<PortInfo>& ports, const char* comName,
                     std::string& deviceNodeUtf8, std::string& descriptionUtf8);
-// Tests: how many scans have run in this process.
-unsigned long PortScanCount();
 
 // Folders in use (after the environment variables).
 std::string PortMapSysfsRoot();

@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/ui/ui_hooks.h"
+
 namespace {
 
 // The system's steady clock; wake-ups come from a single-shot precise Qt timer.

@@ -1,6 +1,6 @@
 // The one clock behind window timers and local time. The terminal runs on the system clock;
-// another clock can be put in its place (tests use one that moves only when told to, so timer
-// tests move time instead of sleeping).
+// another clock can be put in its place (SetClock in ui_hooks.h: tests use one that moves only
+// when told to, so timer tests move time instead of sleeping).
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -23,9 +23,6 @@ public:
 
 // The clock in use.
 Clock& CurrentClock();
-// Puts a clock in place (nullptr: the system clock). Timers that run are dropped: they were
-// timed on the other clock.
-void SetClock(Clock* pClock);
 // How many times a clock was put in place; what was timed before a change is void.
 unsigned ClockChanges();
 

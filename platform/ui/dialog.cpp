@@ -1,76 +1,15 @@
-// CDialog: creation from a template, the modal run, data exchange and resources.
+// CDialog: the modal and modeless runs, data exchange, accelerators and the end of a dialog.
 #include "platform/ui/dialog.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFontMetrics>
-#include <QGroupBox>
-#include <QIcon>
-#include <QLineEdit>
-#include <QPixmap>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScreen>
+#include <QPoint>
+#include <QWidget>
 #include <algorithm>
-#include <map>
+#include <vector>
 
 #include "platform/logview/logview.h"
 #include "platform/ui/dialog_widget.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
-
-namespace {
-const AFX_RESOURCES* g_resources = nullptr;
-std::map<UINT, QIcon*>& Icons() {
-    static std::map<UINT, QIcon*> icons;
-    return icons;
-}
-}  // namespace
-
-void AfxSetResources(const AFX_RESOURCES* p) { g_resources = p; }
-
-const DLGTEMPLATE_DATA* AfxFindTemplate(UINT nID) {
-    if (!g_resources) return nullptr;
-    for (int i = 0; i < g_resources->dialogCount; ++i)
-        if (g_resources->dialogs[i]->id == nID) return g_resources->dialogs[i];
-    return nullptr;
-}
-
-BOOL AfxLoadString(UINT nID, CString& r) {
-    r.Empty();
-    if (!g_resources) return FALSE;
-    for (int i = 0; i < g_resources->stringCount; ++i) {
-        if (g_resources->strings[i].id == nID) {
-            r = g_resources->strings[i].text;
-            return !r.IsEmpty();
-        }
-    }
-    return FALSE;
-}
-
-HICON AfxLoadIcon(UINT nID) {
-    auto it = Icons().find(nID);
-    if (it != Icons().end()) return reinterpret_cast<HICON>(it->second);
-    if (!g_resources) return nullptr;
-    for (int i = 0; i < g_resources->iconCount; ++i) {
-        const ICONRES& res = g_resources->icons[i];
-        if (res.id != nID) continue;
-        auto* icon = new QIcon;  // icons live as long as the process, as loaded icons do
-        const unsigned char* p = res.png;
-        for (int k = 0; k < res.imageCount; ++k) {
-            QPixmap pm;
-            pm.loadFromData(p, res.pngSizes[k], "PNG");
-            icon->addPixmap(pm);
-            p += res.pngSizes[k];
-        }
-        Icons()[nID] = icon;
-        return reinterpret_cast<HICON>(icon);
-    }
-    return nullptr;
-}
-
-// ---- CDialog ----
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
 ON_BN_CLICKED(IDOK, OnOK)

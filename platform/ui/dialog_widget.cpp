@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
 #include <QTextDocument>
@@ -205,29 +204,6 @@ void DialogWidget::FitToScreen() {
     int y = std::max(avail.top(), std::min(at.y(), avail.bottom() + 1 - whole.height()));
     x += shift.x(), y += shift.y();
     if (x != f.left() || y != f.top()) move(x, y);
-}
-
-QString KvLabel::AsName(QString text) {
-    text = text.remove(QLatin1Char('&')).trimmed();
-    while (text.endsWith(QChar(0xFF1A)) || text.endsWith(QLatin1Char(':'))) text.chop(1);
-    return text.replace(QRegularExpression(QStringLiteral(" {2,}")), QString()).trimmed();
-}
-
-bool KvLabel::LabelByName(QWidget* pControl, const QString& name) {
-    QWidget* parent = pControl->parentWidget();
-    if (!parent) return false;
-    bool bFound = false;
-    for (QObject* o : parent->children()) {
-        auto* label = qobject_cast<QLabel*>(o);
-        if (!label || label == pControl) continue;
-        if (!bFound && !name.isEmpty() && AsName(label->text()) == name) {
-            label->setBuddy(pControl);
-            bFound = true;
-        } else if (label->buddy() == pControl) {
-            label->setBuddy(nullptr);  // a label that says something else labels it no more
-        }
-    }
-    return bFound;
 }
 
 void KvLabel::paintEvent(QPaintEvent* e) {

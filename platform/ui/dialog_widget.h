@@ -14,14 +14,6 @@
 class KvLabel : public QLabel {
 public:
     explicit KvLabel(QWidget* parent) : QLabel(parent) { setAutoFillBackground(true); }
-    // A label's text as the name of the control it labels: without '&', a closing colon and
-    // the runs of spaces that align short labels ("串  口：" names "串口").
-    static QString AsName(QString text);
-    // Makes the sibling label that names pControl its buddy, which assistive technology reads
-    // as the control's label (on Linux a list box's name is its current text, its label tells
-    // what it is); another label that was its buddy lets go of it. False when no sibling
-    // label gives that name.
-    static bool LabelByName(QWidget* pControl, const QString& name);
 
 protected:
     void paintEvent(QPaintEvent* e) override;

@@ -5,17 +5,17 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QStringList>
-#include <mutex>
 
+#include "platform/core/hook.h"
 #include "platform/files/file_util.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/qtext.h"
+#include "platform/ui/ui_hooks.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
 
 namespace {
-std::mutex g_hookMutex;
-std::function<bool(const FileDialogRecord&, std::string&)> g_hook;
+Hook<bool(const FileDialogRecord&, std::string&)> g_hook;
 
 // Qt reads a filter's patterns from the parentheses at its end; entries whose name already
 // ends in them ("TXT Files (*.txt)") are used as they are.
@@ -38,8 +38,7 @@ std::string WithDefaultExtension(const std::string& path, const std::string& ext
 }  // namespace
 
 void SetFileDialogHook(std::function<bool(const FileDialogRecord&, std::string&)> hook) {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_hook = std::move(hook);
+    g_hook.Install(std::move(hook));
 }
 
 std::vector<FileDialogFilter> ParseFileDialogFilter(LPCSTR lpszFilter) {
@@ -76,12 +75,7 @@ CFileDialog::CFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFil
 INT_PTR CFileDialog::DoModal() {
     std::string ext = GbkToUtf8(m_record.strDefExt);
     std::string chosen;
-    std::function<bool(const FileDialogRecord&, std::string&)> hook;
-    {
-        std::lock_guard<std::mutex> lock(g_hookMutex);
-        hook = g_hook;
-    }
-    if (hook) {
+    if (auto hook = g_hook.Get()) {
         if (!hook(m_record, chosen) || chosen.empty()) return IDCANCEL;
     } else {
         QWidget* pParent = m_pParentWnd ? static_cast<QWidget*>(m_pParentWnd->GetWidget())
@@ -121,13 +115,4 @@ CString CFileDialog::GetFileName() const {
         if (m_strPathName[i] == '/') slash = i;
     }
     return m_strPathName.Mid(slash + 1);
-}
-
-CString CFileDialog::GetFileExt() const {
-    CString name = GetFileName();
-    INT_PTR dot = -1;
-    for (INT_PTR i = 0; i < name.GetLength(); i++) {
-        if (name[i] == '.') dot = i;
-    }
-    return dot < 0 ? CString() : name.Mid(dot + 1);
 }

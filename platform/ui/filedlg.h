@@ -6,10 +6,9 @@
 // existing file in a save dialog with OFN_OVERWRITEPROMPT asks before the dialog closes.
 // File names, the proposed one and the chosen path, are the file system's bytes (UTF-8), as
 // CFile opens them; never GBK, which lacks many characters a name may hold. The other texts
-// are GBK. The dialog does not move the process's current directory. Tests set a hook that
-// answers instead of the dialog.
+// are GBK. The dialog does not move the process's current directory. Tests answer the dialog
+// through a hook (ui_hooks.h).
 #pragma once
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,13 +40,6 @@ struct FileDialogRecord {
     HWND hOwner;
 };
 
-// While set, DoModal passes the dialog to the hook instead of showing it. The hook returns
-// true for OK and sets the chosen path (file-system bytes; a relative one counts from the current
-// directory, and the default extension is added as for a typed name). An empty function
-// shows dialogs again.
-void SetFileDialogHook(
-    std::function<bool(const FileDialogRecord&, std::string& chosenPathUtf8)> hook);
-
 // Splits a "A|*.a|B|*.b||" filter into its entries.
 std::vector<FileDialogFilter> ParseFileDialogFilter(LPCSTR lpszFilter);
 
@@ -63,7 +55,6 @@ public:
 
     CString GetPathName() const { return m_strPathName; }  // full path, file-system bytes
     CString GetFileName() const;                           // name with extension
-    CString GetFileExt() const;                            // extension without the dot
 
 private:
     FileDialogRecord m_record;

@@ -29,7 +29,6 @@ public:
     BOOL IsCreated() const { return m_pFont != nullptr; }
     // The handle is the font itself: WM_SETFONT takes it back as such.
     operator HFONT() const { return reinterpret_cast<HFONT>(m_pFont); }
-    const QFont* GetQFont() const { return m_pFont; }
 
 private:
     QFont* m_pFont = nullptr;

@@ -4,15 +4,15 @@
 #include <QMessageBox>
 #include <QMetaObject>
 #include <QThread>
-#include <mutex>
 
 #include "platform/core/appname.h"
+#include "platform/core/hook.h"
 #include "platform/text/gbk.h"
+#include "platform/ui/ui_hooks.h"
 #include "platform/ui/window.h"
 
 namespace {
-std::mutex g_hookMutex;
-std::function<int(const MessageBoxRecord&)> g_hook;
+Hook<int(const MessageBoxRecord&)> g_hook;
 
 QWidget* OwnerWidget(HWND hOwner) {
     if (hOwner) {
@@ -76,17 +76,12 @@ int ShowBox(HWND hOwner, const std::string& text, const std::string& caption, UI
 }  // namespace
 
 void SetMessageBoxHook(std::function<int(const MessageBoxRecord&)> hook) {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_hook = std::move(hook);
+    g_hook.Install(std::move(hook));
 }
 
 int MessageBoxUtf8(HWND hOwner, const std::string& text, const std::string& caption, UINT nType) {
-    std::function<int(const MessageBoxRecord&)> hook;
-    {
-        std::lock_guard<std::mutex> lock(g_hookMutex);
-        hook = g_hook;
-    }
-    if (hook) return hook(MessageBoxRecord{hOwner, Utf8ToGbk(text), Utf8ToGbk(caption), nType});
+    if (auto hook = g_hook.Get())
+        return hook(MessageBoxRecord{hOwner, Utf8ToGbk(text), Utf8ToGbk(caption), nType});
 
     QCoreApplication* pApp = QCoreApplication::instance();
     if (!pApp) return IDCANCEL;

@@ -4,9 +4,8 @@
 // MessageBoxUtf8. A box is modal over its owner (or the active window when there is none)
 // and runs a nested event loop, in which messages sent from other threads are still
 // delivered. A box asked for from another thread is shown by the UI thread while the caller
-// waits. Tests install a hook that answers instead of showing the box.
+// waits. Tests answer boxes through a hook (ui_hooks.h).
 #pragma once
-#include <functional>
 #include <string>
 
 #include "platform/core/cstring.h"
@@ -40,6 +39,3 @@ struct MessageBoxRecord {
     CString strCaption;
     UINT nType;
 };
-// While set, every box is passed to the hook (on the calling thread) and its answer is the
-// box's result. An empty function shows boxes again.
-void SetMessageBoxHook(std::function<int(const MessageBoxRecord&)> hook);

@@ -1,50 +1,22 @@
-// Windows, handles, messages and message maps.
-//
-// A window is a CWnd with a widget behind it and a handle (HWND) that names it in a registry;
-// a handle whose window is gone stays invalid, so SendMessage to it fails at once. Messages are
-// dispatched through the class's message map (derived class first, then its bases), then to
-// the layer's default behaviour. SendMessage from another thread blocks until the UI thread
-// has run the handler; the UI thread runs such messages in its main loop, in every modal loop
-// and in PeekMessage.
+// Windows and handles. A window is a CWnd with a widget behind it and a handle (HWND) that
+// names it in a registry; a handle whose window is gone stays invalid, so SendMessage to it
+// fails at once. Messages are dispatched through the class's message map (message_map.h:
+// derived class first, then its bases), then to the layer's default behaviour; messages
+// between threads are in messages.h.
 #pragma once
 #include <atomic>
 
 #include "platform/core/cstring.h"
 #include "platform/core/except.h"
 #include "platform/core/wintypes.h"
+#include "platform/ui/message_map.h"
+#include "platform/ui/messages.h"
 
 class CWnd;
 class CFont;
 class CMenu;
 class CDC;
 class QWidget;
-
-struct AFX_MSGMAP_ENTRY {
-    UINT nMessage;
-    UINT nCode;  // notification code for WM_COMMAND
-    UINT nID;    // control id for WM_COMMAND
-    LRESULT (*pfn)(CWnd* pWnd, WPARAM wParam, LPARAM lParam);
-    UINT nLastID = 0;  // a range of control ids, nID to nLastID (0: nID alone)
-};
-struct AFX_MSGMAP {
-    const AFX_MSGMAP* (*pfnGetBaseMap)();
-    const AFX_MSGMAP_ENTRY* lpEntries;
-};
-
-// Window-message API (callable from any thread unless noted).
-LRESULT SendMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-#define SendMessageA SendMessage
-BOOL PostMessage(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL IsWindow(HWND hWnd);
-// UI thread only: runs messages sent from other threads, then removes at most one posted
-// message for hWnd (any window when hWnd is NULL) into *pMsg.
-BOOL PeekMessage(MSG* pMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
-#define PeekMessageA PeekMessage
-BOOL TranslateMessage(const MSG* pMsg);
-LRESULT DispatchMessage(const MSG* pMsg);
-#define DispatchMessageA DispatchMessage
-// Posts a message to every top-level window (device notifications use it).
-void BroadcastToTopLevelWindows(UINT msg, WPARAM wParam, LPARAM lParam);
 
 // What a kind of control does itself with a message no map entry took (its window class's
 // procedure): true when it handled the message, with its result in `result`. Besides the
@@ -149,97 +121,7 @@ protected:
     QWidget* m_pWidget = nullptr;
     int m_nID = 0;
     CONTROLPROC m_pfnControlProc = nullptr;
-    friend class CWndRegistry;
 };
 
 #define GW_HWNDNEXT 2
 #define GW_CHILD 5
-
-// Message-map macros in the framework's style.
-#define DECLARE_MESSAGE_MAP()                     \
-public:                                           \
-    static const AFX_MSGMAP* GetThisMessageMap(); \
-    const AFX_MSGMAP* GetMessageMap() const override;
-
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                        \
-    const AFX_MSGMAP* theClass::GetMessageMap() const { return GetThisMessageMap(); } \
-    const AFX_MSGMAP* theClass::GetThisMessageMap() {                                 \
-        typedef theClass ThisClass;                                                   \
-        typedef baseClass TheBaseClass;                                               \
-        static const AFX_MSGMAP_ENTRY _messageEntries[] = {
-#define END_MESSAGE_MAP()                                                                         \
-    { 0, 0, 0, nullptr }                                                                          \
-    }                                                                                             \
-    ;                                                                                             \
-    static const AFX_MSGMAP messageMap = {&TheBaseClass::GetThisMessageMap, &_messageEntries[0]}; \
-    return &messageMap;                                                                           \
-    }
-
-#define ON_COMMAND_CODE_(code, id, memberFxn)                                       \
-    {WM_COMMAND, (UINT)(code), (UINT)(id), [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(w)->memberFxn();                                   \
-         return 0;                                                                  \
-     }},
-// A notification of one control, and of any control whose id is in a range (the handler
-// takes the id); a command from a menu or an accelerator (ON_COMMAND).
-#define ON_CONTROL(code, id, memberFxn) ON_COMMAND_CODE_(code, id, memberFxn)
-#define ON_CONTROL_RANGE(code, idFirst, idLast, memberFxn)        \
-    {WM_COMMAND, (UINT)(code), (UINT)(idFirst),                   \
-     [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {                  \
-         static_cast<ThisClass*>(w)->memberFxn((UINT)LOWORD(wp)); \
-         return 0;                                                \
-     },                                                           \
-     (UINT)(idLast)},
-// A command from a menu (code 0) or an accelerator (code 1).
-#define ON_COMMAND(id, memberFxn) \
-    ON_COMMAND_CODE_(0, id, memberFxn) ON_COMMAND_CODE_(1, id, memberFxn)
-#define ON_BN_CLICKED(id, memberFxn) ON_COMMAND_CODE_(BN_CLICKED, id, memberFxn)
-#define ON_EN_CHANGE(id, memberFxn) ON_COMMAND_CODE_(EN_CHANGE, id, memberFxn)
-#define ON_CBN_SELCHANGE(id, memberFxn) ON_COMMAND_CODE_(CBN_SELCHANGE, id, memberFxn)
-#define ON_MESSAGE(message, memberFxn)                                     \
-    {(UINT)(message), 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
-         return static_cast<ThisClass*>(w)->memberFxn(wp, lp);             \
-     }},
-#define ON_WM_TIMER()                                            \
-    {WM_TIMER, 0, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(w)->OnTimer((UINT_PTR)wp);      \
-         return 0;                                               \
-     }},
-#define ON_WM_SIZE()                                                          \
-    {WM_SIZE, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {            \
-         static_cast<ThisClass*>(w)->OnSize((UINT)wp, (int)(short)LOWORD(lp), \
-                                            (int)(short)HIWORD(lp));          \
-         return 0;                                                            \
-     }},
-#define ON_WM_SIZING()                                               \
-    {WM_SIZING, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
-         static_cast<ThisClass*>(w)->OnSizing((UINT)wp, (LPRECT)lp); \
-         return TRUE;                                                \
-     }},
-#define ON_WM_SYSCOMMAND()                                               \
-    {WM_SYSCOMMAND, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT { \
-         static_cast<ThisClass*>(w)->OnSysCommand((UINT)wp, lp);         \
-         return 0;                                                       \
-     }},
-// WM_CONTEXTMENU: wParam is the window clicked, lParam the screen point (x low, y high).
-#define ON_WM_CONTEXTMENU()                                                         \
-    {WM_CONTEXTMENU, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {           \
-         POINT pt{(int)(short)LOWORD(lp), (int)(short)HIWORD(lp)};                  \
-         static_cast<ThisClass*>(w)->OnContextMenu(CWnd::FromHandle((HWND)wp), pt); \
-         return 0;                                                                  \
-     }},
-#define ON_WM_PAINT()                                         \
-    {WM_PAINT, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(w)->OnPaint();               \
-         return 0;                                            \
-     }},
-#define ON_WM_QUERYDRAGICON()                                            \
-    {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {    \
-         return (LRESULT) static_cast<ThisClass*>(w)->OnQueryDragIcon(); \
-     }},
-// WM_CTLCOLOR: wParam is the CDC*, lParam the CWnd* of the control; the kind is static.
-#define ON_WM_CTLCOLOR()                                                              \
-    {WM_CTLCOLOR, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {                \
-         return (LRESULT) static_cast<ThisClass*>(w)->OnCtlColor((CDC*)wp, (CWnd*)lp, \
-                                                                 CTLCOLOR_STATIC);    \
-     }},

@@ -1,14 +1,15 @@
 // CWnd operations on the widget behind a window: geometry, visibility, text, fonts.
 #include <QAbstractScrollArea>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QWidget>
 #include <unordered_map>
 
 #include "platform/ui/dc.h"
-#include "platform/ui/dialog_widget.h"
 #include "platform/ui/font.h"
+#include "platform/ui/label_name.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
@@ -168,7 +169,7 @@ void CWnd::SetAccessibleName(LPCSTR lpszName) {
     QWidget* w = WidgetOf(this);
     if (!w) return;
     w->setAccessibleName(kvimpl::FromGbk(CString(lpszName ? lpszName : "")));
-    if (!qobject_cast<QLabel*>(w)) KvLabel::LabelByName(w, w->accessibleName());
+    if (!qobject_cast<QLabel*>(w)) kvimpl::LabelByName(w, w->accessibleName());
     auto* cb = qobject_cast<QComboBox*>(w);
     if (cb && cb->lineEdit()) cb->lineEdit()->setAccessibleName(w->accessibleName());
 }

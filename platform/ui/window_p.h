@@ -1,6 +1,6 @@
-// The private part of the window code (defined in window.cpp and window_ops.cpp): the
-// registry of live windows, dispatch between threads, the widget behind a handle, and values
-// kept with a widget. For the layer's own sources, not for the application.
+// The private part of the window code (defined in messages.cpp, window.cpp and
+// window_ops.cpp): the registry of live windows, dispatch between threads, the widget behind
+// a handle, and values kept with a widget. For the layer's own sources, not for the application.
 #pragma once
 #include <QVariant>
 #include <QWidget>
@@ -21,6 +21,8 @@ CWnd* LookupWindow(HWND hWnd);
 void ProcessSentMessages(int nBudgetMs = -1);
 // Dispatches one message to a window, reporting framework exceptions a handler let through.
 LRESULT Dispatch(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// A window with a widget and no parent window (broadcasts go to these).
+bool IsTopLevel(const CWnd* pWnd);
 // The widget behind a handle, or nullptr.
 QWidget* WidgetOf(const CWnd* pWnd);
 void SetWidgetHandle(QWidget* w, HWND hWnd);

@@ -6,6 +6,7 @@
 
 #include "platform/ui/clock.h"
 #include "platform/ui/timer.h"
+#include "platform/ui/ui_hooks.h"
 
 namespace {
 

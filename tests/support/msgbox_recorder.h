@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ui/msgbox.h"
+#include "platform/ui/ui_hooks.h"
 
 class MessageBoxRecorder {
 public:
