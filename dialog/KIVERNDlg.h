@@ -11,6 +11,7 @@
 #include "dialog/FindDlg.h"
 #include "dialog/NamedPort.h"
 #include "dialog/NetConnect.h"
+#include "dialog/SendFraming.h"
 #include "dialog/SendHistory.h"
 #include "options/Settings.h"
 #include "options/StartOptions.h"
@@ -151,9 +152,9 @@ private:
     BOOL ConnectInBackground(UINT nPort, UINT nBaud, char cParity, UINT nDataBits, UINT nStopBits);
     void ShowConnecting(BOOL bConnecting);
     void CancelConnecting();
-    void ReportSendError();
+    void ReportSendError(const char* pszStatus = "Send Data Error");
     void SendAndReport(const CString& bytes);
-    CString SendEditBytes();
+    BOOL SendEditBytes(CString& bytes);
     void AppendShown(const unsigned char* pBytes, INT_PTR nCount);
     void EchoSent(const CString& bytes);
     void RestoreReceiveScroll(int nPos);
@@ -233,6 +234,8 @@ public:
     CKivernSettings m_settings;
     BOOL m_bPauseScroll;  // the refresh leaves the view where the user put it
     CSendHistory m_history;
+    // Hex send texts read by the chosen rule, and a checksum after each frame.
+    CSendFraming m_framing{&m_settings};
     CComboBox m_cbHistory;
     CToolTipCtrl m_tips;
     // What the command line asks for at start (set before the window is created).
