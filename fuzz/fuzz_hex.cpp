@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ReadLooseHex(str, loose, nBad, bUnpaired)) {
         std::string unprefixed;
         for (size_t i = 0; i < text.size(); ++i) {
-            if ((text[i] == 'x' || text[i] == 'X') && !unprefixed.empty() && unprefixed.back() == '0')
+            if ((text[i] == 'x' || text[i] == 'X') && !unprefixed.empty() &&
+                unprefixed.back() == '0')
                 unprefixed.pop_back();
             else
                 unprefixed += text[i];
