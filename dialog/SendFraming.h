@@ -1,4 +1,4 @@
-// CSendFraming: what the options make of a send. A hex send's text is read by the designed
+// CSendFraming: what the options make of a send. A hex send's text is read by the strict
 // rule (an even run of digits) or, with 宽松十六进制, by the loose one; each frame gets the chosen
 // checksum after it: hex sends always, text sends when 含文本发送 is ticked.
 #pragma once
@@ -10,7 +10,7 @@ public:
     explicit CSendFraming(const CKivernSettings* pSettings) : m_pSettings(pSettings) {}
 
     // The bytes of a hex send's text. FALSE when the text breaks the rule in force, with the
-    // status line's text: "Send Data Error" under the designed rule; under the loose rule the
+    // status line's text: "Send Data Error" under the strict rule; under the loose rule the
     // first bad character and its position, counted in characters from 1.
     BOOL ReadHex(const CString& strText, CString& bytes, CString& strError) const;
     // The frame as it goes on the wire. An empty frame stays empty.
