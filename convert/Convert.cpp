@@ -12,6 +12,9 @@ int DigitValue(char ch) {
     if (ch >= 'A' && ch <= 'F') return ch - 0x37;
     return 0;
 }
+bool IsHexSeparator(char ch) {
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == ',';
+}
 }  // namespace
 
 BOOL IsHexString(CString strText) {
@@ -20,6 +23,39 @@ BOOL IsHexString(CString strText) {
     for (INT_PTR i = 0; i < nLength; i++) {
         if (!IsHexDigit(strText.GetAt(i))) return FALSE;
     }
+    return TRUE;
+}
+
+BOOL ReadLooseHex(const CString& strText, CString& bytes, INT_PTR& nBad, BOOL& bUnpaired) {
+    const INT_PTR n = strText.GetLength();
+    CString out;
+    out.Reserve(n / 2);
+    auto fail = [&](INT_PTR i, bool bLone) {
+        nBad = i;
+        bUnpaired = bLone ? TRUE : FALSE;
+        return FALSE;
+    };
+    INT_PTR i = 0;
+    while (i < n) {
+        char ch = strText[i];
+        if (IsHexSeparator(ch)) {
+            i++;
+            continue;
+        }
+        // A run of digits, or one byte after a 0x prefix.
+        bool bPrefixed = ch == '0' && i + 1 < n && (strText[i + 1] == 'x' || strText[i + 1] == 'X');
+        INT_PTR nStart = bPrefixed ? i + 2 : i;
+        if (bPrefixed && (nStart >= n || IsHexSeparator(strText[nStart])))
+            return fail(i + 1, false);
+        INT_PTR nEnd = nStart;
+        while (nEnd < n && IsHexDigit(strText[nEnd])) nEnd++;
+        if (nEnd == nStart) return fail(nStart, false);
+        if (bPrefixed && nEnd - nStart > 2) return fail(nStart + 2, false);
+        if (nEnd < n && !IsHexSeparator(strText[nEnd])) return fail(nEnd, false);
+        if ((nEnd - nStart) % 2 != 0) return fail(nEnd - 1, true);
+        for (i = nStart; i < nEnd; i += 2) out += (char)HexPairToByte(strText[i], strText[i + 1]);
+    }
+    bytes = out;
     return TRUE;
 }
 

@@ -10,6 +10,11 @@ BOOL IsHexString(CString strText);
 // The bytes that the hex digits of the text stand for; other units are skipped and an
 // unpaired last digit is dropped.
 CString HexToBytes(CString strText);
+// Reads a hex text by the loose rule: pairs of digits, a pair optionally written 0x41 or 0X41,
+// apart or run together, with spaces, tabs, line breaks and commas between them ("41 54 0D 0A ",
+// "0x41,0x54", "4154"). TRUE with the bytes; otherwise FALSE with the index of the first unit
+// that breaks the rule, and bUnpaired TRUE when that unit is a digit left without its pair.
+BOOL ReadLooseHex(const CString& strText, CString& bytes, INT_PTR& nBad, BOOL& bUnpaired);
 // Deletes every unit that is not a hex digit.
 void RemoveNonHexChars(CString& str);
 // One byte from two digit units; a unit that is not a hex digit counts as 0.

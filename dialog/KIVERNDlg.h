@@ -18,6 +18,7 @@
 #include "dialog/NetConnect.h"
 #include "dialog/ReceiveText.h"
 #include "dialog/Reconnect.h"
+#include "dialog/SendFraming.h"
 #include "dialog/SendHistory.h"
 #include "options/Settings.h"
 #include "options/StartOptions.h"
@@ -135,9 +136,9 @@ private:
     BOOL ConnectInBackground(UINT nPort, UINT nBaud, char cParity, UINT nDataBits, UINT nStopBits);
     void ShowConnecting(BOOL bConnecting);
     void CancelConnecting();
-    void ReportSendError();
+    void ReportSendError(const char* pszStatus = "Send Data Error");
     void SendAndReport(const CString& bytes);
-    CString SendEditBytes();
+    BOOL SendEditBytes(CString& bytes);
     void EchoSent(const CString& bytes);
     void RestoreReceiveScroll(int nPos);
     void SetOpenPortControls(BOOL bOpen);
@@ -204,6 +205,8 @@ public:
     CKivernSettings m_settings;
     BOOL m_bPauseScroll;  // the refresh leaves the view where the user put it
     CSendHistory m_history;
+    // Hex send texts read by the chosen rule, and a checksum after each frame.
+    CSendFraming m_framing{&m_settings};
     CComboBox m_cbHistory;
     CToolTipCtrl m_tips;
     // What the command line asks for at start (set before the window is created).

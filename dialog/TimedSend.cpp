@@ -31,9 +31,7 @@ void CKIVERNDlg::OnEnChangeInterval() {
 void CKIVERNDlg::OnTimedSendTick() {
     if (m_SerialPort.IsSending()) return;  // a tick inside a send's error box: the next one comes
     UpdateData(TRUE);
-    if (m_bHexSend && !IsHexString(m_strSend)) {
-        ReportSendError();
-        return;
-    }
-    if (m_bTimedSend) SendAndReport(SendEditBytes());
+    CString bytes;
+    if (!SendEditBytes(bytes)) return;
+    if (m_bTimedSend) SendAndReport(bytes);
 }

@@ -1,9 +1,9 @@
 // Sending: the send button, quick commands and the report in the status line.
 #include "dialog/KIVERNDlg.h"
 
-void CKIVERNDlg::ReportSendError() {
+void CKIVERNDlg::ReportSendError(const char* pszStatus) {
     UpdateData(TRUE);
-    m_strStatus = "Send Data Error";
+    m_strStatus = pszStatus;
     m_nStatusColor = 3;
     m_stStatus.InvalidateRect(nullptr, TRUE);
     UpdateData(FALSE);
@@ -28,14 +28,24 @@ void CKIVERNDlg::SendAndReport(const CString& bytes) {
     UpdateData(FALSE);
 }
 
-// What the send edit stands for on the wire: the bytes its hex digits give, or its text in the
-// data encoding with the line ending. In UTF-8 the edit is read afresh, since the GBK member
-// holds '?' for what GBK lacks.
-CString CKIVERNDlg::SendEditBytes() {
-    if (m_bHexSend) return HexToBytes(m_strSend);
-    CString text = m_strSend;
-    if (m_settings.m_nEncoding == KV_ENC_UTF8) m_editSend.GetWindowText(text, CP_UTF8);
-    return AppendLineEnding(text, m_settings.m_nLineEnding);
+// What the send edit stands for on the wire: the bytes of its hex text, or its text in the data
+// encoding with the line ending; then the frame's checksum. A hex text that breaks the hex rule
+// is reported instead (FALSE). In UTF-8 the edit is read afresh, since the GBK member holds '?'
+// for what GBK lacks.
+BOOL CKIVERNDlg::SendEditBytes(CString& bytes) {
+    if (m_bHexSend) {
+        CString strError;
+        if (!m_framing.ReadHex(m_strSend, bytes, strError)) {
+            ReportSendError(strError);
+            return FALSE;
+        }
+    } else {
+        CString text = m_strSend;
+        if (m_settings.m_nEncoding == KV_ENC_UTF8) m_editSend.GetWindowText(text, CP_UTF8);
+        bytes = AppendLineEnding(text, m_settings.m_nLineEnding);
+    }
+    bytes = m_framing.Frame(bytes, m_bHexSend);
+    return TRUE;
 }
 
 void CKIVERNDlg::OnBnClickedSend() {
@@ -45,12 +55,10 @@ void CKIVERNDlg::OnBnClickedSend() {
         AfxMessageBox("请首先打开串口", MB_OK);
         return;
     }
-    if (m_bHexSend && !IsHexString(m_strSend)) {
-        ReportSendError();
-        return;
-    }
+    CString bytes;
+    if (!SendEditBytes(bytes)) return;
     AddToHistory();
-    SendAndReport(SendEditBytes());
+    SendAndReport(bytes);
     ScrollReceiveToEnd();
 }
 
@@ -63,19 +71,19 @@ void CKIVERNDlg::SendQuickCommand(CString strCmd, BOOL bHex) {
     }
     CString bytes;
     if (bHex) {
-        if (!IsHexString(strCmd)) {
-            ReportSendError();
+        CString strError;
+        if (!m_framing.ReadHex(strCmd, bytes, strError)) {
+            ReportSendError(strError);
             return;
         }
         m_strSend = strCmd;
         m_bHexSend = TRUE;
-        bytes = HexToBytes(strCmd);
     } else {
         m_strSend = strCmd + "\r\n";
         // The stored commands are GBK; in UTF-8 they go out converted.
         bytes = m_settings.m_nEncoding == KV_ENC_UTF8 ? ConvertCodePage(m_strSend, CP_ACP, CP_UTF8)
                                                       : m_strSend;
     }
-    SendAndReport(bytes);
+    SendAndReport(m_framing.Frame(bytes, bHex));
     ScrollReceiveToEnd();
 }

@@ -1,7 +1,9 @@
 // Fuzzes the hex-text checks and conversion with texts of any shape: the input bytes are the
 // text, 0x00 and bytes at or above 0x80 included. Each result is compared with a plain
 // model of the rules: even length of hex digits only; digits kept in order, an unpaired last
-// one dropped, each pair one byte.
+// one dropped, each pair one byte. The loose reading accepts every text the strict rule does,
+// with the same bytes; what it accepts reads as its digits once each 0x prefix is taken out, and
+// a refusal points inside the text.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -42,5 +44,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     RemoveNonHexChars(kept);
     if (std::string(kept.GetString(), (size_t)kept.GetLength()) != digits) abort();
     if (str.GetLength() != (INT_PTR)size) abort();  // the argument is a copy
+
+    CString loose;
+    INT_PTR nBad = -1;
+    BOOL bUnpaired = FALSE;
+    if (ReadLooseHex(str, loose, nBad, bUnpaired)) {
+        std::string unprefixed;
+        for (size_t i = 0; i < text.size(); ++i) {
+            if ((text[i] == 'x' || text[i] == 'X') && !unprefixed.empty() &&
+                unprefixed.back() == '0')
+                unprefixed.pop_back();
+            else
+                unprefixed += text[i];
+        }
+        const CString want = HexToBytes(CString(unprefixed.data(), (INT_PTR)unprefixed.size()));
+        if (loose != want) abort();
+    } else {
+        if (wantValid || nBad < 0 || nBad >= (INT_PTR)size) abort();
+        if (bUnpaired && DigitValue((unsigned char)text[(size_t)nBad]) < 0) abort();
+    }
     return 0;
 }

@@ -21,6 +21,10 @@ const useconds_t kSaveRetryUs = 20000;
 const char* const kEncodings[] = {"GBK", "UTF-8"};
 const char* const kLineEndings[] = {"none", "CR", "LF", "CRLF"};
 const char* const kLineStates[] = {"driver", "on", "off"};
+const char* const kChecksums[KV_CHECK_COUNT] = {
+    "none",          "SUM8",  "XOR8", "CRC-8", "CRC-16/MODBUS", "CRC-16/CCITT-FALSE",
+    "CRC-16/XMODEM", "CRC-32"};
+const char* const kChecksumOrders[] = {"customary", "highFirst", "lowFirst"};
 
 // The index of a member's text among the names, or keep when it is none of them.
 template <size_t N>
@@ -67,6 +71,10 @@ CKivernSettings::CKivernSettings()
       m_bLiveLog(FALSE),
       m_bLiveLogTimeName(FALSE),
       m_nRxLimitMiB(0),
+      m_nChecksum(KV_CHECK_NONE),
+      m_nChecksumOrder(KV_ORDER_CUSTOMARY),
+      m_bChecksumText(FALSE),
+      m_bLooseHex(FALSE),
       m_bKeepHistory(FALSE),
       m_unknown(Json::objectValue),
       m_bUnreadable(FALSE) {}
@@ -104,6 +112,10 @@ Json::Value CKivernSettings::ToJson() const {
     root["liveLogPath"] = m_strLiveLogPath;
     root["liveLogTimeName"] = m_bLiveLogTimeName != FALSE;
     root["rxLimitMiB"] = m_nRxLimitMiB;
+    root["checksum"] = kChecksums[m_nChecksum];
+    root["checksumOrder"] = kChecksumOrders[m_nChecksumOrder];
+    root["checksumText"] = m_bChecksumText != FALSE;
+    root["looseHex"] = m_bLooseHex != FALSE;
     root["keepHistory"] = m_bKeepHistory != FALSE;
     Json::Value history(Json::arrayValue);
     for (const auto& h : m_history) {
@@ -134,6 +146,10 @@ void CKivernSettings::FromJson(const Json::Value& root) {
     const Json::Value& limit = root["rxLimitMiB"];
     if (limit.isInt() && limit.asInt() >= 0 && limit.asInt() <= 65536)
         m_nRxLimitMiB = limit.asInt();
+    m_nChecksum = Choice(root["checksum"], kChecksums, m_nChecksum);
+    m_nChecksumOrder = Choice(root["checksumOrder"], kChecksumOrders, m_nChecksumOrder);
+    m_bChecksumText = Flag(root["checksumText"], m_bChecksumText);
+    m_bLooseHex = Flag(root["looseHex"], m_bLooseHex);
     m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
     const Json::Value& history = root["history"];
     if (history.isArray()) {
@@ -269,5 +285,7 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_nReconnectSecs == o.m_nReconnectSecs && m_ports == o.m_ports &&
            m_bLiveLog == o.m_bLiveLog && m_strLiveLogPath == o.m_strLiveLogPath &&
            m_bLiveLogTimeName == o.m_bLiveLogTimeName && m_nRxLimitMiB == o.m_nRxLimitMiB &&
+           m_nChecksum == o.m_nChecksum && m_nChecksumOrder == o.m_nChecksumOrder &&
+           m_bChecksumText == o.m_bChecksumText && m_bLooseHex == o.m_bLooseHex &&
            m_bKeepHistory == o.m_bKeepHistory && m_history == o.m_history;
 }

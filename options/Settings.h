@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "convert/Checksum.h"
 #include "platform/afx.h"
 
 // Text on the wire: how received bytes are shown as text and how typed text is sent.
@@ -42,6 +43,11 @@ public:
     std::string m_strLiveLogPath;  // UTF-8; with m_bLiveLogTimeName, the folder it goes in
     BOOL m_bLiveLogTimeName;       // the file name comes from the local time at the start
     int m_nRxLimitMiB;             // the receive display keeps the last N MiB; 0: no limit
+    // Frames: a checksum after each hex send (and text send, when asked), and hex typed loosely.
+    int m_nChecksum;       // KV_CHECK_*
+    int m_nChecksumOrder;  // KV_ORDER_*
+    BOOL m_bChecksumText;  // text sends get the checksum too
+    BOOL m_bLooseHex;      // hex sends also take separators and 0x prefixes
     // Send history: kept for the session, and across sessions only when asked.
     BOOL m_bKeepHistory;
     std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first

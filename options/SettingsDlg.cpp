@@ -10,6 +10,10 @@ const char* const kLineEndingNames[] = {"无", "CR", "LF", "CR LF"};
 // DTR offers the driver's state; RTS is held on unless the user turns it off.
 const char* const kDtrNames[] = {"驱动默认", "开", "关"};
 const char* const kRtsNames[] = {"开", "关"};
+const char* const kChecksumNames[KV_CHECK_COUNT] = {
+    "无",    "SUM8", "XOR8", "CRC-8/SMBUS", "CRC-16/MODBUS", "CRC-16/CCITT-FALSE", "CRC-16/XMODEM",
+    "CRC-32"};
+const char* const kChecksumOrderNames[] = {"惯用顺序", "高字节在前", "低字节在前"};
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
@@ -23,7 +27,11 @@ CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
       m_bReconnect(settings.m_bReconnect),
       m_bLiveLog(settings.m_bLiveLog),
       m_bLiveLogTimeName(settings.m_bLiveLogTimeName),
-      m_bKeepHistory(settings.m_bKeepHistory) {
+      m_bKeepHistory(settings.m_bKeepHistory),
+      m_nChecksum(settings.m_nChecksum),
+      m_nChecksumOrder(settings.m_nChecksumOrder),
+      m_bChecksumText(settings.m_bChecksumText),
+      m_bLooseHex(settings.m_bLooseHex) {
     m_strReconnectSecs.Format("%d", settings.m_nReconnectSecs);
     m_strRxLimit.Format("%d", settings.m_nRxLimitMiB);
 }
@@ -35,11 +43,17 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_SET_DTR, m_cbDtr);
     DDX_Control(pDX, IDC_SET_RTS, m_cbRts);
     DDX_Control(pDX, IDC_SET_PORT_LIST, m_cbPorts);
+    DDX_Control(pDX, IDC_SET_CHECKSUM, m_cbChecksum);
+    DDX_Control(pDX, IDC_SET_CHECKSUM_ORDER, m_cbChecksumOrder);
     DDX_CBIndex(pDX, IDC_SET_ENCODING, m_nEncoding);
     DDX_CBIndex(pDX, IDC_SET_LINE_END, m_nLineEnding);
     DDX_CBIndex(pDX, IDC_SET_DTR, m_nDtr);
     DDX_CBIndex(pDX, IDC_SET_RTS, m_nRts);
     DDX_Check(pDX, IDC_SET_SHOW_SENT, m_bShowSent);
+    DDX_CBIndex(pDX, IDC_SET_CHECKSUM, m_nChecksum);
+    DDX_CBIndex(pDX, IDC_SET_CHECKSUM_ORDER, m_nChecksumOrder);
+    DDX_Check(pDX, IDC_SET_CHECKSUM_TEXT, m_bChecksumText);
+    DDX_Check(pDX, IDC_SET_LOOSE_HEX, m_bLooseHex);
     DDX_Check(pDX, IDC_SET_RECONNECT, m_bReconnect);
     DDX_Text(pDX, IDC_SET_RECONNECT_SECS, m_strReconnectSecs);
     DDX_Text(pDX, IDC_SET_PORT_PATH, m_strPortPath);
@@ -62,6 +76,8 @@ BOOL CSettingsDlg::OnInitDialog() {
     for (const char* s : kLineEndingNames) m_cbLineEnding.AddString(s);
     for (const char* s : kDtrNames) m_cbDtr.AddString(s);
     for (const char* s : kRtsNames) m_cbRts.AddString(s);
+    for (const char* s : kChecksumNames) m_cbChecksum.AddString(s);
+    for (const char* s : kChecksumOrderNames) m_cbChecksumOrder.AddString(s);
     m_nEncoding = m_settings.m_nEncoding;
     m_nLineEnding = m_settings.m_nLineEnding;
     m_nDtr = m_settings.m_nDtrAtOpen;
@@ -73,6 +89,10 @@ BOOL CSettingsDlg::OnInitDialog() {
     m_bLiveLogTimeName = m_settings.m_bLiveLogTimeName;
     m_strRxLimit.Format("%d", m_settings.m_nRxLimitMiB);
     m_bKeepHistory = m_settings.m_bKeepHistory;
+    m_nChecksum = m_settings.m_nChecksum;
+    m_nChecksumOrder = m_settings.m_nChecksumOrder;
+    m_bChecksumText = m_settings.m_bChecksumText;
+    m_bLooseHex = m_settings.m_bLooseHex;
     FillPortList();
     UpdateData(FALSE);
     // Paths are file-system bytes (UTF-8): the edit is written and read in UTF-8.
@@ -110,6 +130,10 @@ void CSettingsDlg::OnOK() {
     if (m_nDtr >= 0) m_settings.m_nDtrAtOpen = m_nDtr;
     if (m_nRts >= 0) m_settings.m_nRtsAtOpen = m_nRts == 1 ? KV_LINE_OFF : KV_LINE_ON;
     m_settings.m_bShowSent = m_bShowSent;
+    if (m_nChecksum >= 0) m_settings.m_nChecksum = m_nChecksum;
+    if (m_nChecksumOrder >= 0) m_settings.m_nChecksumOrder = m_nChecksumOrder;
+    m_settings.m_bChecksumText = m_bChecksumText;
+    m_settings.m_bLooseHex = m_bLooseHex;
     m_settings.m_bReconnect = m_bReconnect;
     // A display limit that is not a whole number of MiB keeps the one before.
     if (m_strRxLimit == "0") {

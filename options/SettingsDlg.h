@@ -30,6 +30,8 @@ private:
     CComboBox m_cbDtr;
     CComboBox m_cbRts;
     CComboBox m_cbPorts;
+    CComboBox m_cbChecksum;
+    CComboBox m_cbChecksumOrder;
     int m_nEncoding;
     int m_nLineEnding;
     int m_nDtr;
@@ -42,4 +44,8 @@ private:
     BOOL m_bLiveLogTimeName;
     CString m_strRxLimit;
     BOOL m_bKeepHistory;
+    int m_nChecksum;
+    int m_nChecksumOrder;
+    BOOL m_bChecksumText;
+    BOOL m_bLooseHex;
 };

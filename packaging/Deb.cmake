@@ -21,6 +21,8 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 # The libraries (Qt 6, jsoncpp, libudev, ...) come from dpkg-shlibdeps; the captions need a
 # Chinese font, the status line and counters a narrow monospaced face that fits their labels
 # (Inconsolata), the other Latin texts are drawn in Liberation or DejaVu faces when present.
+# Boost (libboost-dev, for the checksums) is used as headers only: a need of the build, which
+# tools/project.sh installs, and none of the package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-inconsolata")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")

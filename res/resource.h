@@ -112,6 +112,10 @@
 #define IDC_SET_RX_LIMIT 1215
 #define IDC_SET_KEEP_HISTORY 1216
 #define IDC_SET_NOT_SAVED 1217  // why changes would not last, when they would not
+#define IDC_SET_CHECKSUM 1230
+#define IDC_SET_CHECKSUM_ORDER 1231
+#define IDC_SET_CHECKSUM_TEXT 1232
+#define IDC_SET_LOOSE_HEX 1233
 
 // The find box (IDD_FIND).
 #define IDC_FIND_TEXT 1240

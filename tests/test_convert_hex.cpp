@@ -1,6 +1,8 @@
 // Hex text, interval text and line ending conversions.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "convert/Convert.h"
 
 namespace {
@@ -48,6 +50,58 @@ TEST(HexToBytes, SkipsNonDigitsAndDropsTheUnpairedDigit) {
     CString strOriginal("1 2 3");
     HexToBytes(strOriginal);
     EXPECT_EQ(strOriginal, "1 2 3");  // works on a copy
+}
+
+TEST(LooseHex, AcceptsSeparatorsAndPrefixesAndNamesTheFirstBadUnit) {
+    using namespace std::string_literals;
+    const int kAccepted = -1;
+    struct {
+        std::string text;
+        int bad;            // the index of the first bad unit, or kAccepted
+        std::string bytes;  // accepted: the bytes
+        bool unpaired = false;
+    } cases[] = {
+        {"", kAccepted, ""},
+        {"4154", kAccepted, "AT"},
+        {"41 54 0D 0A", kAccepted, "AT\r\n"},
+        {"41 54 0D 0A \r\n42 ", kAccepted, "AT\r\nB"},  // as the hex display prints it
+        {"0x41,0x54", kAccepted, "AT"},
+        {" 0X41 ,\t0x54, 4243\n", kAccepted, "ATBC"},
+        {"0x00,00", kAccepted, "\0\0"s},
+        {"41 5", 3, "", true},
+        {"415 42", 2, "", true},
+        {"0x4", 2, "", true},
+        {"41 G1", 3, ""},
+        {"41G", 2, ""},
+        {"41;42", 2, ""},
+        {"41-42", 2, ""},
+        {"0x", 1, ""},
+        {"0x ,41", 1, ""},
+        {"0x415", 4, ""},
+        {"410x42", 3, ""},
+        {"x41", 0, ""},
+        {"0xx1", 2, ""},
+        {"41\0 42"s, 2, ""},
+        {"41\xA3\xAC"
+         "42",
+         2, ""},  // a full-width comma
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        CString bytes = "unchanged";
+        INT_PTR nBad = -1;
+        BOOL bUnpaired = FALSE;
+        BOOL bOk =
+            ReadLooseHex(CString(c.text.data(), (INT_PTR)c.text.size()), bytes, nBad, bUnpaired);
+        EXPECT_EQ(bOk != FALSE, c.bad == kAccepted);
+        if (c.bad == kAccepted) {
+            EXPECT_EQ(bytes, CString(c.bytes.data(), (INT_PTR)c.bytes.size()));
+        } else {
+            EXPECT_EQ(nBad, c.bad);
+            EXPECT_EQ(bUnpaired != FALSE, c.unpaired);
+            EXPECT_EQ(bytes, "unchanged");
+        }
+    }
 }
 
 TEST(RemoveNonHexChars, KeepsOnlyDigitsInOrder) {

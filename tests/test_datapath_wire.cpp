@@ -132,3 +132,75 @@ TEST_F(WireTest, SentDataIsShownApartAndCountedOnlyAsSent) {
     EXPECT_EQ(m_dlg->m_nRxBytes, 2);
     EXPECT_STREQ(Text(IDC_TX_COUNT_STATIC), "TX: 4 Bytes");
 }
+
+TEST_F(WireTest, AChecksumFollowsHexFramesAndTextFramesWhenAsked) {
+    Apply(KV_ENC_GBK, KV_EOL_NONE, TRUE);
+    m_dlg->m_settings.m_nChecksum = KV_CHECK_CRC16_MODBUS;
+    m_dlg->m_bHexDisplay = TRUE;
+    m_dlg->UpdateData(FALSE);
+    const std::string modbus("\x01\x03\x00\x00\x00\x0A\xC5\xCD", 8);
+    enum { BUTTON, TIMED, QUICK } ways[] = {BUTTON, TIMED, QUICK};
+    struct {
+        const char* text;
+        BOOL hex;
+        BOOL checksumText;
+        std::string want;
+    } cases[] = {
+        {"01030000000A", TRUE, FALSE, modbus},
+        {"AT", FALSE, FALSE, "AT"},
+        {"AT", FALSE, TRUE, "AT\x30\x1F"},
+    };
+    int nTx = 0;
+    for (const auto& c : cases) {
+        m_dlg->m_settings.m_bChecksumText = c.checksumText;
+        for (auto way : ways) {
+            SCOPED_TRACE(std::string(c.text) + " way " + std::to_string(way));
+            SetSend(c.text, c.hex);
+            std::string want = c.want;
+            if (way == BUTTON) {
+                kvtest::Click(m_dlg->GetDlgItem(IDC_SEND_BUTTON));
+            } else if (way == TIMED) {
+                kvtest::Click(m_dlg->GetDlgItem(IDC_TIMED_SEND_CHECK));
+                kvtest::AdvanceClock(1000);
+                kvtest::Click(m_dlg->GetDlgItem(IDC_TIMED_SEND_CHECK));
+            } else {
+                m_dlg->SendQuickCommand(c.text, c.hex);  // a text command ends in CR LF
+                if (!c.hex) want = c.checksumText ? "AT\r\n\xD1\x5F" : "AT\r\n";
+            }
+            EXPECT_EQ(m_dev->Receive(want.size()), want);
+            EXPECT_EQ(m_dev->Receive(1, 50), "");
+            nTx += (int)want.size();
+        }
+    }
+    CString tx;
+    tx.Format("TX: %d Bytes", nTx);
+    EXPECT_STREQ(Text(IDC_TX_COUNT_STATIC), tx);
+    // The echo shows the frame with its checksum.
+    EXPECT_EQ(std::string(m_dlg->m_strReceive).substr(0, 30), "TX> 01 03 00 00 00 0A C5 CD \r\n");
+}
+
+TEST_F(WireTest, LooseHexTakesWhatTheHexDisplayPrintsAndNamesABadCharacter) {
+    m_dlg->m_settings.m_bLooseHex = TRUE;
+    SetSend("41 54 0D 0A ", TRUE);
+    kvtest::Click(m_dlg->GetDlgItem(IDC_SEND_BUTTON));
+    EXPECT_EQ(m_dev->Receive(4), "AT\r\n");
+    m_dlg->SendQuickCommand("0x41,0x54", TRUE);
+    EXPECT_EQ(m_dev->Receive(2), "AT");
+    EXPECT_STREQ(Text(IDC_TX_COUNT_STATIC), "TX: 6 Bytes");
+    struct {
+        const char* text;
+        const char* status;
+    } refused[] = {
+        {"41 G4", "第4个字符'G'无效"},   {"串口 41", "第1个字符'串'无效"},
+        {"41，42", "第3个字符'，'无效"}, {"41 5", "第4个字符'5'不成对"},
+        {"41\x07", "第3个字符0x07无效"},
+    };
+    for (const auto& c : refused) {
+        SetSend(c.text, TRUE);
+        kvtest::Click(m_dlg->GetDlgItem(IDC_SEND_BUTTON));
+        EXPECT_STREQ(Text(IDC_STATUS_STATIC), c.status) << c.text;
+        EXPECT_EQ(m_dlg->m_nStatusColor, 3);
+    }
+    EXPECT_EQ(m_dev->Receive(1, 50), "");
+    EXPECT_STREQ(Text(IDC_TX_COUNT_STATIC), "TX: 6 Bytes");
+}

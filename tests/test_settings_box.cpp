@@ -79,6 +79,12 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
         Choose(box, IDC_SET_LINE_END, 3);
         static_cast<CButton*>(box->GetDlgItem(IDC_SET_RECONNECT))->SetCheck(BST_CHECKED);
         box->GetDlgItem(IDC_SET_RECONNECT_SECS)->SetWindowText("12");
+        CString checksum;
+        box->GetDlgItem(IDC_SET_CHECKSUM)->GetWindowText(checksum);
+        EXPECT_STREQ(checksum, "无");
+        Choose(box, IDC_SET_CHECKSUM, 4);
+        Choose(box, IDC_SET_CHECKSUM_ORDER, 1);
+        static_cast<CButton*>(box->GetDlgItem(IDC_SET_LOOSE_HEX))->SetCheck(BST_CHECKED);
         kvtest::Click(box->GetDlgItem(IDOK));
     });
     EXPECT_EQ(m_dlg->m_settings.m_nEncoding, KV_ENC_UTF8);
@@ -91,6 +97,10 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
     EXPECT_EQ(m_dlg->m_settings.m_nLineEnding, KV_EOL_CRLF);
     EXPECT_TRUE(m_dlg->m_settings.m_bReconnect);
     EXPECT_EQ(m_dlg->m_settings.m_nReconnectSecs, 12);
+    EXPECT_EQ(m_dlg->m_settings.m_nChecksum, KV_CHECK_CRC16_MODBUS);
+    EXPECT_EQ(m_dlg->m_settings.m_nChecksumOrder, KV_ORDER_HIGH_FIRST);
+    EXPECT_FALSE(m_dlg->m_settings.m_bChecksumText);
+    EXPECT_TRUE(m_dlg->m_settings.m_bLooseHex);
 }
 
 TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
@@ -108,7 +118,8 @@ TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
              Write(
                  "{\"encoding\":\"latin1\",\"lineEnding\":7,\"rtsAtOpen\":\"driver\","
                  "\"reconnectSeconds\":-5,\"ports\":[{\"number\":0,\"path\":\"/dev/x\"},"
-                 "{\"number\":3}]}");
+                 "{\"number\":3}],\"checksum\":\"CRC-99\",\"checksumOrder\":1,"
+                 "\"looseHex\":\"yes\"}");
          },
          true, ""},
         {"not an object", [&] { Write("[1,2]"); }, false, "not a JSON object"},
