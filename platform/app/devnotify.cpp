@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/comm/comm_port.h"
+#include "platform/comm/comm_hooks.h"
 #include "platform/ports/portmap.h"
 #include "platform/ui/window.h"
 
