@@ -19,8 +19,9 @@ public:
     virtual DWORD Kind() const = 0;
     // Once the reader runs: waits (a little) for what the other end says first.
     virtual void Ready() {}
-    // Reader thread: the data among n bytes read from Fd, appended to data.
-    virtual void Received(const char* p, size_t n, std::string& data) { data.append(p, n); }
+    // Reader thread: the data among n bytes read from Fd. Returns where they are (p itself
+    // where every byte is data) and sets n to their count; valid until the next call.
+    virtual const char* Received(const char* p, size_t& n) { return (void)n, p; }
     // The other end went away, or the port closes: the line's waits end.
     virtual void Lost() {}
     // After the reader ended: leaves the other end as it was found (unless it went away,

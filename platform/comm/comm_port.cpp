@@ -68,7 +68,6 @@ CommPort::~CommPort() {
 // control, USB, a pseudo-terminal's writer, TCP), so nothing that arrived is thrown away.
 void CommPort::ReaderLoop() {
     std::unique_ptr<char[]> chunk(new char[kReadChunk]);
-    std::string data;  // the data among the bytes read
     const int fd = m_line->Fd();
     bool watching = true;
     for (;;) {
@@ -92,9 +91,9 @@ void CommPort::ReaderLoop() {
         while (room > 0) {
             ssize_t r = read(fd, chunk.get(), std::min(room, kReadChunk));
             if (r > 0) {
-                data.clear();
-                m_line->Received(chunk.get(), (size_t)r, data);
-                Append(data.data(), data.size());
+                size_t n = (size_t)r;
+                const char* data = m_line->Received(chunk.get(), n);
+                Append(data, n);
                 room -= (size_t)r;
                 continue;
             }

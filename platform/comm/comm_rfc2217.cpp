@@ -103,13 +103,16 @@ void CommRfc2217::DriverQueues(int& in, int& out) {
     if (ioctl(m_fd, TIOCOUTQ, &out) < 0) out = 0;
 }
 
-void CommRfc2217::Received(const char* p, size_t n, std::string& data) {
-    m_decoder.Decode(p, n, data, *this);
+const char* CommRfc2217::Received(const char* p, size_t& n) {
+    m_data.clear();
+    m_decoder.Decode(p, n, m_data, *this);
+    n = m_data.size();
     // The reader never waits for the socket: what it cannot send now, the next sender sends.
     if (m_sendMutex.try_lock()) {
         FlushLocked(CommNowMs());
         m_sendMutex.unlock();
     }
+    return m_data.data();
 }
 
 void CommRfc2217::Lost() {

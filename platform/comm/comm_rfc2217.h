@@ -31,7 +31,7 @@ public:
     // Waits (a little) for the server's first answers: whether it speaks RFC 2217, and the
     // settings of the remote port.
     void Ready() override;
-    void Received(const char* p, size_t n, std::string& data) override;
+    const char* Received(const char* p, size_t& n) override;
     void Lost() override;
     void Close(bool lost) override;
 
@@ -57,6 +57,7 @@ private:
 
     const int m_fd, m_wakeFd;
     TelnetDecoder m_decoder;  // reader thread only
+    std::string m_data;       // reader thread only: the data of the last bytes received
 
     std::mutex m_sendMutex;  // one sender at a time on the socket
     std::string m_owed;      // guarded by m_sendMutex: the rest of a half-sent 0xFF pair
