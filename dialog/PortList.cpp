@@ -157,12 +157,10 @@ void CKIVERNDlg::OnBnClickedOpen() {
         m_btnOpen.SetWindowText("关闭串口");
         m_strPortState = "打开";
         m_strStatus.Format("%s OPENED, %s", (const char*)m_strPort, (const char*)m_strBaud);
-        std::string node, description;
         // A raw TCP port takes no settings: the status says so in what fits its label, and its
         // tip in full.
         CString strTip;
-        if (DescribeListedPort(m_strPort, node, description) &&
-            NetPortKindOf(node) == NET_PORT_TCP) {
+        if (m_SerialPort.GetPortKind() == PST_TCPIP_RAW) {
             m_strStatus.Format("%s OPENED, raw TCP", (const char*)m_strPort);
             strTip = m_strStatus + ": settings not sent";
         }

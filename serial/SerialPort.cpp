@@ -190,6 +190,11 @@ void CSerialPort::ReportError(const char* pszCall) {
     delete[] szTemp;
 }
 
+DWORD CSerialPort::GetPortKind() const {
+    COMMPROP prop;
+    return m_hPort && GetCommProperties(m_hPort, &prop) ? prop.dwProvSubType : 0;
+}
+
 uint64_t CSerialPort::GetOverflowCount() const {
     return m_hPort ? GetCommOverflowCount(m_hPort) : 0;
 }

@@ -71,6 +71,9 @@ public:
     BOOL IsRtsHandshake() const {
         return m_hPort && m_dcbPort.fRtsControl == RTS_CONTROL_HANDSHAKE;
     }
+    // What kind of port is open (GetCommProperties' dwProvSubType: PST_RS232,
+    // PST_TCPIP_TELNET, PST_TCPIP_RAW); 0 when none is.
+    DWORD GetPortKind() const;
     // Received bytes dropped because the port's input buffer was full, since opening.
     uint64_t GetOverflowCount() const;
     // TRUE once the device behind the open port has gone away (for logs and tests).

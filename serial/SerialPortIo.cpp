@@ -5,11 +5,7 @@
 
 namespace {
 const int kBlockSize = 1024;
-const DWORD kTrickleBytes = 4096;  // a smaller read is a trickle
 const DWORD kMaxDelivery = 256 * 1024;
-// The port's own reader gathers a trickle for 10 ms as well: together at most 30 ms, one
-// refresh of the display, before received bytes reach the window.
-const DWORD kGatherMs = 20;
 }  // namespace
 
 UINT CSerialPort::MonitorProc(LPVOID pParam) {
@@ -76,10 +72,10 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
         ::SendMessage(hWnd, UM_SERIAL_RXBYTE, (WPARAM)pPort->m_rxBuffer.data(), (LPARAM)dwRead);
 
         // A stream that trickles in is gathered for a few milliseconds before the next
-        // delivery (the display shows it within 30 ms anyway): fewer messages, less work.
-        // The stop request ends the pause at once.
-        DWORD dwPause = dwRead < kTrickleBytes ? kGatherMs : 0;
-        if (WaitForSingleObject(pPort->m_hStopEvent, dwPause) == WAIT_OBJECT_0) return;
+        // delivery, the rest of the pause the port's own reader begins: fewer messages, less
+        // work. The stop request ends the pause at once.
+        if (WaitForSingleObject(pPort->m_hStopEvent, CommDeliveryPauseMs(dwRead)) == WAIT_OBJECT_0)
+            return;
     }
 }
 

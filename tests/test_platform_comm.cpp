@@ -112,7 +112,12 @@ TEST_F(CommTest, OpensByEitherNameFormExclusively) {
     CloseHandle(h);
     h2 = OpenCom("COM12");
     EXPECT_NE(INVALID_HANDLE_VALUE, h2);
+    COMMPROP prop;
+    EXPECT_TRUE(GetCommProperties(h2, &prop));
+    EXPECT_EQ((DWORD)PST_RS232, prop.dwProvSubType);
     CloseHandle(h2);
+    EXPECT_FALSE(GetCommProperties(h2, &prop));
+    EXPECT_EQ((DWORD)ERROR_INVALID_HANDLE, GetLastError());
 
     EXPECT_EQ(INVALID_HANDLE_VALUE, OpenCom("COM0"));
     EXPECT_EQ(INVALID_HANDLE_VALUE, OpenCom("COM13"));  // not present

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <future>
 #include <string>
 #include <thread>
 
@@ -152,6 +153,9 @@ TEST_F(NetPortTest, EveryByteValueBothWaysAndAFlood) {
         Serve(rfc2217);
         HANDLE h = OpenCom(m_server->url(rfc2217));
         ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+        COMMPROP prop;
+        ASSERT_TRUE(GetCommProperties(h, &prop));
+        EXPECT_EQ(prop.dwProvSubType, rfc2217 ? (DWORD)PST_TCPIP_TELNET : (DWORD)PST_TCPIP_RAW);
         const std::string all = AllByteValues(4);
         DWORD written = 0;
         EXPECT_TRUE(WriteFile(h, all.data(), (DWORD)all.size(), &written, NULL));
@@ -232,7 +236,9 @@ public:
         if (m_conn >= 0) close(m_conn);
         close(m_listen);
     }
-    std::string url() const { return "rfc2217://127.0.0.1:" + std::to_string(m_port); }
+    std::string url(const char* scheme = "rfc2217") const {
+        return std::string(scheme) + "://127.0.0.1:" + std::to_string(m_port);
+    }
 
 private:
     std::string m_bytes;
@@ -252,6 +258,37 @@ std::string Repeated(const std::string& piece, size_t total) {
 // costs a bounded amount of memory, and the data after it still arrives. Unbounded, each case
 // costs tens of MiB; the sanitizers' shadow memory and quarantine of freed blocks add a few
 // MiB of their own to what is resident.
+// A write that the server does not take in time fails with ETIMEDOUT and tells exactly how
+// many bytes went: the server, reading only after the port closed, gets that many.
+TEST(NetPortWrite, AWriteThatTimesOutTellsWhatWentOut) {
+    int port = 0;
+    const int listener = kvtest::ListenLocal(0, 1, &port, 4096);
+    ASSERT_GE(listener, 0);
+    std::promise<void> written;
+    size_t received = 0;
+    std::thread server([&] {
+        int conn = accept(listener, nullptr, nullptr);
+        written.get_future().wait();
+        char buf[65536];
+        for (ssize_t r; conn >= 0 && (r = read(conn, buf, sizeof buf)) > 0;) received += (size_t)r;
+        if (conn >= 0) close(conn);
+    });
+    HANDLE h = OpenCom("tcp://127.0.0.1:" + std::to_string(port));
+    EXPECT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+    const COMMTIMEOUTS timeouts = {MAXDWORD, 0, 0, 0, 200};
+    EXPECT_TRUE(SetCommTimeouts(h, &timeouts));
+    const std::string big(32 << 20, 'x');
+    DWORD n = 0;
+    EXPECT_FALSE(WriteFile(h, big.data(), (DWORD)big.size(), &n, NULL));
+    EXPECT_EQ(GetLastError(), (DWORD)ETIMEDOUT);
+    CloseHandle(h);
+    written.set_value();
+    server.join();
+    close(listener);
+    EXPECT_GT(n, 0u);
+    EXPECT_EQ(received, (size_t)n);
+}
+
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 const int64_t kMaxGrowth = 16 << 20;
 #else

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "platform/app/app_hooks.h"
-#include "platform/comm/comm_port.h"
+#include "platform/comm/comm_hooks.h"
 #include "platform/core/hook.h"
 #include "platform/ports/portmap.h"
 #include "platform/ui/window.h"

@@ -22,7 +22,9 @@
 #pragma once
 #include "platform/comm/comm_ahead.h"
 #include "platform/comm/comm_dcb.h"
+#include "platform/comm/comm_gather.h"
 #include "platform/comm/comm_holder.h"
+#include "platform/comm/comm_hooks.h"
 #include "platform/comm/comm_io.h"
 #include "platform/comm/comm_modem.h"
 #include "platform/comm/comm_release.h"

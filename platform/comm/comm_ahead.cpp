@@ -17,6 +17,7 @@
 #include "platform/comm/comm_port.h"
 #include "platform/comm/comm_time.h"
 #include "platform/core/syserr.h"
+#include "platform/ports/neturl.h"
 
 namespace {
 // An outcome not taken within this time is stale: the opening it was meant for went elsewhere.
@@ -54,6 +55,7 @@ DWORD ConnectNetworkPortAhead(LPCSTR lpUrl, const std::function<BOOL(DCB&)>& com
     if (pdwSettingsError) *pdwSettingsError = 0;
     auto cancel = LookupKernelObject(hCancel);  // held: its descriptor stays open meanwhile
     if (!lpUrl || !cancel || cancel->WaitFd() < 0) return ERROR_INVALID_HANDLE;
+    if (!LooksLikeNetPortUrl(lpUrl)) return ERROR_INVALID_PARAMETER;  // network ports only
     const std::string url = lpUrl;
     // The watcher writes to wakeFd; the port gets a copy of its own, so that the two close
     // independently.
@@ -69,16 +71,14 @@ DWORD ConnectNetworkPortAhead(LPCSTR lpUrl, const std::function<BOOL(DCB&)>& com
     std::atomic<bool> cancelled{false};
     std::thread watcher(Watch, cancel->WaitFd(), doneFd, wakeFd, std::ref(cancelled));
 
-    std::shared_ptr<CommPort> port = CommPort::OpenNetwork(url, portWakeFd);
+    std::shared_ptr<CommPort> port = CommPort::Open(url, portWakeFd);
     DWORD error = port ? 0 : ErrorFromErrno(errno);
-    int settings = 0;
+    DWORD settings = 0;
     DCB dcb;
-    if (port && port->net && compose && port->net->GetState(dcb) == 0 && compose(dcb))
-        settings = port->net->SetStateAhead(dcb);
-    if (port) {
-        std::lock_guard<std::mutex> lock(port->m);
-        if (port->lost) error = ErrorFromErrno(ECONNRESET);  // the server hung up meanwhile
-    }
+    if (port && compose && port->GetState(dcb) == 0 && compose(dcb))
+        settings = port->SetStateAhead(dcb);
+    // The server hung up meanwhile.
+    if (port && port->IsLost()) error = ErrorFromErrno(ECONNRESET);
 
     uint64_t one = 1;
     (void)!write(doneFd, &one, sizeof one);
@@ -87,7 +87,7 @@ DWORD ConnectNetworkPortAhead(LPCSTR lpUrl, const std::function<BOOL(DCB&)>& com
     close(doneFd);
     if (cancelled) return ERROR_OPERATION_ABORTED;  // the port, if any, closes here
     if (error) port.reset();
-    if (pdwSettingsError) *pdwSettingsError = (DWORD)settings;
+    if (pdwSettingsError) *pdwSettingsError = settings;
     Keep(url, Kept{port, error, CommNowMs()});
     return error;
 }

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "platform/comm/comm_port.h"
-#include "platform/comm/comm_termios.h"
 #include "platform/core/syserr.h"
 
 namespace {
@@ -135,54 +134,9 @@ BOOL BuildCommDCBA(LPCSTR lpDef, LPDCB lpDCB) {
 }
 
 BOOL GetCommState(HANDLE hFile, LPDCB lpDCB) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
-    std::lock_guard<std::mutex> lock(port->stateMutex);
-    if (port->net) {
-        if (int err = port->net->GetState(*lpDCB)) return kvimpl::Fail(err);
-        return TRUE;
-    }
-    CommTermios t;
-    if (int err = CommGetTermios(port->fd, t)) return kvimpl::Fail(err);
-    DCB d;
-    d.fRtsControl = port->rtsControl;
-    d.fDtrControl = port->dtrControl;
-    // Where the device has modem lines, DTR and RTS are told as they are: a read-back applied
-    // again leaves them as the driver (or EscapeCommFunction) left them.
-    DWORD lines = 0;
-    if (CommGetModemLines(port->fd, lines) == 0) {
-        d.fDtrControl = (lines & MS_DTR_ON) ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-        if (d.fRtsControl != RTS_CONTROL_HANDSHAKE)
-            d.fRtsControl = (lines & MS_RTS_ON) ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-    }
-    CommTermiosToDcb(t, d);
-    *lpDCB = d;
-    return TRUE;
+    return CommCall(hFile, [&](CommPort& port) { return port.GetState(*lpDCB); });
 }
 
 BOOL SetCommState(HANDLE hFile, const DCB* lpDCB) {
-    auto port = LookupCommPort(hFile);
-    if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
-    std::lock_guard<std::mutex> lock(port->stateMutex);
-    if (port->net) {
-        if (int err = port->net->SetState(*lpDCB)) return kvimpl::Fail(err);
-        port->rtsControl = lpDCB->fRtsControl;
-        port->dtrControl = lpDCB->fDtrControl;
-        return TRUE;
-    }
-    CommTermios cur, want, got;
-    if (int err = CommGetTermios(port->fd, cur)) return kvimpl::Fail(err);
-    if (int err = BuildCommTermios(*lpDCB, cur, want)) return kvimpl::Fail(err);
-    if (int err = CommSetTermios(port->fd, want)) return kvimpl::Fail(err);
-    // The driver may round or refuse a speed while reporting success: read it back.
-    if (int err = CommGetTermios(port->fd, got)) return kvimpl::Fail(err);
-    if (!CommSpeedTaken(lpDCB->BaudRate, got.ospeed)) return kvimpl::Fail(EINVAL);
-    // Pseudo-terminals have no modem lines (ENOTTY/EINVAL): nothing to do there. Under RTS/CTS
-    // the driver drives RTS.
-    if (lpDCB->fRtsControl != RTS_CONTROL_HANDSHAKE)
-        CommSetModemLine(port->fd, MS_RTS_ON, lpDCB->fRtsControl == RTS_CONTROL_ENABLE);
-    CommSetModemLine(port->fd, MS_DTR_ON, lpDCB->fDtrControl == DTR_CONTROL_ENABLE);
-    port->rtsControl = lpDCB->fRtsControl;
-    port->dtrControl = lpDCB->fDtrControl;
-    return TRUE;
+    return CommCall(hFile, [&](CommPort& port) { return port.SetState(*lpDCB); });
 }

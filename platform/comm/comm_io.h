@@ -1,5 +1,5 @@
-// Opening a port and moving bytes: CreateFileA, time-outs, the comm-event wait, purging,
-// the queue counts, ReadFile and WriteFile.
+// Opening a port and moving bytes: CreateFileA, the port's kind, time-outs, the comm-event wait,
+// purging, the queue counts, ReadFile and WriteFile.
 #pragma once
 #include <cstdint>
 
@@ -9,6 +9,10 @@
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    void* lpSecurityAttributes, DWORD dwCreationDisposition,
                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+
+// What the port is: dwProvSubType tells its kind (PST_RS232, PST_TCPIP_TELNET, PST_TCPIP_RAW),
+// dwCurrentRxQueue the input buffer's size.
+BOOL GetCommProperties(HANDLE hFile, LPCOMMPROP lpCommProp);
 
 BOOL SetCommTimeouts(HANDLE hFile, const COMMTIMEOUTS* lpCommTimeouts);
 
@@ -40,5 +44,3 @@ BOOL GetOverlappedResult(HANDLE hFile, LPOVERLAPPED lpOverlapped, DWORD* lpNumbe
 uint64_t GetCommOverflowCount(HANDLE hFile);
 // Beyond the framework: TRUE once the device behind the port has gone away.
 BOOL IsCommDeviceLost(HANDLE hFile);
-// Tests: while set, called with the byte count of every WriteFile on any port.
-void SetCommWriteHook(void (*hook)(DWORD nBytes));

@@ -1,4 +1,6 @@
-// The port object behind a comm HANDLE, shared by the comm layer's sources.
+// The port object behind a comm HANDLE: its input buffer, the reader thread that fills it, and
+// the one owner of the port's locks. Each comm function looks the handle up once (CommCall) and
+// calls one method here; the port passes what depends on its kind to its line (comm_line.h).
 #pragma once
 #include <condition_variable>
 #include <memory>
@@ -6,69 +8,88 @@
 #include <string>
 #include <thread>
 
-#include "platform/comm/comm_net.h"
-#include "platform/comm/comm_socket.h"
-#include "platform/comm/comm_termios.h"
+#include "platform/comm/comm_line.h"
 #include "platform/comm/comm_types.h"
+#include "platform/core/syserr.h"
 #include "platform/kernel/sync_object.h"
 
 class CommPort : public KernelObject {
 public:
-    // Opens path exclusively and starts the reader; returns nullptr with errno set: ENOTTY
-    // for what is no port (no terminal, /dev/tty, /dev/ptmx, a master side), EBUSY for a port
-    // another program holds (flock or TIOCEXCL). The line settings found are put back on close.
+    // Opens what path names (a device path or a network port URL; OpenCommLine chooses the
+    // line) and starts the reader; nullptr with errno set.
     static std::shared_ptr<CommPort> Open(const std::string& path);
-    // Connects to a network port URL (neturl.h) within a few seconds; nullptr with errno set
-    // (ECONNREFUSED, ETIMEDOUT, ...). The socket is the port's descriptor.
-    static std::shared_ptr<CommPort> OpenNetwork(const std::string& url);
     // The same with the port's wake-up eventfd made by the caller and taken over (closed on
-    // failure): a write to it ends the connecting (ECANCELED) or the negotiation at once.
-    static std::shared_ptr<CommPort> OpenNetwork(const std::string& url, int wakeFd);
+    // failure): a write to it ends a network port's connecting (ECANCELED) or negotiation.
+    static std::shared_ptr<CommPort> Open(const std::string& path, int wakeFd);
     ~CommPort() override;
     void OnClose() override;
 
-    const int fd;
-    // A network port's protocol; nullptr for a device. What a comm function does with the
-    // line settings, the modem lines and the bytes written goes through it where it is set.
-    const std::unique_ptr<CommNet> net;
-
-    // Guarded by m: the input buffer (a ring), its counters, the pending comm-event wait.
-    std::mutex m;
-    std::condition_variable cv;  // input arrived, device lost, read aborted, closing
-    std::unique_ptr<char[]> ring;
-    size_t head = 0, count = 0;
-    uint64_t overflow = 0;
-    bool overflowSinceCheck = false;
-    bool lost = false;
-    bool closing = false;
-    uint64_t readAbortGeneration = 0;
-    DWORD eventMask = 0;
-    HANDLE pendingWaitEvent = nullptr;
-    COMMTIMEOUTS timeouts = {};
-    DWORD rtsControl = RTS_CONTROL_ENABLE, dtrControl = DTR_CONTROL_ENABLE;
-
-    std::mutex writeMutex;  // one write at a time
-    std::mutex stateMutex;  // line settings
-
-    // Moves up to n bytes from the ring into p; caller holds m.
-    size_t TakeLocked(char* p, size_t n);
-    void ClearInputLocked() { head = count = 0; }
+    // The comm functions' work: each returns 0 or the error code the call fails with.
+    DWORD Kind() const { return m_line->Kind(); }
+    DWORD SetTimeouts(const COMMTIMEOUTS& timeouts);
+    DWORD SetMask(DWORD mask);
+    DWORD GetMask(DWORD& mask);
+    // 0 with mask EV_RXCHAR when bytes wait; ERROR_IO_PENDING when hEvent is set later.
+    DWORD WaitEvent(HANDLE hEvent, DWORD& mask);
+    DWORD Purge(DWORD flags);
+    DWORD Status(DWORD* errors, COMSTAT* stat);
+    DWORD Read(char* p, DWORD n, DWORD& got);
+    DWORD Write(const char* p, DWORD n, DWORD& done);
+    DWORD GetState(DCB& dcb);
+    DWORD SetState(const DCB& dcb);
+    DWORD SetStateAhead(const DCB& dcb);  // CommLine::SetStateAhead
+    // SETDTR, CLRDTR, SETRTS or CLRRTS.
+    DWORD Escape(DWORD func);
+    DWORD GetModemLines(DWORD& lines);
+    uint64_t OverflowCount();
+    bool IsLost();
 
 private:
-    CommPort(int fd, int wakeFd, const CommTermios& found, std::unique_ptr<CommNet> net);
+    CommPort(std::unique_ptr<CommLine> line, int wakeFd);
     void ReaderLoop();
     void Append(const char* p, size_t n);
     void MarkLost();
-    void RestoreFoundSettings();
-    const int m_wakeFd;         // eventfd: tells the reader and blocked writes that the port closes
-    const CommTermios m_found;  // the line settings when the port was opened
-    std::thread m_reader;
+    size_t TakeLocked(char* p, size_t n);
+
+    const std::unique_ptr<CommLine> m_line;
+    const int m_wakeFd;  // eventfd: tells the reader and blocked writes that the port closes
+
+    // Guarded by m_mutex: the input buffer (a ring), its counters, the pending comm-event wait,
+    // the time-outs.
+    std::mutex m_mutex;
+    std::condition_variable m_cv;  // input arrived, device lost, read aborted, closing
+    std::unique_ptr<char[]> m_ring;
+    size_t m_head = 0, m_count = 0;
+    uint64_t m_overflow = 0;
+    bool m_overflowSinceCheck = false;
+    bool m_lost = false;
+    bool m_closing = false;
+    uint64_t m_readAbortGeneration = 0;
+    DWORD m_eventMask = 0;
+    HANDLE m_pendingWaitEvent = nullptr;
+    COMMTIMEOUTS m_timeouts = {};
+
+    std::mutex m_writeMutex;  // one write at a time
+    // Line settings and modem-line changes, one at a time; guards the controls last set.
+    std::mutex m_stateMutex;
+    DWORD m_rtsControl = RTS_CONTROL_ENABLE, m_dtrControl = DTR_CONTROL_ENABLE;
+
+    std::thread m_reader;  // last: starts once everything above is ready
 };
 
 std::shared_ptr<CommPort> LookupCommPort(HANDLE h);
-// What ConnectNetworkPortAhead kept for url (comm_ahead.h), taken out: the port, or the error
+
+// The comm functions' one handle look-up: calls f(port) on the port behind h and ends the call
+// as the framework does: TRUE for 0, else FALSE with the code as the last error
+// (ERROR_INVALID_HANDLE when h names no port).
+template <class F>
+BOOL CommCall(HANDLE h, F&& f) {
+    auto port = LookupCommPort(h);
+    if (!port) return kvimpl::Fail(ERROR_INVALID_HANDLE);
+    const DWORD err = f(*port);
+    return err ? kvimpl::Fail(err) : TRUE;
+}
+
+// What ConnectNetworkPortAhead kept for path (comm_ahead.h), taken out: the port, or the error
 // the opening fails with (port nullptr). False when nothing fresh is kept.
-bool TakeNetworkPortAhead(const std::string& url, std::shared_ptr<CommPort>& port, DWORD& error);
-// Called (from the reader thread) when the device behind an open port goes away; the device
-// notifications install it. nullptr: nobody listens.
-void SetCommDeviceLostHandler(void (*pfnHandler)());
+bool TakeNetworkPortAhead(const std::string& path, std::shared_ptr<CommPort>& port, DWORD& error);

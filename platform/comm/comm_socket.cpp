@@ -1,4 +1,4 @@
-// Connecting to a network port within a time limit.
+// Connecting to a network port within a time limit, and sending on the socket.
 #include "platform/comm/comm_socket.h"
 
 #include <errno.h>
@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "platform/comm/comm_time.h"
+#include "platform/core/syserr.h"
 
 namespace {
 // The name lookup runs on a thread of its own, so that a slow resolver cannot hold the
@@ -121,4 +122,23 @@ int CommNetConnect(const NetPortAddress& address, int timeoutMs, int abortFd) {
     setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval);
     setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
     return fd;
+}
+
+int CommSocketSend(int fd, int wakeFd, const char* p, size_t n, int64_t deadlineMs, size_t& sent) {
+    sent = 0;
+    while (sent < n) {
+        ssize_t w = send(fd, p + sent, n - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (w > 0) {
+            sent += (size_t)w;
+            continue;
+        }
+        if (w < 0 && errno == EINTR) continue;
+        if (w < 0 && errno != EAGAIN) return EIO;
+        const int wait = CommMsLeft(deadlineMs);
+        if (wait == 0) return ETIMEDOUT;
+        pollfd fds[2] = {{fd, POLLOUT, 0}, {wakeFd, POLLIN, 0}};
+        if (poll(fds, 2, wait) < 0 && errno != EINTR) return errno;
+        if (fds[1].revents) return ERROR_OPERATION_ABORTED;
+    }
+    return 0;
 }

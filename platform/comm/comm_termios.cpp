@@ -8,8 +8,6 @@
 #include <string.h>
 #include <sys/ioctl.h>
 
-#include <atomic>
-
 static_assert(NCCS <= sizeof(CommTermios::cc), "cc array too small");
 
 namespace {
@@ -179,8 +177,6 @@ int CommFlush(int fd, bool input, bool output) {
 }
 
 namespace {
-std::atomic<CommModemHook> g_modemHook{nullptr};
-
 const struct {
     DWORD ms;
     int tiocm;
@@ -192,7 +188,6 @@ const struct {
 
 int CommGetModemLines(int fd, DWORD& lines) {
     lines = 0;
-    if (auto hook = g_modemHook.load()) return hook(0, &lines);
     int bits = 0;
     if (ioctl(fd, TIOCMGET, &bits) < 0) return errno;
     for (const auto& l : kModemLines)
@@ -203,12 +198,6 @@ int CommGetModemLines(int fd, DWORD& lines) {
 int CommSetModemLine(int fd, DWORD line, bool on) {
     const bool dtr = line == MS_DTR_ON;
     if (!dtr && line != MS_RTS_ON) return EINVAL;
-    if (auto hook = g_modemHook.load()) {
-        DWORD unused = 0;
-        return hook(dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS), &unused);
-    }
     int bit = dtr ? TIOCM_DTR : TIOCM_RTS;
     return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bit) < 0 ? errno : 0;
 }
-
-void CommSetModemHook(CommModemHook hook) { g_modemHook = hook; }

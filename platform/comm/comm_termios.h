@@ -31,9 +31,6 @@ int CommFlush(int fd, bool input, bool output);
 
 // The modem lines, as MS_* bits (MS_DTR_ON and MS_RTS_ON for the outputs): read them all, or
 // drive one output (MS_DTR_ON or MS_RTS_ON). A device without modem lines (a pseudo-terminal)
-// fails with ENOTTY or EINVAL. While a hook is set it stands in for the device: it is called
-// with SETDTR, CLRDTR, SETRTS or CLRRTS to drive a line, or with 0 to read them into *lines.
-typedef int (*CommModemHook)(DWORD func, DWORD* lines);
+// fails with ENOTTY or EINVAL.
 int CommGetModemLines(int fd, DWORD& lines);
 int CommSetModemLine(int fd, DWORD line, bool on);
-void CommSetModemHook(CommModemHook hook);

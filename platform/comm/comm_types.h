@@ -114,3 +114,18 @@ struct COMSTAT {
 typedef COMSTAT* LPCOMSTAT;
 // Capacity of a port's input buffer, in bytes.
 constexpr size_t kCommInputBufferSize = 32u << 20;
+
+// GetCommProperties: what the port is. dwProvSubType tells its kind: a serial device
+// (PST_RS232; a pseudo-terminal too), Telnet with the serial-port option (PST_TCPIP_TELNET), or,
+// beyond the framework, a raw TCP stream (PST_TCPIP_RAW).
+#define SP_SERIALCOMM 0x00000001
+#define PST_RS232 0x00000001
+#define PST_TCPIP_TELNET 0x00000102
+#define PST_TCPIP_RAW 0x00000103
+struct COMMPROP {
+    WORD wPacketLength = sizeof(COMMPROP);
+    DWORD dwServiceMask = SP_SERIALCOMM;
+    DWORD dwCurrentRxQueue = 0;  // the input buffer's capacity
+    DWORD dwProvSubType = 0;
+};
+typedef COMMPROP* LPCOMMPROP;

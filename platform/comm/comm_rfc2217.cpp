@@ -1,8 +1,8 @@
-// Network ports: Telnet with the serial-port option (RFC 2217), and raw TCP.
-#include "platform/comm/comm_net.h"
+// Network ports over Telnet with the serial-port option (RFC 2217).
+#include "platform/comm/comm_rfc2217.h"
 
 #include <errno.h>
-#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/comm/comm_socket.h"
 #include "platform/comm/comm_termios.h"
 #include "platform/comm/comm_time.h"
 #include "platform/core/syserr.h"
@@ -75,8 +76,13 @@ std::string SettingsCommand(const DCB& dcb) {
 }
 }  // namespace
 
-CommNet::CommNet(NetPortKind kind, int fd, int wakeFd) : m_kind(kind), m_fd(fd), m_wakeFd(wakeFd) {
-    if (m_kind != NET_PORT_RFC2217) return;
+std::unique_ptr<CommLine> CommRfc2217::Connect(const NetPortAddress& address, int wakeFd) {
+    const int fd = CommNetConnect(address, kCommNetConnectMs, wakeFd);
+    if (fd < 0) return nullptr;
+    return std::make_unique<CommRfc2217>(fd, wakeFd);
+}
+
+CommRfc2217::CommRfc2217(int fd, int wakeFd) : m_fd(fd), m_wakeFd(wakeFd) {
     // Binary both ways, so that CR and every other byte pass as they are; no go-aheads.
     std::string hello;
     for (uint8_t option : {OPT_COM_PORT, OPT_BINARY, OPT_SGA}) {
@@ -90,20 +96,26 @@ CommNet::CommNet(NetPortKind kind, int fd, int wakeFd) : m_kind(kind), m_fd(fd),
     m_queued = hello;
 }
 
-void CommNet::Received(const char* p, size_t n, std::string& data) {
-    if (m_kind != NET_PORT_RFC2217) {
-        data.append(p, n);
-        return;
-    }
-    m_decoder.Decode(p, n, data, *this);
+void CommRfc2217::Close(bool) { close(m_fd); }
+
+void CommRfc2217::DriverQueues(int& in, int& out) {
+    in = 0;
+    if (ioctl(m_fd, TIOCOUTQ, &out) < 0) out = 0;
+}
+
+const char* CommRfc2217::Received(const char* p, size_t& n) {
+    m_data.clear();
+    m_decoder.Decode(p, n, m_data, *this);
+    n = m_data.size();
     // The reader never waits for the socket: what it cannot send now, the next sender sends.
     if (m_sendMutex.try_lock()) {
         FlushLocked(CommNowMs());
         m_sendMutex.unlock();
     }
+    return m_data.data();
 }
 
-void CommNet::Lost() {
+void CommRfc2217::Lost() {
     {
         std::lock_guard<std::mutex> lock(m);
         m_lost = true;
@@ -111,7 +123,7 @@ void CommNet::Lost() {
     m_cv.notify_all();
 }
 
-void CommNet::OnOption(uint8_t verb, uint8_t option) {
+void CommRfc2217::OnOption(uint8_t verb, uint8_t option) {
     {
         std::lock_guard<std::mutex> lock(m);
         // Answers wait here while the server does not read. A server that keeps asking all the
@@ -153,7 +165,7 @@ void CommNet::OnOption(uint8_t verb, uint8_t option) {
     m_cv.notify_all();
 }
 
-void CommNet::OnSubnegotiation(const std::string& body) {
+void CommRfc2217::OnSubnegotiation(const std::string& body) {
     if (body.size() < 3 || (uint8_t)body[0] != OPT_COM_PORT || (uint8_t)body[1] < CPO_REPLY) return;
     const uint8_t code = (uint8_t)body[1] - CPO_REPLY;
     const uint8_t v = (uint8_t)body[2];
@@ -200,28 +212,13 @@ void CommNet::OnSubnegotiation(const std::string& body) {
 
 // Sends p, waiting for room until deadlineMs. The port's closing ends the wait, as does a
 // broken connection (EIO).
-int CommNet::SendLocked(const char* p, size_t n, int64_t deadlineMs, size_t& sent) {
-    sent = 0;
-    while (sent < n) {
-        ssize_t w = send(m_fd, p + sent, n - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (w > 0) {
-            sent += (size_t)w;
-            continue;
-        }
-        if (w < 0 && errno == EINTR) continue;
-        if (w < 0 && errno != EAGAIN) return EIO;
-        const int wait = CommMsLeft(deadlineMs);
-        if (wait == 0) return ETIMEDOUT;
-        pollfd fds[2] = {{m_fd, POLLOUT, 0}, {m_wakeFd, POLLIN, 0}};
-        if (poll(fds, 2, wait) < 0 && errno != EINTR) return errno;
-        if (fds[1].revents) return ERROR_OPERATION_ABORTED;
-    }
-    return 0;
+int CommRfc2217::SendLocked(const char* p, size_t n, int64_t deadlineMs, size_t& sent) {
+    return CommSocketSend(m_fd, m_wakeFd, p, n, deadlineMs, sent);
 }
 
 // Sends what is owed and queued, in order; bytes that did not go out by deadlineMs wait for
 // the next sender.
-int CommNet::FlushLocked(int64_t deadlineMs) {
+int CommRfc2217::FlushLocked(int64_t deadlineMs) {
     std::string out;
     {
         std::lock_guard<std::mutex> lock(m);
@@ -238,7 +235,7 @@ int CommNet::FlushLocked(int64_t deadlineMs) {
     return err == ETIMEDOUT ? 0 : err;
 }
 
-int CommNet::SendControl(const std::string& bytes) {
+int CommRfc2217::SendControl(const std::string& bytes) {
     {
         std::lock_guard<std::mutex> lock(m);
         m_queued += bytes;
@@ -259,7 +256,7 @@ int CommNet::SendControl(const std::string& bytes) {
     return err;
 }
 
-int CommNet::Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) {
+int CommRfc2217::Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) {
     done = 0;
     std::string chunk;
     while (done < n) {
@@ -271,10 +268,7 @@ int CommNet::Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) {
         }
         const size_t take = std::min(n - done, kWriteChunk);
         chunk.clear();
-        if (m_kind == NET_PORT_RFC2217)
-            TelnetEscape(p + done, take, chunk);
-        else
-            chunk.assign(p + done, take);
+        TelnetEscape(p + done, take, chunk);
         size_t sent = 0;
         const int err = SendLocked(chunk.data(), chunk.size(), deadlineMs, sent);
         if (!err) {
@@ -284,8 +278,7 @@ int CommNet::Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) {
         // Count the data bytes that went out; a 0xFF whose first half went counts as sent and
         // its second half is owed to the stream, so that the pair is never split.
         size_t wire = 0, i = 0;
-        while (i < take && wire < sent)
-            wire += (m_kind == NET_PORT_RFC2217 && (uint8_t)p[done + i++] == TELNET_IAC) ? 2 : 1;
+        while (i < take && wire < sent) wire += (uint8_t)p[done + i++] == TELNET_IAC ? 2 : 1;
         if (wire > sent) m_owed.assign(wire - sent, (char)TELNET_IAC);
         done += i;
         return err;
@@ -293,28 +286,27 @@ int CommNet::Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) {
     return 0;
 }
 
-bool CommNet::ComPortOn(std::unique_lock<std::mutex>& lock) {
+bool CommRfc2217::ComPortOn(std::unique_lock<std::mutex>& lock) {
     m_cv.wait_for(lock, std::chrono::milliseconds(kCommNetConfirmMs),
                   [this] { return m_comPortKnown || m_lost; });
     return m_comPortOn;
 }
 
-bool CommNet::WaitConfirmedLocked(std::unique_lock<std::mutex>& lock) {
+bool CommRfc2217::WaitConfirmedLocked(std::unique_lock<std::mutex>& lock) {
     return m_cv.wait_for(lock, std::chrono::milliseconds(kCommNetConfirmMs), [this] {
         return m_lost || (m_confirmed & kSettingsConfirmed) == kSettingsConfirmed;
     });
 }
 
-void CommNet::WaitReady() {
-    if (m_kind == NET_PORT_RFC2217) SendControl(std::string());  // the opening negotiation
+void CommRfc2217::Ready() {
+    SendControl(std::string());  // the opening negotiation
     std::unique_lock<std::mutex> lock(m);
-    if (m_kind != NET_PORT_RFC2217) return;
     if (ComPortOn(lock)) WaitConfirmedLocked(lock);
     // A server that said nothing has no serial-port option; later calls do not wait for it.
     m_comPortKnown = true;
 }
 
-int CommNet::GetState(DCB& dcb) {
+int CommRfc2217::GetState(DCB& dcb) {
     std::lock_guard<std::mutex> lock(m);
     dcb = m_dcb;
     return 0;
@@ -322,14 +314,9 @@ int CommNet::GetState(DCB& dcb) {
 
 // The settings go to the server, which answers each with the value it took: a value it
 // did not take (a speed more than 2 % off) fails the call, as a refused termios setting does.
-int CommNet::SetState(const DCB& dcb) {
+int CommRfc2217::SetState(const DCB& dcb) {
     CommTermios unused;
     if (int err = BuildCommTermios(dcb, CommTermios(), unused)) return err;
-    if (m_kind != NET_PORT_RFC2217) {
-        std::lock_guard<std::mutex> lock(m);
-        m_dcb = dcb;  // a raw stream has no settings to send
-        return 0;
-    }
     const std::string cmd = SettingsCommand(dcb);
     {
         std::unique_lock<std::mutex> lock(m);
@@ -362,19 +349,17 @@ int CommNet::SetState(const DCB& dcb) {
     return 0;
 }
 
-int CommNet::SetStateAhead(const DCB& dcb) {
+int CommRfc2217::SetStateAhead(const DCB& dcb) {
     const int err = SetState(dcb);
-    if (m_kind == NET_PORT_RFC2217) {
-        std::lock_guard<std::mutex> lock(m);
-        m_aheadCmd = SettingsCommand(dcb);
-        m_aheadErr = err;
-        m_aheadSent = true;
-    }
+    std::lock_guard<std::mutex> lock(m);
+    m_aheadCmd = SettingsCommand(dcb);
+    m_aheadErr = err;
+    m_aheadSent = true;
     return err;
 }
 
-int CommNet::Purge(bool rx, bool tx) {
-    if (m_kind != NET_PORT_RFC2217 || (!rx && !tx)) return 0;
+int CommRfc2217::Purge(bool rx, bool tx) {
+    if (!rx && !tx) return 0;
     {
         std::unique_lock<std::mutex> lock(m);
         if (!m_comPortOn) return 0;
@@ -384,11 +369,11 @@ int CommNet::Purge(bool rx, bool tx) {
 
 // The server sends DTR and RTS answers only where its device has the lines; the lines are told
 // as last asked for.
-int CommNet::SetModemLine(DWORD line, bool on) {
+int CommRfc2217::SetModemLine(DWORD line, bool on) {
     const bool dtr = line == MS_DTR_ON;
     {
         std::unique_lock<std::mutex> lock(m);
-        if (m_kind != NET_PORT_RFC2217 || !ComPortOn(lock)) return ENOTTY;
+        if (!ComPortOn(lock)) return ENOTTY;
         (dtr ? m_dtr : m_rts) = on;
         m_aheadSent = false;  // the lines sent ahead no longer hold
     }
@@ -396,9 +381,9 @@ int CommNet::SetModemLine(DWORD line, bool on) {
 }
 
 // NOTIFY-MODEMSTATE uses the bit values of MS_CTS_ON ... MS_RLSD_ON.
-int CommNet::GetModemLines(DWORD& lines) {
+int CommRfc2217::GetModemLines(DWORD& lines) {
     std::unique_lock<std::mutex> lock(m);
-    if (m_kind != NET_PORT_RFC2217 || !ComPortOn(lock)) return ENOTTY;
+    if (!ComPortOn(lock)) return ENOTTY;
     lines = (m_modemState & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON)) |
             (m_dtr ? MS_DTR_ON : 0) | (m_rts ? MS_RTS_ON : 0);
     return 0;

@@ -1,13 +1,15 @@
-// Ports on the network, for the comm layer's own use: the Telnet stream of an RFC 2217 port (the
-// serial-port option carries the line settings, the modem lines and purging) and the raw stream of
-// a tcp:// port. The socket is the port's descriptor: the port's reader thread reads it and hands
-// what it read to Received, which gives back the data.
+// A network port over Telnet with the serial-port option (RFC 2217), as a port's line
+// (comm_line.h), for the comm layer's own use: the option carries the line settings, the modem
+// lines and purging. The socket is the line's descriptor: the port's reader thread reads it and
+// hands what it read to Received, which gives back the data.
 #pragma once
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
+#include "platform/comm/comm_line.h"
 #include "platform/comm/comm_telnet.h"
 #include "platform/comm/comm_types.h"
 #include "platform/ports/neturl.h"
@@ -15,46 +17,47 @@
 // How long the server has to confirm settings.
 constexpr int kCommNetConfirmMs = 3000;
 
-class CommNet : private TelnetDecoder::Sink {
+class CommRfc2217 : public CommLine, private TelnetDecoder::Sink {
 public:
-    // fd is the connected socket, wakeFd becomes readable when the port closes; both stay the
-    // port's. An RFC 2217 port starts negotiating at once.
-    CommNet(NetPortKind kind, int fd, int wakeFd);
-    NetPortKind kind() const { return m_kind; }
+    // Connects to address within a few seconds; nullptr with errno set (ECONNREFUSED,
+    // ETIMEDOUT, ECANCELED when wakeFd polls readable meanwhile, ...). Starts negotiating at once.
+    static std::unique_ptr<CommLine> Connect(const NetPortAddress& address, int wakeFd);
+    // fd is the connected socket (the line's own), wakeFd becomes readable when the port
+    // closes (it stays the port's).
+    CommRfc2217(int fd, int wakeFd);
 
+    int Fd() const override { return m_fd; }
+    DWORD Kind() const override { return PST_TCPIP_TELNET; }
     // Waits (a little) for the server's first answers: whether it speaks RFC 2217, and the
     // settings of the remote port.
-    void WaitReady();
-    // Reader thread: the data among n received bytes, appended to data.
-    void Received(const char* p, size_t n, std::string& data);
-    // The connection is gone: waits end.
-    void Lost();
+    void Ready() override;
+    const char* Received(const char* p, size_t& n) override;
+    void Lost() override;
+    void Close(bool lost) override;
 
-    // The comm functions; each returns 0 or an errno value. Write sends n data bytes, waiting
-    // until deadlineMs (monotonic, -1: no limit); done tells how many went out.
-    int Write(const char* p, size_t n, int64_t deadlineMs, size_t& done);
-    int GetState(DCB& dcb);
-    int SetState(const DCB& dcb);
-    // SetState before the port is handed out: the next SetState with the very same settings
-    // (and nothing between) returns this outcome at once instead of asking the server again.
-    int SetStateAhead(const DCB& dcb);
-    int Purge(bool rx, bool tx);
-    int SetModemLine(DWORD line, bool on);
-    int GetModemLines(DWORD& lines);
+    int Write(const char* p, size_t n, int64_t deadlineMs, size_t& done) override;
+    // A socket's unread bytes are not all data (Telnet commands): none are counted as input.
+    void DriverQueues(int& in, int& out) override;
+    int Purge(bool rx, bool tx) override;
+    int GetState(DCB& dcb) override;
+    int SetState(const DCB& dcb) override;
+    int SetStateAhead(const DCB& dcb) override;
+    // DTR and RTS are told as last asked for; a server without the option has no lines.
+    int SetModemLine(DWORD line, bool on) override;
+    int GetModemLines(DWORD& lines) override;
 
 private:
     void OnOption(uint8_t verb, uint8_t option) override;
     void OnSubnegotiation(const std::string& body) override;
-    void Queue(const std::string& bytes);
     int SendControl(const std::string& bytes);
     int SendLocked(const char* p, size_t n, int64_t deadlineMs, size_t& sent);
     int FlushLocked(int64_t deadlineMs);
     bool ComPortOn(std::unique_lock<std::mutex>& lock);
     bool WaitConfirmedLocked(std::unique_lock<std::mutex>& lock);
 
-    const NetPortKind m_kind;
     const int m_fd, m_wakeFd;
     TelnetDecoder m_decoder;  // reader thread only
+    std::string m_data;       // reader thread only: the data of the last bytes received
 
     std::mutex m_sendMutex;  // one sender at a time on the socket
     std::string m_owed;      // guarded by m_sendMutex: the rest of a half-sent 0xFF pair
