@@ -89,11 +89,12 @@ void CommPort::ReaderLoop() {
         bool gone = false;
         const size_t roomBefore = room;
         while (room > 0) {
+            const uint64_t purges = m_rxPurges.load(std::memory_order_acquire);
             ssize_t r = read(fd, chunk.get(), std::min(room, kReadChunk));
             if (r > 0) {
                 size_t n = (size_t)r;
                 const char* data = m_line->Received(chunk.get(), n);
-                Append(data, n);
+                Append(data, n, purges);
                 room -= (size_t)r;
                 continue;
             }
@@ -118,8 +119,10 @@ void CommPort::ReaderLoop() {
     m_line->Lost();
 }
 
-void CommPort::Append(const char* p, size_t n) {
+void CommPort::Append(const char* p, size_t n, uint64_t purges) {
     std::lock_guard<std::mutex> lock(m_mutex);
+    // Read before a purge emptied the input: it belongs to what was purged.
+    if (purges != m_rxPurges.load(std::memory_order_relaxed)) return;
     const size_t cap = kCommInputBufferSize;
     size_t take = std::min(n, cap - m_count);
     if (take < n) {

@@ -2,6 +2,7 @@
 // the one owner of the port's locks. Each comm function looks the handle up once (CommCall) and
 // calls one method here; the port passes what depends on its kind to its line (comm_line.h).
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -47,7 +48,8 @@ public:
 private:
     CommPort(std::unique_ptr<CommLine> line, int wakeFd);
     void ReaderLoop();
-    void Append(const char* p, size_t n);
+    // Bytes read while purge number `purges` was the last: dropped if a purge came since.
+    void Append(const char* p, size_t n, uint64_t purges);
     void MarkLost();
     size_t TakeLocked(char* p, size_t n);
 
@@ -65,6 +67,8 @@ private:
     bool m_lost = false;
     bool m_closing = false;
     uint64_t m_readAbortGeneration = 0;
+    // Input purges so far; written under m_mutex, read by the reader before each read.
+    std::atomic<uint64_t> m_rxPurges{0};
     DWORD m_eventMask = 0;
     HANDLE m_pendingWaitEvent = nullptr;
     COMMTIMEOUTS m_timeouts = {};

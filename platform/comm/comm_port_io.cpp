@@ -47,14 +47,22 @@ DWORD CommPort::WaitEvent(HANDLE hEvent, DWORD& mask) {
 
 DWORD CommPort::Purge(DWORD flags) {
     const bool rx = flags & PURGE_RXCLEAR, tx = flags & PURGE_TXCLEAR;
-    {
+    // The input is emptied before and after the driver's queue is flushed, each time dropping
+    // what the reader took from the driver but had not yet stored: nothing received before the
+    // purge survives it.
+    auto clearInput = [&](bool abort) {
         std::lock_guard<std::mutex> lock(m_mutex);
-        if (rx) m_head = m_count = 0;
-        if (flags & PURGE_RXABORT) ++m_readAbortGeneration;
-    }
+        if (rx) {
+            m_head = m_count = 0;
+            m_rxPurges.fetch_add(1, std::memory_order_release);
+        }
+        if (abort) ++m_readAbortGeneration;
+    };
+    clearInput(flags & PURGE_RXABORT);
     m_cv.notify_all();
     // A device that is gone has nothing left to flush.
     const int err = m_line->Purge(rx, tx);
+    if (rx) clearInput(false);
     return err == EIO ? 0 : (DWORD)err;
 }
 
