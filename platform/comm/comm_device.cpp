@@ -154,3 +154,10 @@ int CommDevice::SetModemLine(DWORD line, bool on) {
         return result;
     return CommSetModemLine(m_fd, line, on);
 }
+
+int CommDevice::SetBreak(bool on) {
+    DWORD unused = 0;
+    int result = 0;
+    if (CallCommModemHook(on ? SETBREAK : CLRBREAK, &unused, result)) return result;
+    return CommSetBreak(m_fd, on);
+}

@@ -25,6 +25,9 @@ public:
     // While a modem hook is set (comm_hooks.h) it stands in for the device's lines.
     int SetModemLine(DWORD line, bool on) override;
     int GetModemLines(DWORD& lines) override;
+    // TIOCSBRK/TIOCCBRK, so that the caller times the break; the modem hook stands in here too
+    // (SETBREAK, CLRBREAK). A pseudo-terminal takes both and sends nothing.
+    int SetBreak(bool on) override;
 
 private:
     CommDevice(int fd, int wakeFd, const CommTermios& found)

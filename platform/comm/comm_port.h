@@ -41,6 +41,7 @@ public:
     // SETDTR, CLRDTR, SETRTS or CLRRTS.
     DWORD Escape(DWORD func);
     DWORD GetModemLines(DWORD& lines);
+    DWORD SetBreak(bool on);
     uint64_t OverflowCount();
     bool IsLost();
 
