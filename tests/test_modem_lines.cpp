@@ -136,6 +136,11 @@ TEST_F(PortDialogTest, APortWithoutModemLinesSaysSoWithoutABox) {
     EXPECT_FALSE(Enabled(IDC_DTR_CHECK));
     EXPECT_FALSE(Enabled(IDC_RTS_CHECK));
     EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_MODEM_LINES), -1);
+    // Nor can it send a BREAK (Linux has none on a pty pair) or pulse a line.
+    kvtest::PressKey(m_dlg.get(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_STREQ(m_dlg->m_strStatus, "此端口不能发送 BREAK");
+    kvtest::PressKey(m_dlg.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_STREQ(m_dlg->m_strStatus, "此端口没有控制线，不能复位设备");
     EXPECT_EQ(boxes.Count(), 0u);
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
     EXPECT_STREQ(Text(IDC_MODEM_STATIC), "");

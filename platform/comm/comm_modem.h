@@ -12,6 +12,6 @@ BOOL EscapeCommFunction(HANDLE hFile, DWORD dwFunc);
 BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat);
 // The break condition on the transmit line, from SetCommBreak until ClearCommBreak; the caller
 // times it. A port that cannot send a break (a raw TCP port, a server without the serial-port
-// option) fails with EOPNOTSUPP. A pseudo-terminal takes both calls and sends nothing.
+// option, a pseudo-terminal, where Linux has no break) fails with EOPNOTSUPP.
 BOOL SetCommBreak(HANDLE hFile);
 BOOL ClearCommBreak(HANDLE hFile);
