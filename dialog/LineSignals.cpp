@@ -11,39 +11,37 @@ BOOL CLineSignals::Refused(const char* pszWhy, CString& strStatus) const {
 }
 
 BOOL CLineSignals::StartBreak(CString& strEcho, CString& strStatus) {
-    if (m_pPort->GetPortKind() == 0) return Refused("串口未打开，不能发送 BREAK", strStatus);
-    if (IsRunning()) return Refused("上一个 BREAK 或复位还未结束", strStatus);
+    if (m_pPort->GetPortKind() == 0) return Refused("串口未打开", strStatus);
+    if (IsRunning()) return Refused("上个信号未结束", strStatus);
     if (!m_pPort->SetBreak(TRUE)) {
         const DWORD err = GetLastError();
         if (err == EOPNOTSUPP || err == ENOTTY || err == EINVAL)
-            return Refused("此端口不能发送 BREAK", strStatus);
-        strStatus.Format("BREAK 发送失败（错误 %lu）", (unsigned long)err);
+            return Refused("端口不支持 BREAK", strStatus);
+        strStatus.Format("BREAK 失败:%lu", (unsigned long)err);
         return FALSE;
     }
     m_nRunning = BREAK;
     m_nMs = m_pSettings->m_nBreakMs;
     m_pOwner->SetTimer(m_nTimerId, (UINT)m_nMs, nullptr);
     strEcho.Format("<BREAK %d ms>", m_nMs);
-    strStatus.Format("正在发送 BREAK（%d ms）", m_nMs);
+    strStatus.Format("发送 BREAK %dms", m_nMs);
     return TRUE;
 }
 
 // The lines are read first, so that the pulse can leave them as they were. RTS under RTS/CTS
 // belongs to the driver and cannot be pulsed.
 BOOL CLineSignals::StartReset(CString& strEcho, CString& strStatus) {
-    if (m_pPort->GetPortKind() == 0) return Refused("串口未打开，不能复位设备", strStatus);
-    if (IsRunning()) return Refused("上一个 BREAK 或复位还未结束", strStatus);
+    if (m_pPort->GetPortKind() == 0) return Refused("串口未打开", strStatus);
+    if (IsRunning()) return Refused("上个信号未结束", strStatus);
     m_bResetRts = m_pSettings->m_nResetLine == KV_RESET_RTS;
     const char* pszLine = m_bResetRts ? "RTS" : "DTR";
     BOOL bDtr = FALSE, bRts = FALSE;
-    if (!m_pPort->GetOutputLines(&bDtr, &bRts))
-        return Refused("此端口没有控制线，不能复位设备", strStatus);
-    if (m_bResetRts && m_pPort->IsRtsHandshake())
-        return Refused("RTS 由 RTS/CTS 流控驱动，不能用来复位", strStatus);
+    if (!m_pPort->GetOutputLines(&bDtr, &bRts)) return Refused("无控制线，不能复位", strStatus);
+    if (m_bResetRts && m_pPort->IsRtsHandshake()) return Refused("RTS 由流控占用", strStatus);
     m_bLineWasOn = m_bResetRts ? bRts : bDtr;
     if (!(m_bResetRts ? m_pPort->SetRTS(FALSE) : m_pPort->SetDTR(FALSE))) {
         m_pModemLines->Refresh();
-        strStatus.Format("复位失败：%s 无法驱动", pszLine);
+        strStatus.Format("复位失败:%s", pszLine);
         return FALSE;
     }
     m_pModemLines->Refresh();
@@ -51,7 +49,7 @@ BOOL CLineSignals::StartReset(CString& strEcho, CString& strStatus) {
     m_nMs = m_pSettings->m_nResetMs;
     m_pOwner->SetTimer(m_nTimerId, (UINT)m_nMs, nullptr);
     strEcho.Format("<RESET %s %d ms>", pszLine, m_nMs);
-    strStatus.Format("正在复位设备（%s 拉低 %d ms）", pszLine, m_nMs);
+    strStatus.Format("复位 %s %dms", pszLine, m_nMs);
     return TRUE;
 }
 
@@ -73,13 +71,13 @@ BOOL CLineSignals::OnTick(CString& strStatus, BOOL& bFailed) {
         if (bFailed)
             strStatus = "BREAK 未能结束";
         else
-            strStatus.Format("BREAK 已发送（%d ms）", m_nMs);
+            strStatus.Format("BREAK %dms 完成", m_nMs);
     } else if (nRunning == RESET) {
         bFailed = !EndReset();
         if (bFailed)
-            strStatus = "复位后控制线未能恢复";
+            strStatus = "控制线未能恢复";
         else
-            strStatus.Format("设备已复位（%s %d ms）", m_bResetRts ? "RTS" : "DTR", m_nMs);
+            strStatus.Format("已复位 %s %dms", m_bResetRts ? "RTS" : "DTR", m_nMs);
     }
     return nRunning != NONE;
 }

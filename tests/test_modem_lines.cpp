@@ -138,9 +138,9 @@ TEST_F(PortDialogTest, APortWithoutModemLinesSaysSoWithoutABox) {
     EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_MODEM_LINES), -1);
     // Nor can it send a BREAK (Linux has none on a pty pair) or pulse a line.
     kvtest::PressKey(m_dlg.get(), Qt::Key_B, Qt::ControlModifier);
-    EXPECT_STREQ(m_dlg->m_strStatus, "此端口不能发送 BREAK");
+    EXPECT_STREQ(m_dlg->m_strStatus, "端口不支持 BREAK");
     kvtest::PressKey(m_dlg.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_STREQ(m_dlg->m_strStatus, "此端口没有控制线，不能复位设备");
+    EXPECT_STREQ(m_dlg->m_strStatus, "无控制线，不能复位");
     EXPECT_EQ(boxes.Count(), 0u);
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
     EXPECT_STREQ(Text(IDC_MODEM_STATIC), "");
@@ -167,7 +167,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          MS_DTR_ON | MS_RTS_ON,
          {SETBREAK, CLRBREAK},
          "TX> <BREAK 250 ms>",
-         "BREAK 已发送（250 ms）"},
+         "BREAK 250ms 完成"},
         {"DTR pulse",
          Qt::Key_R,
          Qt::ControlModifier | Qt::ShiftModifier,
@@ -176,7 +176,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          MS_DTR_ON | MS_RTS_ON,
          {CLRDTR, SETDTR},
          "TX> <RESET DTR 100 ms>",
-         "设备已复位（DTR 100 ms）"},
+         "已复位 DTR 100ms"},
         {"RTS pulse",
          Qt::Key_R,
          Qt::ControlModifier | Qt::ShiftModifier,
@@ -185,7 +185,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          MS_RTS_ON,
          {CLRRTS, SETRTS},
          "TX> <RESET RTS 100 ms>",
-         "设备已复位（RTS 100 ms）"},
+         "已复位 RTS 100ms"},
         {"DTR off before ends off",
          Qt::Key_R,
          Qt::ControlModifier | Qt::ShiftModifier,
@@ -194,7 +194,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          MS_RTS_ON,
          {CLRDTR, SETDTR, CLRDTR},
          "TX> <RESET DTR 100 ms>",
-         "设备已复位（DTR 100 ms）"},
+         "已复位 DTR 100ms"},
         {"RTS under RTS/CTS",
          Qt::Key_R,
          Qt::ControlModifier | Qt::ShiftModifier,
@@ -203,7 +203,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          MS_DTR_ON | MS_RTS_ON,
          {},
          "",
-         "RTS 由 RTS/CTS 流控驱动，不能用来复位"},
+         "RTS 由流控占用"},
     };
     MessageBoxRecorder boxes;
     AddDevice(3);
@@ -239,7 +239,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
     }
     // With no port open, a key is refused in the status line.
     kvtest::PressKey(m_dlg.get(), Qt::Key_B, Qt::ControlModifier);
-    EXPECT_STREQ(m_dlg->m_strStatus, "串口未打开，不能发送 BREAK");
+    EXPECT_STREQ(m_dlg->m_strStatus, "串口未打开");
     EXPECT_EQ(m_dlg->m_nStatusColor, 3);
     EXPECT_EQ(boxes.Count(), 0u);
 }
