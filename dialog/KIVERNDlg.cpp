@@ -128,6 +128,8 @@ ON_COMMAND(IDM_RX_FIND, OnRxFind)
 ON_COMMAND(IDM_RX_FIND_NEXT, OnRxFindNext)
 ON_COMMAND(IDM_RX_FIND_PREV, OnRxFindPrev)
 ON_COMMAND(IDM_RX_SETTINGS, ShowSettings)
+ON_COMMAND(IDM_LINE_BREAK, OnLineBreak)
+ON_COMMAND(IDM_LINE_RESET, OnLineReset)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -255,6 +257,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
             break;
         case IDT_MODEM_LINES:
             m_modemLines.OnTick();
+            break;
+        case IDT_LINE_SIGNAL:
+            OnLineSignalTick();
             break;
         default:
             break;

@@ -12,6 +12,7 @@
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
 #include "dialog/FindDlg.h"
+#include "dialog/LineSignals.h"
 #include "dialog/LiveLog.h"
 #include "dialog/ModemLines.h"
 #include "dialog/NamedPort.h"
@@ -31,7 +32,8 @@
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
 #define IDT_MODEM_LINES 5
-#define IDT_RECONNECT 6  // the wait for a lost port's device to come back
+#define IDT_RECONNECT 6    // the wait for a lost port's device to come back
+#define IDT_LINE_SIGNAL 7  // the end of a BREAK or a reset pulse
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -106,6 +108,9 @@ public:  // the handlers are reached through the message map, and by tests
     // Modem lines: the DTR and RTS toggles.
     void OnBnClickedLineDtr();
     void OnBnClickedLineRts();
+    // Line signals: a BREAK and the reset pulse, from the status band's menu and keys.
+    void OnLineBreak();
+    void OnLineReset();
     // Saving.
     void OnBnClickedSaveRx();
     // Quick commands.
@@ -148,6 +153,9 @@ private:
     void AddToHistory();
     void ShowHistory();
     void PrepareKeyboard();
+    void ShowStatusBandMenu(POINT point);
+    void ShowLineSignal(BOOL bStarted, const CString& strEcho, const CString& strStatus);
+    void OnLineSignalTick();
     // The last layout was scaled down to a client area below the least size.
     BOOL m_bLayoutScaled = FALSE;
 
@@ -224,6 +232,8 @@ public:
 
     // The modem lines in the status band.
     CModemLines m_modemLines{&m_SerialPort, this, IDT_MODEM_LINES};
+    // A BREAK and the reset pulse, ended on a timer.
+    CLineSignals m_lineSignals{&m_SerialPort, &m_modemLines, &m_settings, this, IDT_LINE_SIGNAL};
 
     // The find box over the receive display, created when first opened.
     CFindDlg m_findDlg{&m_strReceive, &m_editReceive, &m_settings, this};

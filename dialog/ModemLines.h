@@ -23,6 +23,8 @@ public:
     // The port closed: the toggles go off and disabled, the label empty.
     void Stop();
     void OnTick();
+    // The lines were driven elsewhere (the reset pulse): the toggles show them again.
+    void Refresh() { Show(TRUE); }
     // A toggle the port does not take goes back to the line's state.
     void OnClickedDtr();
     void OnClickedRts();

@@ -6,7 +6,20 @@
 #include "res/resource.h"
 
 void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
-    if (!pWnd || pWnd->GetDlgCtrlID() != IDC_RECEIVE_EDIT) return;
+    if (!pWnd) return;
+    switch (pWnd->GetDlgCtrlID()) {
+        case IDC_STATUS_STATIC:
+        case IDC_TX_COUNT_STATIC:
+        case IDC_RX_COUNT_STATIC:
+        case IDC_MODEM_STATIC:
+        case IDC_DTR_CHECK:
+        case IDC_RTS_CHECK:
+            ShowStatusBandMenu(point);
+            return;
+        default:
+            break;
+    }
+    if (pWnd->GetDlgCtrlID() != IDC_RECEIVE_EDIT) return;
     CMenu menu;
     menu.CreatePopupMenu();
     BOOL bSelected = (BOOL)m_editReceive.SendMessage(EM_GETSEL, 0, 0);

@@ -51,12 +51,23 @@ void CReceiveText::AppendLineEnd() {
     m_pLiveLog->Log();
 }
 
-void CReceiveText::Echo(const CString& bytes, BOOL bHex, const CString& strStamp) {
+void CReceiveText::StartEchoLine(const CString& strStamp) {
     INT_PTR n = m_pText->GetLength();
     if (n > 0 && (*m_pText)[n - 1] != '\n') *m_pText += "\r\n";
     *m_pText += strStamp;
     *m_pText += "TX> ";
+}
+
+void CReceiveText::Echo(const CString& bytes, BOOL bHex, const CString& strStamp) {
+    StartEchoLine(strStamp);
     AppendShown(reinterpret_cast<const unsigned char*>(bytes.GetString()), bytes.GetLength(), bHex);
+    m_bEchoOpen = true;
+    m_pLiveLog->Log();
+}
+
+void CReceiveText::EchoNote(const CString& strNote, const CString& strStamp) {
+    StartEchoLine(strStamp);
+    *m_pText += strNote;
     m_bEchoOpen = true;
     m_pLiveLog->Log();
 }

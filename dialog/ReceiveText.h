@@ -24,6 +24,8 @@ public:
     // Sent bytes on a line of their own, after strStamp (empty: none), marked "TX> " so that
     // a reader can tell them from received data.
     void Echo(const CString& bytes, BOOL bHex, const CString& strStamp);
+    // A signal sent (a BREAK, a reset pulse), told in words on an echo line of its own.
+    void EchoNote(const CString& strNote, const CString& strStamp);
     // With a limit (MiB, 0: none), once the text passes it by an eighth it drops its oldest
     // part back to the limit, starting at a line start where one is near; the live log has
     // what was dropped. TRUE when the text was cut.
@@ -33,6 +35,7 @@ public:
 
 private:
     void AppendShown(const unsigned char* pBytes, INT_PTR nCount, BOOL bHex);
+    void StartEchoLine(const CString& strStamp);
 
     CString* m_pText;
     CLiveLog* m_pLiveLog;

@@ -25,6 +25,12 @@ const char* const kChecksums[KV_CHECK_COUNT] = {
     "none",          "SUM8",  "XOR8", "CRC-8", "CRC-16/MODBUS", "CRC-16/CCITT-FALSE",
     "CRC-16/XMODEM", "CRC-32"};
 const char* const kChecksumOrders[] = {"customary", "highFirst", "lowFirst"};
+const char* const kResetLines[] = {"DTR", "RTS"};
+
+// A duration member in ms, 1..KV_SIGNAL_MAX_MS; keep otherwise.
+int Millis(const Json::Value& v, int keep) {
+    return v.isInt() && v.asInt() >= 1 && v.asInt() <= KV_SIGNAL_MAX_MS ? v.asInt() : keep;
+}
 
 // The index of a member's text among the names, or keep when it is none of them.
 template <size_t N>
@@ -75,6 +81,9 @@ CKivernSettings::CKivernSettings()
       m_nChecksumOrder(KV_ORDER_CUSTOMARY),
       m_bChecksumText(FALSE),
       m_bLooseHex(FALSE),
+      m_nBreakMs(250),
+      m_nResetLine(KV_RESET_DTR),
+      m_nResetMs(100),
       m_bKeepHistory(FALSE),
       m_unknown(Json::objectValue),
       m_bUnreadable(FALSE) {}
@@ -116,6 +125,9 @@ Json::Value CKivernSettings::ToJson() const {
     root["checksumOrder"] = kChecksumOrders[m_nChecksumOrder];
     root["checksumText"] = m_bChecksumText != FALSE;
     root["looseHex"] = m_bLooseHex != FALSE;
+    root["breakMs"] = m_nBreakMs;
+    root["resetLine"] = kResetLines[m_nResetLine];
+    root["resetMs"] = m_nResetMs;
     root["keepHistory"] = m_bKeepHistory != FALSE;
     Json::Value history(Json::arrayValue);
     for (const auto& h : m_history) {
@@ -150,6 +162,9 @@ void CKivernSettings::FromJson(const Json::Value& root) {
     m_nChecksumOrder = Choice(root["checksumOrder"], kChecksumOrders, m_nChecksumOrder);
     m_bChecksumText = Flag(root["checksumText"], m_bChecksumText);
     m_bLooseHex = Flag(root["looseHex"], m_bLooseHex);
+    m_nBreakMs = Millis(root["breakMs"], m_nBreakMs);
+    m_nResetLine = Choice(root["resetLine"], kResetLines, m_nResetLine);
+    m_nResetMs = Millis(root["resetMs"], m_nResetMs);
     m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
     const Json::Value& history = root["history"];
     if (history.isArray()) {
@@ -287,5 +302,7 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_bLiveLogTimeName == o.m_bLiveLogTimeName && m_nRxLimitMiB == o.m_nRxLimitMiB &&
            m_nChecksum == o.m_nChecksum && m_nChecksumOrder == o.m_nChecksumOrder &&
            m_bChecksumText == o.m_bChecksumText && m_bLooseHex == o.m_bLooseHex &&
-           m_bKeepHistory == o.m_bKeepHistory && m_history == o.m_history;
+           m_nBreakMs == o.m_nBreakMs && m_nResetLine == o.m_nResetLine &&
+           m_nResetMs == o.m_nResetMs && m_bKeepHistory == o.m_bKeepHistory &&
+           m_history == o.m_history;
 }

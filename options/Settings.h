@@ -24,6 +24,11 @@
 #define KV_LINE_DRIVER 0  // as the driver leaves it
 #define KV_LINE_ON 1
 #define KV_LINE_OFF 2
+// The output line that the reset pulse drives.
+#define KV_RESET_DTR 0
+#define KV_RESET_RTS 1
+// The longest BREAK and reset pulse, in ms.
+#define KV_SIGNAL_MAX_MS 10000
 
 class CKivernSettings {
 public:
@@ -48,6 +53,10 @@ public:
     int m_nChecksumOrder;  // KV_ORDER_*
     BOOL m_bChecksumText;  // text sends get the checksum too
     BOOL m_bLooseHex;      // hex sends also take separators and 0x prefixes
+    // Line signals: how long a BREAK lasts, and which line the reset pulse drives off, how long.
+    int m_nBreakMs;    // 1..KV_SIGNAL_MAX_MS
+    int m_nResetLine;  // KV_RESET_*
+    int m_nResetMs;    // 1..KV_SIGNAL_MAX_MS
     // Send history: kept for the session, and across sessions only when asked.
     BOOL m_bKeepHistory;
     std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first

@@ -14,6 +14,14 @@ const char* const kChecksumNames[KV_CHECK_COUNT] = {
     "无",    "SUM8", "XOR8", "CRC-8/SMBUS", "CRC-16/MODBUS", "CRC-16/CCITT-FALSE", "CRC-16/XMODEM",
     "CRC-32"};
 const char* const kChecksumOrderNames[] = {"惯用顺序", "高字节在前", "低字节在前"};
+const char* const kResetLineNames[] = {"DTR", "RTS"};
+
+// A duration typed in ms: its value when it is a whole number in 1..KV_SIGNAL_MAX_MS, else keep.
+int TypedMillis(const CString& str, int keep) {
+    if (!IsDecimalNumber(str) || str.GetLength() > 5) return keep;
+    const int ms = IntervalValue(str);
+    return ms >= 1 && ms <= KV_SIGNAL_MAX_MS ? ms : keep;
+}
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
@@ -31,8 +39,11 @@ CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
       m_nChecksum(settings.m_nChecksum),
       m_nChecksumOrder(settings.m_nChecksumOrder),
       m_bChecksumText(settings.m_bChecksumText),
-      m_bLooseHex(settings.m_bLooseHex) {
+      m_bLooseHex(settings.m_bLooseHex),
+      m_nResetLine(settings.m_nResetLine) {
     m_strReconnectSecs.Format("%d", settings.m_nReconnectSecs);
+    m_strBreakMs.Format("%d", settings.m_nBreakMs);
+    m_strResetMs.Format("%d", settings.m_nResetMs);
     m_strRxLimit.Format("%d", settings.m_nRxLimitMiB);
 }
 
@@ -45,6 +56,7 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_SET_PORT_LIST, m_cbPorts);
     DDX_Control(pDX, IDC_SET_CHECKSUM, m_cbChecksum);
     DDX_Control(pDX, IDC_SET_CHECKSUM_ORDER, m_cbChecksumOrder);
+    DDX_Control(pDX, IDC_SET_RESET_LINE, m_cbResetLine);
     DDX_CBIndex(pDX, IDC_SET_ENCODING, m_nEncoding);
     DDX_CBIndex(pDX, IDC_SET_LINE_END, m_nLineEnding);
     DDX_CBIndex(pDX, IDC_SET_DTR, m_nDtr);
@@ -54,6 +66,9 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_CBIndex(pDX, IDC_SET_CHECKSUM_ORDER, m_nChecksumOrder);
     DDX_Check(pDX, IDC_SET_CHECKSUM_TEXT, m_bChecksumText);
     DDX_Check(pDX, IDC_SET_LOOSE_HEX, m_bLooseHex);
+    DDX_Text(pDX, IDC_SET_BREAK_MS, m_strBreakMs);
+    DDX_CBIndex(pDX, IDC_SET_RESET_LINE, m_nResetLine);
+    DDX_Text(pDX, IDC_SET_RESET_MS, m_strResetMs);
     DDX_Check(pDX, IDC_SET_RECONNECT, m_bReconnect);
     DDX_Text(pDX, IDC_SET_RECONNECT_SECS, m_strReconnectSecs);
     DDX_Text(pDX, IDC_SET_PORT_PATH, m_strPortPath);
@@ -78,6 +93,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     for (const char* s : kRtsNames) m_cbRts.AddString(s);
     for (const char* s : kChecksumNames) m_cbChecksum.AddString(s);
     for (const char* s : kChecksumOrderNames) m_cbChecksumOrder.AddString(s);
+    for (const char* s : kResetLineNames) m_cbResetLine.AddString(s);
     m_nEncoding = m_settings.m_nEncoding;
     m_nLineEnding = m_settings.m_nLineEnding;
     m_nDtr = m_settings.m_nDtrAtOpen;
@@ -93,6 +109,9 @@ BOOL CSettingsDlg::OnInitDialog() {
     m_nChecksumOrder = m_settings.m_nChecksumOrder;
     m_bChecksumText = m_settings.m_bChecksumText;
     m_bLooseHex = m_settings.m_bLooseHex;
+    m_strBreakMs.Format("%d", m_settings.m_nBreakMs);
+    m_nResetLine = m_settings.m_nResetLine;
+    m_strResetMs.Format("%d", m_settings.m_nResetMs);
     FillPortList();
     UpdateData(FALSE);
     // Paths are file-system bytes (UTF-8): the edit is written and read in UTF-8.
@@ -134,6 +153,10 @@ void CSettingsDlg::OnOK() {
     if (m_nChecksumOrder >= 0) m_settings.m_nChecksumOrder = m_nChecksumOrder;
     m_settings.m_bChecksumText = m_bChecksumText;
     m_settings.m_bLooseHex = m_bLooseHex;
+    // A duration that is not a whole number of ms in range keeps the one before.
+    m_settings.m_nBreakMs = TypedMillis(m_strBreakMs, m_settings.m_nBreakMs);
+    if (m_nResetLine >= 0) m_settings.m_nResetLine = m_nResetLine;
+    m_settings.m_nResetMs = TypedMillis(m_strResetMs, m_settings.m_nResetMs);
     m_settings.m_bReconnect = m_bReconnect;
     // A display limit that is not a whole number of MiB keeps the one before.
     if (m_strRxLimit == "0") {

@@ -32,6 +32,7 @@ private:
     CComboBox m_cbPorts;
     CComboBox m_cbChecksum;
     CComboBox m_cbChecksumOrder;
+    CComboBox m_cbResetLine;
     int m_nEncoding;
     int m_nLineEnding;
     int m_nDtr;
@@ -48,4 +49,7 @@ private:
     int m_nChecksumOrder;
     BOOL m_bChecksumText;
     BOOL m_bLooseHex;
+    CString m_strBreakMs;
+    int m_nResetLine;
+    CString m_strResetMs;
 };

@@ -116,6 +116,9 @@
 #define IDC_SET_CHECKSUM_ORDER 1231
 #define IDC_SET_CHECKSUM_TEXT 1232
 #define IDC_SET_LOOSE_HEX 1233
+#define IDC_SET_BREAK_MS 1240
+#define IDC_SET_RESET_LINE 1241
+#define IDC_SET_RESET_MS 1242
 
 // The find box (IDD_FIND).
 #define IDC_FIND_TEXT 1240
@@ -139,3 +142,6 @@
 // Keyboard commands of the main dialog (accelerators).
 #define IDM_FOCUS_SEND 0x8020
 #define IDM_FOCUS_RECEIVE 0x8021
+// The status band's context menu and keys: the line signals.
+#define IDM_LINE_BREAK 0x8030
+#define IDM_LINE_RESET 0x8031

@@ -221,3 +221,8 @@ BOOL CSerialPort::SetDTR(BOOL bOn) {
 BOOL CSerialPort::SetRTS(BOOL bOn) {
     return m_hPort ? EscapeCommFunction(m_hPort, bOn ? SETRTS : CLRRTS) : FALSE;
 }
+
+BOOL CSerialPort::SetBreak(BOOL bOn) {
+    if (!m_hPort) return FALSE;
+    return bOn ? SetCommBreak(m_hPort) : ClearCommBreak(m_hPort);
+}

@@ -67,6 +67,10 @@ public:
     // under RTS/CTS, which belongs to the driver).
     BOOL SetDTR(BOOL bOn);
     BOOL SetRTS(BOOL bOn);
+    // Starts (bOn) or ends the break condition on the open port's transmit line; the caller
+    // times it. FALSE when it cannot, GetLastError EOPNOTSUPP for a port that cannot send a
+    // break (a raw TCP port, a pseudo-terminal). No box is raised.
+    BOOL SetBreak(BOOL bOn);
     // TRUE while the open port runs RTS/CTS flow control.
     BOOL IsRtsHandshake() const {
         return m_hPort && m_dcbPort.fRtsControl == RTS_CONTROL_HANDSHAKE;

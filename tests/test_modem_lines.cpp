@@ -1,17 +1,27 @@
 // The modem lines: DTR and RTS at opening and from the toggles, the input lines shown in the
-// status band, and a port without modem lines. A hook stands in for an adapter's lines.
+// status band, a port without modem lines, and the status band's BREAK and reset pulse. A hook
+// stands in for an adapter's lines.
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTimer>
 #include <vector>
 
+#include "platform/ui/window_p.h"
 #include "support/port_dialog.h"
 
 namespace {
 
-// The lines of a stand-in adapter, and the drive calls it got.
+// The lines of a stand-in adapter, and the drive calls it got (with the break's) and when.
 DWORD g_lines;
 std::vector<DWORD> g_calls;
+std::vector<int64_t> g_times;
 
 int FakeLines(DWORD dwFunc, DWORD* lpLines) {
     if (dwFunc == 0) return *lpLines = g_lines, 0;
+    g_times.push_back(kvtest::ClockNowMs());
+    if (dwFunc == SETBREAK || dwFunc == CLRBREAK) return g_calls.push_back(dwFunc), 0;
     const DWORD bit = dwFunc == SETDTR || dwFunc == CLRDTR ? MS_DTR_ON : MS_RTS_ON;
     g_lines = dwFunc == SETDTR || dwFunc == SETRTS ? g_lines | bit : g_lines & ~bit;
     g_calls.push_back(dwFunc);
@@ -24,6 +34,7 @@ protected:
         PortDialogTest::SetUp();
         g_lines = 0;
         g_calls.clear();
+        g_times.clear();
         SetCommModemHook(FakeLines);
     }
     void TearDown() override {
@@ -125,7 +136,150 @@ TEST_F(PortDialogTest, APortWithoutModemLinesSaysSoWithoutABox) {
     EXPECT_FALSE(Enabled(IDC_DTR_CHECK));
     EXPECT_FALSE(Enabled(IDC_RTS_CHECK));
     EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_MODEM_LINES), -1);
+    // Nor can it send a BREAK (Linux has none on a pty pair) or pulse a line.
+    kvtest::PressKey(m_dlg.get(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_STREQ(m_dlg->m_strStatus, "端口不支持 BREAK");
+    kvtest::PressKey(m_dlg.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_STREQ(m_dlg->m_strStatus, "无控制线，不能复位");
     EXPECT_EQ(boxes.Count(), 0u);
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
     EXPECT_STREQ(Text(IDC_MODEM_STATIC), "");
+}
+
+// Ctrl+B and Ctrl+Shift+R: the line is driven for the set time on the virtual clock, then put
+// back as it was; the toggles show each step, the status line and the echo tell it.
+TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) {
+    const struct {
+        const char* name;
+        int key, mods;
+        int resetLine;
+        const char* flow;
+        DWORD before;  // the outputs before
+        std::vector<DWORD> calls;
+        const char* echo;    // "" when refused
+        const char* status;  // at the end, or the refusal
+    } cases[] = {
+        {"BREAK",
+         Qt::Key_B,
+         Qt::ControlModifier,
+         KV_RESET_DTR,
+         "None",
+         MS_DTR_ON | MS_RTS_ON,
+         {SETBREAK, CLRBREAK},
+         "TX> <BREAK 250 ms>",
+         "BREAK 250ms 完成"},
+        {"DTR pulse",
+         Qt::Key_R,
+         Qt::ControlModifier | Qt::ShiftModifier,
+         KV_RESET_DTR,
+         "None",
+         MS_DTR_ON | MS_RTS_ON,
+         {CLRDTR, SETDTR},
+         "TX> <RESET DTR 100 ms>",
+         "已复位 DTR 100ms"},
+        {"RTS pulse",
+         Qt::Key_R,
+         Qt::ControlModifier | Qt::ShiftModifier,
+         KV_RESET_RTS,
+         "None",
+         MS_RTS_ON,
+         {CLRRTS, SETRTS},
+         "TX> <RESET RTS 100 ms>",
+         "已复位 RTS 100ms"},
+        {"DTR off before ends off",
+         Qt::Key_R,
+         Qt::ControlModifier | Qt::ShiftModifier,
+         KV_RESET_DTR,
+         "None",
+         MS_RTS_ON,
+         {CLRDTR, SETDTR, CLRDTR},
+         "TX> <RESET DTR 100 ms>",
+         "已复位 DTR 100ms"},
+        {"RTS under RTS/CTS",
+         Qt::Key_R,
+         Qt::ControlModifier | Qt::ShiftModifier,
+         KV_RESET_RTS,
+         "RTS/CTS",
+         MS_DTR_ON | MS_RTS_ON,
+         {},
+         "",
+         "RTS 由流控占用"},
+    };
+    MessageBoxRecorder boxes;
+    AddDevice(3);
+    CreateDialog();
+    m_dlg->m_settings.m_bShowSent = TRUE;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g_lines = c.before;
+        m_dlg->m_settings.m_nDtrAtOpen = KV_LINE_DRIVER;
+        m_dlg->m_settings.m_nResetLine = c.resetLine;
+        m_dlg->m_cbFlowCtrl.SetCurSel(m_dlg->m_cbFlowCtrl.FindStringExact(-1, c.flow));
+        OpenPort("COM3");
+        g_calls.clear();
+        g_times.clear();
+        const int64_t ms = c.key == Qt::Key_B ? 250 : 100;
+        kvtest::PressKey(m_dlg.get(), c.key, c.mods);
+        if (*c.echo) {
+            EXPECT_TRUE(m_dlg->m_strReceive.Find(c.echo) >= 0) << (const char*)m_dlg->m_strReceive;
+            if (c.key == Qt::Key_R) {
+                EXPECT_FALSE(Checked(c.resetLine ? IDC_RTS_CHECK : IDC_DTR_CHECK));
+            }
+            kvtest::AdvanceClock(ms - 1);
+            EXPECT_EQ(g_calls.size(), 1u);
+            kvtest::AdvanceClock(1);
+            ASSERT_GE(g_times.size(), 2u);
+            EXPECT_EQ(g_times[1] - g_times[0], ms);
+        }
+        EXPECT_EQ(g_calls, c.calls);
+        EXPECT_EQ(g_lines & (MS_DTR_ON | MS_RTS_ON), c.before);
+        EXPECT_EQ(Checked(IDC_DTR_CHECK), (c.before & MS_DTR_ON) != 0);
+        EXPECT_STREQ(m_dlg->m_strStatus, c.status);
+        kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    }
+    // With no port open, a key is refused in the status line.
+    kvtest::PressKey(m_dlg.get(), Qt::Key_B, Qt::ControlModifier);
+    EXPECT_STREQ(m_dlg->m_strStatus, "串口未打开");
+    EXPECT_EQ(m_dlg->m_nStatusColor, 3);
+    EXPECT_EQ(boxes.Count(), 0u);
+}
+
+// A right click on the status line opens the status band's menu; its entries wait for a port.
+TEST_F(ModemLinesTest, TheStatusBandsMenuOffersBreakAndResetWhileAPortIsOpen) {
+    AddDevice(3);
+    CreateDialog();
+    auto menuOf = [&](const QString& pick) {
+        QStringList items;
+        QTimer::singleShot(30, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            ASSERT_NE(menu, nullptr);
+            QAction* picked = nullptr;
+            for (QAction* a : menu->actions()) {
+                if (a->isSeparator()) continue;
+                items << a->text() + (a->isEnabled() ? "" : " (off)");
+                if (!pick.isEmpty() && a->text().startsWith(pick)) picked = a;
+            }
+            if (picked) picked->trigger();
+            menu->close();
+        });
+        QWidget* status = kvimpl::WidgetOf(m_dlg->GetDlgItem(IDC_STATUS_STATIC));
+        QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            status->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(status, &e);
+        return items.join("|");
+    };
+    EXPECT_EQ(
+        menuOf(QString()),
+        QStringLiteral("发送 BREAK（250 ms）\tCtrl+B (off)|"
+                       "复位设备（DTR 拉低 100 ms）\tCtrl+Shift+R (off)|更多设置...\tCtrl+,"));
+    OpenPort("COM3");
+    g_calls.clear();
+    EXPECT_EQ(menuOf(QStringLiteral("发送 BREAK")),
+              QStringLiteral("发送 BREAK（250 ms）\tCtrl+B|"
+                             "复位设备（DTR 拉低 100 ms）\tCtrl+Shift+R|更多设置...\tCtrl+,"));
+    EXPECT_EQ(g_calls, (std::vector<DWORD>{SETBREAK}));
+    // Closing the port mid-BREAK ends it first.
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    EXPECT_EQ(g_calls, (std::vector<DWORD>{SETBREAK, CLRBREAK}));
+    EXPECT_EQ(kvtest::TimerPeriod(m_dlg->GetSafeHwnd(), IDT_LINE_SIGNAL), -1);
 }

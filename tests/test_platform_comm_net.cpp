@@ -363,3 +363,80 @@ TEST(TelnetStream, DecodesTheSameWhereverReadsAreCut) {
         EXPECT_EQ(back, c.data);
     }
 }
+
+namespace {
+// An RFC 2217 server on 127.0.0.1 for one connection: it takes the serial-port option,
+// confirms every command with the value sent, and keeps the SET-CONTROL values for the break
+// (5 on, 6 off) in the order they came.
+class ComPortServer : TelnetDecoder::Sink {
+public:
+    ComPortServer() {
+        m_listen = kvtest::ListenLocal(0, 1, &m_port);
+        m_thread = std::thread([this] {
+            m_conn = accept(m_listen, nullptr, nullptr);
+            const char hello[] = {(char)TELNET_IAC, (char)TELNET_DO, 44};
+            if (m_conn < 0 || write(m_conn, hello, sizeof hello) != (ssize_t)sizeof hello) return;
+            TelnetDecoder decoder;
+            std::string data;
+            char buf[4096];
+            for (ssize_t r; (r = read(m_conn, buf, sizeof buf)) > 0;)
+                decoder.Decode(buf, r, data, *this);
+        });
+    }
+    ~ComPortServer() {
+        shutdown(m_listen, SHUT_RDWR);
+        if (m_thread.joinable()) m_thread.join();
+        if (m_conn >= 0) close(m_conn);
+        close(m_listen);
+    }
+    std::string url() const { return "rfc2217://127.0.0.1:" + std::to_string(m_port); }
+    // After the client closed.
+    std::string Breaks() {
+        m_thread.join();
+        return m_breaks;
+    }
+
+private:
+    void OnOption(uint8_t, uint8_t) override {}
+    void OnSubnegotiation(const std::string& body) override {
+        if (body.size() < 3 || body[0] != 44) return;
+        if (body[1] == 5 && (body[2] == 5 || body[2] == 6)) m_breaks += body[2];
+        std::string reply{(char)TELNET_IAC, (char)TELNET_SB, 44, (char)(body[1] + 100)};
+        TelnetEscape(body.data() + 2, body.size() - 2, reply);
+        reply += {(char)TELNET_IAC, (char)TELNET_SE};
+        if (write(m_conn, reply.data(), reply.size()) < 0) return;
+    }
+    int m_listen = -1, m_conn = -1, m_port = 0;
+    std::thread m_thread;
+    std::string m_breaks;
+};
+}  // namespace
+
+// A BREAK on an rfc2217:// port is SET-CONTROL BREAK-ON, then BREAK-OFF; a raw TCP port, or a
+// server without the serial-port option, cannot send one.
+TEST(NetPortBreak, ServerGetsBreakOnAndOffAndOthersCannotSendOne) {
+    ComPortServer server;
+    HANDLE h = OpenCom(server.url());
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << GetLastError();
+    EXPECT_TRUE(SetCommBreak(h)) << GetLastError();
+    EXPECT_TRUE(ClearCommBreak(h)) << GetLastError();
+    CloseHandle(h);
+    EXPECT_EQ(server.Breaks(), "\x05\x06");
+
+    const struct {
+        const char* name;
+        const char* scheme;
+        std::string hello;
+    } cases[] = {
+        {"raw TCP", "tcp", ""},
+        {"no serial-port option", "rfc2217", "\xff\xfe\x2c"},  // DONT COM-PORT
+    };
+    for (const auto& c : cases) {
+        WritingServer other(c.hello);
+        HANDLE o = OpenCom(other.url(c.scheme));
+        ASSERT_NE(o, INVALID_HANDLE_VALUE) << c.name << " " << GetLastError();
+        EXPECT_FALSE(SetCommBreak(o)) << c.name;
+        EXPECT_EQ(GetLastError(), (DWORD)EOPNOTSUPP) << c.name;
+        CloseHandle(o);
+    }
+}

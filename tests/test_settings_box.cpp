@@ -85,6 +85,9 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
         Choose(box, IDC_SET_CHECKSUM, 4);
         Choose(box, IDC_SET_CHECKSUM_ORDER, 1);
         static_cast<CButton*>(box->GetDlgItem(IDC_SET_LOOSE_HEX))->SetCheck(BST_CHECKED);
+        box->GetDlgItem(IDC_SET_BREAK_MS)->SetWindowText("500");
+        Choose(box, IDC_SET_RESET_LINE, 1);
+        box->GetDlgItem(IDC_SET_RESET_MS)->SetWindowText("20000");  // out of range: kept
         kvtest::Click(box->GetDlgItem(IDOK));
     });
     EXPECT_EQ(m_dlg->m_settings.m_nEncoding, KV_ENC_UTF8);
@@ -97,6 +100,9 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
     EXPECT_EQ(m_dlg->m_settings.m_nLineEnding, KV_EOL_CRLF);
     EXPECT_TRUE(m_dlg->m_settings.m_bReconnect);
     EXPECT_EQ(m_dlg->m_settings.m_nReconnectSecs, 12);
+    EXPECT_EQ(m_dlg->m_settings.m_nBreakMs, 500);
+    EXPECT_EQ(m_dlg->m_settings.m_nResetLine, KV_RESET_RTS);
+    EXPECT_EQ(m_dlg->m_settings.m_nResetMs, 100);
     EXPECT_EQ(m_dlg->m_settings.m_nChecksum, KV_CHECK_CRC16_MODBUS);
     EXPECT_EQ(m_dlg->m_settings.m_nChecksumOrder, KV_ORDER_HIGH_FIRST);
     EXPECT_FALSE(m_dlg->m_settings.m_bChecksumText);
@@ -119,7 +125,8 @@ TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
                  "{\"encoding\":\"latin1\",\"lineEnding\":7,\"rtsAtOpen\":\"driver\","
                  "\"reconnectSeconds\":-5,\"ports\":[{\"number\":0,\"path\":\"/dev/x\"},"
                  "{\"number\":3}],\"checksum\":\"CRC-99\",\"checksumOrder\":1,"
-                 "\"looseHex\":\"yes\"}");
+                 "\"looseHex\":\"yes\",\"breakMs\":0,\"resetLine\":\"DSR\","
+                 "\"resetMs\":10001}");
          },
          true, ""},
         {"not an object", [&] { Write("[1,2]"); }, false, "not a JSON object"},

@@ -40,7 +40,9 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
         {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},     {IDC_MODEM_STATIC, "CTS●  DSR●  DCD●  RI●"},
         {IDC_MODEM_STATIC, "控制线不可用"},           {IDC_STATUS_STATIC, "记录停止:文件已删除"},
         {IDC_STATUS_STATIC, "COM10 OPENED, raw TCP"}, {IDC_STATUS_STATIC, "第1024个字符0x07无效"},
-        {IDC_STATUS_STATIC, "第1024个字符'5'不成对"},
+        {IDC_STATUS_STATIC, "第1024个字符'5'不成对"}, {IDC_STATUS_STATIC, "已复位 RTS 10000ms"},
+        {IDC_STATUS_STATIC, "BREAK 10000ms 完成"},    {IDC_STATUS_STATIC, "无控制线，不能复位"},
+        {IDC_STATUS_STATIC, "端口不支持 BREAK"},
     };
     const DLGTEMPLATE_DATA* t = AfxFindTemplate(IDD_MAIN_DIALOG);
     ASSERT_NE(t, nullptr);

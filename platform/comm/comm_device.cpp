@@ -20,6 +20,8 @@
 
 namespace {
 constexpr int kDrainWaitMs = 500;
+// The device numbers of pseudo-terminal slaves (Unix98 ptys).
+constexpr unsigned kPtySlaveMajorFirst = 136, kPtySlaveMajorLast = 143;
 
 // The kernel's stand-ins for other terminals: /dev/tty (5,0), /dev/console (5,1), /dev/ptmx
 // and devpts' ptmx (5,2).
@@ -58,7 +60,9 @@ std::unique_ptr<CommLine> CommDevice::Open(const std::string& path, int wakeFd) 
     if (int err = CommGetTermios(fd, found)) return fail(err);
     ioctl(fd, TIOCEXCL);
     CommNoteOpened(fd, found);
-    return std::unique_ptr<CommLine>(new CommDevice(fd, wakeFd, found));
+    const bool pty =
+        major(st.st_rdev) >= kPtySlaveMajorFirst && major(st.st_rdev) <= kPtySlaveMajorLast;
+    return std::unique_ptr<CommLine>(new CommDevice(fd, wakeFd, found, pty));
 }
 
 // Leaves the line as it was found, for the next program. Bytes still on their way out are
@@ -153,4 +157,13 @@ int CommDevice::SetModemLine(DWORD line, bool on) {
     if (CallCommModemHook(dtr ? (on ? SETDTR : CLRDTR) : (on ? SETRTS : CLRRTS), &unused, result))
         return result;
     return CommSetModemLine(m_fd, line, on);
+}
+
+int CommDevice::SetBreak(bool on) {
+    DWORD unused = 0;
+    int result = 0;
+    if (CallCommModemHook(on ? SETBREAK : CLRBREAK, &unused, result)) return result;
+    // Linux has no break on a pseudo-terminal pair: the far end would see nothing.
+    if (m_pty) return EOPNOTSUPP;
+    return CommSetBreak(m_fd, on);
 }

@@ -25,10 +25,14 @@ public:
     // While a modem hook is set (comm_hooks.h) it stands in for the device's lines.
     int SetModemLine(DWORD line, bool on) override;
     int GetModemLines(DWORD& lines) override;
+    // TIOCSBRK/TIOCCBRK, so that the caller times the break; the modem hook stands in here too
+    // (SETBREAK, CLRBREAK). A pseudo-terminal would take both and send nothing: EOPNOTSUPP.
+    int SetBreak(bool on) override;
 
 private:
-    CommDevice(int fd, int wakeFd, const CommTermios& found)
-        : m_fd(fd), m_wakeFd(wakeFd), m_found(found) {}
+    CommDevice(int fd, int wakeFd, const CommTermios& found, bool pty)
+        : m_fd(fd), m_wakeFd(wakeFd), m_found(found), m_pty(pty) {}
     const int m_fd, m_wakeFd;
     const CommTermios m_found;  // the line settings when the port was opened
+    const bool m_pty;           // a pseudo-terminal's slave side
 };

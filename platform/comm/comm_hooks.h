@@ -6,8 +6,9 @@
 #include "platform/core/wintypes.h"
 
 // Tests: stands in for the modem lines of every local device port. Called with SETDTR, CLRDTR,
-// SETRTS or CLRRTS to drive a line, or with 0 to read all lines into *lpLines (MS_* bits,
-// MS_DTR_ON and MS_RTS_ON for the outputs); returns 0 or an errno value.
+// SETRTS or CLRRTS to drive a line, SETBREAK or CLRBREAK for the break, or with 0 to read all
+// lines into *lpLines (MS_* bits, MS_DTR_ON and MS_RTS_ON for the outputs); returns 0 or an
+// errno value.
 void SetCommModemHook(std::function<int(DWORD dwFunc, DWORD* lpLines)> hook);
 // Tests: called with the byte count of every WriteFile on any port, before it writes.
 void SetCommWriteHook(std::function<void(DWORD nBytes)> hook);

@@ -3,6 +3,8 @@
 // (comm_port.h) owns its line and keeps the locking: line settings and modem-line changes come
 // one at a time, writes one at a time, Received and Lost from the reader thread.
 #pragma once
+#include <errno.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -45,4 +47,7 @@ public:
     // fails with ENOTTY (or the driver's EINVAL).
     virtual int SetModemLine(DWORD line, bool on) = 0;
     virtual int GetModemLines(DWORD& lines) = 0;
+    // Starts (on) or ends the break condition on the line. A line that cannot send a break
+    // fails with EOPNOTSUPP.
+    virtual int SetBreak(bool on) { return (void)on, EOPNOTSUPP; }
 };

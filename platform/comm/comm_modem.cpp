@@ -1,4 +1,4 @@
-// The modem control lines: EscapeCommFunction, GetCommModemStatus.
+// The modem control lines: EscapeCommFunction, GetCommModemStatus; and the break.
 #include "platform/comm/comm_modem.h"
 
 #include <errno.h>
@@ -17,4 +17,12 @@ BOOL GetCommModemStatus(HANDLE hFile, DWORD* lpModemStat) {
         *lpModemStat = lines & (MS_CTS_ON | MS_DSR_ON | MS_RING_ON | MS_RLSD_ON);
         return 0;
     });
+}
+
+BOOL SetCommBreak(HANDLE hFile) {
+    return CommCall(hFile, [](CommPort& port) { return port.SetBreak(true); });
+}
+
+BOOL ClearCommBreak(HANDLE hFile) {
+    return CommCall(hFile, [](CommPort& port) { return port.SetBreak(false); });
 }

@@ -42,6 +42,7 @@ public:
     // SETDTR, CLRDTR, SETRTS or CLRRTS.
     DWORD Escape(DWORD func);
     DWORD GetModemLines(DWORD& lines);
+    DWORD SetBreak(bool on);
     uint64_t OverflowCount();
     bool IsLost();
 

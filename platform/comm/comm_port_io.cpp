@@ -162,6 +162,11 @@ DWORD CommPort::Escape(DWORD func) {
                                        func == SETRTS || func == SETDTR);
 }
 
+DWORD CommPort::SetBreak(bool on) {
+    std::lock_guard<std::mutex> lock(m_stateMutex);
+    return (DWORD)m_line->SetBreak(on);
+}
+
 // Not under the settings' lock: reading the lines never waits for a negotiation.
 DWORD CommPort::GetModemLines(DWORD& lines) {
     lines = 0;

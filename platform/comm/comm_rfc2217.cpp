@@ -380,6 +380,14 @@ int CommRfc2217::SetModemLine(DWORD line, bool on) {
     return SendControl(ComPortCommand(CPO_CONTROL, dtr ? (on ? 8 : 9) : (on ? 11 : 12)));
 }
 
+int CommRfc2217::SetBreak(bool on) {
+    {
+        std::unique_lock<std::mutex> lock(m);
+        if (!ComPortOn(lock)) return m_lost ? EIO : EOPNOTSUPP;
+    }
+    return SendControl(ComPortCommand(CPO_CONTROL, on ? 5 : 6));
+}
+
 // NOTIFY-MODEMSTATE uses the bit values of MS_CTS_ON ... MS_RLSD_ON.
 int CommRfc2217::GetModemLines(DWORD& lines) {
     std::unique_lock<std::mutex> lock(m);

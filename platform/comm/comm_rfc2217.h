@@ -45,6 +45,8 @@ public:
     // DTR and RTS are told as last asked for; a server without the option has no lines.
     int SetModemLine(DWORD line, bool on) override;
     int GetModemLines(DWORD& lines) override;
+    // SET-CONTROL BREAK-ON (5) or BREAK-OFF (6); a server without the option cannot.
+    int SetBreak(bool on) override;
 
 private:
     void OnOption(uint8_t verb, uint8_t option) override;

@@ -201,3 +201,5 @@ int CommSetModemLine(int fd, DWORD line, bool on) {
     int bit = dtr ? TIOCM_DTR : TIOCM_RTS;
     return ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bit) < 0 ? errno : 0;
 }
+
+int CommSetBreak(int fd, bool on) { return ioctl(fd, on ? TIOCSBRK : TIOCCBRK) < 0 ? errno : 0; }

@@ -34,3 +34,5 @@ int CommFlush(int fd, bool input, bool output);
 // fails with ENOTTY or EINVAL.
 int CommGetModemLines(int fd, DWORD& lines);
 int CommSetModemLine(int fd, DWORD line, bool on);
+// Starts or ends the break condition on the transmit line.
+int CommSetBreak(int fd, bool on);

@@ -97,6 +97,9 @@ typedef DCB* LPDCB;
 #define CLRRTS 4
 #define SETDTR 5
 #define CLRDTR 6
+// ... and the break condition on the transmit line.
+#define SETBREAK 8
+#define CLRBREAK 9
 // GetCommModemStatus: the input lines that are on.
 #define MS_CTS_ON 0x0010
 #define MS_DSR_ON 0x0020

@@ -125,8 +125,16 @@ void DialogWidget::paintEvent(QPaintEvent* e) {
 
 void DialogWidget::contextMenuEvent(QContextMenuEvent* e) {
     // A right click on the dialog's background opens its system menu.
-    if (childAt(e->pos()) == nullptr || qobject_cast<QGroupBox*>(childAt(e->pos()))) {
+    QWidget* child = childAt(e->pos());
+    if (child == nullptr || qobject_cast<QGroupBox*>(child)) {
         ShowSystemMenu(e->globalPos().x(), e->globalPos().y());
+        e->accept();
+        return;
+    }
+    // A control without a menu of its own (a label, a check box): the dialog may give one.
+    if (HWND h = kvimpl::OwnHandleOfWidget(child)) {
+        kvimpl::Dispatch(m_owner, WM_CONTEXTMENU, (WPARAM)h,
+                         MAKELPARAM(e->globalPos().x(), e->globalPos().y()));
         e->accept();
     }
 }
