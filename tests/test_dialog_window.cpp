@@ -19,39 +19,10 @@
 #include "platform/ui/qtext.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
+#include "support/menu_watcher.h"
 #include "support/port_dialog.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << s.toStdString(); }
-
-namespace {
-
-// Runs fn on each popup menu that opens while it lives, then closes the menu; counts them.
-class MenuWatcher {
-public:
-    explicit MenuWatcher(std::function<void(QMenu*)> fn = nullptr) : m_fn(std::move(fn)) {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu) return;
-            ++m_nMenus;
-            if (m_fn) m_fn(menu);
-            menu->close();
-        });
-        m_timer.start(10);
-    }
-    int m_nMenus = 0;
-
-private:
-    std::function<void(QMenu*)> m_fn;
-    QTimer m_timer;
-};
-
-QAction* ActionStartingWith(QMenu* menu, const QString& text) {
-    for (QAction* a : menu->actions())
-        if (a->text().startsWith(text)) return a;
-    return nullptr;
-}
-
-}  // namespace
 
 // Alt+Space, Shift+F10 and the Menu key open a menu and do nothing else: the window's menu,
 // except that the last two give the receive area's own menu where it has the focus.

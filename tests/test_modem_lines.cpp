@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/ui/window_p.h"
+#include "support/menu_watcher.h"
 #include "support/port_dialog.h"
 
 namespace {
@@ -250,9 +251,7 @@ TEST_F(ModemLinesTest, TheStatusBandsMenuOffersBreakAndResetWhileAPortIsOpen) {
     CreateDialog();
     auto menuOf = [&](const QString& pick) {
         QStringList items;
-        QTimer::singleShot(30, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            ASSERT_NE(menu, nullptr);
+        MenuWatcher watcher([&](QMenu* menu) {
             QAction* picked = nullptr;
             for (QAction* a : menu->actions()) {
                 if (a->isSeparator()) continue;
@@ -260,7 +259,6 @@ TEST_F(ModemLinesTest, TheStatusBandsMenuOffersBreakAndResetWhileAPortIsOpen) {
                 if (!pick.isEmpty() && a->text().startsWith(pick)) picked = a;
             }
             if (picked) picked->trigger();
-            menu->close();
         });
         QWidget* status = kvimpl::WidgetOf(m_dlg->GetDlgItem(IDC_STATUS_STATIC));
         QContextMenuEvent e(QContextMenuEvent::Mouse, QPoint(2, 2),
