@@ -128,6 +128,8 @@ ON_COMMAND(IDM_RX_FIND, OnRxFind)
 ON_COMMAND(IDM_RX_FIND_NEXT, OnRxFindNext)
 ON_COMMAND(IDM_RX_FIND_PREV, OnRxFindPrev)
 ON_COMMAND(IDM_RX_SETTINGS, ShowSettings)
+ON_COMMAND(IDM_FILE_SEND, OnSendFile)
+ON_COMMAND(IDM_FILE_RECEIVE, OnReceiveFile)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -256,6 +258,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
         case IDT_MODEM_LINES:
             m_modemLines.OnTick();
             break;
+        case IDT_FILE_TRANSFER:
+            m_fileTransfer.OnTick();
+            break;
         default:
             break;
     }
@@ -265,7 +270,7 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
 // log away and closing an open port without a word. The close box, Alt+F4 and the system
 // menu's close still end it (OnSysCommand).
 void CKIVERNDlg::OnOK() {}
-void CKIVERNDlg::OnCancel() {}
+void CKIVERNDlg::OnCancel() { m_fileTransfer.Cancel(); }  // Esc stops a file transfer
 
 // The modem lines' toggles.
 void CKIVERNDlg::OnBnClickedLineDtr() { m_modemLines.OnClickedDtr(); }

@@ -11,6 +11,7 @@
 
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
+#include "dialog/FileTransfer.h"
 #include "dialog/FindDlg.h"
 #include "dialog/LiveLog.h"
 #include "dialog/ModemLines.h"
@@ -31,7 +32,8 @@
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
 #define IDT_MODEM_LINES 5
-#define IDT_RECONNECT 6  // the wait for a lost port's device to come back
+#define IDT_RECONNECT 6      // the wait for a lost port's device to come back
+#define IDT_FILE_TRANSFER 7  // a file transfer's progress
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -68,6 +70,14 @@ public:  // the handlers are reached through the message map, and by tests
     void OnBnClickedClearHistory();
     void LoadHistory();
     void SaveHistory();  // with the keep option: into the settings file, when it changed
+    // Files: 发送文件, 接收文件, cancelling a transfer, its progress in the status line.
+    void OnSendFile();
+    void OnReceiveFile();
+    void OnCancelTransfer();
+    void ShowTransferReport(const CString& strStatus, int nColor, uint64_t nSent);
+    void AppendFileMenu(CMenu& menu);
+    BOOL RunFileMenu(UINT nCmd);
+    void OnSendEditMenu(POINT point);
     // Keyboard: Ctrl+Enter in the send edit, Enter in a quick-command edit, focus shortcuts.
     void OnSendEditReturn();
     void OnCmdEditReturn(UINT nID);
@@ -230,4 +240,12 @@ public:
     // The live log, and the path from received bytes to the receive text and that log.
     CLiveLog m_liveLog{&m_strReceive, &m_settings, this};
     CReceiveText m_rxText{&m_strReceive, &m_liveLog};
+    // Sending and receiving files.
+    CFileTransfer m_fileTransfer{
+        &m_SerialPort,
+        &m_settings,
+        this,
+        IDT_FILE_TRANSFER,
+        [this](const CString& s, int c, uint64_t n) { ShowTransferReport(s, c, n); },
+    };
 };

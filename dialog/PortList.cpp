@@ -118,6 +118,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
     }
     if (strCaption == "关闭串口") {
         int nPos = m_editReceive.GetScrollPos(SB_VERT);
+        m_fileTransfer.PortClosing();
         m_SerialPort.ClosePort();
         m_modemLines.Stop();
         m_btnOpen.SetWindowText("打开串口");

@@ -25,6 +25,8 @@ const char* const kChecksums[KV_CHECK_COUNT] = {
     "none",          "SUM8",  "XOR8", "CRC-8", "CRC-16/MODBUS", "CRC-16/CCITT-FALSE",
     "CRC-16/XMODEM", "CRC-32"};
 const char* const kChecksumOrders[] = {"customary", "highFirst", "lowFirst"};
+const char* const kFileProtocols[KV_FILE_COUNT] = {"raw",       "XMODEM", "XMODEM-CRC",
+                                                   "XMODEM-1K", "YMODEM", "ZMODEM"};
 
 // The index of a member's text among the names, or keep when it is none of them.
 template <size_t N>
@@ -75,6 +77,9 @@ CKivernSettings::CKivernSettings()
       m_nChecksumOrder(KV_ORDER_CUSTOMARY),
       m_bChecksumText(FALSE),
       m_bLooseHex(FALSE),
+      m_nFileProtocol(KV_FILE_RAW),
+      m_nFilePauseMs(0),
+      m_nFilePauseEvery(0),
       m_bKeepHistory(FALSE),
       m_unknown(Json::objectValue),
       m_bUnreadable(FALSE) {}
@@ -116,6 +121,9 @@ Json::Value CKivernSettings::ToJson() const {
     root["checksumOrder"] = kChecksumOrders[m_nChecksumOrder];
     root["checksumText"] = m_bChecksumText != FALSE;
     root["looseHex"] = m_bLooseHex != FALSE;
+    root["fileProtocol"] = kFileProtocols[m_nFileProtocol];
+    root["filePauseMs"] = m_nFilePauseMs;
+    root["filePauseEvery"] = m_nFilePauseEvery;
     root["keepHistory"] = m_bKeepHistory != FALSE;
     Json::Value history(Json::arrayValue);
     for (const auto& h : m_history) {
@@ -150,6 +158,12 @@ void CKivernSettings::FromJson(const Json::Value& root) {
     m_nChecksumOrder = Choice(root["checksumOrder"], kChecksumOrders, m_nChecksumOrder);
     m_bChecksumText = Flag(root["checksumText"], m_bChecksumText);
     m_bLooseHex = Flag(root["looseHex"], m_bLooseHex);
+    m_nFileProtocol = Choice(root["fileProtocol"], kFileProtocols, m_nFileProtocol);
+    const Json::Value& pause = root["filePauseMs"];
+    if (pause.isInt() && pause.asInt() >= 0 && pause.asInt() <= 60000)
+        m_nFilePauseMs = pause.asInt();
+    const Json::Value& every = root["filePauseEvery"];
+    if (every.isInt() && every.asInt() >= 0) m_nFilePauseEvery = every.asInt();
     m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
     const Json::Value& history = root["history"];
     if (history.isArray()) {
@@ -287,5 +301,7 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_bLiveLogTimeName == o.m_bLiveLogTimeName && m_nRxLimitMiB == o.m_nRxLimitMiB &&
            m_nChecksum == o.m_nChecksum && m_nChecksumOrder == o.m_nChecksumOrder &&
            m_bChecksumText == o.m_bChecksumText && m_bLooseHex == o.m_bLooseHex &&
-           m_bKeepHistory == o.m_bKeepHistory && m_history == o.m_history;
+           m_nFileProtocol == o.m_nFileProtocol && m_nFilePauseMs == o.m_nFilePauseMs &&
+           m_nFilePauseEvery == o.m_nFilePauseEvery && m_bKeepHistory == o.m_bKeepHistory &&
+           m_history == o.m_history;
 }

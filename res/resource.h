@@ -139,3 +139,12 @@
 // Keyboard commands of the main dialog (accelerators).
 #define IDM_FOCUS_SEND 0x8020
 #define IDM_FOCUS_RECEIVE 0x8021
+// Files: 发送文件, 接收文件 and cancelling a transfer (context menus and keys); the send
+// edit's own editing entries in its context menu.
+#define IDM_FILE_SEND 0x8030
+#define IDM_FILE_RECEIVE 0x8031
+#define IDM_FILE_CANCEL 0x8032
+#define IDM_EDIT_CUT 0x8033
+#define IDM_EDIT_COPY 0x8034
+#define IDM_EDIT_PASTE 0x8035
+#define IDM_EDIT_SELECT_ALL 0x8036

@@ -97,7 +97,7 @@ BOOL CSerialPort::FlushWrite(CSerialPort* pPort, int nCount) {
 }
 
 BOOL CSerialPort::SendBytes(const char* pData, INT_PTR nLength) {
-    if (!m_pTxBuffer || nLength < 0 || m_bSending) return FALSE;
+    if (!m_pTxBuffer || nLength < 0 || m_bSending || m_bTransfer) return FALSE;
     // An error box runs a nested message loop; whatever closes the port there (a device
     // removal, the user) frees the write buffer, and this send must not touch it again.
     const UINT nOpening = m_nOpening;
@@ -116,4 +116,19 @@ BOOL CSerialPort::SendBytes(const char* pData, INT_PTR nLength) {
     } while (nDone < nLength);
     m_bSending = FALSE;
     return bAll;
+}
+
+BOOL CSerialPort::WriteBlock(const char* pData, DWORD nLength) {
+    // The write record is the send's; SendBytes does not run while a transfer is active.
+    HANDLE hPort = m_hTransferPort;
+    if (!hPort || !m_bTransfer) return FALSE;
+    m_ovWrite.Offset = 0;
+    m_ovWrite.OffsetHigh = 0;
+    DWORD dwWritten = 0;
+    if (!WriteFile(hPort, pData, nLength, &dwWritten, &m_ovWrite)) {
+        if (GetLastError() != ERROR_IO_PENDING ||
+            !GetOverlappedResult(hPort, &m_ovWrite, &dwWritten, TRUE))
+            return FALSE;
+    }
+    return dwWritten == nLength;
 }
