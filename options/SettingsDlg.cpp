@@ -14,6 +14,8 @@ const char* const kChecksumNames[KV_CHECK_COUNT] = {
     "无",    "SUM8", "XOR8", "CRC-8/SMBUS", "CRC-16/MODBUS", "CRC-16/CCITT-FALSE", "CRC-16/XMODEM",
     "CRC-32"};
 const char* const kChecksumOrderNames[] = {"惯用顺序", "高字节在前", "低字节在前"};
+const char* const kFileProtocolNames[KV_FILE_COUNT] = {
+    "原始数据", "XMODEM (校验和)", "XMODEM (CRC)", "XMODEM-1K", "YMODEM", "ZMODEM"};
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
@@ -31,7 +33,10 @@ CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
       m_nChecksum(settings.m_nChecksum),
       m_nChecksumOrder(settings.m_nChecksumOrder),
       m_bChecksumText(settings.m_bChecksumText),
-      m_bLooseHex(settings.m_bLooseHex) {
+      m_bLooseHex(settings.m_bLooseHex),
+      m_nFileProtocol(settings.m_nFileProtocol) {
+    m_strFilePause.Format("%d", settings.m_nFilePauseMs);
+    m_strFilePauseEvery.Format("%d", settings.m_nFilePauseEvery);
     m_strReconnectSecs.Format("%d", settings.m_nReconnectSecs);
     m_strRxLimit.Format("%d", settings.m_nRxLimitMiB);
 }
@@ -45,6 +50,10 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_SET_PORT_LIST, m_cbPorts);
     DDX_Control(pDX, IDC_SET_CHECKSUM, m_cbChecksum);
     DDX_Control(pDX, IDC_SET_CHECKSUM_ORDER, m_cbChecksumOrder);
+    DDX_Control(pDX, IDC_SET_FILE_PROTOCOL, m_cbFileProtocol);
+    DDX_CBIndex(pDX, IDC_SET_FILE_PROTOCOL, m_nFileProtocol);
+    DDX_Text(pDX, IDC_SET_FILE_PAUSE, m_strFilePause);
+    DDX_Text(pDX, IDC_SET_FILE_PAUSE_EVERY, m_strFilePauseEvery);
     DDX_CBIndex(pDX, IDC_SET_ENCODING, m_nEncoding);
     DDX_CBIndex(pDX, IDC_SET_LINE_END, m_nLineEnding);
     DDX_CBIndex(pDX, IDC_SET_DTR, m_nDtr);
@@ -78,6 +87,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     for (const char* s : kRtsNames) m_cbRts.AddString(s);
     for (const char* s : kChecksumNames) m_cbChecksum.AddString(s);
     for (const char* s : kChecksumOrderNames) m_cbChecksumOrder.AddString(s);
+    for (const char* s : kFileProtocolNames) m_cbFileProtocol.AddString(s);
     m_nEncoding = m_settings.m_nEncoding;
     m_nLineEnding = m_settings.m_nLineEnding;
     m_nDtr = m_settings.m_nDtrAtOpen;
@@ -93,6 +103,9 @@ BOOL CSettingsDlg::OnInitDialog() {
     m_nChecksumOrder = m_settings.m_nChecksumOrder;
     m_bChecksumText = m_settings.m_bChecksumText;
     m_bLooseHex = m_settings.m_bLooseHex;
+    m_nFileProtocol = m_settings.m_nFileProtocol;
+    m_strFilePause.Format("%d", m_settings.m_nFilePauseMs);
+    m_strFilePauseEvery.Format("%d", m_settings.m_nFilePauseEvery);
     FillPortList();
     UpdateData(FALSE);
     // Paths are file-system bytes (UTF-8): the edit is written and read in UTF-8.
@@ -134,6 +147,16 @@ void CSettingsDlg::OnOK() {
     if (m_nChecksumOrder >= 0) m_settings.m_nChecksumOrder = m_nChecksumOrder;
     m_settings.m_bChecksumText = m_bChecksumText;
     m_settings.m_bLooseHex = m_bLooseHex;
+    if (m_nFileProtocol >= 0) m_settings.m_nFileProtocol = m_nFileProtocol;
+    // A pause that is not a whole number (of ms up to a minute, of bytes) keeps the one before.
+    if (m_strFilePause == "0" || IsDecimalNumber(m_strFilePause)) {
+        int ms = m_strFilePause == "0" ? 0 : IntervalValue(m_strFilePause);
+        if (ms >= 0 && ms <= 60000) m_settings.m_nFilePauseMs = ms;
+    }
+    if (m_strFilePauseEvery == "0" || IsDecimalNumber(m_strFilePauseEvery)) {
+        int n = m_strFilePauseEvery == "0" ? 0 : IntervalValue(m_strFilePauseEvery);
+        if (n >= 0) m_settings.m_nFilePauseEvery = n;
+    }
     m_settings.m_bReconnect = m_bReconnect;
     // A display limit that is not a whole number of MiB keeps the one before.
     if (m_strRxLimit == "0") {

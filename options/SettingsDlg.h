@@ -32,6 +32,7 @@ private:
     CComboBox m_cbPorts;
     CComboBox m_cbChecksum;
     CComboBox m_cbChecksumOrder;
+    CComboBox m_cbFileProtocol;
     int m_nEncoding;
     int m_nLineEnding;
     int m_nDtr;
@@ -48,4 +49,7 @@ private:
     int m_nChecksumOrder;
     BOOL m_bChecksumText;
     BOOL m_bLooseHex;
+    int m_nFileProtocol;
+    CString m_strFilePause;
+    CString m_strFilePauseEvery;
 };
