@@ -7,11 +7,11 @@
 #include "serial/TransferProgram.h"
 
 namespace {
-// The most written at once in a raw send: about 50 ms of the line, so that a cancel is taken
-// at once even at a low rate; at most 64 KiB.
+// The most written at once in a raw send: about 50 ms of the line at a high rate, so that a
+// cancel is taken soon; no less than the send button's block of 1 KiB, at most 64 KiB.
 size_t ChunkFor(const CSerialPort& port) {
     size_t n = port.GetBaudRate() / 10 / 20;
-    return n < 64 ? 64 : n > 65536 ? 65536 : n;
+    return n < 1024 ? 1024 : n > 65536 ? 65536 : n;
 }
 
 CString Size(uint64_t n) {

@@ -86,10 +86,8 @@ public:
     // A file transfer's thread writes through WriteBlock while SetTransferActive(TRUE) holds:
     // SendBytes refuses meanwhile (the port takes one write at a time). WriteBlock raises no
     // box; FALSE when the write failed, timed out or the port closed.
-    void SetTransferActive(BOOL bActive) {
-        m_hTransferPort = bActive ? m_hPort : NULL;  // the thread writes to this opening only
-        m_bTransfer = bActive;
-    }
+    // Received bytes are passed on at once meanwhile, not gathered.
+    void SetTransferActive(BOOL bActive);
     BOOL IsTransferActive() const { return m_bTransfer; }
     BOOL WriteBlock(const char* pData, DWORD nLength);
 

@@ -74,8 +74,9 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
         // A stream that trickles in is gathered for a few milliseconds before the next
         // delivery, the rest of the pause the port's own reader begins: fewer messages, less
         // work. The stop request ends the pause at once.
-        if (WaitForSingleObject(pPort->m_hStopEvent, CommDeliveryPauseMs(dwRead)) == WAIT_OBJECT_0)
-            return;
+        // Not during a transfer: its program waits for each answer.
+        const DWORD dwPause = pPort->m_bTransfer ? 0 : CommDeliveryPauseMs(dwRead);
+        if (WaitForSingleObject(pPort->m_hStopEvent, dwPause) == WAIT_OBJECT_0) return;
     }
 }
 
@@ -116,6 +117,12 @@ BOOL CSerialPort::SendBytes(const char* pData, INT_PTR nLength) {
     } while (nDone < nLength);
     m_bSending = FALSE;
     return bAll;
+}
+
+void CSerialPort::SetTransferActive(BOOL bActive) {
+    m_hTransferPort = bActive ? m_hPort : NULL;  // the thread writes to this opening only
+    m_bTransfer = bActive;
+    if (m_hPort) SetCommGather(m_hPort, !bActive);
 }
 
 BOOL CSerialPort::WriteBlock(const char* pData, DWORD nLength) {

@@ -2,6 +2,7 @@
 // the one owner of the port's locks. Each comm function looks the handle up once (CommCall) and
 // calls one method here; the port passes what depends on its kind to its line (comm_line.h).
 #pragma once
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -28,6 +29,7 @@ public:
     DWORD Kind() const { return m_line->Kind(); }
     DWORD SetTimeouts(const COMMTIMEOUTS& timeouts);
     DWORD SetMask(DWORD mask);
+    void SetGather(bool gather) { m_gather = gather; }
     DWORD GetMask(DWORD& mask);
     // 0 with mask EV_RXCHAR when bytes wait; ERROR_IO_PENDING when hEvent is set later.
     DWORD WaitEvent(HANDLE hEvent, DWORD& mask);
@@ -52,6 +54,7 @@ private:
     size_t TakeLocked(char* p, size_t n);
 
     const std::unique_ptr<CommLine> m_line;
+    std::atomic<bool> m_gather{true};  // the reader pauses after a trickle (comm_gather.h)
     const int m_wakeFd;  // eventfd: tells the reader and blocked writes that the port closes
 
     // Guarded by m_mutex: the input buffer (a ring), its counters, the pending comm-event wait,
