@@ -25,6 +25,20 @@ CString Size(uint64_t n) {
     return s;
 }
 
+// The same, short, for the status line: 980B, 12K, 3.4M, 512M.
+CString ShortSize(uint64_t n) {
+    CString s;
+    if (n < 1000)
+        s.Format("%lluB", (unsigned long long)n);
+    else if (n < 1000 * 1024)
+        s.Format("%.0fK", n / 1024.0);
+    else if (n < 100ull * 1024 * 1024)
+        s.Format("%.1fM", n / 1048576.0);
+    else
+        s.Format("%.0fM", n / 1048576.0);
+    return s;
+}
+
 CString BaseName(const CString& path) {
     std::string p(path.GetString());
     return ConvertCodePage(CString(p.substr(p.rfind('/') + 1).c_str()), CP_UTF8, CP_ACP);
@@ -205,26 +219,31 @@ void CFileTransfer::OnTick() {
     const double secs =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
     const double rate = secs > 0.2 ? nDone / secs : 0;
-    CString s;
-    s.Format("%s: %s", (const char*)m_strWhat, (const char*)Size(nDone));
+    // The status line is narrow: the short form there, the whole in its tooltip.
+    CString s, d, t;
+    d.Format("%s: %s", (const char*)m_strWhat, (const char*)Size(nDone));
     if (nTotal > 0) {
-        CString t;
         t.Format(" / %s (%d%%)", (const char*)Size(nTotal), (int)(nDone * 100 / nTotal));
+        d += t;
+        t.Format("%d%% ", (int)(nDone * 100 / nTotal));
         s += t;
     }
+    s += ShortSize(nDone);
     if (rate > 0) {
-        CString t;
         t.Format(", %s/s", (const char*)Size((uint64_t)rate));
-        s += t;
+        d += t;
+        s += " " + ShortSize((uint64_t)rate) + "/s";
         if (nTotal > nDone) {
             long left = (long)((nTotal - nDone) / rate + 0.5);
             t.Format(", 剩余 %ld:%02ld", left / 60, left % 60);
+            d += t;
+            t.Format(" %ld:%02ld", left / 60, left % 60);
             s += t;
         }
     }
-    s += "  (Esc 取消)";
+    d += "  (Esc 取消)";
     const uint64_t nWritten = m_job->Written();
-    m_report(s, 2, nWritten - m_nReported);
+    m_report(s, d, 2, nWritten - m_nReported);
     m_nReported = nWritten;
 }
 
@@ -235,22 +254,26 @@ void CFileTransfer::Finish() {
     job->Join();
     const uint64_t nWritten = job->Written();
     const TransferEnd end = job->End();
-    CString s, box;
+    CString s, d, box;
     int color = 3;
     if (m_bPortClosed || end == TRANSFER_PORT_LOST) {
-        s.Format("%s 中止：串口已关闭", (const char*)m_strWhat);
+        s = "传输中止：串口已关闭";
+        d.Format("%s 中止：串口已关闭", (const char*)m_strWhat);
         box = "串口已关闭或设备已移除，文件传输已中止。";
     } else if (end == TRANSFER_DONE) {
-        s.Format("%s 完成：%s", (const char*)m_strWhat, (const char*)Size(job->Done()));
+        s = "文件传输完成";
+        d.Format("%s 完成：%s", (const char*)m_strWhat, (const char*)Size(job->Done()));
         color = 2;
     } else if (end == TRANSFER_CANCELLED) {
-        s.Format("%s 已取消", (const char*)m_strWhat);
+        s = "文件传输已取消";
+        d.Format("%s 已取消", (const char*)m_strWhat);
     } else {
-        s.Format("%s 失败", (const char*)m_strWhat);
+        s = "文件传输失败";
         box = CString(job->Message().c_str());
+        d.Format("%s 失败：%s", (const char*)m_strWhat, (const char*)box);
     }
     job.reset();
-    m_report(s, color, nWritten - m_nReported);
+    m_report(s, d, color, nWritten - m_nReported);
     m_nReported = 0;
     if (!box.IsEmpty()) AfxMessageBox(box, MB_ICONWARNING);
 }

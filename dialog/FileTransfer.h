@@ -20,9 +20,11 @@ class CTransferProgram;
 
 class CFileTransfer {
 public:
-    // The tick's report to the window: the status text and its color (2 under way or done, 3
-    // failed), and the bytes written to the port since the last report (for the TX count).
-    using Report = std::function<void(const CString& strStatus, int nColor, uint64_t nSent)>;
+    // The tick's report to the window: the status text (short, for the status line), the
+    // whole of it (for its tooltip), its color (2 under way or done, 3 failed), and the bytes
+    // written to the port since the last report (for the TX count).
+    using Report = std::function<void(const CString& strStatus, const CString& strDetail,
+                                      int nColor, uint64_t nSent)>;
 
     CFileTransfer(CSerialPort* pPort, const CKivernSettings* pSettings, CWnd* pWnd, UINT_PTR nTimer,
                   Report report);

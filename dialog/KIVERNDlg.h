@@ -74,7 +74,8 @@ public:  // the handlers are reached through the message map, and by tests
     void OnSendFile();
     void OnReceiveFile();
     void OnCancelTransfer();
-    void ShowTransferReport(const CString& strStatus, int nColor, uint64_t nSent);
+    void ShowTransferReport(const CString& strStatus, const CString& strDetail, int nColor,
+                            uint64_t nSent);
     void AppendFileMenu(CMenu& menu);
     BOOL RunFileMenu(UINT nCmd);
     void OnSendEditMenu(POINT point);
@@ -246,6 +247,8 @@ public:
         &m_settings,
         this,
         IDT_FILE_TRANSFER,
-        [this](const CString& s, int c, uint64_t n) { ShowTransferReport(s, c, n); },
+        [this](const CString& s, const CString& d, int c, uint64_t n) {
+            ShowTransferReport(s, d, c, n);
+        },
     };
 };

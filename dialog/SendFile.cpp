@@ -9,13 +9,15 @@ void CKIVERNDlg::OnReceiveFile() { m_fileTransfer.ReceiveFile(); }
 
 void CKIVERNDlg::OnCancelTransfer() { m_fileTransfer.Cancel(); }
 
-void CKIVERNDlg::ShowTransferReport(const CString& strStatus, int nColor, uint64_t nSent) {
+void CKIVERNDlg::ShowTransferReport(const CString& strStatus, const CString& strDetail, int nColor,
+                                    uint64_t nSent) {
     UpdateData(TRUE);
     if (nSent > 0) {
         m_nTxBytes += (int64_t)nSent;
         m_strTxCount.Format("TX: %lld Bytes", (long long)m_nTxBytes);
     }
     m_strStatus = strStatus;
+    m_tips.AddTool(&m_stStatus, strDetail);
     m_nStatusColor = nColor;
     m_stStatus.InvalidateRect(nullptr, TRUE);
     UpdateData(FALSE);

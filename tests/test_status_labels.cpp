@@ -40,7 +40,8 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
         {IDC_TX_COUNT_STATIC, "TX: 99999 Bytes"},     {IDC_MODEM_STATIC, "CTS●  DSR●  DCD●  RI●"},
         {IDC_MODEM_STATIC, "控制线不可用"},           {IDC_STATUS_STATIC, "记录停止:文件已删除"},
         {IDC_STATUS_STATIC, "COM10 OPENED, raw TCP"}, {IDC_STATUS_STATIC, "第1024个字符0x07无效"},
-        {IDC_STATUS_STATIC, "第1024个字符'5'不成对"},
+        {IDC_STATUS_STATIC, "第1024个字符'5'不成对"}, {IDC_STATUS_STATIC, "100% 999M 999K/s 99:59"},
+        {IDC_STATUS_STATIC, "传输中止：串口已关闭"},
     };
     const DLGTEMPLATE_DATA* t = AfxFindTemplate(IDD_MAIN_DIALOG);
     ASSERT_NE(t, nullptr);
