@@ -347,3 +347,30 @@ TEST_F(FileTransferTest, ProgramTransferCancelledOrDeviceRemoved) {
         }
     }
 }
+
+// A missing program names its package; a program that fails shows its last error line.
+TEST_F(FileTransferTest, MissingOrFailingProgramGetsABox) {
+    const std::string path = WorkFile("f.bin");
+    WriteBytes(path, EveryByte(8));
+    m_dlg->m_settings.m_nFileProtocol = KV_FILE_XMODEM_1K;
+    {
+        const std::string saved = getenv("PATH") ? getenv("PATH") : "";
+        setenv("PATH", m_peerDir.c_str(), 1);
+        MessageBoxRecorder boxes;
+        Choose(path);
+        m_dlg->OnSendFile();
+        m_dlg->OnReceiveFile();
+        setenv("PATH", saved.c_str(), 1);
+        ASSERT_EQ(boxes.Records().size(), 2u);
+        for (const auto& r : boxes.Records()) EXPECT_NE(r.strText.Find("lrzsz"), -1);
+        EXPECT_FALSE(m_dlg->m_fileTransfer.IsRunning());
+    }
+    if (!NeedLrzsz()) GTEST_SKIP() << "lrzsz (sx) is not installed";
+    MessageBoxRecorder boxes;
+    m_dlg->OnSendFile();
+    m_dev->Send("\x18\x18\x18\x18\x18\x18\x18\x18");  // the receiver cancels at once
+    ASSERT_TRUE(WaitEnd(30000));
+    EXPECT_NE(CString(Text(IDC_STATUS_STATIC)).Find("失败"), -1) << Text(IDC_STATUS_STATIC);
+    ASSERT_EQ(boxes.Records().size(), 1u);
+    EXPECT_NE(boxes.Last().strText.Find("Transfer incomplete"), -1) << boxes.Last().strText;
+}
