@@ -29,6 +29,10 @@ int CaseRefresh(const std::vector<std::string>& a);     // text|hex|hexflat MiB 
 int CaseSend(const std::vector<std::string>& a);        // MiB
 int CaseWrite(const std::vector<std::string>& a);       // MiB
 int CaseFind(const std::vector<std::string>& a);        // text|hex MiB
+int CaseFileSend(const std::vector<std::string>& a);    // MiB [baud]
+int CaseFileCat(const std::vector<std::string>& a);     // MiB
+int CaseXmodem(const std::vector<std::string>& a);      // MiB
+int CaseSx(const std::vector<std::string>& a);          // MiB
 int CaseStartup(const std::vector<std::string>& a, int argc, char** argv);  // app|minimal T0
 
 }  // namespace kvbench

@@ -209,6 +209,20 @@ void Send(const Options& o) {
         w[0] / s[0], ">=", 0.8);
 }
 
+// One run: the kinds alternate within it, each measured once.
+void Files(const Options& o) {
+    (void)o;
+    std::vector<double> cat = Once("offscreen", {"filecat", "64"});
+    std::vector<double> raw = Once("offscreen", {"filesend", "64"});
+    Row("11. send a 64 MiB file, raw (memory +" + Num(raw[1]) + " MiB)",
+        Num(64 / raw[0]) + " MiB/s", "cat " + Num(64 / cat[0]) + " MiB/s", cat[0] / raw[0],
+        ">=", 0.9);
+    std::vector<double> sx = Once("offscreen", {"sx", "1"});
+    std::vector<double> xm = Once("offscreen", {"xmodem", "1"});
+    Row("11. XMODEM-1K 1 MiB to rx", Num(1 / xm[0]) + " MiB/s", "sx " + Num(1 / sx[0]) + " MiB/s",
+        sx[0] / xm[0], ">=", 0.9);
+}
+
 void Startup(const Options& o, const std::string& platform) {
     // Each run gets the monotonic clock just before its process starts. The two kinds take
     // turns, so that a machine that gets busier or quieter meanwhile weighs on both alike.
@@ -281,6 +295,7 @@ int Driver(int argc, char** argv) {
     if (o.Wants("pace")) Pace(o);
     if (o.Wants("livelog")) LiveLog(o);
     if (o.Wants("send")) Send(o);
+    if (o.Wants("files")) Files(o);
     if (o.Wants("find")) Find(o);
     if (o.Wants("startup")) {
         Startup(o, "offscreen");
@@ -306,17 +321,15 @@ int main(int argc, char** argv) {
     if (name == "startup") return CaseStartup(args, argc, argv);
     if (name == "cat") return CaseCat(args);
     if (name == "write") return CaseWrite(args);
+    if (name == "filecat") return CaseFileCat(args);
+    if (name == "sx") return CaseSx(args);
     if (name == "picocom") return CasePicocom(args);
     QApplication app(argc, argv);
     AfxInitFramework();
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> cases = {
-        {"throughput", CaseThroughput},
-        {"pace", CasePace},
-        {"responsive", CaseResponsive},
-        {"connect", CaseConnect},
-        {"refresh", CaseRefresh},
-        {"send", CaseSend},
-        {"find", CaseFind}};
+        {"throughput", CaseThroughput}, {"pace", CasePace},       {"responsive", CaseResponsive},
+        {"connect", CaseConnect},       {"refresh", CaseRefresh}, {"send", CaseSend},
+        {"filesend", CaseFileSend},     {"xmodem", CaseXmodem},   {"find", CaseFind}};
     auto it = cases.find(name);
     if (it == cases.end()) return Fail("no case %s", name.c_str());
     return it->second(args);

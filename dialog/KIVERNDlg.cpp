@@ -130,6 +130,8 @@ ON_COMMAND(IDM_RX_FIND_PREV, OnRxFindPrev)
 ON_COMMAND(IDM_RX_SETTINGS, ShowSettings)
 ON_COMMAND(IDM_LINE_BREAK, OnLineBreak)
 ON_COMMAND(IDM_LINE_RESET, OnLineReset)
+ON_COMMAND(IDM_FILE_SEND, OnSendFile)
+ON_COMMAND(IDM_FILE_RECEIVE, OnReceiveFile)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -261,6 +263,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
         case IDT_LINE_SIGNAL:
             OnLineSignalTick();
             break;
+        case IDT_FILE_TRANSFER:
+            m_fileTransfer.OnTick();
+            break;
         default:
             break;
     }
@@ -270,7 +275,7 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
 // log away and closing an open port without a word. The close box, Alt+F4 and the system
 // menu's close still end it (OnSysCommand).
 void CKIVERNDlg::OnOK() {}
-void CKIVERNDlg::OnCancel() {}
+void CKIVERNDlg::OnCancel() { m_fileTransfer.Cancel(); }  // Esc stops a file transfer
 
 // The modem lines' toggles.
 void CKIVERNDlg::OnBnClickedLineDtr() { m_modemLines.OnClickedDtr(); }

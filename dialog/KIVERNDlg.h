@@ -11,6 +11,7 @@
 
 #include "convert/Convert.h"
 #include "dialog/CommandSlots.h"
+#include "dialog/FileTransfer.h"
 #include "dialog/FindDlg.h"
 #include "dialog/LineSignals.h"
 #include "dialog/LiveLog.h"
@@ -32,8 +33,9 @@
 #define IDT_RX_STAMP 3
 #define IDT_RX_REFRESH 4
 #define IDT_MODEM_LINES 5
-#define IDT_RECONNECT 6    // the wait for a lost port's device to come back
-#define IDT_LINE_SIGNAL 7  // the end of a BREAK or a reset pulse
+#define IDT_RECONNECT 6      // the wait for a lost port's device to come back
+#define IDT_LINE_SIGNAL 7    // the end of a BREAK or a reset pulse
+#define IDT_FILE_TRANSFER 8  // a file transfer's progress
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -70,6 +72,15 @@ public:  // the handlers are reached through the message map, and by tests
     void OnBnClickedClearHistory();
     void LoadHistory();
     void SaveHistory();  // with the keep option: into the settings file, when it changed
+    // Files: 发送文件, 接收文件, cancelling a transfer, its progress in the status line.
+    void OnSendFile();
+    void OnReceiveFile();
+    void OnCancelTransfer();
+    void ShowTransferReport(const CString& strStatus, const CString& strDetail, int nColor,
+                            uint64_t nSent);
+    void AppendFileMenu(CMenu& menu);
+    BOOL RunFileMenu(UINT nCmd);
+    void OnSendEditMenu(POINT point);
     // Keyboard: Ctrl+Enter in the send edit, Enter in a quick-command edit, focus shortcuts.
     void OnSendEditReturn();
     void OnCmdEditReturn(UINT nID);
@@ -240,4 +251,14 @@ public:
     // The live log, and the path from received bytes to the receive text and that log.
     CLiveLog m_liveLog{&m_strReceive, &m_settings, this};
     CReceiveText m_rxText{&m_strReceive, &m_liveLog};
+    // Sending and receiving files.
+    CFileTransfer m_fileTransfer{
+        &m_SerialPort,
+        &m_settings,
+        this,
+        IDT_FILE_TRANSFER,
+        [this](const CString& s, const CString& d, int c, uint64_t n) {
+            ShowTransferReport(s, d, c, n);
+        },
+    };
 };

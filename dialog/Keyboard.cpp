@@ -1,7 +1,9 @@
 // Working the main dialog from the keyboard: Ctrl+Enter in the send edit sends it, Enter in a
 // quick-command edit sends that command, and Alt+S / Alt+R take the focus to the send edit and
 // the receive display, which the Tab order passes by; Ctrl+, opens the settings box. The
-// tooltips tell these keys.
+// tooltips tell these keys. Ctrl+B sends a BREAK and Ctrl+Shift+B pulses the reset line;
+// Ctrl+Shift+F and Ctrl+Shift+R send and receive a file, Esc
+// cancels a transfer.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
@@ -14,7 +16,9 @@ static const ACCEL g_Accelerators[] = {
     {FVIRTKEY | FSHIFT, VK_F3, IDM_RX_FIND_PREV},
     {FVIRTKEY | FCONTROL, VK_OEM_COMMA, IDM_RX_SETTINGS},
     {FVIRTKEY | FCONTROL, 'B', IDM_LINE_BREAK},
-    {FVIRTKEY | FCONTROL | FSHIFT, 'R', IDM_LINE_RESET},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'B', IDM_LINE_RESET},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'F', IDM_FILE_SEND},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'R', IDM_FILE_RECEIVE},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {

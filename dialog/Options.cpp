@@ -16,6 +16,9 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
         case IDC_RTS_CHECK:
             ShowStatusBandMenu(point);
             return;
+        case IDC_SEND_EDIT:
+            OnSendEditMenu(point);
+            return;
         default:
             break;
     }
@@ -30,9 +33,12 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_STRING | (m_bPauseScroll ? MF_CHECKED : 0), IDM_RX_PAUSE_SCROLL, "暂停滚动");
     menu.AppendMenu(MF_STRING | (m_liveLog.IsLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
                     "实时记录到文件");
+    AppendFileMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
-    switch (menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this)) {
+    const UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this);
+    if (RunFileMenu(nCmd)) return;
+    switch (nCmd) {
         case IDM_RX_COPY:
             m_editReceive.SendMessage(WM_COPY, 0, 0);
             break;

@@ -5,6 +5,12 @@
 LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
     const unsigned char* pBytes = reinterpret_cast<const unsigned char*>(wParam);
     INT_PTR nCount = pBytes ? (INT_PTR)lParam : 0;
+    // During a file transfer by a protocol, received bytes are the transfer program's.
+    if (m_fileTransfer.TakeReceived(pBytes, nCount)) {
+        m_nRxBytes += nCount;
+        FormatRxCount();
+        return 1;
+    }
     // Data after an echo of sent bytes starts on a line of its own.
     bool bLineStart = m_rxText.EndEcho();
     // The stamp goes straight onto the receive text, the bytes after it.

@@ -1,5 +1,5 @@
 // The status band's context menu and the line signals it offers, a BREAK and the reset pulse
-// (CLineSignals), also on Ctrl+B and Ctrl+Shift+R. Each is told in the status line, and in the
+// (CLineSignals), also on Ctrl+B and Ctrl+Shift+B. Each is told in the status line, and in the
 // receive text as an echo line when sent data is shown there.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
@@ -9,7 +9,7 @@ void CKIVERNDlg::ShowStatusBandMenu(POINT point) {
         m_SerialPort.GetPortKind() != 0 && !m_lineSignals.IsRunning() ? 0 : MF_GRAYED;
     CString strBreak, strReset;
     strBreak.Format("发送 BREAK（%d ms）\tCtrl+B", m_settings.m_nBreakMs);
-    strReset.Format("复位设备（%s 拉低 %d ms）\tCtrl+Shift+R",
+    strReset.Format("复位设备（%s 拉低 %d ms）\tCtrl+Shift+B",
                     m_settings.m_nResetLine == KV_RESET_RTS ? "RTS" : "DTR", m_settings.m_nResetMs);
     CMenu menu;
     menu.CreatePopupMenu();

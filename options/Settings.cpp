@@ -31,6 +31,8 @@ const char* const kResetLines[] = {"DTR", "RTS"};
 int Millis(const Json::Value& v, int keep) {
     return v.isInt() && v.asInt() >= 1 && v.asInt() <= KV_SIGNAL_MAX_MS ? v.asInt() : keep;
 }
+const char* const kFileProtocols[KV_FILE_COUNT] = {"raw",       "XMODEM", "XMODEM-CRC",
+                                                   "XMODEM-1K", "YMODEM", "ZMODEM"};
 
 // The index of a member's text among the names, or keep when it is none of them.
 template <size_t N>
@@ -84,6 +86,9 @@ CKivernSettings::CKivernSettings()
       m_nBreakMs(250),
       m_nResetLine(KV_RESET_DTR),
       m_nResetMs(100),
+      m_nFileProtocol(KV_FILE_RAW),
+      m_nFilePauseMs(0),
+      m_nFilePauseEvery(0),
       m_bKeepHistory(FALSE),
       m_unknown(Json::objectValue),
       m_bUnreadable(FALSE) {}
@@ -128,6 +133,9 @@ Json::Value CKivernSettings::ToJson() const {
     root["breakMs"] = m_nBreakMs;
     root["resetLine"] = kResetLines[m_nResetLine];
     root["resetMs"] = m_nResetMs;
+    root["fileProtocol"] = kFileProtocols[m_nFileProtocol];
+    root["filePauseMs"] = m_nFilePauseMs;
+    root["filePauseEvery"] = m_nFilePauseEvery;
     root["keepHistory"] = m_bKeepHistory != FALSE;
     Json::Value history(Json::arrayValue);
     for (const auto& h : m_history) {
@@ -165,6 +173,12 @@ void CKivernSettings::FromJson(const Json::Value& root) {
     m_nBreakMs = Millis(root["breakMs"], m_nBreakMs);
     m_nResetLine = Choice(root["resetLine"], kResetLines, m_nResetLine);
     m_nResetMs = Millis(root["resetMs"], m_nResetMs);
+    m_nFileProtocol = Choice(root["fileProtocol"], kFileProtocols, m_nFileProtocol);
+    const Json::Value& pause = root["filePauseMs"];
+    if (pause.isInt() && pause.asInt() >= 0 && pause.asInt() <= 60000)
+        m_nFilePauseMs = pause.asInt();
+    const Json::Value& every = root["filePauseEvery"];
+    if (every.isInt() && every.asInt() >= 0) m_nFilePauseEvery = every.asInt();
     m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
     const Json::Value& history = root["history"];
     if (history.isArray()) {
@@ -303,6 +317,8 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_nChecksum == o.m_nChecksum && m_nChecksumOrder == o.m_nChecksumOrder &&
            m_bChecksumText == o.m_bChecksumText && m_bLooseHex == o.m_bLooseHex &&
            m_nBreakMs == o.m_nBreakMs && m_nResetLine == o.m_nResetLine &&
-           m_nResetMs == o.m_nResetMs && m_bKeepHistory == o.m_bKeepHistory &&
+           m_nResetMs == o.m_nResetMs && m_nFileProtocol == o.m_nFileProtocol &&
+           m_nFilePauseMs == o.m_nFilePauseMs && m_nFilePauseEvery == o.m_nFilePauseEvery &&
+           m_bKeepHistory == o.m_bKeepHistory &&
            m_history == o.m_history;
 }

@@ -29,6 +29,14 @@
 #define KV_RESET_RTS 1
 // The longest BREAK and reset pulse, in ms.
 #define KV_SIGNAL_MAX_MS 10000
+// How 发送文件 and 接收文件 move a file.
+#define KV_FILE_RAW 0         // the bytes as they are (send only)
+#define KV_FILE_XMODEM 1      // 128-byte blocks, arithmetic checksum
+#define KV_FILE_XMODEM_CRC 2  // 128-byte blocks, CRC-16
+#define KV_FILE_XMODEM_1K 3   // 1 KiB blocks, CRC-16
+#define KV_FILE_YMODEM 4
+#define KV_FILE_ZMODEM 5
+#define KV_FILE_COUNT 6
 
 class CKivernSettings {
 public:
@@ -57,6 +65,10 @@ public:
     int m_nBreakMs;    // 1..KV_SIGNAL_MAX_MS
     int m_nResetLine;  // KV_RESET_*
     int m_nResetMs;    // 1..KV_SIGNAL_MAX_MS
+    // Files: the protocol, and a raw send's pause after each line (N = 0) or each N bytes.
+    int m_nFileProtocol;  // KV_FILE_*
+    int m_nFilePauseMs;   // 0..60000; 0: no pause
+    int m_nFilePauseEvery;
     // Send history: kept for the session, and across sessions only when asked.
     BOOL m_bKeepHistory;
     std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first

@@ -22,6 +22,8 @@ int TypedMillis(const CString& str, int keep) {
     const int ms = IntervalValue(str);
     return ms >= 1 && ms <= KV_SIGNAL_MAX_MS ? ms : keep;
 }
+const char* const kFileProtocolNames[KV_FILE_COUNT] = {
+    "原始数据", "XMODEM (校验和)", "XMODEM (CRC)", "XMODEM-1K", "YMODEM", "ZMODEM"};
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
@@ -40,7 +42,10 @@ CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
       m_nChecksumOrder(settings.m_nChecksumOrder),
       m_bChecksumText(settings.m_bChecksumText),
       m_bLooseHex(settings.m_bLooseHex),
-      m_nResetLine(settings.m_nResetLine) {
+      m_nResetLine(settings.m_nResetLine),
+      m_nFileProtocol(settings.m_nFileProtocol) {
+    m_strFilePause.Format("%d", settings.m_nFilePauseMs);
+    m_strFilePauseEvery.Format("%d", settings.m_nFilePauseEvery);
     m_strReconnectSecs.Format("%d", settings.m_nReconnectSecs);
     m_strBreakMs.Format("%d", settings.m_nBreakMs);
     m_strResetMs.Format("%d", settings.m_nResetMs);
@@ -57,6 +62,10 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Control(pDX, IDC_SET_CHECKSUM, m_cbChecksum);
     DDX_Control(pDX, IDC_SET_CHECKSUM_ORDER, m_cbChecksumOrder);
     DDX_Control(pDX, IDC_SET_RESET_LINE, m_cbResetLine);
+    DDX_Control(pDX, IDC_SET_FILE_PROTOCOL, m_cbFileProtocol);
+    DDX_CBIndex(pDX, IDC_SET_FILE_PROTOCOL, m_nFileProtocol);
+    DDX_Text(pDX, IDC_SET_FILE_PAUSE, m_strFilePause);
+    DDX_Text(pDX, IDC_SET_FILE_PAUSE_EVERY, m_strFilePauseEvery);
     DDX_CBIndex(pDX, IDC_SET_ENCODING, m_nEncoding);
     DDX_CBIndex(pDX, IDC_SET_LINE_END, m_nLineEnding);
     DDX_CBIndex(pDX, IDC_SET_DTR, m_nDtr);
@@ -94,6 +103,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     for (const char* s : kChecksumNames) m_cbChecksum.AddString(s);
     for (const char* s : kChecksumOrderNames) m_cbChecksumOrder.AddString(s);
     for (const char* s : kResetLineNames) m_cbResetLine.AddString(s);
+    for (const char* s : kFileProtocolNames) m_cbFileProtocol.AddString(s);
     m_nEncoding = m_settings.m_nEncoding;
     m_nLineEnding = m_settings.m_nLineEnding;
     m_nDtr = m_settings.m_nDtrAtOpen;
@@ -112,6 +122,9 @@ BOOL CSettingsDlg::OnInitDialog() {
     m_strBreakMs.Format("%d", m_settings.m_nBreakMs);
     m_nResetLine = m_settings.m_nResetLine;
     m_strResetMs.Format("%d", m_settings.m_nResetMs);
+    m_nFileProtocol = m_settings.m_nFileProtocol;
+    m_strFilePause.Format("%d", m_settings.m_nFilePauseMs);
+    m_strFilePauseEvery.Format("%d", m_settings.m_nFilePauseEvery);
     FillPortList();
     UpdateData(FALSE);
     // Paths are file-system bytes (UTF-8): the edit is written and read in UTF-8.
@@ -157,6 +170,16 @@ void CSettingsDlg::OnOK() {
     m_settings.m_nBreakMs = TypedMillis(m_strBreakMs, m_settings.m_nBreakMs);
     if (m_nResetLine >= 0) m_settings.m_nResetLine = m_nResetLine;
     m_settings.m_nResetMs = TypedMillis(m_strResetMs, m_settings.m_nResetMs);
+    if (m_nFileProtocol >= 0) m_settings.m_nFileProtocol = m_nFileProtocol;
+    // A pause that is not a whole number (of ms up to a minute, of bytes) keeps the one before.
+    if (m_strFilePause == "0" || IsDecimalNumber(m_strFilePause)) {
+        int ms = m_strFilePause == "0" ? 0 : IntervalValue(m_strFilePause);
+        if (ms >= 0 && ms <= 60000) m_settings.m_nFilePauseMs = ms;
+    }
+    if (m_strFilePauseEvery == "0" || IsDecimalNumber(m_strFilePauseEvery)) {
+        int n = m_strFilePauseEvery == "0" ? 0 : IntervalValue(m_strFilePauseEvery);
+        if (n >= 0) m_settings.m_nFilePauseEvery = n;
+    }
     m_settings.m_bReconnect = m_bReconnect;
     // A display limit that is not a whole number of MiB keeps the one before.
     if (m_strRxLimit == "0") {

@@ -33,6 +33,7 @@ private:
     CComboBox m_cbChecksum;
     CComboBox m_cbChecksumOrder;
     CComboBox m_cbResetLine;
+    CComboBox m_cbFileProtocol;
     int m_nEncoding;
     int m_nLineEnding;
     int m_nDtr;
@@ -52,4 +53,7 @@ private:
     CString m_strBreakMs;
     int m_nResetLine;
     CString m_strResetMs;
+    int m_nFileProtocol;
+    CString m_strFilePause;
+    CString m_strFilePauseEvery;
 };

@@ -24,7 +24,7 @@ set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
 # Boost (libboost-dev, for the checksums) is used as headers only: a need of the build, which
 # tools/project.sh installs, and none of the package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-inconsolata")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming, fonts-inconsolata, lrzsz")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation2, fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "socat")
 include(CPack)

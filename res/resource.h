@@ -116,9 +116,12 @@
 #define IDC_SET_CHECKSUM_ORDER 1231
 #define IDC_SET_CHECKSUM_TEXT 1232
 #define IDC_SET_LOOSE_HEX 1233
-#define IDC_SET_BREAK_MS 1240
-#define IDC_SET_RESET_LINE 1241
-#define IDC_SET_RESET_MS 1242
+#define IDC_SET_FILE_PROTOCOL 1234
+#define IDC_SET_FILE_PAUSE 1235
+#define IDC_SET_FILE_PAUSE_EVERY 1236
+#define IDC_SET_BREAK_MS 1237
+#define IDC_SET_RESET_LINE 1238
+#define IDC_SET_RESET_MS 1239
 
 // The find box (IDD_FIND).
 #define IDC_FIND_TEXT 1240
@@ -143,5 +146,14 @@
 #define IDM_FOCUS_SEND 0x8020
 #define IDM_FOCUS_RECEIVE 0x8021
 // The status band's context menu and keys: the line signals.
-#define IDM_LINE_BREAK 0x8030
-#define IDM_LINE_RESET 0x8031
+#define IDM_LINE_BREAK 0x8040
+#define IDM_LINE_RESET 0x8041
+// Files: 发送文件, 接收文件 and cancelling a transfer (context menus and keys); the send
+// edit's own editing entries in its context menu.
+#define IDM_FILE_SEND 0x8030
+#define IDM_FILE_RECEIVE 0x8031
+#define IDM_FILE_CANCEL 0x8032
+#define IDM_EDIT_CUT 0x8033
+#define IDM_EDIT_COPY 0x8034
+#define IDM_EDIT_PASTE 0x8035
+#define IDM_EDIT_SELECT_ALL 0x8036

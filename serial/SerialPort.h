@@ -42,6 +42,7 @@ public:
     // write buffer and closes the port.
     void ClosePort();
     UINT GetPortNumber() const { return m_nPort; }
+    DWORD GetBaudRate() const { return m_hPort ? m_dcbPort.BaudRate : 0; }
     void ReportError(const char* pszCall);
     // Writes nLength bytes in blocks of 1024. TRUE when every block was written; FALSE when a
     // block failed (the next is still written), when the port was closed while an error box
@@ -86,6 +87,13 @@ public:
     // TRUE while SendBytes writes: an error box it raises runs messages, and a send handler
     // reached from there must not start another send.
     BOOL IsSending() const { return m_bSending; }
+    // A file transfer's thread writes through WriteBlock while SetTransferActive(TRUE) holds:
+    // SendBytes refuses meanwhile (the port takes one write at a time). WriteBlock raises no
+    // box; FALSE when the write failed, timed out or the port closed.
+    // Received bytes are passed on at once meanwhile, not gathered.
+    void SetTransferActive(BOOL bActive);
+    BOOL IsTransferActive() const { return m_bTransfer; }
+    BOOL WriteBlock(const char* pData, DWORD nLength);
 
 protected:
     static UINT MonitorProc(LPVOID pParam);
@@ -116,4 +124,6 @@ protected:
     BOOL m_bLockReady;
     UINT m_nOpening;  // changes with every opening and closing
     BOOL m_bSending;
+    std::atomic<BOOL> m_bTransfer{FALSE};
+    HANDLE m_hTransferPort = NULL;
 };

@@ -74,8 +74,9 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
         // A stream that trickles in is gathered for a few milliseconds before the next
         // delivery, the rest of the pause the port's own reader begins: fewer messages, less
         // work. The stop request ends the pause at once.
-        if (WaitForSingleObject(pPort->m_hStopEvent, CommDeliveryPauseMs(dwRead)) == WAIT_OBJECT_0)
-            return;
+        // Not during a transfer: its program waits for each answer.
+        const DWORD dwPause = pPort->m_bTransfer ? 0 : CommDeliveryPauseMs(dwRead);
+        if (WaitForSingleObject(pPort->m_hStopEvent, dwPause) == WAIT_OBJECT_0) return;
     }
 }
 
@@ -97,7 +98,7 @@ BOOL CSerialPort::FlushWrite(CSerialPort* pPort, int nCount) {
 }
 
 BOOL CSerialPort::SendBytes(const char* pData, INT_PTR nLength) {
-    if (!m_pTxBuffer || nLength < 0 || m_bSending) return FALSE;
+    if (!m_pTxBuffer || nLength < 0 || m_bSending || m_bTransfer) return FALSE;
     // An error box runs a nested message loop; whatever closes the port there (a device
     // removal, the user) frees the write buffer, and this send must not touch it again.
     const UINT nOpening = m_nOpening;
@@ -116,4 +117,25 @@ BOOL CSerialPort::SendBytes(const char* pData, INT_PTR nLength) {
     } while (nDone < nLength);
     m_bSending = FALSE;
     return bAll;
+}
+
+void CSerialPort::SetTransferActive(BOOL bActive) {
+    m_hTransferPort = bActive ? m_hPort : NULL;  // the thread writes to this opening only
+    m_bTransfer = bActive;
+    if (m_hPort) SetCommGather(m_hPort, !bActive);
+}
+
+BOOL CSerialPort::WriteBlock(const char* pData, DWORD nLength) {
+    // The write record is the send's; SendBytes does not run while a transfer is active.
+    HANDLE hPort = m_hTransferPort;
+    if (!hPort || !m_bTransfer) return FALSE;
+    m_ovWrite.Offset = 0;
+    m_ovWrite.OffsetHigh = 0;
+    DWORD dwWritten = 0;
+    if (!WriteFile(hPort, pData, nLength, &dwWritten, &m_ovWrite)) {
+        if (GetLastError() != ERROR_IO_PENDING ||
+            !GetOverlappedResult(hPort, &m_ovWrite, &dwWritten, TRUE))
+            return FALSE;
+    }
+    return dwWritten == nLength;
 }

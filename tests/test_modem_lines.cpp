@@ -147,7 +147,7 @@ TEST_F(PortDialogTest, APortWithoutModemLinesSaysSoWithoutABox) {
     EXPECT_STREQ(Text(IDC_MODEM_STATIC), "");
 }
 
-// Ctrl+B and Ctrl+Shift+R: the line is driven for the set time on the virtual clock, then put
+// Ctrl+B and Ctrl+Shift+B: the line is driven for the set time on the virtual clock, then put
 // back as it was; the toggles show each step, the status line and the echo tell it.
 TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) {
     const struct {
@@ -269,12 +269,12 @@ TEST_F(ModemLinesTest, TheStatusBandsMenuOffersBreakAndResetWhileAPortIsOpen) {
     EXPECT_EQ(
         menuOf(QString()),
         QStringLiteral("发送 BREAK（250 ms）\tCtrl+B (off)|"
-                       "复位设备（DTR 拉低 100 ms）\tCtrl+Shift+R (off)|更多设置...\tCtrl+,"));
+                       "复位设备（DTR 拉低 100 ms）\tCtrl+Shift+B (off)|更多设置...\tCtrl+,"));
     OpenPort("COM3");
     g_calls.clear();
     EXPECT_EQ(menuOf(QStringLiteral("发送 BREAK")),
               QStringLiteral("发送 BREAK（250 ms）\tCtrl+B|"
-                             "复位设备（DTR 拉低 100 ms）\tCtrl+Shift+R|更多设置...\tCtrl+,"));
+                             "复位设备（DTR 拉低 100 ms）\tCtrl+Shift+B|更多设置...\tCtrl+,"));
     EXPECT_EQ(g_calls, (std::vector<DWORD>{SETBREAK}));
     // Closing the port mid-BREAK ends it first.
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));

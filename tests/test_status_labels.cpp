@@ -42,7 +42,8 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
         {IDC_STATUS_STATIC, "COM10 OPENED, raw TCP"}, {IDC_STATUS_STATIC, "第1024个字符0x07无效"},
         {IDC_STATUS_STATIC, "第1024个字符'5'不成对"}, {IDC_STATUS_STATIC, "已复位 RTS 10000ms"},
         {IDC_STATUS_STATIC, "BREAK 10000ms 完成"},    {IDC_STATUS_STATIC, "无控制线，不能复位"},
-        {IDC_STATUS_STATIC, "端口不支持 BREAK"},
+        {IDC_STATUS_STATIC, "端口不支持 BREAK"},      {IDC_STATUS_STATIC, "100% 999M 999K/s 99:59"},
+        {IDC_STATUS_STATIC, "传输中止：串口已关闭"},
     };
     const DLGTEMPLATE_DATA* t = AfxFindTemplate(IDD_MAIN_DIALOG);
     ASSERT_NE(t, nullptr);

@@ -99,6 +99,13 @@ BOOL PurgeComm(HANDLE hFile, DWORD dwFlags) {
     return CommCall(hFile, [&](CommPort& port) { return port.Purge(dwFlags); });
 }
 
+BOOL SetCommGather(HANDLE hFile, BOOL bGather) {
+    return CommCall(hFile, [&](CommPort& port) -> DWORD {
+        port.SetGather(bGather != FALSE);
+        return 0;
+    });
+}
+
 BOOL ClearCommError(HANDLE hFile, DWORD* lpErrors, LPCOMSTAT lpStat) {
     return CommCall(hFile, [&](CommPort& port) { return port.Status(lpErrors, lpStat); });
 }

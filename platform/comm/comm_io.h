@@ -26,6 +26,11 @@ BOOL WaitCommEvent(HANDLE hFile, DWORD* lpEvtMask, LPOVERLAPPED lpOverlapped);
 
 BOOL PurgeComm(HANDLE hFile, DWORD dwFlags);
 
+// Whether the port's reader gathers a trickle of received bytes before it tells of them
+// (comm_gather.h; on by default). Off, each byte is told at once: for a protocol that waits
+// for one answer byte per block.
+BOOL SetCommGather(HANDLE hFile, BOOL bGather);
+
 // *lpErrors gets CE_RXOVER when received bytes were dropped since the last call.
 BOOL ClearCommError(HANDLE hFile, DWORD* lpErrors, LPCOMSTAT lpStat);
 

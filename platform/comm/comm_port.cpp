@@ -110,7 +110,7 @@ void CommPort::ReaderLoop() {
             // A hung-up descriptor polls readable forever: stop watching it.
             MarkLost();
             watching = false;
-        } else if (const DWORD pause = CommReaderPauseMs(roomBefore - room)) {
+        } else if (const DWORD pause = m_gather ? CommReaderPauseMs(roomBefore - room) : 0) {
             pollfd wake = {m_wakeFd, POLLIN, 0};
             if (poll(&wake, 1, (int)pause) > 0) break;  // the port closes
         }

@@ -29,6 +29,7 @@ public:
     DWORD Kind() const { return m_line->Kind(); }
     DWORD SetTimeouts(const COMMTIMEOUTS& timeouts);
     DWORD SetMask(DWORD mask);
+    void SetGather(bool gather) { m_gather = gather; }
     DWORD GetMask(DWORD& mask);
     // 0 with mask EV_RXCHAR when bytes wait; ERROR_IO_PENDING when hEvent is set later.
     DWORD WaitEvent(HANDLE hEvent, DWORD& mask);
@@ -55,6 +56,7 @@ private:
     size_t TakeLocked(char* p, size_t n);
 
     const std::unique_ptr<CommLine> m_line;
+    std::atomic<bool> m_gather{true};  // the reader pauses after a trickle (comm_gather.h)
     const int m_wakeFd;  // eventfd: tells the reader and blocked writes that the port closes
 
     // Guarded by m_mutex: the input buffer (a ring), its counters, the pending comm-event wait,

@@ -187,9 +187,20 @@ bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
             return true;
         case WM_COPY:
             if (auto* view = qobject_cast<LogView*>(w)) view->Copy();
+            if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) pe->copy();
+            result = 0;
+            return true;
+        case WM_CUT:
+            if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) pe->cut();
+            result = 0;
+            return true;
+        case WM_PASTE:
+            if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) pe->paste();
             result = 0;
             return true;
         case EM_SETSEL:
+            if (auto* pe = qobject_cast<QPlainTextEdit*>(w); pe && wParam == 0 && lParam == -1)
+                pe->selectAll();
             if (auto* view = qobject_cast<LogView*>(w)) {
                 if (wParam == 0 && lParam == -1)
                     view->SelectAll();
@@ -203,6 +214,8 @@ bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
             // DWORD* in wParam and lParam, when given, get the selection's start and end.
             auto* view = qobject_cast<LogView*>(w);
             result = view && view->HasSelection();
+            if (auto* pe = qobject_cast<QPlainTextEdit*>(w))
+                result = pe->textCursor().hasSelection();
             int64_t b = 0, e = 0;
             if (view) view->GetSel(b, e);
             if (wParam) *reinterpret_cast<DWORD*>(wParam) = (DWORD)b;

@@ -1,6 +1,8 @@
 // CDialog: the modal and modeless runs, data exchange, accelerators and the end of a dialog.
 #include "platform/ui/dialog.h"
 
+#include <QMenu>
+#include <QPlainTextEdit>
 #include <QPoint>
 #include <QWidget>
 #include <algorithm>
@@ -82,6 +84,12 @@ LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         CWnd* pWnd = CWnd::FromHandle((HWND)wParam);
         if (auto* view = qobject_cast<LogView*>(pWnd ? kvimpl::WidgetOf(pWnd) : nullptr))
             view->ShowContextMenu(QPoint((short)LOWORD(lParam), (short)HIWORD(lParam)));
+        else if (auto* pe =
+                     qobject_cast<QPlainTextEdit*>(pWnd ? kvimpl::WidgetOf(pWnd) : nullptr)) {
+            QMenu* menu = pe->createStandardContextMenu();
+            menu->exec(QPoint((short)LOWORD(lParam), (short)HIWORD(lParam)));
+            delete menu;
+        }
         return 0;
     }
     if (message == WM_SETICON) {

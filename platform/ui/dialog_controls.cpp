@@ -171,6 +171,16 @@ QWidget* CreateEdit(const DLGITEM& it, QWidget* parent, const ControlNotify& not
                                                             : Qt::ScrollBarAsNeeded);
         pe->setReadOnly(style & ES_READONLY);
         QObject::connect(pe, &QPlainTextEdit::textChanged, [notify, pe] { notify(EN_CHANGE, pe); });
+        // Its context menu is the dialog's to give (WM_CONTEXTMENU); a dialog that gives none
+        // leaves the edit's own.
+        pe->setContextMenuPolicy(Qt::CustomContextMenu);
+        QObject::connect(pe, &QWidget::customContextMenuRequested, pe, [pe](const QPoint& at) {
+            CWnd* owner = DialogWidget::OwnerOf(pe);
+            QPoint g = pe->viewport()->mapToGlobal(at);
+            if (owner)
+                kvimpl::Dispatch(owner, WM_CONTEXTMENU, (WPARAM)kvimpl::HandleOfWidget(pe),
+                                 MAKELPARAM(g.x(), g.y()));
+        });
         return pe;
     }
     auto* le = new QLineEdit(parent);

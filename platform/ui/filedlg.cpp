@@ -88,6 +88,10 @@ INT_PTR CFileDialog::DoModal() {
         dlg.setFileMode(m_record.bOpenFileDialog && (m_record.dwFlags & OFN_FILEMUSTEXIST)
                             ? QFileDialog::ExistingFile
                             : QFileDialog::AnyFile);
+        if (m_record.bOpenFileDialog && (m_record.dwFlags & OFN_PICKFOLDER)) {
+            dlg.setFileMode(QFileDialog::Directory);
+            dlg.setOption(QFileDialog::ShowDirsOnly, true);
+        }
         dlg.setOption(QFileDialog::DontConfirmOverwrite, !(m_record.dwFlags & OFN_OVERWRITEPROMPT));
         dlg.setOption(QFileDialog::ReadOnly, false);
         QStringList filters;
@@ -105,7 +109,9 @@ INT_PTR CFileDialog::DoModal() {
         chosen = QFile::encodeName(dlg.selectedFiles().first()).toStdString();
     }
     // The file system's bytes as they are: the text code page may lack characters of the name.
-    m_strPathName = CString(WithDefaultExtension(kvfile::FullPath(chosen), ext).c_str());
+    m_strPathName = CString((m_record.dwFlags & OFN_PICKFOLDER)
+                                ? kvfile::FullPath(chosen).c_str()
+                                : WithDefaultExtension(kvfile::FullPath(chosen), ext).c_str());
     return IDOK;
 }
 

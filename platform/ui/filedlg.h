@@ -24,6 +24,8 @@ class CWnd;
 #define OFN_PATHMUSTEXIST 0x00000800
 #define OFN_FILEMUSTEXIST 0x00001000
 #define OFN_EXPLORER 0x00080000
+// An open dialog that picks an existing folder rather than a file.
+#define OFN_PICKFOLDER 0x01000000
 
 struct FileDialogFilter {
     CString strName;     // "TXT Files (*.txt)"
