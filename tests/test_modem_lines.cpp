@@ -140,7 +140,7 @@ TEST_F(PortDialogTest, APortWithoutModemLinesSaysSoWithoutABox) {
     // Nor can it send a BREAK (Linux has none on a pty pair) or pulse a line.
     kvtest::PressKey(m_dlg.get(), Qt::Key_B, Qt::ControlModifier);
     EXPECT_STREQ(m_dlg->m_strStatus, "端口不支持 BREAK");
-    kvtest::PressKey(m_dlg.get(), Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    kvtest::PressKey(m_dlg.get(), Qt::Key_B, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_STREQ(m_dlg->m_strStatus, "无控制线，不能复位");
     EXPECT_EQ(boxes.Count(), 0u);
     kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
@@ -170,7 +170,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          "TX> <BREAK 250 ms>",
          "BREAK 250ms 完成"},
         {"DTR pulse",
-         Qt::Key_R,
+         Qt::Key_B,
          Qt::ControlModifier | Qt::ShiftModifier,
          KV_RESET_DTR,
          "None",
@@ -179,7 +179,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          "TX> <RESET DTR 100 ms>",
          "已复位 DTR 100ms"},
         {"RTS pulse",
-         Qt::Key_R,
+         Qt::Key_B,
          Qt::ControlModifier | Qt::ShiftModifier,
          KV_RESET_RTS,
          "None",
@@ -188,7 +188,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          "TX> <RESET RTS 100 ms>",
          "已复位 RTS 100ms"},
         {"DTR off before ends off",
-         Qt::Key_R,
+         Qt::Key_B,
          Qt::ControlModifier | Qt::ShiftModifier,
          KV_RESET_DTR,
          "None",
@@ -197,7 +197,7 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
          "TX> <RESET DTR 100 ms>",
          "已复位 DTR 100ms"},
         {"RTS under RTS/CTS",
-         Qt::Key_R,
+         Qt::Key_B,
          Qt::ControlModifier | Qt::ShiftModifier,
          KV_RESET_RTS,
          "RTS/CTS",
@@ -219,11 +219,12 @@ TEST_F(ModemLinesTest, BreakAndResetPulseHoldTheLineForTheSetTimeThenPutItBack) 
         OpenPort("COM3");
         g_calls.clear();
         g_times.clear();
-        const int64_t ms = c.key == Qt::Key_B ? 250 : 100;
+        const bool bReset = (c.mods & Qt::ShiftModifier) != 0;
+        const int64_t ms = bReset ? 100 : 250;
         kvtest::PressKey(m_dlg.get(), c.key, c.mods);
         if (*c.echo) {
             EXPECT_TRUE(m_dlg->m_strReceive.Find(c.echo) >= 0) << (const char*)m_dlg->m_strReceive;
-            if (c.key == Qt::Key_R) {
+            if (bReset) {
                 EXPECT_FALSE(Checked(c.resetLine ? IDC_RTS_CHECK : IDC_DTR_CHECK));
             }
             kvtest::AdvanceClock(ms - 1);

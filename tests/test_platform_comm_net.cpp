@@ -375,7 +375,9 @@ public:
         m_thread = std::thread([this] {
             m_conn = accept(m_listen, nullptr, nullptr);
             const char hello[] = {(char)TELNET_IAC, (char)TELNET_DO, 44};
-            if (m_conn < 0 || write(m_conn, hello, sizeof hello) != (ssize_t)sizeof hello) return;
+            if (m_conn < 0 ||
+                send(m_conn, hello, sizeof hello, MSG_NOSIGNAL) != (ssize_t)sizeof hello)
+                return;
             TelnetDecoder decoder;
             std::string data;
             char buf[4096];
@@ -404,7 +406,8 @@ private:
         std::string reply{(char)TELNET_IAC, (char)TELNET_SB, 44, (char)(body[1] + 100)};
         TelnetEscape(body.data() + 2, body.size() - 2, reply);
         reply += {(char)TELNET_IAC, (char)TELNET_SE};
-        if (write(m_conn, reply.data(), reply.size()) < 0) return;
+        // The client may have closed already: no SIGPIPE for the reply.
+        (void)send(m_conn, reply.data(), reply.size(), MSG_NOSIGNAL);
     }
     int m_listen = -1, m_conn = -1, m_port = 0;
     std::thread m_thread;
