@@ -43,6 +43,23 @@ CString BaseName(const CString& path) {
     std::string p(path.GetString());
     return ConvertCodePage(CString(p.substr(p.rfind('/') + 1).c_str()), CP_UTF8, CP_ACP);
 }
+
+// The words of a transfer command; false, after a box naming the package, when its program is
+// not installed.
+bool ProgramArgs(const std::string& program, std::vector<std::string>& argv) {
+    size_t start = 0;
+    while (start < program.size()) {
+        size_t sp = program.find(' ', start);
+        if (sp == std::string::npos) sp = program.size();
+        argv.push_back(program.substr(start, sp - start));
+        start = sp + 1;
+    }
+    if (!CTransferProgram::FindProgram(argv[0]).empty()) return true;
+    CString text;
+    text.Format("找不到程序 %s。请安装软件包 lrzsz (apt install lrzsz)。", argv[0].c_str());
+    AfxMessageBox(text, MB_ICONWARNING);
+    return false;
+}
 }  // namespace
 
 CFileTransfer::CFileTransfer(CSerialPort* pPort, const CKivernSettings* pSettings, CWnd* pWnd,
@@ -114,21 +131,9 @@ void CFileTransfer::SendFile() {
         return;
     }
     std::vector<std::string> argv;
-    size_t start = 0;
-    while (start < program.size()) {
-        size_t sp = program.find(' ', start);
-        if (sp == std::string::npos) sp = program.size();
-        argv.push_back(program.substr(start, sp - start));
-        start = sp + 1;
-    }
+    if (!ProgramArgs(program, argv)) return;
     argv.push_back(path.GetString());
     auto job = std::make_unique<CTransferProgram>(m_pPort);
-    if (CTransferProgram::FindProgram(argv[0]).empty()) {
-        CString text;
-        text.Format("找不到程序 %s。请安装软件包 lrzsz (apt install lrzsz)。", argv[0].c_str());
-        AfxMessageBox(text, MB_ICONWARNING);
-        return;
-    }
     if (!job->Start(argv, "", nSize)) {
         AfxMessageBox(CString(job->Message().c_str()), MB_ICONWARNING);
         return;
@@ -146,19 +151,7 @@ void CFileTransfer::ReceiveFile() {
         return;
     }
     std::vector<std::string> argv;
-    size_t start = 0;
-    while (start < program.size()) {
-        size_t sp = program.find(' ', start);
-        if (sp == std::string::npos) sp = program.size();
-        argv.push_back(program.substr(start, sp - start));
-        start = sp + 1;
-    }
-    if (CTransferProgram::FindProgram(argv[0]).empty()) {
-        CString text;
-        text.Format("找不到程序 %s。请安装软件包 lrzsz (apt install lrzsz)。", argv[0].c_str());
-        AfxMessageBox(text, MB_ICONWARNING);
-        return;
-    }
+    if (!ProgramArgs(program, argv)) return;
     std::string dir;
     if (argv[0] == "rx") {
         // XMODEM carries no name: the user names the file.
