@@ -333,11 +333,18 @@ int CommRfc2217::SetState(const DCB& dcb) {
     if (int err = SendControl(cmd)) return err;
     std::unique_lock<std::mutex> lock(m);
     if (!WaitConfirmedLocked(lock)) return ETIMEDOUT;
+    auto taken = [&] {
+        return CommSpeedTaken(dcb.BaudRate, m_dcb.BaudRate) && m_dcb.ByteSize == dcb.ByteSize &&
+               m_dcb.Parity == dcb.Parity && m_dcb.StopBits == dcb.StopBits &&
+               m_flowReply == FlowCode(dcb);
+    };
+    // Answers still on their way to earlier settings can complete the set first; the answers
+    // to these follow close behind them.
+    if (!m_lost && !taken())
+        m_cv.wait_for(lock, std::chrono::milliseconds(kCommNetLateAnswerMs),
+                      [&] { return m_lost || taken(); });
     if (m_lost) return EIO;
-    if (!CommSpeedTaken(dcb.BaudRate, m_dcb.BaudRate) || m_dcb.ByteSize != dcb.ByteSize ||
-        m_dcb.Parity != dcb.Parity || m_dcb.StopBits != dcb.StopBits ||
-        m_flowReply != FlowCode(dcb))
-        return EINVAL;
+    if (!taken()) return EINVAL;
     m_dcb.fParity = dcb.fParity;
     m_dcb.fInX = dcb.fInX;
     m_dcb.XonChar = dcb.XonChar;

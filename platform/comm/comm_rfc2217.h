@@ -16,6 +16,8 @@
 
 // How long the server has to confirm settings.
 constexpr int kCommNetConfirmMs = 3000;
+// How long a set of answers that differs from the settings sent waits for later answers.
+constexpr int kCommNetLateAnswerMs = 500;
 
 class CommRfc2217 : public CommLine, private TelnetDecoder::Sink {
 public:
