@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -83,6 +84,39 @@ inline std::string SelfPath() {
     ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
     return n > 0 ? std::string(path, (size_t)n) : std::string();
 }
+// A raw pseudo-terminal whose slave is linked as COMn in the ports folder; the cases that
+// play the device on its master side build on it.
+class LinkedPty {
+public:
+    LinkedPty(const std::string& portsDir, unsigned n) {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_master < 0 || grantpt(m_master) || unlockpt(m_master)) return;
+        m_slavePath = ptsname(m_master);
+        m_slave = open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        termios t;
+        for (int fd : {m_master, m_slave}) {
+            tcgetattr(fd, &t);
+            cfmakeraw(&t);
+            tcsetattr(fd, TCSANOW, &t);
+        }
+        m_link = portsDir + "/com" + std::to_string(n);
+        if (symlink(m_slavePath.c_str(), m_link.c_str()) != 0) m_link.clear();
+    }
+    ~LinkedPty() {
+        if (!m_link.empty()) unlink(m_link.c_str());
+        if (m_slave >= 0) close(m_slave);
+        if (m_master >= 0) close(m_master);
+    }
+    LinkedPty(const LinkedPty&) = delete;
+    LinkedPty& operator=(const LinkedPty&) = delete;
+    bool ok() const { return m_slave >= 0 && !m_link.empty(); }
+    const std::string& slavePath() const { return m_slavePath; }
+    int slave() const { return m_slave; }
+
+protected:
+    int m_master = -1, m_slave = -1;
+    std::string m_slavePath, m_link;
+};
 
 // A private sysfs, ports and state folder for the program, and a working folder; removed at
 // the end.

@@ -24,33 +24,14 @@ namespace {
 
 // A pseudo-terminal linked as COMn. Its master is drained by a thread that only counts and
 // hashes (nothing kept: the memory measured is the sender's), or relayed to a program.
-class FilePty {
+class FilePty : public LinkedPty {
 public:
-    FilePty(const std::string& portsDir, unsigned n) {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_master < 0 || grantpt(m_master) || unlockpt(m_master)) return;
-        m_slavePath = ptsname(m_master);
-        m_slave = open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        termios t;
-        for (int fd : {m_master, m_slave}) {
-            tcgetattr(fd, &t);
-            cfmakeraw(&t);
-            tcsetattr(fd, TCSANOW, &t);
-        }
-        m_link = portsDir + "/com" + std::to_string(n);
-        if (symlink(m_slavePath.c_str(), m_link.c_str()) != 0) m_link.clear();
-    }
+    FilePty(const std::string& portsDir, unsigned n) : LinkedPty(portsDir, n) {}
     ~FilePty() {
         m_stop = true;
         if (m_thread.joinable()) m_thread.join();
         if (m_sock >= 0) close(m_sock);
-        if (!m_link.empty()) unlink(m_link.c_str());
-        if (m_slave >= 0) close(m_slave);
-        if (m_master >= 0) close(m_master);
     }
-    bool ok() const { return m_slave >= 0 && !m_link.empty(); }
-    const std::string& slavePath() const { return m_slavePath; }
-    int slave() const { return m_slave; }
     void Drain(size_t expect) {
         m_expect = expect;
         m_thread = std::thread([this] {
@@ -110,8 +91,7 @@ public:
     uint64_t Hash() const { return m_hash; }
 
 private:
-    int m_master = -1, m_slave = -1, m_sock = -1;
-    std::string m_slavePath, m_link;
+    int m_sock = -1;
     size_t m_expect = 0;
     std::atomic<size_t> m_count{0};
     std::atomic<double> m_doneAt{0};

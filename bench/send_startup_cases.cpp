@@ -26,33 +26,17 @@ namespace kvbench {
 namespace {
 
 // A pseudo-terminal whose slave is registered as COMn; a thread drains the master side.
-class Drained {
+class Drained : public LinkedPty {
 public:
-    Drained(const std::string& portsDir, unsigned n, size_t expect) : m_expect(expect) {
-        m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (m_master < 0 || grantpt(m_master) || unlockpt(m_master)) return;
-        m_slavePath = ptsname(m_master);
-        m_slave = open(m_slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-        termios t;
-        for (int fd : {m_master, m_slave}) {
-            tcgetattr(fd, &t);
-            cfmakeraw(&t);
-            tcsetattr(fd, TCSANOW, &t);
-        }
-        m_link = portsDir + "/com" + std::to_string(n);
-        if (symlink(m_slavePath.c_str(), m_link.c_str()) != 0) m_link.clear();
+    Drained(const std::string& portsDir, unsigned n, size_t expect)
+        : LinkedPty(portsDir, n), m_expect(expect) {
         m_got.reserve(expect);
         m_thread = std::thread([this] { Drain(); });
     }
     ~Drained() {
         m_stop = true;
         if (m_thread.joinable()) m_thread.join();
-        if (!m_link.empty()) unlink(m_link.c_str());
-        if (m_slave >= 0) close(m_slave);
-        if (m_master >= 0) close(m_master);
     }
-    bool ok() const { return m_slave >= 0 && !m_link.empty(); }
-    int slave() const { return m_slave; }
     bool Complete() const { return m_count >= m_expect; }
     double DoneAt() const { return m_doneAt; }
     const std::string& Got() const { return m_got; }  // after Complete()
@@ -70,8 +54,7 @@ private:
             if (m_count >= m_expect && m_doneAt == 0) m_doneAt = NowSec();
         }
     }
-    int m_master = -1, m_slave = -1;
-    std::string m_slavePath, m_link, m_got;
+    std::string m_got;
     size_t m_expect;
     std::atomic<size_t> m_count{0};
     std::atomic<double> m_doneAt{0};
