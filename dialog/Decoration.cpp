@@ -12,6 +12,7 @@ void CKIVERNDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     } else if ((nID & 0xFFF0) == SC_CLOSE) {
         // Enter and Escape no longer end the dialog, so closing ends it here.
         SaveHistory();
+        m_zoom.SaveIfPending();
         EndDialog(IDCANCEL);
     } else {
         CDialog::OnSysCommand(nID, lParam);

@@ -37,6 +37,10 @@ CKIVERNDlg::CKIVERNDlg(CWnd* pParent)
       m_nLastRxLength(0),
       m_bPauseScroll(FALSE) {
     for (int i = 0; i < CMD_COUNT; ++i) m_bCmdHex[i] = FALSE;
+    m_rxText.SetStampSource([this] {
+        FormatTimeStamp();
+        return m_strRxTime;
+    });
     m_hIcon = AfxGetApp() ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : AfxLoadIcon(IDR_MAINFRAME);
 }
 
@@ -86,6 +90,7 @@ ON_MESSAGE(UM_LIVE_LOG_ERROR, OnLiveLogError)
 ON_MESSAGE(UM_STARTUP_OPEN, OnStartupOpen)
 ON_MESSAGE(UM_NET_CONNECTED, OnNetConnected)
 ON_MESSAGE(UM_LIVE_LOG_START, OnLiveLogStart)
+ON_MESSAGE(WM_MOUSEWHEEL, OnRxZoomWheel)
 ON_WM_SYSCOMMAND()
 ON_WM_CONTEXTMENU()
 ON_WM_PAINT()
@@ -132,6 +137,9 @@ ON_COMMAND(IDM_LINE_BREAK, OnLineBreak)
 ON_COMMAND(IDM_LINE_RESET, OnLineReset)
 ON_COMMAND(IDM_FILE_SEND, OnSendFile)
 ON_COMMAND(IDM_FILE_RECEIVE, OnReceiveFile)
+ON_COMMAND(IDM_RX_ZOOM_IN, OnRxZoomIn)
+ON_COMMAND(IDM_RX_ZOOM_OUT, OnRxZoomOut)
+ON_COMMAND(IDM_RX_ZOOM_RESET, OnRxZoomReset)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -201,6 +209,7 @@ BOOL CKIVERNDlg::OnInitDialog() {
                                "新宋体");
     GetDlgItem(IDC_RECEIVE_EDIT)->SendMessage(WM_SETFONT, (WPARAM)(HFONT)s_fontText, TRUE);
     GetDlgItem(IDC_SEND_EDIT)->SendMessage(WM_SETFONT, (WPARAM)(HFONT)s_fontText, TRUE);
+    m_zoom.Apply(&m_editReceive, TRUE);  // a size or face the user chose
     if (!s_fontCmd.IsCreated())
         s_fontCmd.CreateFontA(15, 0, 0, 0, 400, FALSE, FALSE, 0, DEFAULT_CHARSET, 0, 0x20, 2, 0,
                               "Arial");
@@ -265,6 +274,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
             break;
         case IDT_FILE_TRANSFER:
             m_fileTransfer.OnTick();
+            break;
+        case IDT_HEX_ROWS:
+            OnHexRowsTick();
             break;
         default:
             break;

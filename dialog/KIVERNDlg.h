@@ -20,6 +20,7 @@
 #include "dialog/NetConnect.h"
 #include "dialog/ReceiveText.h"
 #include "dialog/Reconnect.h"
+#include "dialog/RxZoom.h"
 #include "dialog/SendFraming.h"
 #include "dialog/SendHistory.h"
 #include "options/Settings.h"
@@ -36,6 +37,7 @@
 #define IDT_RECONNECT 6      // the wait for a lost port's device to come back
 #define IDT_LINE_SIGNAL 7    // the end of a BREAK or a reset pulse
 #define IDT_FILE_TRANSFER 8  // a file transfer's progress
+#define IDT_HEX_ROWS 9       // the silence that ends a block of hex rows
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -67,6 +69,15 @@ public:  // the handlers are reached through the message map, and by tests
     void OnRxFindPrev();
     BOOL IsHexDisplayTicked() const;
     void OnRxPauseScroll();
+    // Receive display: stamps on every line, hex rows, zoom.
+    void AppendDisplayMenu(CMenu& menu);
+    BOOL RunDisplayMenu(UINT nCmd);
+    void OnRxLineStamps();
+    void OnRxHexRows();
+    void OnRxZoomIn();
+    void OnRxZoomOut();
+    void OnRxZoomReset();
+    LRESULT OnRxZoomWheel(WPARAM wParam, LPARAM lParam);
     // Send history: the drop-down list under the send edit and its clear button.
     void OnCbnSelchangeHistory();
     void OnBnClickedClearHistory();
@@ -148,6 +159,7 @@ private:
     void OnTimedSendTick();
     void OnAutoWrapTick();
     void OnRxRefreshTick();
+    void OnHexRowsTick();
     void TryReconnect();
     BOOL ConnectInBackground(UINT nPort, UINT nBaud, char cParity, UINT nDataBits, UINT nStopBits);
     void ShowConnecting(BOOL bConnecting);
@@ -251,6 +263,8 @@ public:
     // The live log, and the path from received bytes to the receive text and that log.
     CLiveLog m_liveLog{&m_strReceive, &m_settings, this};
     CReceiveText m_rxText{&m_strReceive, &m_liveLog};
+    // The receive display's font size and face.
+    CRxZoom m_zoom{&m_settings};
     // Sending and receiving files.
     CFileTransfer m_fileTransfer{
         &m_SerialPort,

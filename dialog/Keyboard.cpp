@@ -3,7 +3,7 @@
 // the receive display, which the Tab order passes by; Ctrl+, opens the settings box. The
 // tooltips tell these keys. Ctrl+B sends a BREAK and Ctrl+Shift+B pulses the reset line;
 // Ctrl+Shift+F and Ctrl+Shift+R send and receive a file, Esc
-// cancels a transfer.
+// cancels a transfer. Ctrl+= (or Ctrl++), Ctrl+- and Ctrl+0 zoom the receive display.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
@@ -19,6 +19,10 @@ static const ACCEL g_Accelerators[] = {
     {FVIRTKEY | FCONTROL | FSHIFT, 'B', IDM_LINE_RESET},
     {FVIRTKEY | FCONTROL | FSHIFT, 'F', IDM_FILE_SEND},
     {FVIRTKEY | FCONTROL | FSHIFT, 'R', IDM_FILE_RECEIVE},
+    {FVIRTKEY | FCONTROL, VK_OEM_PLUS, IDM_RX_ZOOM_IN},
+    {FVIRTKEY | FCONTROL | FSHIFT, VK_OEM_PLUS, IDM_RX_ZOOM_IN},  // Ctrl++ where + is shifted
+    {FVIRTKEY | FCONTROL, VK_OEM_MINUS, IDM_RX_ZOOM_OUT},
+    {FVIRTKEY | FCONTROL, '0', IDM_RX_ZOOM_RESET},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {

@@ -13,19 +13,24 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
     }
     // Data after an echo of sent bytes starts on a line of its own.
     bool bLineStart = m_rxText.EndEcho();
-    // The stamp goes straight onto the receive text, the bytes after it.
-    if (m_bRxTime && !m_bRxStamped) {
+    // The stamp goes straight onto the receive text, the bytes after it; with a stamp on
+    // every line the receive text places them itself.
+    if (m_bRxTime && !m_bRxStamped && !m_rxText.LineStamps()) {
         FormatTimeStamp();
-        if (!bLineStart) m_strReceive += "\r\n";
-        m_strReceive += m_strRxTime;
+        m_rxText.AppendStamp(m_strRxTime, bLineStart, m_bHexDisplay);
         KillTimer(IDT_RX_STAMP);
         m_bRxStamped = true;
         SetTimer(IDT_RX_STAMP, 100, nullptr);
     }
-    m_rxText.Append(pBytes, nCount, m_bHexDisplay);
+    m_rxText.AppendLaidOut(pBytes, nCount, m_bHexDisplay);
     if (m_bAutoWrap) {
         KillTimer(IDT_AUTO_WRAP);
         SetTimer(IDT_AUTO_WRAP, 100, nullptr);
+    }
+    // Hex rows end their block after a silence, whether or not the auto-wrap is on.
+    if (m_bHexDisplay && m_settings.m_display.HexRowBytes()) {
+        KillTimer(IDT_HEX_ROWS);
+        SetTimer(IDT_HEX_ROWS, 100, nullptr);
     }
     m_nRxBytes += nCount;
     FormatRxCount();
@@ -37,6 +42,10 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
 // from received data. They are not counted as received.
 void CKIVERNDlg::EchoSent(const CString& bytes) {
     if (!m_settings.m_bShowSent || bytes.IsEmpty()) return;
+    if (m_rxText.LineStamps()) {
+        m_rxText.Echo(bytes, m_bHexDisplay, m_rxText.LineStamp());
+        return;
+    }
     if (m_bRxTime) {
         FormatTimeStamp();
         m_bRxStamped = false;  // data received next has a stamp of its own
@@ -74,6 +83,13 @@ void CKIVERNDlg::OnAutoWrapTick() {
     m_rxText.AppendLineEnd();
     UpdateData(FALSE);
     ScrollReceiveToEnd();
+}
+
+// Silence in hex rows: the open row gets its characters, the next bytes start at offset 0.
+// The refresh tick shows it.
+void CKIVERNDlg::OnHexRowsTick() {
+    KillTimer(IDT_HEX_ROWS);
+    m_rxText.EndHexBlock();
 }
 
 void CKIVERNDlg::OnRxRefreshTick() {

@@ -1,6 +1,8 @@
 // The receive text: received and echoed bytes onto it, its display limit, its clearing.
 #include "dialog/ReceiveText.h"
 
+#include <cstring>
+
 #include "dialog/LiveLog.h"
 
 namespace {
@@ -47,11 +49,109 @@ void CReceiveText::AppendShown(const unsigned char* pBytes, INT_PTR nCount, BOOL
 }
 
 void CReceiveText::AppendLineEnd() {
+    if (!m_layout.m_bLineStamps && !m_bRowsInUse) {
+        *m_pText += "\r\n";
+    } else {
+        m_hexRows.EndBlock(m_pText);
+        if (!AtLineStart()) *m_pText += "\r\n";
+        m_bLineOpen = false;
+    }
+    m_pLiveLog->Log();
+}
+
+bool CReceiveText::AtLineStart() const {
+    INT_PTR n = m_pText->GetLength();
+    return n == 0 || (*m_pText)[n - 1] == '\n';
+}
+
+void CReceiveText::SetLayout(const CDisplaySettings& display) {
+    if (!display.m_bHexRows || display.m_nHexRowBytes != m_layout.m_nHexRowBytes) EndHexBlock();
+    if (!display.m_bLineStamps) m_bLineOpen = false;
+    m_layout = display;
+}
+
+CString CReceiveText::LineStamp() {
+    return m_stamps.Next(m_fnStamp ? m_fnStamp() : CString(), m_layout.m_bStampDelta);
+}
+
+BOOL CReceiveText::EndHexBlock() {
+    if (!m_hexRows.EndBlock(m_pText)) return FALSE;
+    m_bLineOpen = false;
+    m_pLiveLog->Log();
+    return TRUE;
+}
+
+void CReceiveText::AppendStamp(const CString& strStamp, bool bLineStart, BOOL bHex) {
+    if (!bHex || !m_layout.HexRowBytes()) {
+        if (!bLineStart) *m_pText += "\r\n";
+        *m_pText += strStamp;
+        return;
+    }
+    m_hexRows.EndBlock(m_pText);
+    if (!AtLineStart()) *m_pText += "\r\n";
+    AppendStampLine(strStamp);
+}
+
+// Above hex rows a stamp is a line of its own.
+void CReceiveText::AppendStampLine(const CString& strStamp) {
+    INT_PTR n = strStamp.GetLength();
+    while (n > 0 && strStamp[n - 1] == ' ') --n;
+    m_pText->Append(strStamp.GetString(), n);
     *m_pText += "\r\n";
+}
+
+// A received line starts: on a line of its own, after its stamp (in hex rows, above them).
+void CReceiveText::StartStampedLine(bool bRows) {
+    m_hexRows.EndBlock(m_pText);
+    if (!AtLineStart()) *m_pText += "\r\n";
+    if (bRows)
+        AppendStampLine(LineStamp());
+    else
+        *m_pText += LineStamp();
+    m_bLineOpen = true;
+}
+
+void CReceiveText::AppendLaidOut(const unsigned char* pBytes, INT_PTR nCount, BOOL bHex) {
+    const int nRow = bHex ? m_layout.HexRowBytes() : 0;
+    if (!nRow) m_hexRows.EndBlock(m_pText);  // hex display was turned off under a block
+    m_bRowsInUse = nRow != 0;
+    if (!m_layout.m_bLineStamps && !nRow) {
+        Append(pBytes, nCount, bHex);
+        return;
+    }
+    if (nRow && !m_hexRows.IsOpen() && !m_layout.m_bLineStamps && !AtLineStart())
+        *m_pText += "\r\n";  // rows start at a line start
+    for (INT_PTR i = 0; i < nCount;) {
+        INT_PTR j = nCount;
+        bool bLineEnd = false;
+        if (m_layout.m_bLineStamps) {
+            if (!m_bLineOpen) StartStampedLine(nRow != 0);
+            const void* pEnd = memchr(pBytes + i, '\n', (size_t)(nCount - i));
+            if (pEnd) {
+                j = static_cast<const unsigned char*>(pEnd) - pBytes + 1;
+                bLineEnd = true;
+            }
+        }
+        if (nRow)
+            m_hexRows.Append(m_pText, pBytes + i, j - i, nRow);
+        else
+            AppendShown(pBytes + i, j - i, bHex);
+        if (bLineEnd) {
+            m_bLineOpen = false;
+            // The hex of a line ends its row block, or its flow line, at once.
+            if (nRow)
+                m_hexRows.EndBlock(m_pText);
+            else if (bHex)
+                *m_pText += "\r\n";
+        }
+        i = j;
+    }
     m_pLiveLog->Log();
 }
 
 void CReceiveText::StartEchoLine(const CString& strStamp) {
+    m_hexRows.EndBlock(m_pText);
+    m_bLineOpen = false;
     INT_PTR n = m_pText->GetLength();
     if (n > 0 && (*m_pText)[n - 1] != '\n') *m_pText += "\r\n";
     *m_pText += strStamp;
@@ -96,4 +196,7 @@ void CReceiveText::Clear() {
     m_pLiveLog->Dropped(m_pText->GetLength());
     *m_pText = "";
     m_bEchoOpen = false;
+    m_bLineOpen = false;
+    m_hexRows = CHexRows();
+    m_stamps.Reset();
 }

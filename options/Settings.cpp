@@ -145,6 +145,7 @@ Json::Value CKivernSettings::ToJson() const {
         history.append(e);
     }
     root["history"] = history;
+    m_display.ToJson(root);
     return root;
 }
 
@@ -180,6 +181,7 @@ void CKivernSettings::FromJson(const Json::Value& root) {
     const Json::Value& every = root["filePauseEvery"];
     if (every.isInt() && every.asInt() >= 0) m_nFilePauseEvery = every.asInt();
     m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
+    m_display.FromJson(root);
     const Json::Value& history = root["history"];
     if (history.isArray()) {
         m_history.clear();
@@ -319,6 +321,6 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_nBreakMs == o.m_nBreakMs && m_nResetLine == o.m_nResetLine &&
            m_nResetMs == o.m_nResetMs && m_nFileProtocol == o.m_nFileProtocol &&
            m_nFilePauseMs == o.m_nFilePauseMs && m_nFilePauseEvery == o.m_nFilePauseEvery &&
-           m_bKeepHistory == o.m_bKeepHistory &&
-           m_history == o.m_history;
+           m_bKeepHistory == o.m_bKeepHistory && m_history == o.m_history &&
+           m_display == o.m_display;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "convert/Checksum.h"
+#include "options/DisplaySettings.h"
 #include "platform/afx.h"
 
 // Text on the wire: how received bytes are shown as text and how typed text is sent.
@@ -72,6 +73,8 @@ public:
     // Send history: kept for the session, and across sessions only when asked.
     BOOL m_bKeepHistory;
     std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first
+    // The receive display: line stamps, hex rows, font.
+    CDisplaySettings m_display;
 
     // Reads the file; a missing or empty file leaves the defaults, and so does each member
     // that is missing or of the wrong kind, and each port entry that adding a port would

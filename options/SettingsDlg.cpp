@@ -85,6 +85,7 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_SET_LIVE_LOG_TIME_NAME, m_bLiveLogTimeName);
     DDX_Text(pDX, IDC_SET_RX_LIMIT, m_strRxLimit);
     DDX_Check(pDX, IDC_SET_KEEP_HISTORY, m_bKeepHistory);
+    m_displayGroup.DoDataExchange(pDX);
 }
 
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
@@ -126,6 +127,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     m_strFilePause.Format("%d", m_settings.m_nFilePauseMs);
     m_strFilePauseEvery.Format("%d", m_settings.m_nFilePauseEvery);
     FillPortList();
+    m_displayGroup.Init();
     UpdateData(FALSE);
     // Paths are file-system bytes (UTF-8): the edit is written and read in UTF-8.
     GetDlgItem(IDC_SET_LIVE_LOG_PATH)
@@ -194,6 +196,7 @@ void CSettingsDlg::OnOK() {
     m_settings.m_bLiveLog = m_bLiveLog;
     m_settings.m_bLiveLogTimeName = m_bLiveLogTimeName;
     m_settings.m_bKeepHistory = m_bKeepHistory;
+    m_displayGroup.Read(m_settings.m_display);
     EndDialog(IDOK);
 }
 

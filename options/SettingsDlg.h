@@ -1,6 +1,7 @@
 // CSettingsDlg: the "更多设置" box, reached from the system menu and the receive display's
 // context menu. It edits a copy of the options; the caller keeps them when it returns IDOK.
 #pragma once
+#include "options/DisplayGroup.h"
 #include "options/Settings.h"
 #include "platform/afx.h"
 
@@ -56,4 +57,5 @@ private:
     int m_nFileProtocol;
     CString m_strFilePause;
     CString m_strFilePauseEvery;
+    CDisplayGroup m_displayGroup{m_settings.m_display};
 };

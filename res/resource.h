@@ -157,3 +157,17 @@
 #define IDM_EDIT_COPY 0x8034
 #define IDM_EDIT_PASTE 0x8035
 #define IDM_EDIT_SELECT_ALL 0x8036
+// The receive display's layout and size: the context menu's toggles and the zoom keys.
+#define IDM_RX_ZOOM_IN 0x8050
+#define IDM_RX_ZOOM_OUT 0x8051
+#define IDM_RX_ZOOM_RESET 0x8052
+#define IDM_RX_LINE_STAMPS 0x8053
+#define IDM_RX_HEX_ROWS 0x8054
+
+// The settings box's 显示 group (IDD_SETTINGS, second column).
+#define IDC_SET_LINE_STAMPS 1250
+#define IDC_SET_STAMP_DELTA 1251
+#define IDC_SET_HEX_ROWS 1252
+#define IDC_SET_HEX_ROW_BYTES 1253
+#define IDC_SET_FONT_FACE 1254
+#define IDC_SET_FONT_PX 1255

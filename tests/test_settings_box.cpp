@@ -88,6 +88,9 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
         box->GetDlgItem(IDC_SET_BREAK_MS)->SetWindowText("500");
         Choose(box, IDC_SET_RESET_LINE, 1);
         box->GetDlgItem(IDC_SET_RESET_MS)->SetWindowText("20000");  // out of range: kept
+        static_cast<CButton*>(box->GetDlgItem(IDC_SET_LINE_STAMPS))->SetCheck(BST_CHECKED);
+        Choose(box, IDC_SET_HEX_ROW_BYTES, 2);
+        box->GetDlgItem(IDC_SET_FONT_PX)->SetWindowText("20");
         kvtest::Click(box->GetDlgItem(IDOK));
     });
     EXPECT_EQ(m_dlg->m_settings.m_nEncoding, KV_ENC_UTF8);
@@ -107,6 +110,9 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
     EXPECT_EQ(m_dlg->m_settings.m_nChecksumOrder, KV_ORDER_HIGH_FIRST);
     EXPECT_FALSE(m_dlg->m_settings.m_bChecksumText);
     EXPECT_TRUE(m_dlg->m_settings.m_bLooseHex);
+    EXPECT_TRUE(m_dlg->m_settings.m_display.m_bLineStamps);
+    EXPECT_EQ(m_dlg->m_settings.m_display.m_nHexRowBytes, 32);
+    EXPECT_EQ(m_dlg->m_settings.m_display.m_nFontPx, 20);
 }
 
 TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
@@ -126,7 +132,7 @@ TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
                  "\"reconnectSeconds\":-5,\"ports\":[{\"number\":0,\"path\":\"/dev/x\"},"
                  "{\"number\":3}],\"checksum\":\"CRC-99\",\"checksumOrder\":1,"
                  "\"looseHex\":\"yes\",\"breakMs\":0,\"resetLine\":\"DSR\","
-                 "\"resetMs\":10001}");
+                 "\"resetMs\":10001,\"hexRowBytes\":12,\"rxFontPx\":500}");
          },
          true, ""},
         {"not an object", [&] { Write("[1,2]"); }, false, "not a JSON object"},
@@ -289,7 +295,8 @@ TEST_F(SettingsTest, ReceiveContextMenuOffersCopySelectAllAndSettings) {
         items.join("|"),
         QStringLiteral(
             "复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|发送文件...\tCtrl+Shift+F|"
-            "接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|更多设置...\tCtrl+,"));
+            "接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|每行时间戳|十六进制按行显示|"
+            "放大\tCtrl+=|缩小\tCtrl+-|默认大小\tCtrl+0 (off)|更多设置...\tCtrl+,"));
     kvtest::Pump(100);
     EXPECT_TRUE(opened);
 }

@@ -84,6 +84,11 @@ struct SYSTEMTIME {
 #define WM_CTLCOLOR 0x0019
 #define WM_CTLCOLORSTATIC 0x0138
 #define WM_SIZING 0x0214
+// A wheel turned with Ctrl held over the receive display: wParam is MAKEWPARAM(MK_CONTROL,
+// delta), delta in eighths of a degree (120 a notch, positive away from the user); lParam
+// is the display's handle.
+#define WM_MOUSEWHEEL 0x020A
+#define MK_CONTROL 0x0008
 #define WM_CONTEXTMENU 0x007B
 #define WM_CUT 0x0300
 #define WM_COPY 0x0301

@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -364,6 +365,15 @@ void LogView::mouseDoubleClickEvent(QMouseEvent* e) {
 }
 
 void LogView::contextMenuEvent(QContextMenuEvent* e) { ShowContextMenu(e->globalPos()); }
+
+void LogView::wheelEvent(QWheelEvent* e) {
+    if (!(e->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(e);
+        return;
+    }
+    e->accept();
+    if (int delta = e->angleDelta().y()) emit ZoomWheel(delta);
+}
 
 void LogView::ShowContextMenu(const QPoint& globalPos) {
     EnsureFresh();

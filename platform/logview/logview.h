@@ -81,6 +81,9 @@ signals:
     // PRIMARY, which a middle click pastes) where there is one. Not for an empty selection,
     // nor for one the program sets (SetSel).
     void SelectionFinished(const QString& text);
+    // The wheel turned with Ctrl held: a request to zoom, not a scroll. delta is in eighths
+    // of a degree (120 a notch), positive away from the user.
+    void ZoomWheel(int delta);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -93,6 +96,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseDoubleClickEvent(QMouseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
 
 private:
     void UpdateMetrics();

@@ -59,6 +59,8 @@ void SetClock(Clock* pClock) {
 
 unsigned ClockChanges() { return g_nChanges; }
 
+uint64_t GetTickCount64() { return (uint64_t)CurrentClock().NowMs(); }
+
 void GetLocalTime(SYSTEMTIME* p) {
     QDateTime dt = QDateTime::fromMSecsSinceEpoch(CurrentClock().WallMs());
     QDate d = dt.date();

@@ -27,3 +27,5 @@ Clock& CurrentClock();
 unsigned ClockChanges();
 
 void GetLocalTime(SYSTEMTIME* pTime);
+// Milliseconds on the clock's steady scale (for intervals; unrelated to the date).
+uint64_t GetTickCount64();

@@ -58,6 +58,10 @@ WORD CDialog::FindAccelerator(int qtKey, int qtModifiers) const {
         vk = VK_F1 + (qtKey - Qt::Key_F1);
     else if (qtKey == Qt::Key_Comma)
         vk = VK_OEM_COMMA;
+    else if (qtKey == Qt::Key_Equal || qtKey == Qt::Key_Plus)
+        vk = VK_OEM_PLUS;
+    else if (qtKey == Qt::Key_Minus)
+        vk = VK_OEM_MINUS;
     if (!vk) return 0;
     BYTE mods = FVIRTKEY | ((qtModifiers & Qt::ShiftModifier) ? FSHIFT : 0) |
                 ((qtModifiers & Qt::ControlModifier) ? FCONTROL : 0) |

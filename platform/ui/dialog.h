@@ -14,7 +14,7 @@ class QWidget;
 
 // A keyboard accelerator: a key that is a command of its dialog whichever of the dialog's
 // controls has the focus. key is a virtual key: 'A'..'Z', '0'..'9', VK_F1..VK_F12 or
-// VK_OEM_COMMA; fVirt
+// VK_OEM_COMMA, VK_OEM_PLUS (the key of '=' and '+', either one typed) or VK_OEM_MINUS; fVirt
 // holds FVIRTKEY and the modifiers that must be down (no others may be).
 struct ACCEL {
     BYTE fVirt;
@@ -29,6 +29,8 @@ struct ACCEL {
 #define VK_F3 0x72
 #define VK_F12 0x7B
 #define VK_OEM_COMMA 0xBC
+#define VK_OEM_PLUS 0xBB
+#define VK_OEM_MINUS 0xBD
 
 class CDialog : public CWnd {
 public:

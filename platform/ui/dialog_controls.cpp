@@ -237,6 +237,12 @@ QWidget* CreateTemplateControl(const DLGITEM& it, QWidget* parent, const Control
                     kvimpl::Dispatch(owner, WM_CONTEXTMENU, (WPARAM)kvimpl::HandleOfWidget(view),
                                      MAKELPARAM(g.x(), g.y()));
             });
+        // Ctrl+wheel is the dialog's to take (WM_MOUSEWHEEL), as a zoom.
+        QObject::connect(view, &LogView::ZoomWheel, view, [view](int delta) {
+            if (CWnd* owner = DialogWidget::OwnerOf(view))
+                kvimpl::Dispatch(owner, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, (short)delta),
+                                 (LPARAM)kvimpl::HandleOfWidget(view));
+        });
         w = view;
     } else if (cls == QLatin1String(WC_COMBOBOX)) {
         auto* cb = new QComboBox(parent);

@@ -133,6 +133,15 @@ QFont kvimpl::TemplateFont(const char* faceGbk, int pixelHeight, int weight) {
     return f;
 }
 
+std::vector<CString> GetFixedPitchFaces() {
+    std::vector<CString> faces;
+    for (const QString& family : QFontDatabase::families())
+        if (QFontDatabase::isFixedPitch(family) && !QFontDatabase::isPrivateFamily(family) &&
+            QFontDatabase::writingSystems(family).contains(QFontDatabase::Latin))
+            faces.push_back(kvimpl::ToGbk(family));
+    return faces;
+}
+
 const QFont* kvimpl::QFontOf(HFONT hFont) { return reinterpret_cast<const QFont*>(hFont); }
 
 CFont::~CFont() { delete m_pFont; }

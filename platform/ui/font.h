@@ -2,6 +2,9 @@
 // this system lacks go through the layer's substitution table, and a stand-in wider or taller
 // than the face it replaces is drawn smaller, so texts keep within boxes made for that face.
 #pragma once
+#include <vector>
+
+#include "platform/core/cstring.h"
 #include "platform/core/wintypes.h"
 
 class QFont;
@@ -33,6 +36,9 @@ public:
 private:
     QFont* m_pFont = nullptr;
 };
+
+// The installed monospaced faces that can draw Latin text, by name (GBK), sorted.
+std::vector<CString> GetFixedPitchFaces();
 
 #define DEFAULT_CHARSET 1
 #define ANSI_CHARSET 0
