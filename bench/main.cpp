@@ -107,6 +107,12 @@ void Receive(const Options& o, const std::string& platform) {
         Row("1. receive " + mib + " MiB, " + ModeLabel(mode) + " (" + platform + ")",
             Num(o.mib / r[0]) + " MiB/s", "cat " + Num(catRate) + " MiB/s", cat[0] / r[0],
             ">=", std::string(mode) == "hex" ? 0.25 : 0.5);
+        if (std::string(mode) != "text") continue;
+        // The same text lines with a stamp and delta on every line, against them plain.
+        std::vector<double> st = Runs(o.runs, platform, {"throughput", mode, mib, "stamps"});
+        Row("1. receive " + mib + " MiB, text lines, line stamps (" + platform + ")",
+            Num(o.mib / st[0]) + " MiB/s", "plain " + Num(o.mib / r[0]) + " MiB/s", r[0] / st[0],
+            ">=", 0.8);
     }
 }
 

@@ -37,6 +37,27 @@ bool CheckReceiveText(const CString& s, int64_t n, const Mode& mode) {
     return at == len;
 }
 
+// The receive text with the stamp and delta ("[yyyy/mm/dd hh:mm:ss.mmm] +s.mmm ") that open
+// every line taken out; empty when a line lacks them.
+CString StripLineStamps(const CString& s) {
+    const char* p = s;
+    const int64_t len = s.GetLength();
+    CString out;
+    out.Reserve((INT_PTR)len);
+    for (int64_t at = 0; at < len;) {
+        if (at + 26 > len || p[at] != '[' || p[at + 24] != ']' || p[at + 25] != ' ' ||
+            p[at + 26] != '+')
+            return CString();
+        int64_t i = at + 27;
+        while (i < len && p[i] != ' ') ++i;
+        const char* nl = static_cast<const char*>(memchr(p + i + 1, '\n', (size_t)(len - i - 1)));
+        int64_t end = nl ? nl - p + 1 : len;
+        out.Append(p + i + 1, (INT_PTR)(end - i - 1));
+        at = end;
+    }
+    return out;
+}
+
 namespace {
 
 // Opens the slave side for a reader of our own, in raw mode as the device left it.
@@ -61,12 +82,14 @@ pid_t SpawnReader(int fd, int64_t n) {
 
 }  // namespace
 
-// throughput text|binary|hex MiB: seconds from the flood command until the last byte is in
-// the receive text and drawn; then the check, and resident memory before and after.
+// throughput text|binary|hex MiB [stamps]: seconds from the flood command until the last byte
+// is in the receive text and drawn; then the check, and resident memory before and after.
+// With "stamps", every line is stamped with its delta (checked, then taken out for the check).
 int CaseThroughput(const std::vector<std::string>& a) {
     Mode mode(a.at(0));
     int64_t n = (int64_t)(std::stod(a.at(1)) * kMiB);
     int64_t expect = ExpectedLength(n, mode);
+    const bool bStamps = a.size() > 2 && a[2] == "stamps";
     Sandbox sb;
     VirtualDevice dev(VdevPath(), sb.ports(), 3, mode.DeviceArgs({"-f", std::to_string(n)}));
     if (!dev.ok()) return Fail("no virtual device");
@@ -74,11 +97,20 @@ int CaseThroughput(const std::vector<std::string>& a) {
     if (!b.ok() || !b.OpenPort(3, mode.hex)) return Fail("port not opened");
     LogView* view = b.view();
     CKIVERNDlg& dlg = b.dlg();
+    if (bStamps) {
+        dlg.m_settings.m_display.m_bLineStamps = TRUE;
+        dlg.m_settings.m_display.m_bStampDelta = TRUE;
+        dlg.ApplySettings();
+    }
     Loop().Run([] { return false; }, 0.1);
     int64_t rss0 = ResidentBytes();
 
     bool drawn = false;
-    PaintWatch watch(view->viewport(), [&] { drawn = drawn || view->Index().Length() == expect; });
+    PaintWatch watch(view->viewport(), [&] {
+        drawn = drawn || (bStamps ? dlg.m_nRxBytes == n &&
+                                        view->Index().Length() == dlg.m_strReceive.GetLength()
+                                  : view->Index().Length() == expect);
+    });
     double t0 = NowSec();
     dlg.SendQuickCommand("AT+FLOOD", FALSE);
     bool done = Loop().Run([&] { return drawn; }, 120);
@@ -87,8 +119,9 @@ int CaseThroughput(const std::vector<std::string>& a) {
         return Fail("flood not complete: %lld of %lld", (long long)dlg.m_nRxBytes, (long long)n);
     Loop().Run([] { return false; }, 0.1);
     int64_t rss1 = ResidentBytes();
-    bool ok = dlg.m_nRxBytes == n && dlg.m_SerialPort.GetOverflowCount() == 0 &&
-              CheckReceiveText(dlg.m_strReceive, n, mode);
+    bool ok =
+        dlg.m_nRxBytes == n && dlg.m_SerialPort.GetOverflowCount() == 0 &&
+        CheckReceiveText(bStamps ? StripLineStamps(dlg.m_strReceive) : dlg.m_strReceive, n, mode);
     if (!ok) return Fail("bytes lost or wrong");
     printf("%.6f %lld %lld %lld\n", t, (long long)rss0, (long long)rss1,
            (long long)dlg.m_strReceive.GetLength());

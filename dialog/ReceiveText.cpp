@@ -74,6 +74,16 @@ CString CReceiveText::LineStamp() {
     return m_stamps.Next(m_fnStamp ? m_fnStamp() : CString(), m_layout.m_bStampDelta);
 }
 
+// The lines of one delivery share its time: the time of day is read for its first line, and
+// the lines after it are 0 s later.
+const CString& CReceiveText::DeliveryStamp(CString& strLater) {
+    if (!strLater.IsEmpty()) return strLater;
+    const CString strTime = m_fnStamp ? m_fnStamp() : CString();
+    m_strFirstStamp = m_stamps.Next(strTime, m_layout.m_bStampDelta);
+    strLater = m_layout.m_bStampDelta ? strTime + "+0.000 " : strTime;
+    return m_strFirstStamp;
+}
+
 BOOL CReceiveText::EndHexBlock() {
     if (!m_hexRows.EndBlock(m_pText)) return FALSE;
     m_bLineOpen = false;
@@ -101,13 +111,13 @@ void CReceiveText::AppendStampLine(const CString& strStamp) {
 }
 
 // A received line starts: on a line of its own, after its stamp (in hex rows, above them).
-void CReceiveText::StartStampedLine(bool bRows) {
+void CReceiveText::StartStampedLine(bool bRows, CString& strLater) {
     m_hexRows.EndBlock(m_pText);
     if (!AtLineStart()) *m_pText += "\r\n";
     if (bRows)
-        AppendStampLine(LineStamp());
+        AppendStampLine(DeliveryStamp(strLater));
     else
-        *m_pText += LineStamp();
+        *m_pText += DeliveryStamp(strLater);
     m_bLineOpen = true;
 }
 
@@ -121,11 +131,12 @@ void CReceiveText::AppendLaidOut(const unsigned char* pBytes, INT_PTR nCount, BO
     }
     if (nRow && !m_hexRows.IsOpen() && !m_layout.m_bLineStamps && !AtLineStart())
         *m_pText += "\r\n";  // rows start at a line start
+    CString strLater;
     for (INT_PTR i = 0; i < nCount;) {
         INT_PTR j = nCount;
         bool bLineEnd = false;
         if (m_layout.m_bLineStamps) {
-            if (!m_bLineOpen) StartStampedLine(nRow != 0);
+            if (!m_bLineOpen) StartStampedLine(nRow != 0, strLater);
             const void* pEnd = memchr(pBytes + i, '\n', (size_t)(nCount - i));
             if (pEnd) {
                 j = static_cast<const unsigned char*>(pEnd) - pBytes + 1;

@@ -60,7 +60,8 @@ public:
 private:
     void AppendShown(const unsigned char* pBytes, INT_PTR nCount, BOOL bHex);
     void StartEchoLine(const CString& strStamp);
-    void StartStampedLine(bool bRows);
+    void StartStampedLine(bool bRows, CString& strLater);
+    const CString& DeliveryStamp(CString& strLater);
     void AppendStampLine(const CString& strStamp);
     bool AtLineStart() const;
 
@@ -71,6 +72,7 @@ private:
     CDisplaySettings m_layout;
     std::function<CString()> m_fnStamp;
     CLineStamps m_stamps;
+    CString m_strFirstStamp;  // the stamp of a delivery's first line
     CHexRows m_hexRows;
     bool m_bLineOpen = false;   // line stamps: a received line began and has not ended
     bool m_bRowsInUse = false;  // the last received bytes went into hex rows
