@@ -67,6 +67,7 @@ bool CReceiveText::AtLineStart() const {
 void CReceiveText::SetLayout(const CDisplaySettings& display) {
     if (!display.m_bHexRows || display.m_nHexRowBytes != m_layout.m_nHexRowBytes) EndHexBlock();
     if (!display.m_bLineStamps) m_bLineOpen = false;
+    if (!display.m_bHexRows) m_bRowsInUse = false;
     m_layout = display;
 }
 

@@ -15,7 +15,14 @@ const int kOwnWeight = 550;
 
 void CRxZoom::Apply(CWnd* pView, BOOL bAtStart) {
     const CDisplaySettings& d = m_pSettings->m_display;
-    if (bAtStart && d.m_nFontPx == KV_FONT_PX_DEFAULT && d.m_strFontFace.empty()) return;
+    // At start the display has the window's own font; later, the one applied last.
+    if (bAtStart) {
+        m_nAppliedPx = KV_FONT_PX_DEFAULT;
+        m_strAppliedFace.clear();
+    }
+    if (d.m_nFontPx == m_nAppliedPx && d.m_strFontFace == m_strAppliedFace) return;
+    m_nAppliedPx = d.m_nFontPx;
+    m_strAppliedFace = d.m_strFontFace;
     CString strFace = d.m_strFontFace.empty()
                           ? CString(kOwnFace)
                           : ConvertCodePage(CString(d.m_strFontFace.c_str()), CP_UTF8, CP_ACP);

@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "options/Settings.h"
 #include "platform/afx.h"
@@ -13,8 +14,8 @@ class CRxZoom {
 public:
     explicit CRxZoom(CKivernSettings* pSettings) : m_pSettings(pSettings) {}
 
-    // Puts the options' font on the display. At start the window's own font stays when the
-    // options ask for it.
+    // Puts the options' font on the display, when it is not the one there already (at start,
+    // the window's own).
     void Apply(CWnd* pView, BOOL bAtStart = FALSE);
     // One size up (nSteps > 0) or down along the ladder of sizes, within its ends.
     void Step(CWnd* pView, int nSteps);
@@ -30,6 +31,8 @@ private:
 
     CKivernSettings* m_pSettings;
     std::unique_ptr<CFont> m_font;  // the display's font while it is not the window's own
+    int m_nAppliedPx = KV_FONT_PX_DEFAULT;
+    std::string m_strAppliedFace;
     int m_nWheelRest = 0;
     bool m_bPending = false;
     uint64_t m_nSavedAt = 0;
