@@ -77,6 +77,17 @@ TEST_F(LiveLogTest, TheFileGetsWhatSavingWouldSaveAndOutlivesAClear) {
     kvtest::Click(m_dlg->GetDlgItem(IDC_SAVE_RX_BUTTON));
     EXPECT_EQ(ReadBytes(saved), second);
     EXPECT_EQ(Logged(log), "before\r\n" + first + second);
+
+    // A stamp on every line and hex rows reach the log as shown, a row ended by a silence too.
+    m_dlg->m_settings.m_display.m_bLineStamps = TRUE;
+    m_dlg->m_settings.m_display.m_bHexRows = TRUE;
+    m_dlg->ApplySettings();
+    m_dev->Send("OK\r\nA");
+    ASSERT_TRUE(WaitRx(7));
+    kvtest::AdvanceClock(150);
+    EXPECT_NE(Shown().find("0000  41 "), std::string::npos) << Shown();
+    EXPECT_NE(Shown().find("|A|\r\n"), std::string::npos) << Shown();
+    EXPECT_EQ(Logged(log), "before\r\n" + first + Shown());
 }
 
 TEST_F(LiveLogTest, TheMenuEntryTogglesLoggingAndAWriteErrorStopsIt) {
