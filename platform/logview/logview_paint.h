@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/logview/logview_ansi.h"
 #include "platform/logview/logview_index.h"
 
 class QPainter;
@@ -31,8 +32,10 @@ public:
     // Collects one row's selection, boxes and glyphs at pixel row y; Flush draws all collected
     // rows. Cells whose first byte lies in [selB, selE) are selected; breakCol >= 0 highlights
     // the row's selected line break as one cell at that column.
+    // With styles (one per cell), a cell's own colours and boldness replace the text colour
+    // (0 keeps it) and the base; selected cells keep the selection's colours.
     void AddRow(const std::vector<LogIndex::Cell>& cells, int y, int64_t selB, int64_t selE,
-                int breakCol);
+                int breakCol, const std::vector<logview::SgrState>* styles = nullptr);
     void Flush(QPainter& p);
     // Until the next Flush, at most n glyphs that were never drawn go out; the cells of the
     // others stay empty and Deferred() says so, for a paint soon after. A first glyph costs
@@ -62,10 +65,11 @@ public:
     Shaped ShapeByLayout(char32_t ch);
 
 private:
-    enum Ink { kText, kSelText, kMarkerText };
+    enum Ink { kText, kSelText, kMarkerText, kColor };
     struct Batch {
         int font;
         Ink ink;
+        QRgb rgb;  // kColor's colour
         QVector<quint32> glyphs;
         QVector<QPointF> pos;
     };
@@ -74,7 +78,8 @@ private:
     const Shaped& Marker(unsigned char b);
     Shaped ShapeText(const QString& s, const QFont& f, QRectF box, bool bCenter);
     int FontIndex(const QRawFont& f);
-    void Emit(const Shaped& s, QPointF at, Ink ink);
+    void Emit(const Shaped& s, QPointF at, Ink ink, QRgb rgb = 0);
+    void AddStyledCell(const LogIndex::Cell& c, QPointF at, const logview::SgrState& st);
 
     QFont m_font, m_markerFont;
     int m_cellW = 8, m_lineH = 16, m_ascent = 12;
@@ -99,4 +104,5 @@ private:
     int m_newLeft = 1 << 30;
     bool m_deferred = false;
     QVector<QRectF> m_sel, m_boxes, m_selBoxes;
+    std::vector<std::pair<QRgb, QRectF>> m_backs;  // cells with a colour of their own
 };
