@@ -20,6 +20,7 @@
 #include "dialog/NetConnect.h"
 #include "dialog/ReceiveText.h"
 #include "dialog/Reconnect.h"
+#include "dialog/RxColors.h"
 #include "dialog/SendFraming.h"
 #include "dialog/SendHistory.h"
 #include "options/Settings.h"
@@ -250,6 +251,7 @@ public:
     CFindDlg m_findDlg{&m_strReceive, &m_editReceive, &m_settings, this};
     // The live log, and the path from received bytes to the receive text and that log.
     CLiveLog m_liveLog{&m_strReceive, &m_settings, this};
+    CRxColors m_rxColors{&m_editReceive, &m_settings};
     CReceiveText m_rxText{&m_strReceive, &m_liveLog};
     // Sending and receiving files.
     CFileTransfer m_fileTransfer{

@@ -1,6 +1,7 @@
 // CSettingsDlg: the "更多设置" box, reached from the system menu and the receive display's
 // context menu. It edits a copy of the options; the caller keeps them when it returns IDOK.
 #pragma once
+#include "options/ColorGroup.h"
 #include "options/Settings.h"
 #include "platform/afx.h"
 
@@ -20,6 +21,7 @@ public:
     void OnBnClickedPortAdd();
     void OnBnClickedPortRemove();
     void OnBnClickedLiveLogBrowse();
+    void OnBnClickedHighlights();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -56,4 +58,5 @@ private:
     int m_nFileProtocol;
     CString m_strFilePause;
     CString m_strFilePauseEvery;
+    CColorGroup m_colors;
 };

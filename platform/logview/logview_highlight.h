@@ -16,3 +16,7 @@ struct LogHighlight {
     }
 };
 using LogHighlights = std::vector<LogHighlight>;
+
+// Whether the display can use the rule: a pattern that is not empty and, for an expression,
+// valid; *pWhy (when given) gets the reason in English otherwise.
+bool LogHighlightValid(const LogHighlight& h, std::string* pWhy = nullptr);

@@ -42,6 +42,17 @@ void ShownText(const LogIndex& index, int64_t begin, int64_t end, QString& text,
 }
 }  // namespace
 
+bool LogHighlightValid(const LogHighlight& h, std::string* pWhy) {
+    if (h.pattern.empty()) {
+        if (pWhy) *pWhy = "empty";
+        return false;
+    }
+    if (!h.bRegex) return true;
+    QRegularExpression re(QString::fromUtf8(h.pattern.data(), (qsizetype)h.pattern.size()));
+    if (pWhy) *pWhy = re.errorString().toStdString();
+    return re.isValid();
+}
+
 void LogStyler::SetHighlights(const LogHighlights& rules) {
     m_rules.clear();
     for (const LogHighlight& h : rules) {
