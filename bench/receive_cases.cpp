@@ -6,6 +6,7 @@
 
 #include "bench/cases.h"
 #include "bench/dialog_harness.h"
+#include "options/Colors.h"
 #include "tools/vdev/pattern.h"
 
 namespace kvbench {
@@ -61,8 +62,10 @@ pid_t SpawnReader(int fd, int64_t n) {
 
 }  // namespace
 
-// throughput text|binary|hex MiB: seconds from the flood command until the last byte is in
-// the receive text and drawn; then the check, and resident memory before and after.
+// throughput text|binary|hex MiB [colours]: seconds from the flood command until the last
+// byte is in the receive text and drawn; then the check, and resident memory before and
+// after. With "colours" the colour options are on: escape sequences read, the example
+// highlights, sent lines coloured.
 int CaseThroughput(const std::vector<std::string>& a) {
     Mode mode(a.at(0));
     int64_t n = (int64_t)(std::stod(a.at(1)) * kMiB);
@@ -74,6 +77,12 @@ int CaseThroughput(const std::vector<std::string>& a) {
     if (!b.ok() || !b.OpenPort(3, mode.hex)) return Fail("port not opened");
     LogView* view = b.view();
     CKIVERNDlg& dlg = b.dlg();
+    if (a.size() > 2 && a[2] == "colours") {
+        dlg.m_settings.m_bAnsiColors = TRUE;
+        dlg.m_settings.m_highlights = KvExampleHighlights();
+        dlg.m_settings.m_nSentColor = 3;
+        dlg.ApplySettings();
+    }
     Loop().Run([] { return false; }, 0.1);
     int64_t rss0 = ResidentBytes();
 

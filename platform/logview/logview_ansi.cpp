@@ -21,44 +21,52 @@ uint32_t Rgb(int r, int g, int b) {
     return kOpaque | c(r) << 16 | c(g) << 8 | c(b);
 }
 
-// The parameters of one SGR sequence: groups split by ';', each with its sub-parameters
-// split by ':' (38:2::r:g:b). An empty parameter is -1.
+// The parameters of one SGR sequence, without allocating: groups split by ';', each with
+// its sub-parameters split by ':' (38:2::r:g:b). An empty parameter is -1. Parameters beyond
+// the limits are dropped.
 struct Params {
-    std::vector<std::vector<int>> groups;
+    static constexpr int kGroups = 32, kSubs = 6;
+    int v[kGroups][kSubs];
+    int subs[kGroups];
+    int n = 1;
 };
 
-Params Parse(const unsigned char* p, int len) {
-    Params out;
-    out.groups.emplace_back(1, -1);
+void Parse(const unsigned char* p, int len, Params& out) {
+    out.n = 1;
+    out.subs[0] = 1;
+    out.v[0][0] = -1;
     for (int i = 2; i < len - 1; ++i) {
         unsigned char c = p[i];
-        std::vector<int>& g = out.groups.back();
-        if (c >= '0' && c <= '9')
-            g.back() = std::min((g.back() < 0 ? 0 : g.back()) * 10 + (c - '0'), 1 << 20);
-        else if (c == ':')
-            g.push_back(-1);
-        else if (c == ';')
-            out.groups.emplace_back(1, -1);
+        int g = out.n - 1;
+        int& cur = out.v[g][out.subs[g] - 1];
+        if (c >= '0' && c <= '9') {
+            cur = std::min((cur < 0 ? 0 : cur) * 10 + (c - '0'), 1 << 20);
+        } else if (c == ':' && out.subs[g] < Params::kSubs) {
+            out.v[g][out.subs[g]++] = -1;
+        } else if (c == ';' && out.n < Params::kGroups) {
+            out.subs[out.n] = 1;
+            out.v[out.n++][0] = -1;
+        }
     }
-    return out;
 }
 
 // An extended colour (after 38 or 48): 5;n or 2;r;g;b, from the group's own sub-parameters
 // when it has them, else from the groups that follow (consumed). 0 when it is not valid.
-uint32_t Extended(const Params& ps, size_t& i) {
-    const std::vector<int>& g = ps.groups[i];
-    std::vector<int> v;
-    if (g.size() > 1) {
-        v.assign(g.begin() + 1, g.end());
-        if (v.size() == 5 && v[0] == 2) v.erase(v.begin() + 1);  // 2:colour-space:r:g:b
+uint32_t Extended(const Params& ps, int& i) {
+    int v[5], n = 0;
+    if (ps.subs[i] > 1) {
+        for (int k = 1; k < ps.subs[i] && n < 5; ++k) v[n++] = ps.v[i][k];
+        if (n == 5 && v[0] == 2) {  // 2:colour-space:r:g:b
+            v[1] = v[2], v[2] = v[3], v[3] = v[4];
+            n = 4;
+        }
     } else {
-        size_t n = i + 1 < ps.groups.size() && ps.groups[i + 1][0] == 5 ? 2 : 4;
-        for (size_t k = 1; k <= n && i + k < ps.groups.size(); ++k)
-            v.push_back(ps.groups[i + k][0]);
-        i += v.size();
+        int want = i + 1 < ps.n && ps.v[i + 1][0] == 5 ? 2 : 4;
+        for (int k = 1; k <= want && i + k < ps.n; ++k) v[n++] = ps.v[i + k][0];
+        i += n;
     }
-    if (v.size() >= 2 && v[0] == 5 && v[1] >= 0 && v[1] <= 255) return AnsiColor(v[1]);
-    if (v.size() >= 4 && v[0] == 2) return Rgb(v[1], v[2], v[3]);
+    if (n >= 2 && v[0] == 5 && v[1] >= 0 && v[1] <= 255) return AnsiColor(v[1]);
+    if (n >= 4 && v[0] == 2) return Rgb(v[1], v[2], v[3]);
     return 0;
 }
 }  // namespace
@@ -79,9 +87,10 @@ void ApplySgr(const unsigned char* p, int len, SgrState& s) {
     // A private marker (< = > ?) or an intermediate byte makes it another function.
     for (int i = 2; i < len - 1; ++i)
         if (p[i] < 0x30 || p[i] >= 0x3C) return;
-    Params ps = Parse(p, len);
-    for (size_t i = 0; i < ps.groups.size(); ++i) {
-        int n = ps.groups[i][0];
+    Params ps;
+    Parse(p, len, ps);
+    for (int i = 0; i < ps.n; ++i) {
+        int n = ps.v[i][0];
         if (n <= 0)
             s = SgrState();
         else if (n == 1)
@@ -130,6 +139,13 @@ SgrState LogAnsiStyles::StateAt(const LogIndex& index, int64_t off) {
     off = std::clamp<int64_t>(off, 0, index.Length());
     if (!m_points.empty() && m_points.back().resume > index.Length()) Reset();
     if (m_points.empty()) m_points.push_back({0, SgrState()});
+    // Rows are styled in order: the last answer is often the nearest start.
+    if (m_lastOff >= 0 && m_lastOff <= off && m_lastOff >= off / kStep * kStep) {
+        SgrState s = m_last;
+        Apply(index, m_lastOff, off, s);
+        m_lastOff = off;
+        return m_last = s;
+    }
     const int64_t k = off / kStep;
     while ((int64_t)m_points.size() <= k) {
         Point p = m_points.back();
@@ -138,6 +154,7 @@ SgrState LogAnsiStyles::StateAt(const LogIndex& index, int64_t off) {
         m_points.push_back(p);
     }
     SgrState s = m_points[k].s;
-    Apply(index, m_points[k].resume, off, s);
-    return s;
+    Apply(index, std::min(m_points[k].resume, off), off, s);
+    m_lastOff = off;
+    return m_last = s;
 }

@@ -32,7 +32,10 @@ class LogAnsiStyles {
 public:
     static constexpr int64_t kStep = 4096;
     // Forgets what was looked at: the index shows another text, or the same afresh.
-    void Reset() { m_points.clear(); }
+    void Reset() {
+        m_points.clear();
+        m_lastOff = -1;
+    }
     // The state in effect at byte off (a glyph's first byte) of what the index shows: every
     // sequence before it applied, in order, from the default state.
     logview::SgrState StateAt(const LogIndex& index, int64_t off);
@@ -46,4 +49,6 @@ private:
     // offset after the last byte looked at.
     static int64_t Apply(const LogIndex& index, int64_t from, int64_t to, logview::SgrState& s);
     std::vector<Point> m_points;  // [k]: the state at byte k * kStep
+    int64_t m_lastOff = -1;       // the last byte asked about, and its state
+    logview::SgrState m_last;
 };
