@@ -9,7 +9,7 @@ void CRxColors::Apply() {
         m_pView->SendMessage(EM_KV_SETANSI, nAnsi, 0);
         m_nAnsi = nAnsi;
     }
-    LogHighlights rules = KvViewHighlights(*m_pSettings);
+    LogHighlights rules = KvViewHighlights(m_pSettings->m_highlights, m_pSettings->m_nSentColor);
     if (rules == m_told) return;
     m_pView->SendMessage(EM_KV_SETHIGHLIGHTS, 0, (LPARAM)&rules);
     m_told = rules;

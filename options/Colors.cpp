@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-#include "options/Settings.h"
-
 // Mid tones: a contrast of at least 3:1 against white and against black.
 const KvColor g_kvColors[] = {
     {"red", "红", 0xE0302A},       {"amber", "琥珀", 0xB87800}, {"green", "绿", 0x2E9B3A},
@@ -56,47 +54,47 @@ CString KvDescribeHighlight(const LogHighlight& h) {
     return s;
 }
 
-LogHighlights KvViewHighlights(const CKivernSettings& s) {
-    LogHighlights rules = s.m_highlights;
-    if (s.m_nSentColor >= 0 && s.m_nSentColor < g_nKvColors)
-        rules.push_back({kSentLine, true, true, g_kvColors[s.m_nSentColor].rgb});
-    return rules;
+LogHighlights KvViewHighlights(const LogHighlights& rules, int nSentColor) {
+    LogHighlights all = rules;
+    if (nSentColor >= 0 && nSentColor < g_nKvColors)
+        all.push_back({kSentLine, true, true, g_kvColors[nSentColor].rgb});
+    return all;
 }
 
-void KvColorsToJson(const CKivernSettings& s, Json::Value& root) {
-    root["ansiColors"] = s.m_bAnsiColors != FALSE;
-    root["sentLineColor"] = s.m_nSentColor >= 0 ? g_kvColors[s.m_nSentColor].key : "none";
-    Json::Value rules(Json::arrayValue);
-    for (const LogHighlight& h : s.m_highlights) {
+void KvColorsToJson(BOOL bAnsi, int nSentColor, const LogHighlights& rules, Json::Value& root) {
+    root["ansiColors"] = bAnsi != FALSE;
+    root["sentLineColor"] = nSentColor >= 0 ? g_kvColors[nSentColor].key : "none";
+    Json::Value list(Json::arrayValue);
+    for (const LogHighlight& h : rules) {
         Json::Value e;
         e["pattern"] = h.pattern;
         e["regex"] = h.bRegex;
         e["wholeLine"] = h.bWholeLine;
         e["color"] = RgbText(h.rgb);
-        rules.append(e);
+        list.append(e);
     }
-    root["highlights"] = rules;
+    root["highlights"] = list;
 }
 
-void KvColorsFromJson(CKivernSettings& s, const Json::Value& root) {
-    if (root["ansiColors"].isBool()) s.m_bAnsiColors = root["ansiColors"].asBool();
+void KvColorsFromJson(const KvColorOptions& o, const Json::Value& root) {
+    if (root["ansiColors"].isBool()) o.bAnsi = root["ansiColors"].asBool() ? TRUE : FALSE;
     const Json::Value& sent = root["sentLineColor"];
     if (sent.isString()) {
-        if (sent.asString() == "none") s.m_nSentColor = -1;
+        if (sent.asString() == "none") o.nSentColor = -1;
         for (int i = 0; i < g_nKvColors; ++i)
-            if (sent.asString() == g_kvColors[i].key) s.m_nSentColor = i;
+            if (sent.asString() == g_kvColors[i].key) o.nSentColor = i;
     }
     const Json::Value& rules = root["highlights"];
     if (!rules.isArray()) return;
-    s.m_highlights.clear();
+    o.rules.clear();
     for (const Json::Value& e : rules) {
         LogHighlight h;
         if (!e.isObject() || !e["pattern"].isString() || e["pattern"].asString().empty() ||
-            !ParseRgb(e["color"], h.rgb) || s.m_highlights.size() >= 100)
+            !ParseRgb(e["color"], h.rgb) || o.rules.size() >= 100)
             continue;
         h.pattern = e["pattern"].asString();
         h.bRegex = e["regex"].isBool() && e["regex"].asBool();
         h.bWholeLine = e["wholeLine"].isBool() && e["wholeLine"].asBool();
-        s.m_highlights.push_back(h);
+        o.rules.push_back(h);
     }
 }

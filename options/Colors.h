@@ -23,11 +23,15 @@ LogHighlights KvExampleHighlights();
 // A rule as one line of the highlight box's list.
 CString KvDescribeHighlight(const LogHighlight& h);
 
-class CKivernSettings;
 // What the receive display colours: the user's rules in order, then sent lines ("TX> " after
-// an optional stamp) in their colour, when they have one.
-LogHighlights KvViewHighlights(const CKivernSettings& s);
+// an optional stamp) in colour nSentColor of g_kvColors, when it is one (-1: none).
+LogHighlights KvViewHighlights(const LogHighlights& rules, int nSentColor);
 
 // The colour options in the settings document, and back (missing or invalid: kept).
-void KvColorsToJson(const CKivernSettings& s, Json::Value& root);
-void KvColorsFromJson(CKivernSettings& s, const Json::Value& root);
+struct KvColorOptions {
+    BOOL& bAnsi;
+    int& nSentColor;
+    LogHighlights& rules;
+};
+void KvColorsToJson(BOOL bAnsi, int nSentColor, const LogHighlights& rules, Json::Value& root);
+void KvColorsFromJson(const KvColorOptions& o, const Json::Value& root);

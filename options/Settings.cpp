@@ -140,7 +140,7 @@ Json::Value CKivernSettings::ToJson() const {
     root["fileProtocol"] = kFileProtocols[m_nFileProtocol];
     root["filePauseMs"] = m_nFilePauseMs;
     root["filePauseEvery"] = m_nFilePauseEvery;
-    KvColorsToJson(*this, root);
+    KvColorsToJson(m_bAnsiColors, m_nSentColor, m_highlights, root);
     root["keepHistory"] = m_bKeepHistory != FALSE;
     Json::Value history(Json::arrayValue);
     for (const auto& h : m_history) {
@@ -184,7 +184,7 @@ void CKivernSettings::FromJson(const Json::Value& root) {
         m_nFilePauseMs = pause.asInt();
     const Json::Value& every = root["filePauseEvery"];
     if (every.isInt() && every.asInt() >= 0) m_nFilePauseEvery = every.asInt();
-    KvColorsFromJson(*this, root);
+    KvColorsFromJson({m_bAnsiColors, m_nSentColor, m_highlights}, root);
     m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
     const Json::Value& history = root["history"];
     if (history.isArray()) {

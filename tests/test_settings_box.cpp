@@ -323,8 +323,6 @@ namespace {
 // Sent lines take their colour after a stamp and the time since the line before, and only
 // at a line's start.
 TEST(SentLineColour, ColoursSentLinesWholeAndNothingElse) {
-    CKivernSettings s;
-    s.m_nSentColor = 3;
     const uint32_t blue = 0xFF000000u | g_kvColors[3].rgb;
     struct {
         const char* text;
@@ -341,7 +339,7 @@ TEST(SentLineColour, ColoursSentLinesWholeAndNothingElse) {
         LogIndex index;
         index.Update(&text);
         LogStyler styler;
-        styler.SetHighlights(KvViewHighlights(s));
+        styler.SetHighlights(KvViewHighlights({}, 3));
         auto m = styler.MatchRange(index, 0, index.Length());
         bool whole = m.size() == 1 && m[0].b == 0 && m[0].e == index.Length() && m[0].rgb == blue;
         EXPECT_EQ(whole, c.coloured) << c.text;
