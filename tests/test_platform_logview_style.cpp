@@ -144,17 +144,25 @@ TEST(LogStyle, HighlightsColourTheMatchOrItsLine) {
     }
 }
 
-// A red background and red text reach the pixels; with sequences not read there is no red.
+// A red background and red text reach the pixels on a light and a dark base; with sequences
+// not read there is no red.
 TEST(LogStyle, ColoursArePainted) {
-    QPalette pal = QApplication::palette();
-    pal.setColor(QPalette::Base, Qt::white);
-    pal.setColor(QPalette::Text, Qt::black);
-    for (bool bAnsi : {true, false}) {
+    struct Case {
+        QColor base, ink;
+        bool bAnsi;
+    } cases[] = {{Qt::white, Qt::black, true},
+                 {Qt::white, Qt::black, false},
+                 {QColor(0x20, 0x22, 0x24), QColor(0xE0, 0xE0, 0xD0), true},
+                 {QColor(0x20, 0x22, 0x24), QColor(0xE0, 0xE0, 0xD0), false}};
+    for (const Case& c : cases) {
+        QPalette pal = QApplication::palette();
+        pal.setColor(QPalette::Base, c.base);
+        pal.setColor(QPalette::Text, c.ink);
         LogView view;
         view.setPalette(pal);
         view.resize(300, 100);
         view.show();
-        view.SetAnsiColors(bAnsi);
+        view.SetAnsiColors(c.bAnsi);
         CString text = "\x1b[41m    \x1b[0m \x1b[1;31mMMMMMMMM\x1b[0m";
         view.SetText(&text);
         QImage img = view.viewport()->grab().toImage();
@@ -165,8 +173,8 @@ TEST(LogStyle, ColoursArePainted) {
                 back += p == QColor(0xCC, 0, 0);
                 ink += p.red() > 120 && p.red() - p.green() > 80 && p.red() - p.blue() > 80;
             }
-        EXPECT_EQ(back > 20, bAnsi);
-        EXPECT_EQ(ink - back > 20, bAnsi);
+        EXPECT_EQ(back > 20, c.bAnsi) << c.base.name().toStdString();
+        EXPECT_EQ(ink - back > 20, c.bAnsi) << c.base.name().toStdString();
     }
 }
 
