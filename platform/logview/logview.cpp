@@ -308,7 +308,7 @@ void LogView::AddRow(int64_t row, int y, int64_t selB, int64_t selE) {
         return;
     }
     m_styler.StyleRow(m_index, row, m_cells, m_styles);
-    m_painter.AddRow(m_cells, y, selB, selE, breakCol, &m_styles);
+    m_painter.AddStyledRow(m_cells, m_styles, y, selB, selE, breakCol);
 }
 
 int64_t LogView::HitTest(const QPoint& pt) const {

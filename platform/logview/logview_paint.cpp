@@ -144,7 +144,7 @@ const LogPainter::Shaped& LogPainter::Marker(unsigned char b) {
     return s;
 }
 
-void LogPainter::Emit(const Shaped& s, QPointF at, Ink ink, QRgb rgb) {
+void LogPainter::Emit(const Shaped& s, QPointF at, Ink ink) {
     for (int i = 0; i < s.n; ++i) {
         const Placed& g = s.g[i];
         if ((size_t)g.font >= m_drawn.size()) m_drawn.resize((size_t)g.font + 1);
@@ -158,39 +158,22 @@ void LogPainter::Emit(const Shaped& s, QPointF at, Ink ink, QRgb rgb) {
             --m_newLeft;
             drawn[g.glyph] = true;
         }
-        auto it = std::find_if(m_batches.begin(), m_batches.end(), [&](const Batch& b) {
-            return b.font == g.font && b.ink == ink && b.rgb == rgb;
-        });
+        auto it = std::find_if(m_batches.begin(), m_batches.end(),
+                               [&](const Batch& b) { return b.font == g.font && b.ink == ink; });
         if (it == m_batches.end())
-            it = m_batches.insert(m_batches.end(), Batch{g.font, ink, rgb, {}, {}});
+            it = m_batches.insert(m_batches.end(), Batch{g.font, ink, {}, {}});
         it->glyphs.push_back(g.glyph);
         it->pos.push_back(at + g.pos);
     }
 }
 
-// A text cell in its own colours; bold is drawn twice, a pixel apart.
-void LogPainter::AddStyledCell(const LogIndex::Cell& c, QPointF at, const logview::SgrState& st) {
-    if (c.cells == 0) return;  // an escape sequence
-    if (st.bg) m_backs.push_back({st.bg, QRectF(at.x(), at.y(), c.cells * m_cellW, m_lineH)});
-    if (c.g.kind == GlyphKind::Tab || (c.g.kind == GlyphKind::Ascii && c.g.ch == ' ')) return;
-    const Shaped& s = Char(c.g.ch, c.g.kind == GlyphKind::Wide);
-    Ink ink = st.fg ? kColor : kText;
-    Emit(s, at, ink, st.fg);
-    if (st.bold) Emit(s, at + QPointF(1, 0), ink, st.fg);
-}
-
 void LogPainter::AddRow(const std::vector<LogIndex::Cell>& cells, int y, int64_t selB, int64_t selE,
-                        int breakCol, const std::vector<logview::SgrState>* styles) {
+                        int breakCol) {
     if (breakCol >= 0) m_sel.push_back(QRectF(breakCol * m_cellW, y, m_cellW, m_lineH));
-    for (size_t i = 0; i < cells.size(); ++i) {
-        const LogIndex::Cell& c = cells[i];
+    for (const LogIndex::Cell& c : cells) {
         bool sel = c.off >= selB && c.off < selE;
         int x = c.col * m_cellW;
         if (sel) m_sel.push_back(QRectF(x, y, c.cells * m_cellW, m_lineH));
-        if (styles && !sel && c.g.kind != GlyphKind::Marker) {
-            AddStyledCell(c, QPointF(x, y), (*styles)[i]);
-            continue;
-        }
         switch (c.g.kind) {
             case GlyphKind::Ascii:
                 if (c.g.ch != ' ') Emit(Char(c.g.ch, false), QPointF(x, y), sel ? kSelText : kText);
@@ -232,17 +215,14 @@ void LogPainter::Flush(QPainter& p) {
             run.setRawFont(m_fonts[b.font]);
             run.setGlyphIndexes(b.glyphs);
             run.setPositions(b.pos);
-            p.setPen(b.ink == kText      ? m_text
-                     : b.ink == kSelText ? m_hlText
-                     : b.ink == kColor   ? QColor::fromRgb(b.rgb)
-                                         : m_markerText);
+            p.setPen(b.ink == kText ? m_text : b.ink == kSelText ? m_hlText : m_markerText);
             p.drawGlyphRun(QPointF(0, 0), run);
         }  // the run lets go of the vectors, so clearing keeps their memory
         b.glyphs.clear();
         b.pos.clear();
     }
+    FlushStyled(p);
     m_sel.clear();
-    m_backs.clear();
     m_boxes.clear();
     m_selBoxes.clear();
 }
