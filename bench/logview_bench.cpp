@@ -3,7 +3,8 @@
 // without breaks) and for a device that ends its lines with a lone CR (one line holding
 // markers, the costly kind to wrap), what scrolling to the end and painting costs (the whole
 // view, and what a tick of the event loop paints), how long a re-wrap after a resize takes,
-// and how much memory the view needs next to the text.
+// and how much memory the view needs next to the text. "ansi" is the text lines coloured by
+// escape sequences, with the view reading them and highlighting three words.
 //
 // Run: kivern_bench_logview [runs]   (Qt's offscreen platform is used unless QT_QPA_PLATFORM
 // is set)
@@ -45,6 +46,11 @@ void Fill(CString& s, int64_t n, const std::string& kind, int& counter) {
         int len;
         if (hex)
             len = snprintf(line, sizeof line, "%02X ", counter & 0xFF);
+        else if (kind == "ansi")
+            len = snprintf(line, sizeof line,
+                           "\x1b[36m[2026/12/09 12:%02d:%02d.%03d]\x1b[0m T=23.5 \xd6\xd0\xce\xc4 "
+                           "\x1b[1;32mOK\x1b[0m WARN %06d\r\n",
+                           counter / 60000 % 60, counter / 1000 % 60, counter % 1000, counter);
         else
             len =
                 snprintf(line, sizeof line,
@@ -76,6 +82,12 @@ Result Run(const std::string& kind, int mib, int runs) {
         s.Reserve(mib * kMiB + (int64_t)(2 * runs + 1) * kAppend + 256);
         Fill(s, mib * kMiB, kind, counter);
         LogView view;
+        if (kind == "ansi") {
+            view.SetAnsiColors(true);
+            view.SetHighlights({{"ERROR", false, false, 0xE0302A},
+                                {"WARN", false, false, 0xB87800},
+                                {"OK", false, false, 0x2E9B3A}});
+        }
         view.resize(900, 600);
         view.show();
         QApplication::processEvents();
@@ -161,7 +173,7 @@ int main(int argc, char** argv) {
     std::string self = n > 0 ? std::string(path, (size_t)n) : std::string(argv[0]);
 
     std::vector<Result> results;
-    for (const char* kind : {"text", "hex", "cr"}) {
+    for (const char* kind : {"text", "hex", "cr", "ansi"}) {
         for (int mib : {0, 10, 100}) {
             Result r;
             if (!RunChild(self.c_str(), kind, mib, runs, r)) {

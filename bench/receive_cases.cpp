@@ -6,6 +6,7 @@
 
 #include "bench/cases.h"
 #include "bench/dialog_harness.h"
+#include "options/Colors.h"
 #include "tools/vdev/pattern.h"
 
 namespace kvbench {
@@ -82,14 +83,18 @@ pid_t SpawnReader(int fd, int64_t n) {
 
 }  // namespace
 
-// throughput text|binary|hex MiB [stamps]: seconds from the flood command until the last byte
-// is in the receive text and drawn; then the check, and resident memory before and after.
-// With "stamps", every line is stamped with its delta (checked, then taken out for the check).
+// throughput text|binary|hex MiB [stamps|colours|all]: seconds from the flood command until
+// the last byte is in the receive text and drawn; then the check, and resident memory before
+// and after. With "stamps", every line is stamped with its delta (checked, then taken out for
+// the check); with "colours" the colour options are on: escape sequences read, the example
+// highlights, sent lines coloured; "all" is both.
 int CaseThroughput(const std::vector<std::string>& a) {
     Mode mode(a.at(0));
     int64_t n = (int64_t)(std::stod(a.at(1)) * kMiB);
     int64_t expect = ExpectedLength(n, mode);
-    const bool bStamps = a.size() > 2 && a[2] == "stamps";
+    const std::string opts = a.size() > 2 ? a[2] : "";
+    const bool bStamps = opts == "stamps" || opts == "all";
+    const bool bColours = opts == "colours" || opts == "all";
     Sandbox sb;
     VirtualDevice dev(VdevPath(), sb.ports(), 3, mode.DeviceArgs({"-f", std::to_string(n)}));
     if (!dev.ok()) return Fail("no virtual device");
@@ -100,6 +105,13 @@ int CaseThroughput(const std::vector<std::string>& a) {
     if (bStamps) {
         dlg.m_settings.m_display.m_bLineStamps = TRUE;
         dlg.m_settings.m_display.m_bStampDelta = TRUE;
+    }
+    if (bColours) {
+        dlg.m_settings.m_bAnsiColors = TRUE;
+        dlg.m_settings.m_highlights = KvExampleHighlights();
+        dlg.m_settings.m_nSentColor = 3;
+    }
+    if (bStamps || bColours) {
         dlg.ApplySettings();
     }
     Loop().Run([] { return false; }, 0.1);

@@ -141,7 +141,9 @@ void CFindDlg::Start(BOOL bForward) {
     DWORD dwBegin = 0, dwEnd = 0;
     m_pView->SendMessage(EM_GETSEL, (WPARAM)&dwBegin, (LPARAM)&dwEnd);
     bool bGbk = m_pSettings->m_nEncoding != KV_ENC_UTF8;
-    m_pSearch = std::make_unique<LogSearch>(LogPattern(std::move(alts), bGbk),
+    // With escape sequences read, the text is searched as it is shown.
+    bool bShown = m_pSettings->m_bAnsiColors != FALSE;
+    m_pSearch = std::make_unique<LogSearch>(LogPattern(std::move(alts), bGbk, bShown),
                                             bForward ? dwEnd : dwBegin, bForward != FALSE);
     m_nEpoch = m_pText->EditEpoch();
     m_nSeen = m_pText->GetLength();

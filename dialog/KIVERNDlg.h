@@ -21,6 +21,7 @@
 #include "dialog/ReceiveText.h"
 #include "dialog/Reconnect.h"
 #include "dialog/RxZoom.h"
+#include "dialog/RxColors.h"
 #include "dialog/SendFraming.h"
 #include "dialog/SendHistory.h"
 #include "options/Settings.h"
@@ -262,6 +263,7 @@ public:
     CFindDlg m_findDlg{&m_strReceive, &m_editReceive, &m_settings, this};
     // The live log, and the path from received bytes to the receive text and that log.
     CLiveLog m_liveLog{&m_strReceive, &m_settings, this};
+    CRxColors m_rxColors{&m_editReceive, &m_settings};
     CReceiveText m_rxText{&m_strReceive, &m_liveLog};
     // The receive display's font size and face.
     CRxZoom m_zoom{&m_settings};

@@ -33,13 +33,14 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_STRING | (m_bPauseScroll ? MF_CHECKED : 0), IDM_RX_PAUSE_SCROLL, "暂停滚动");
     menu.AppendMenu(MF_STRING | (m_liveLog.IsLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
                     "实时记录到文件");
+    m_rxColors.AppendMenu(menu);
     AppendFileMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     AppendDisplayMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
     const UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this);
-    if (RunFileMenu(nCmd) || RunDisplayMenu(nCmd)) return;
+    if (RunFileMenu(nCmd) || RunDisplayMenu(nCmd) || m_rxColors.RunMenu(nCmd)) return;
     switch (nCmd) {
         case IDM_RX_COPY:
             m_editReceive.SendMessage(WM_COPY, 0, 0);
@@ -86,6 +87,7 @@ void CKIVERNDlg::ApplySettings(BOOL bAtStart) {
     GetDlgItem(IDC_RECEIVE_EDIT)
         ->SendMessage(EM_KV_SETCODEPAGE, m_settings.m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP,
                       0);
+    m_rxColors.Apply();
     ShowHistory();  // its entries are drawn in the data encoding
     m_rxText.SetLayout(m_settings.m_display);
     if (!bAtStart) m_zoom.Apply(&m_editReceive);

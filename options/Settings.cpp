@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "options/Colors.h"
+
 namespace {
 // The largest file read: far beyond what the options and a hundred history entries take.
 const ULONGLONG kMaxDocument = 1u << 20;
@@ -89,6 +91,8 @@ CKivernSettings::CKivernSettings()
       m_nFileProtocol(KV_FILE_RAW),
       m_nFilePauseMs(0),
       m_nFilePauseEvery(0),
+      m_bAnsiColors(FALSE),
+      m_nSentColor(-1),
       m_bKeepHistory(FALSE),
       m_unknown(Json::objectValue),
       m_bUnreadable(FALSE) {}
@@ -136,6 +140,7 @@ Json::Value CKivernSettings::ToJson() const {
     root["fileProtocol"] = kFileProtocols[m_nFileProtocol];
     root["filePauseMs"] = m_nFilePauseMs;
     root["filePauseEvery"] = m_nFilePauseEvery;
+    KvColorsToJson(m_bAnsiColors, m_nSentColor, m_highlights, root);
     root["keepHistory"] = m_bKeepHistory != FALSE;
     Json::Value history(Json::arrayValue);
     for (const auto& h : m_history) {
@@ -180,6 +185,7 @@ void CKivernSettings::FromJson(const Json::Value& root) {
         m_nFilePauseMs = pause.asInt();
     const Json::Value& every = root["filePauseEvery"];
     if (every.isInt() && every.asInt() >= 0) m_nFilePauseEvery = every.asInt();
+    KvColorsFromJson({m_bAnsiColors, m_nSentColor, m_highlights}, root);
     m_bKeepHistory = Flag(root["keepHistory"], m_bKeepHistory);
     m_display.FromJson(root);
     const Json::Value& history = root["history"];
@@ -321,6 +327,7 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_nBreakMs == o.m_nBreakMs && m_nResetLine == o.m_nResetLine &&
            m_nResetMs == o.m_nResetMs && m_nFileProtocol == o.m_nFileProtocol &&
            m_nFilePauseMs == o.m_nFilePauseMs && m_nFilePauseEvery == o.m_nFilePauseEvery &&
-           m_bKeepHistory == o.m_bKeepHistory && m_history == o.m_history &&
-           m_display == o.m_display;
+           m_bAnsiColors == o.m_bAnsiColors && m_highlights == o.m_highlights &&
+           m_nSentColor == o.m_nSentColor && m_bKeepHistory == o.m_bKeepHistory &&
+           m_history == o.m_history && m_display == o.m_display;
 }

@@ -70,6 +70,11 @@ public:
     int m_nFileProtocol;  // KV_FILE_*
     int m_nFilePauseMs;   // 0..60000; 0: no pause
     int m_nFilePauseEvery;
+    // Colours of the receive display (options/Colors.h): escape sequences read, highlight
+    // rules in order of precedence, and sent lines' colour (an index of g_kvColors; -1: none).
+    BOOL m_bAnsiColors;
+    LogHighlights m_highlights;
+    int m_nSentColor;
     // Send history: kept for the session, and across sessions only when asked.
     BOOL m_bKeepHistory;
     std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first

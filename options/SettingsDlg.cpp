@@ -86,12 +86,14 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_SET_RX_LIMIT, m_strRxLimit);
     DDX_Check(pDX, IDC_SET_KEEP_HISTORY, m_bKeepHistory);
     m_displayGroup.DoDataExchange(pDX);
+    m_colors.Exchange(pDX);
 }
 
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
 ON_BN_CLICKED(IDC_SET_PORT_ADD, OnBnClickedPortAdd)
 ON_BN_CLICKED(IDC_SET_PORT_REMOVE, OnBnClickedPortRemove)
 ON_BN_CLICKED(IDC_SET_LIVE_LOG_BROWSE, OnBnClickedLiveLogBrowse)
+ON_BN_CLICKED(IDC_SET_HIGHLIGHTS, OnBnClickedHighlights)
 END_MESSAGE_MAP()
 
 BOOL CSettingsDlg::OnInitDialog() {
@@ -128,6 +130,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     m_strFilePauseEvery.Format("%d", m_settings.m_nFilePauseEvery);
     FillPortList();
     m_displayGroup.Init();
+    m_colors.Init(this, m_settings);
     UpdateData(FALSE);
     // Paths are file-system bytes (UTF-8): the edit is written and read in UTF-8.
     GetDlgItem(IDC_SET_LIVE_LOG_PATH)
@@ -197,8 +200,11 @@ void CSettingsDlg::OnOK() {
     m_settings.m_bLiveLogTimeName = m_bLiveLogTimeName;
     m_settings.m_bKeepHistory = m_bKeepHistory;
     m_displayGroup.Read(m_settings.m_display);
+    m_colors.Save(m_settings);
     EndDialog(IDOK);
 }
+
+void CSettingsDlg::OnBnClickedHighlights() { m_colors.EditHighlights(this); }
 
 // Adds the typed path as a port; the caller makes its link when the box ends with OK.
 void CSettingsDlg::OnBnClickedPortAdd() {

@@ -2,6 +2,7 @@
 // context menu. It edits a copy of the options; the caller keeps them when it returns IDOK.
 #pragma once
 #include "options/DisplayGroup.h"
+#include "options/ColorGroup.h"
 #include "options/Settings.h"
 #include "platform/afx.h"
 
@@ -21,6 +22,7 @@ public:
     void OnBnClickedPortAdd();
     void OnBnClickedPortRemove();
     void OnBnClickedLiveLogBrowse();
+    void OnBnClickedHighlights();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -58,4 +60,5 @@ private:
     CString m_strFilePause;
     CString m_strFilePauseEvery;
     CDisplayGroup m_displayGroup{m_settings.m_display};
+    CColorGroup m_colors;
 };

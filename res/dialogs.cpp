@@ -276,6 +276,16 @@ const DLGITEM g_SettingsItems[] = {
     {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 334, 100, 100, 9, IDC_STATIC, "像素（默认 14）"},
     {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 256, 118, 226, 9, IDC_STATIC,
      "缩放：Ctrl+滚轮，Ctrl+= / Ctrl+-，Ctrl+0 恢复默认"},
+    {WC_BUTTON, BS_GROUPBOX | WS_VISIBLE, 0, 250, 156, 238, 70, IDC_STATIC, "颜色与高亮"},
+    {WC_BUTTON, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, 256, 170, 220, 10, IDC_SET_ANSI,
+     "解析 ANSI 颜色（ESC [ … m）"},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 256, 188, 80, 9, IDC_STATIC, "发送行 (TX>) 颜色："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 340, 186, 70, 100,
+     IDC_SET_SENT_COLOR, ""},
+    {WC_STATIC, SS_LEFT | SS_NOPREFIX | WS_VISIBLE, 0, 256, 208, 150, 9, IDC_SET_HIGHLIGHT_SUMMARY,
+     ""},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 414, 205, 68, 16, IDC_SET_HIGHLIGHTS,
+     "高亮关键字..."},
     {WC_STATIC, SS_LEFT, 0, 8, 436, 124, 18, IDC_SET_NOT_SAVED, ""},
     {WC_BUTTON, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 136, 438, 50, 14, IDOK, "确定"},
     {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 192, 438, 50, 14, IDCANCEL, "取消"},
@@ -332,8 +342,49 @@ const DLGTEMPLATE_DATA g_FindDialog = {
     (int)(sizeof(g_FindItems) / sizeof(g_FindItems[0])),
 };
 
+// Highlight box (115): the rules, one picked into the fields below to change or remove.
+const DLGITEM g_HighlightItems[] = {
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 2, 9, 66, 9, IDC_STATIC, "规则："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 72, 7, 182, 120,
+     IDC_HL_LIST, ""},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 2, 28, 66, 9, IDC_STATIC, "文字或表达式："},
+    {WC_EDIT, ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE, 0, 72, 26, 182, 14,
+     IDC_HL_PATTERN, ""},
+    {WC_BUTTON, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, 72, 45, 64, 10, IDC_HL_REGEX,
+     "正则表达式"},
+    {WC_BUTTON, BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE, 0, 140, 45, 60, 10, IDC_HL_LINE,
+     "整行着色"},
+    {WC_STATIC, SS_RIGHT | WS_VISIBLE, 0, 2, 62, 66, 9, IDC_STATIC, "颜色："},
+    {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 72, 60, 64, 100,
+     IDC_HL_COLOR, ""},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 6, 80, 44, 14, IDC_HL_ADD, "添加"},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 54, 80, 44, 14, IDC_HL_CHANGE, "修改"},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 102, 80, 44, 14, IDC_HL_REMOVE, "删除"},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 150, 80, 104, 14, IDC_HL_EXAMPLE,
+     "示例：ERROR/WARN/OK"},
+    {WC_BUTTON, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 148, 102, 50, 14, IDOK, "确定"},
+    {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 204, 102, 50, 14, IDCANCEL, "取消"},
+};
+
+const DLGTEMPLATE_DATA g_HighlightDialog = {
+    IDD_HIGHLIGHTS,
+    DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT,
+    0,
+    0,
+    0,
+    260,
+    122,
+    "高亮关键字",
+    9,
+    FW_NORMAL,
+    GB2312_CHARSET,
+    "宋体",
+    g_HighlightItems,
+    (int)(sizeof(g_HighlightItems) / sizeof(g_HighlightItems[0])),
+};
+
 const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog, &g_MainDialog, &g_SettingsDialog,
-                                             &g_FindDialog};
+                                             &g_FindDialog, &g_HighlightDialog};
 
 const STRINGRES g_Strings[] = {
     {IDS_ABOUTBOX, "关于 KIVERN(&A)..."},

@@ -171,3 +171,21 @@
 #define IDC_SET_HEX_ROW_BYTES 1253
 #define IDC_SET_FONT_FACE 1254
 #define IDC_SET_FONT_PX 1255
+
+// Colours of the receive display: the 颜色与高亮 group of the settings box, the highlight
+// box (IDD_HIGHLIGHTS) and the context menu's toggle.
+#define IDD_HIGHLIGHTS 115
+#define IDC_SET_ANSI 1275
+#define IDC_SET_SENT_COLOR 1276
+#define IDC_SET_HIGHLIGHT_SUMMARY 1277
+#define IDC_SET_HIGHLIGHTS 1278
+#define IDC_HL_LIST 1280
+#define IDC_HL_PATTERN 1281
+#define IDC_HL_REGEX 1282
+#define IDC_HL_LINE 1283
+#define IDC_HL_COLOR 1284
+#define IDC_HL_ADD 1285
+#define IDC_HL_CHANGE 1286
+#define IDC_HL_REMOVE 1287
+#define IDC_HL_EXAMPLE 1288
+#define IDM_RX_ANSI 0x8058

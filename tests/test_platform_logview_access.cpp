@@ -47,13 +47,18 @@ TEST_F(LogViewAccessTest, TheTextReadsAsShownInAnyRange) {
         bool bUtf8;
         const char* bytes;
         const char16_t* shown;
+        bool bAnsi = false;
     } cases[] = {
         {false, "OK\r\nT=1\t\xd6\xd0\x01\r", u"OK\nT=1\t\u4e2d01"},  // a lone CR waits
         {false, "a\rb\n\xff\xd6", u"a0Db\nFF"},
         {true, "\xe4\xb8\xad\xf0\x9f\x98\x80x\xc2\x85\xff\n", u"\u4e2d\U0001F600xC285FF\n"},
+        // Escape sequences read: colours are not read out, a stray ESC is a marker.
+        {false, "\x1b[1;31mERR\x1b[0m\x1b[2K!\x1bx\n", u"ERR!1Bx\n", true},
+        {true, "\x1b[38;5;2m\xe4\xb8\xad\x1b[m", u"\u4e2d", true},
     };
     for (const Case& c : cases) {
         view.SetUtf8(c.bUtf8);
+        view.SetAnsiColors(c.bAnsi);
         text = c.bytes;
         view.SetText(&text);
         QString want = QString::fromUtf16(c.shown);

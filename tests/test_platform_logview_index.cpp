@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "platform/logview/logview_index.h"
 #include "platform/logview/logview_words.h"
@@ -42,9 +43,11 @@ CString MixedText() {
     const char* pieces[] = {"hello ", "\xd6\xd0\xce\xc4", "\t", "\r\n", "\n", "\r", "x",
                             "0123456789", "\x81", "\xff", "\x7f", "\x01",
                             // UTF-8: a check mark, an emoji, a character cut short
-                            "\xe2\x9c\x93", "\xf0\x9f\x98\x80", "\xe2\x9c"};
+                            "\xe2\x9c\x93", "\xf0\x9f\x98\x80", "\xe2\x9c",
+                            // escape sequences: colour, 24-bit colour, erase, a stray ESC
+                            "\x1b[1;31m", "\x1b[38;2;1;2;3m", "\x1b[2K", "\x1b"};
     CString s;
-    for (int i = 0; i < 4000; ++i) s += pieces[rng() % 15];
+    for (int i = 0; i < 4000; ++i) s += pieces[rng() % 19];
     s.Append("\0", 1);
     for (int i = 0; i < 3000; ++i) s += (i % 7) ? "\xb0\xa1" : "ab\r";  // one long GBK line
     s += "\n";
@@ -56,12 +59,15 @@ CString MixedText() {
 
 TEST(LogIndex, GrowingInPiecesEqualsFullIndexAtEveryWidthInBothEncodings) {
     CString full = MixedText();
-    const std::pair<int, bool> cases[] = {{80, false}, {7, false}, {1, false},
-                                          {33, false}, {80, true}, {7, true}};
-    for (auto [width, utf8] : cases) {
+    const std::tuple<int, bool, bool> cases[] = {
+        {80, false, false}, {7, false, false}, {1, false, false},
+        {33, false, false}, {80, true, false}, {7, true, false},
+        {80, false, true},  {7, true, true},   {1, false, true}};
+    for (auto [width, utf8, ansi] : cases) {
         CString grown;
         LogIndex inc;
         inc.SetUtf8(utf8);
+        inc.SetAnsi(ansi);
         inc.SetWidth(width);
         std::mt19937 rng(width);
         for (INT_PTR pos = 0; pos < full.GetLength();) {
@@ -72,6 +78,7 @@ TEST(LogIndex, GrowingInPiecesEqualsFullIndexAtEveryWidthInBothEncodings) {
         }
         LogIndex fresh;
         fresh.SetUtf8(utf8);
+        fresh.SetAnsi(ansi);
         fresh.SetWidth(width);
         fresh.Update(&grown);
         ASSERT_EQ(inc.Length(), full.GetLength()) << width;
@@ -85,6 +92,7 @@ TEST(LogIndex, GrowingInPiecesEqualsFullIndexAtEveryWidthInBothEncodings) {
         inc.SetWidth(width + 11);
         LogIndex other;
         other.SetUtf8(utf8);
+        other.SetAnsi(ansi);
         other.SetWidth(width + 11);
         other.Update(&grown);
         EXPECT_TRUE(Shape(inc) == Shape(other)) << width;

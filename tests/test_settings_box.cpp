@@ -11,7 +11,9 @@
 #include <fstream>
 #include <functional>
 
+#include "options/Colors.h"
 #include "options/SettingsDlg.h"
+#include "platform/logview/logview.h"
 #include "platform/ui/window_p.h"
 #include "support/app_env.h"
 #include "support/files.h"
@@ -91,6 +93,20 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
         static_cast<CButton*>(box->GetDlgItem(IDC_SET_LINE_STAMPS))->SetCheck(BST_CHECKED);
         Choose(box, IDC_SET_HEX_ROW_BYTES, 2);
         box->GetDlgItem(IDC_SET_FONT_PX)->SetWindowText("20");
+        // Colours: escape sequences read, sent lines in blue, the example highlights.
+        static_cast<CButton*>(box->GetDlgItem(IDC_SET_ANSI))->SetCheck(BST_CHECKED);
+        Choose(box, IDC_SET_SENT_COLOR, 4);
+        QTimer::singleShot(30, [] {
+            CWnd* hl =
+                CWnd::FromHandle(kvimpl::OwnHandleOfWidget(QApplication::activeModalWidget()));
+            ASSERT_NE(hl, nullptr);
+            kvtest::Click(hl->GetDlgItem(IDC_HL_EXAMPLE));
+            kvtest::Click(hl->GetDlgItem(IDOK));
+        });
+        kvtest::Click(box->GetDlgItem(IDC_SET_HIGHLIGHTS));
+        CString summary;
+        box->GetDlgItem(IDC_SET_HIGHLIGHT_SUMMARY)->GetWindowText(summary);
+        EXPECT_STREQ(summary, "高亮关键字：3 条规则");
         kvtest::Click(box->GetDlgItem(IDOK));
     });
     EXPECT_EQ(m_dlg->m_settings.m_nEncoding, KV_ENC_UTF8);
@@ -113,6 +129,12 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
     EXPECT_TRUE(m_dlg->m_settings.m_display.m_bLineStamps);
     EXPECT_EQ(m_dlg->m_settings.m_display.m_nHexRowBytes, 32);
     EXPECT_EQ(m_dlg->m_settings.m_display.m_nFontPx, 20);
+    EXPECT_TRUE(m_dlg->m_settings.m_bAnsiColors);
+    EXPECT_EQ(m_dlg->m_settings.m_nSentColor, 3);
+    EXPECT_TRUE(m_dlg->m_settings.m_highlights == KvExampleHighlights());
+    auto* view = qobject_cast<LogView*>(kvimpl::WidgetOf(m_dlg->GetDlgItem(IDC_RECEIVE_EDIT)));
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->AnsiColors());
 }
 
 TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
@@ -132,7 +154,10 @@ TEST_F(SettingsTest, BadMembersKeepTheDefaultsAndAnUnreadableFileIsLeftAlone) {
                  "\"reconnectSeconds\":-5,\"ports\":[{\"number\":0,\"path\":\"/dev/x\"},"
                  "{\"number\":3}],\"checksum\":\"CRC-99\",\"checksumOrder\":1,"
                  "\"looseHex\":\"yes\",\"breakMs\":0,\"resetLine\":\"DSR\","
-                 "\"resetMs\":10001,\"hexRowBytes\":12,\"rxFontPx\":500}");
+                 "\"resetMs\":10001,\"hexRowBytes\":12,\"rxFontPx\":500,\"ansiColors\":\"yes\","
+                 "\"sentLineColor\":\"pink\","
+                 "\"highlights\":[{\"pattern\":\"\",\"color\":\"#FF0000\"},"
+                 "{\"pattern\":\"E\",\"color\":\"red\"},{\"color\":\"#FF0000\"}]}");
          },
          true, ""},
         {"not an object", [&] { Write("[1,2]"); }, false, "not a JSON object"},
@@ -294,10 +319,40 @@ TEST_F(SettingsTest, ReceiveContextMenuOffersCopySelectAllAndSettings) {
     EXPECT_EQ(
         items.join("|"),
         QStringLiteral(
-            "复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|发送文件...\tCtrl+Shift+F|"
-            "接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|每行时间戳|十六进制按行显示|"
-            "放大\tCtrl+=|缩小\tCtrl+-|默认大小\tCtrl+0 (off)|更多设置...\tCtrl+,"));
+            "复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|解析 ANSI 颜色|"
+            "发送文件...\tCtrl+Shift+F|接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|每行时间戳|"
+            "十六进制按行显示|放大\tCtrl+=|缩小\tCtrl+-|默认大小\tCtrl+0 "
+            "(off)|更多设置...\tCtrl+,"));
     kvtest::Pump(100);
     EXPECT_TRUE(opened);
+}
+}  // namespace
+
+namespace {
+// Sent lines take their colour after a stamp and the time since the line before, and only
+// at a line's start.
+TEST(SentLineColour, ColoursSentLinesWholeAndNothingElse) {
+    const uint32_t blue = 0xFF000000u | g_kvColors[3].rgb;
+    struct {
+        const char* text;
+        bool coloured;
+    } cases[] = {
+        {"TX> AT", true},
+        {"[2026/12/10 11:20:00.123] TX> AT", true},
+        {"[2026/12/10 11:20:00.123] +0.012 TX> AT", true},
+        {"OK TX> AT", false},
+        {"RX> TX> ", false},
+    };
+    for (const auto& c : cases) {
+        CString text(c.text);
+        LogIndex index;
+        index.Update(&text);
+        LogStyler styler;
+        styler.SetHighlights(KvViewHighlights({}, 3));
+        auto m = styler.MatchRange(index, 0, index.Length());
+        bool whole = m.size() == 1 && m[0].b == 0 && m[0].e == index.Length() && m[0].rgb == blue;
+        EXPECT_EQ(whole, c.coloured) << c.text;
+        EXPECT_EQ(m.empty(), !c.coloured) << c.text;
+    }
 }
 }  // namespace

@@ -45,6 +45,7 @@ void LogView::SetText(const CString* pText) {
     if (!bGrew) {
         m_textMap.Reset();
         m_teller.Forget();
+        m_styler.Reset();
     }
     IndexForAWhile();
     m_anchor = std::min<int64_t>(m_anchor, m_index.Length());
@@ -68,6 +69,23 @@ void LogView::SetUtf8(bool bUtf8) {
     m_anchor = m_caret = 0;  // offsets may now fall inside a character
     SetText(pText);
     if (bAtEnd) sb->setValue((int)std::min<int64_t>(MaxFirstRow(), INT_MAX));
+}
+
+void LogView::SetAnsiColors(bool bAnsi) {
+    if (bAnsi == m_index.IsAnsi()) return;
+    QScrollBar* sb = verticalScrollBar();
+    bool bAtEnd = m_bFollowEnd && sb->value() >= sb->maximum();
+    const CString* pText = m_index.Text();
+    m_index.SetAnsi(bAnsi);
+    m_styler.SetAnsi(bAnsi);
+    m_anchor = m_caret = 0;  // offsets may now fall inside a sequence
+    SetText(pText);
+    if (bAtEnd) sb->setValue((int)std::min<int64_t>(MaxFirstRow(), INT_MAX));
+}
+
+void LogView::SetHighlights(const LogHighlights& rules) {
+    m_styler.SetHighlights(rules);
+    viewport()->update();
 }
 
 void LogView::IndexForAWhile() {
@@ -286,7 +304,12 @@ void LogView::AddRow(int64_t row, int y, int64_t selB, int64_t selE) {
     if (end >= selB && end < selE && row + 1 < m_index.RowCount() &&
         m_index.RowStart(row + 1) != end)
         breakCol = m_cells.empty() ? 0 : m_cells.back().col + m_cells.back().cells;
-    m_painter.AddRow(m_cells, y, selB, selE, breakCol);
+    if (!m_styler.Active()) {
+        m_painter.AddRow(m_cells, y, selB, selE, breakCol);
+        return;
+    }
+    m_styler.StyleRow(m_index, row, m_cells, m_styles);
+    m_painter.AddStyledRow(m_cells, m_styles, y, selB, selE, breakCol);
 }
 
 int64_t LogView::HitTest(const QPoint& pt) const {

@@ -21,6 +21,7 @@
 #include "platform/logview/bound_text.h"
 #include "platform/logview/logview_index.h"
 #include "platform/logview/logview_paint.h"
+#include "platform/logview/logview_style.h"
 #include "platform/logview/logview_tell.h"
 #include "platform/logview/logview_text.h"
 
@@ -47,6 +48,13 @@ public:
     // Reads the text as UTF-8 (true) or GBK (false, the default). A change indexes the text
     // afresh; a view at its end stays there.
     void SetUtf8(bool bUtf8);
+    // Reads CSI escape sequences (ESC [ ... final byte): they take no cells, and SGR ones
+    // (ESC [ ... m) colour the text after them; the string keeps every byte. Off (the
+    // default), ESC shows as a marker like any control byte. A change indexes afresh.
+    void SetAnsiColors(bool bAnsi);
+    bool AnsiColors() const { return m_index.IsAnsi(); }
+    // Colours the matches of the rules (or their lines) in the shown text; empty: none.
+    void SetHighlights(const LogHighlights& rules);
     // Whether a view at its end stays there as the text grows and is indexed (the default);
     // off, the view stays where it is until it is scrolled.
     void SetFollowEnd(bool bFollow) { m_bFollowEnd = bFollow; }
@@ -128,4 +136,7 @@ private:
     // characters as m_textMap counts them, and hears of changes from m_teller.
     LogTextMap m_textMap;
     LogTextTeller m_teller;
+    // Colours beyond the text colour, worked out for the rows drawn (logview_style.h).
+    LogStyler m_styler;
+    std::vector<logview::SgrState> m_styles;
 };

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/logview/logview_glyph.h"
+
 namespace {
 unsigned char Fold(unsigned char c) {
     return (unsigned char)(c - ((unsigned char)(c - 'a') < 26 ? 32 : 0));
@@ -16,7 +18,8 @@ constexpr int64_t kBackWindow = 64 << 10;
 constexpr int64_t kGbkRunLimit = 4096;
 }  // namespace
 
-LogPattern::LogPattern(std::vector<Alternative> alternatives, bool bGbk) : m_bGbk(bGbk) {
+LogPattern::LogPattern(std::vector<Alternative> alternatives, bool bGbk, bool bSkipEscapes)
+    : m_bGbk(bGbk), m_bSkipEscapes(bSkipEscapes) {
     for (Alternative& in : alternatives) {
         if (in.bytes.empty()) continue;
         Alt a;
@@ -42,8 +45,10 @@ bool LogPattern::OnBoundary(const unsigned char* p, int64_t off) const {
 }
 
 int64_t LogPattern::FindAlt(const Alt& a, const unsigned char* p, int64_t len, int64_t from,
-                            int64_t to) const {
+                            int64_t to, int64_t* pLen) const {
+    if (m_bSkipEscapes) return FindAltShown(a, p, len, from, to, pLen);
     const size_t m = a.bytes.size();
+    *pLen = (int64_t)m;
     const int64_t end = std::min(len, to + (int64_t)m - 1);  // matches end at or before it
     const char* pat = a.bytes.data();
     // Folded: the bytes are folded a chunk at a time into a buffer (a loop the compiler turns
@@ -71,15 +76,61 @@ int64_t LogPattern::FindAlt(const Alt& a, const unsigned char* p, int64_t len, i
     return -1;
 }
 
+namespace {
+// Whether byte off is an escape sequence's, its ESC included.
+bool InEscape(const unsigned char* p, int64_t len, int64_t off) {
+    for (int64_t q = off; q >= 0 && q > off - logview::kMaxCsi; --q) {
+        if (p[q] != 0x1B) continue;
+        int n = logview::CsiLength(p + q, len - q, true);
+        return n > 0 && q + n > off;
+    }
+    return false;
+}
+
+// The end of a match of pat at s that skips escape sequences, or -1.
+int64_t MatchShown(const std::string& pat, bool bFold, const unsigned char* p, int64_t len,
+                   int64_t s) {
+    int64_t j = s;
+    for (char want : pat) {
+        int n;
+        while (j < len && p[j] == 0x1B && (n = logview::CsiLength(p + j, len - j, true)) > 0)
+            j += n;
+        if (j >= len || (bFold ? Fold(p[j]) : p[j]) != (unsigned char)want) return -1;
+        ++j;
+    }
+    return j;
+}
+}  // namespace
+
+int64_t LogPattern::FindAltShown(const Alt& a, const unsigned char* p, int64_t len, int64_t from,
+                                 int64_t to, int64_t* pLen) const {
+    const unsigned char first = (unsigned char)a.bytes[0];
+    for (int64_t s = from; s < std::min(to, len); ++s) {
+        if ((a.bFold ? Fold(p[s]) : p[s]) != first) {
+            if (a.bFold) continue;
+            const void* r = memchr(p + s, first, (size_t)(std::min(to, len) - s));
+            if (!r) return -1;
+            s = (const unsigned char*)r - p;
+        }
+        int64_t e = MatchShown(a.bytes, a.bFold, p, len, s);
+        if (e >= 0 && OnBoundary(p, s) && !InEscape(p, len, s)) {
+            *pLen = e - s;
+            return s;
+        }
+    }
+    return -1;
+}
+
 int64_t LogPattern::FindFirst(const unsigned char* p, int64_t len, int64_t from, int64_t to,
                               int64_t* pLen) const {
     int64_t best = -1, bestLen = 0;
     for (const Alt& a : m_alts) {
         // A later alternative only matters if it begins before the best match so far.
-        int64_t s = FindAlt(a, p, len, from, best < 0 ? to : best);
+        int64_t n = 0;
+        int64_t s = FindAlt(a, p, len, from, best < 0 ? to : best, &n);
         if (s >= 0) {
             best = s;
-            bestLen = (int64_t)a.bytes.size();
+            bestLen = n;
         }
     }
     if (pLen) *pLen = bestLen;
@@ -93,10 +144,11 @@ int64_t LogPattern::FindLast(const unsigned char* p, int64_t len, int64_t from, 
         int64_t best = -1, bestLen = 0;
         for (const Alt& a : m_alts) {
             for (int64_t i = std::max(lo, best + 1);;) {
-                int64_t s = FindAlt(a, p, len, i, hi);
+                int64_t n = 0;
+                int64_t s = FindAlt(a, p, len, i, hi, &n);
                 if (s < 0) break;
                 best = s;
-                bestLen = (int64_t)a.bytes.size();
+                bestLen = n;
                 i = s + 1;
             }
         }

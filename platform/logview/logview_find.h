@@ -14,8 +14,11 @@ public:
         bool bFoldAscii;  // ASCII letters match either case
     };
     // Any of the alternatives matches; empty ones never do. With bGbk a match must begin on a
-    // character of GBK text, never on the second byte of a two-byte character.
-    LogPattern(std::vector<Alternative> alternatives, bool bGbk);
+    // character of GBK text, never on the second byte of a two-byte character. With
+    // bSkipEscapes the text is matched as the display shows it when it reads escape sequences:
+    // a match neither begins inside a CSI sequence (ESC [ ... final byte) nor sees the
+    // sequences within it, and its length counts their bytes.
+    LogPattern(std::vector<Alternative> alternatives, bool bGbk, bool bSkipEscapes = false);
     bool IsEmpty() const { return m_alts.empty(); }
     int64_t MaxLength() const { return m_maxLen; }
 
@@ -32,12 +35,15 @@ private:
         std::string bytes;  // folded to upper case when bFold
         bool bFold;
     };
-    int64_t FindAlt(const Alt& a, const unsigned char* p, int64_t len, int64_t from,
-                    int64_t to) const;
+    int64_t FindAlt(const Alt& a, const unsigned char* p, int64_t len, int64_t from, int64_t to,
+                    int64_t* pLen) const;
+    int64_t FindAltShown(const Alt& a, const unsigned char* p, int64_t len, int64_t from,
+                         int64_t to, int64_t* pLen) const;
     bool OnBoundary(const unsigned char* p, int64_t off) const;
     std::vector<Alt> m_alts;
     int64_t m_maxLen = 0;
     bool m_bGbk;
+    bool m_bSkipEscapes;
 };
 
 class LogSearch {

@@ -29,6 +29,8 @@ void AppendUtf8(std::string& out, const Glyph& g) {
             else
                 ::AppendUtf8(out, 0xFFFD);
             break;
+        case GlyphKind::Escape:  // drawn as colour, not shown
+            break;
     }
 }
 

@@ -3,6 +3,7 @@
 // breaks (CR LF or a lone LF) and markers for every byte that is not text (control bytes, a
 // lone CR, bytes that do not form a character). No Qt here.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,7 @@ enum class GlyphKind : uint8_t {
     Marker,      // one byte shown as its hex value in a box, kMarkerCells cells
     Break,       // CR LF or LF
     Incomplete,  // a lead byte or CR at the end of the bytes so far: wait for the next byte
+    Escape,      // a CSI sequence (ESC [ ... final), when the view reads them: no cells
 };
 
 struct Glyph {
@@ -73,6 +75,22 @@ inline Glyph DecodeGlyphUtf8(const unsigned char* p, int64_t avail, bool bFinal)
             c.codePoint};
 }
 
+// A CSI sequence at p: ESC '[', parameter bytes 0x30-0x3F, intermediate bytes 0x20-0x2F and
+// a final byte 0x40-0x7E. Returns its length, 0 when p holds no such sequence (a stray ESC, or
+// one longer than kMaxCsi), or -1 when the bytes end before it does and bFinal is false.
+constexpr int kMaxCsi = 64;
+inline int CsiLength(const unsigned char* p, int64_t avail, bool bFinal) {
+    if (p[0] != 0x1B) return 0;
+    if (avail < 2) return bFinal ? 0 : -1;
+    if (p[1] != '[') return 0;
+    int64_t n = std::min<int64_t>(avail, kMaxCsi);
+    int i = 2;
+    while (i < n && p[i] >= 0x30 && p[i] <= 0x3F) ++i;
+    while (i < n && p[i] >= 0x20 && p[i] <= 0x2F) ++i;
+    if (i < n) return p[i] >= 0x40 && p[i] <= 0x7E ? i + 1 : 0;
+    return bFinal || n == kMaxCsi ? 0 : -1;
+}
+
 // Cells a glyph takes when it starts at column col of a row nCols wide. A tab that would
 // cross the row's end stops there.
 inline int GlyphCells(const Glyph& g, int64_t col, int nCols) {
@@ -95,7 +113,8 @@ inline int GlyphCells(const Glyph& g, int64_t col, int nCols) {
 }
 
 // Appends the glyph as UTF-8 for copying: a break stays CR LF or LF, a tab stays a tab,
-// control bytes become Unicode control pictures (U+2400...), other undecodable bytes U+FFFD.
+// control bytes become Unicode control pictures (U+2400...), other undecodable bytes U+FFFD,
+// an escape sequence nothing (copying gives what is shown).
 void AppendUtf8(std::string& out, const Glyph& g);
 
 }  // namespace logview

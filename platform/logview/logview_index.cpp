@@ -41,6 +41,12 @@ void LogIndex::SetUtf8(bool bUtf8) {
     Reset();  // every glyph may change: the next Update indexes afresh
 }
 
+void LogIndex::SetAnsi(bool bAnsi) {
+    if (bAnsi == m_ansi) return;
+    m_ansi = bAnsi;
+    Reset();
+}
+
 bool LogIndex::IsStale() const {
     return m_pText && (m_pText->EditEpoch() != m_epoch || m_pText->GetLength() < m_len);
 }

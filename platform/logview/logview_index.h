@@ -9,6 +9,9 @@
 // line longer than the row wraps, a glyph that does not fit moves to the next row. A
 // character's first bytes or a CR at the very end are not shown until the next byte tells
 // what they are.
+//
+// With escape sequences read (SetAnsi), a CSI sequence (ESC [ ... final byte) is one glyph of
+// no cells; one cut off at the end waits for its last bytes like a character does.
 #pragma once
 #include <cstdint>
 #include <limits>
@@ -46,6 +49,10 @@ public:
     // index; the next Update indexes the string afresh.
     void SetUtf8(bool bUtf8);
     bool IsUtf8() const { return m_utf8; }
+    // Reads CSI sequences as glyphs of no cells (false: ESC is a marker, the default). A
+    // change drops the index like SetUtf8.
+    void SetAnsi(bool bAnsi);
+    bool IsAnsi() const { return m_ansi; }
 
     // Re-wraps all rows at nCols columns (at least 1).
     void SetWidth(int nCols);
@@ -93,6 +100,11 @@ private:
 
     void Reset();
     logview::Glyph Decode(const unsigned char* p, int64_t avail, bool bFinal) const {
+        if (m_ansi && p[0] == 0x1B) {
+            int n = logview::CsiLength(p, avail, bFinal);
+            if (n > 0) return {logview::GlyphKind::Escape, (uint8_t)n, 0};
+            if (n < 0) return {logview::GlyphKind::Incomplete, 1, 0x1B};
+        }
         return m_utf8 ? logview::DecodeGlyphUtf8(p, avail, bFinal)
                       : logview::DecodeGlyph(p, avail, bFinal, m_gbk);
     }
@@ -134,4 +146,5 @@ private:
     int64_t m_tailLine = -1;  // the line m_tail walks, or -1
     const char16_t* m_gbk = logview::GbkTable();
     bool m_utf8 = false;
+    bool m_ansi = false;
 };

@@ -196,6 +196,7 @@ void LogPainter::AddRow(const std::vector<LogIndex::Cell>& cells, int y, int64_t
 }
 
 void LogPainter::Flush(QPainter& p) {
+    for (const auto& [rgb, r] : m_backs) p.fillRect(r, QColor::fromRgb(rgb));
     for (const QRectF& r : m_sel) p.fillRect(r, m_hl);
     p.setPen(m_markerFrame);
     if (!m_boxes.isEmpty()) {
@@ -220,6 +221,7 @@ void LogPainter::Flush(QPainter& p) {
         b.glyphs.clear();
         b.pos.clear();
     }
+    FlushStyled(p);
     m_sel.clear();
     m_boxes.clear();
     m_selBoxes.clear();

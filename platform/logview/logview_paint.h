@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/logview/logview_ansi.h"
 #include "platform/logview/logview_index.h"
 
 class QPainter;
@@ -33,6 +34,12 @@ public:
     // the row's selected line break as one cell at that column.
     void AddRow(const std::vector<LogIndex::Cell>& cells, int y, int64_t selB, int64_t selE,
                 int breakCol);
+    // The same with each cell's own colours (one per cell): its foreground (0: the text
+    // colour), its background (0: the base) and boldness. Selected cells and markers are
+    // drawn as AddRow draws them. In logview_paint_style.cpp.
+    void AddStyledRow(const std::vector<LogIndex::Cell>& cells,
+                      const std::vector<logview::SgrState>& styles, int y, int64_t selB,
+                      int64_t selE, int breakCol);
     void Flush(QPainter& p);
     // Until the next Flush, at most n glyphs that were never drawn go out; the cells of the
     // others stay empty and Deferred() says so, for a paint soon after. A first glyph costs
@@ -75,6 +82,18 @@ private:
     Shaped ShapeText(const QString& s, const QFont& f, QRectF box, bool bCenter);
     int FontIndex(const QRawFont& f);
     void Emit(const Shaped& s, QPointF at, Ink ink);
+    // Coloured glyphs (logview_paint_style.cpp): batched by font and colour, drawn after the
+    // others; Admit is the new-glyph limit that Emit applies.
+    struct ColorBatch {
+        int font;
+        QRgb rgb;
+        QVector<quint32> glyphs;
+        QVector<QPointF> pos;
+    };
+    bool Admit(const Placed& g);
+    void EmitColored(const Shaped& s, QPointF at, QRgb rgb);
+    void AddStyledCell(const LogIndex::Cell& c, QPointF at, const logview::SgrState& st);
+    void FlushStyled(QPainter& p);
 
     QFont m_font, m_markerFont;
     int m_cellW = 8, m_lineH = 16, m_ascent = 12;
@@ -99,4 +118,7 @@ private:
     int m_newLeft = 1 << 30;
     bool m_deferred = false;
     QVector<QRectF> m_sel, m_boxes, m_selBoxes;
+    std::vector<ColorBatch> m_colorBatches;
+    std::vector<std::pair<QRgb, QRectF>> m_backs;  // cells with a background of their own
+    std::vector<LogIndex::Cell> m_plainCells;      // of a styled row, those drawn as AddRow does
 };

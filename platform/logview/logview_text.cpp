@@ -7,12 +7,8 @@ using logview::Glyph;
 using logview::GlyphKind;
 
 namespace {
-Glyph DecodeAt(const LogIndex& index, int64_t pos) {
-    const unsigned char* p = index.Data() + pos;
-    int64_t avail = index.Length() - pos;
-    return index.IsUtf8() ? logview::DecodeGlyphUtf8(p, avail, true)
-                          : logview::DecodeGlyph(p, avail, true, logview::GbkTable());
-}
+// As the index reads it: escape sequences, when it reads them, are glyphs of no units.
+Glyph DecodeAt(const LogIndex& index, int64_t pos) { return index.GlyphAt(pos, index.Length()); }
 
 const char16_t kHex[] = u"0123456789ABCDEF";
 }  // namespace
@@ -25,6 +21,7 @@ int LogTextMap::GlyphUnits(const Glyph& g) {
         case GlyphKind::Narrow:
             return g.ch > 0xFFFF ? 2 : 1;
         case GlyphKind::Incomplete:
+        case GlyphKind::Escape:
             return 0;
         default:
             return 1;
@@ -114,6 +111,7 @@ std::u16string LogTextMap::Text(const LogIndex& index, int64_t begin, int64_t en
                 out += kHex[g.ch & 0xF];
                 break;
             case GlyphKind::Incomplete:
+            case GlyphKind::Escape:
                 break;
             default:
                 if (g.ch > 0xFFFF) {

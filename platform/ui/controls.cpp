@@ -185,6 +185,16 @@ bool kvimpl::ControlProc(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRE
             if (auto* view = qobject_cast<LogView*>(w)) view->SetUtf8(wParam == CP_UTF8);
             result = 0;
             return true;
+        case EM_KV_SETANSI:
+            if (auto* view = qobject_cast<LogView*>(w)) view->SetAnsiColors(wParam != FALSE);
+            result = 0;
+            return true;
+        case EM_KV_SETHIGHLIGHTS:
+            if (auto* view = qobject_cast<LogView*>(w))
+                view->SetHighlights(lParam ? *reinterpret_cast<const LogHighlights*>(lParam)
+                                           : LogHighlights());
+            result = 0;
+            return true;
         case WM_COPY:
             if (auto* view = qobject_cast<LogView*>(w)) view->Copy();
             if (auto* pe = qobject_cast<QPlainTextEdit*>(w)) pe->copy();

@@ -27,11 +27,16 @@ class QWidget;
 // a control's text from lParam (const char*) in the code page wParam, so that UTF-8 text keeps
 // the characters GBK lacks. EM_KV_FOLLOWEND: with wParam TRUE (the default) the receive
 // display, when at its end, stays there as what it shows grows; FALSE leaves it where it is.
+// EM_KV_SETANSI: with wParam TRUE the receive display reads CSI escape sequences (hidden; SGR
+// ones colour the text), FALSE (the default) shows ESC as a marker. EM_KV_SETHIGHLIGHTS: the
+// receive display colours what the rules in lParam (const LogHighlights*; nullptr: none) match.
 typedef bool (*CONTROLPROC)(CWnd* pWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 #define WM_KV_GETTEXT 0x03F0
 #define EM_KV_SETCODEPAGE 0x03F1
 #define WM_KV_SETTEXT 0x03F6
 #define EM_KV_FOLLOWEND 0x03F7
+#define EM_KV_SETANSI 0x03FC
+#define EM_KV_SETHIGHLIGHTS 0x03FD
 
 class CWnd {
 public:
