@@ -3,7 +3,7 @@
 // the receive display, which the Tab order passes by; Ctrl+, opens the settings box. The
 // tooltips tell these keys. Ctrl+B sends a BREAK and Ctrl+Shift+B pulses the reset line;
 // Ctrl+Shift+F and Ctrl+Shift+R send and receive a file, Esc
-// cancels a transfer.
+// cancels a transfer; Ctrl+Shift+L runs a script and Ctrl+Shift+K stops it.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
@@ -19,6 +19,8 @@ static const ACCEL g_Accelerators[] = {
     {FVIRTKEY | FCONTROL | FSHIFT, 'B', IDM_LINE_RESET},
     {FVIRTKEY | FCONTROL | FSHIFT, 'F', IDM_FILE_SEND},
     {FVIRTKEY | FCONTROL | FSHIFT, 'R', IDM_FILE_RECEIVE},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'L', IDM_SCRIPT_RUN},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'K', IDM_SCRIPT_STOP},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {

@@ -34,10 +34,11 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_STRING | (m_liveLog.IsLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
                     "实时记录到文件");
     AppendFileMenu(menu);
+    AppendScriptMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
     const UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this);
-    if (RunFileMenu(nCmd)) return;
+    if (RunFileMenu(nCmd) || RunScriptMenu(nCmd)) return;
     switch (nCmd) {
         case IDM_RX_COPY:
             m_editReceive.SendMessage(WM_COPY, 0, 0);
@@ -85,6 +86,7 @@ void CKIVERNDlg::ApplySettings(BOOL bAtStart) {
         ->SendMessage(EM_KV_SETCODEPAGE, m_settings.m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP,
                       0);
     ShowHistory();  // its entries are drawn in the data encoding
+    m_autoReply.Apply(m_settings);
     // The live log follows its options (picking a file may complete them: kept when so). At
     // start it waits for the window, so that a file it cannot use is reported over the window.
     if (bAtStart)

@@ -145,6 +145,11 @@ Json::Value CKivernSettings::ToJson() const {
         history.append(e);
     }
     root["history"] = history;
+    Json::Value scripts(Json::arrayValue);
+    for (const std::string& path : m_recentScripts) scripts.append(path);
+    root["recentScripts"] = scripts;
+    root["autoReply"] = m_bAutoReply != FALSE;
+    root["autoReplies"] = AutoRepliesToJson(m_autoReplies);
     return root;
 }
 
@@ -188,6 +193,15 @@ void CKivernSettings::FromJson(const Json::Value& root) {
                 m_history.emplace_back(e["text"].asString(),
                                        e["hex"].isBool() && e["hex"].asBool());
     }
+    const Json::Value& scripts = root["recentScripts"];
+    if (scripts.isArray()) {
+        m_recentScripts.clear();
+        for (const Json::Value& e : scripts)
+            if (e.isString() && !e.asString().empty() && m_recentScripts.size() < 5)
+                m_recentScripts.push_back(e.asString());
+    }
+    m_bAutoReply = Flag(root["autoReply"], m_bAutoReply);
+    if (root["autoReplies"].isArray()) m_autoReplies = AutoRepliesFromJson(root["autoReplies"]);
     const Json::Value& ports = root["ports"];
     if (ports.isArray()) {
         m_ports.clear();
@@ -319,6 +333,7 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_nBreakMs == o.m_nBreakMs && m_nResetLine == o.m_nResetLine &&
            m_nResetMs == o.m_nResetMs && m_nFileProtocol == o.m_nFileProtocol &&
            m_nFilePauseMs == o.m_nFilePauseMs && m_nFilePauseEvery == o.m_nFilePauseEvery &&
-           m_bKeepHistory == o.m_bKeepHistory &&
-           m_history == o.m_history;
+           m_bKeepHistory == o.m_bKeepHistory && m_history == o.m_history &&
+           m_recentScripts == o.m_recentScripts && m_bAutoReply == o.m_bAutoReply &&
+           m_autoReplies == o.m_autoReplies;
 }

@@ -20,6 +20,7 @@ public:
     void OnBnClickedPortAdd();
     void OnBnClickedPortRemove();
     void OnBnClickedLiveLogBrowse();
+    void OnBnClickedAutoReplyEdit();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -56,4 +57,5 @@ private:
     int m_nFileProtocol;
     CString m_strFilePause;
     CString m_strFilePauseEvery;
+    BOOL m_bAutoReply;
 };

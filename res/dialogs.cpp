@@ -265,7 +265,7 @@ const DLGTEMPLATE_DATA g_SettingsDialog = {
     0,
     0,
     0,
-    250,
+    494,
     458,
     "更多设置",
     9,
@@ -311,7 +311,7 @@ const DLGTEMPLATE_DATA g_FindDialog = {
 };
 
 const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog, &g_MainDialog, &g_SettingsDialog,
-                                             &g_FindDialog};
+                                             &g_FindDialog, &g_AutoReplyDialog};
 
 const STRINGRES g_Strings[] = {
     {IDS_ABOUTBOX, "关于 KIVERN(&A)..."},

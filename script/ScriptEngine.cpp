@@ -7,8 +7,6 @@
 #include <cstring>
 #include <lua.hpp>
 
-#include "script/ScriptApi.h"
-
 namespace {
 // A script may hold this much memory; more is refused as "not enough memory", so a runaway
 // string (a gigabyte to send) ends the script instead of the program.

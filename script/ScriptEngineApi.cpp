@@ -1,7 +1,5 @@
 // The script's functions. Port failures and time-outs return nil and a reason; misuse (a bad
 // argument, bad hex, a send too large) raises an error with the script's file and line.
-#include "script/ScriptApi.h"
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -12,6 +10,7 @@
 #include "convert/Checksum.h"
 #include "convert/Convert.h"
 #include "options/Settings.h"
+#include "script/ScriptEngine.h"
 
 namespace {
 char g_endKey;       // the value that ends a script
