@@ -36,9 +36,6 @@ void* CappedAlloc(void* ud, void* ptr, size_t osize, size_t nsize) {
     return p;
 }
 
-void StopHook(lua_State* L, lua_Debug*) {
-    if (ScriptApi::Interrupted(ScriptApi::Engine(L))) ScriptApi::RaiseEnd(L);
-}
 
 // After the main chunk: while on_line handlers are set, lines keep reaching them until the
 // script exits, is stopped or the port goes.
@@ -183,7 +180,7 @@ void CScriptEngine::Run(std::vector<std::string> args) {
     } else {
         luaL_openlibs(L);
         ScriptApi::Register(L, this, args);
-        lua_sethook(L, StopHook, LUA_MASKCOUNT, kHookCount);
+        lua_sethook(L, ScriptApi::StopHook, LUA_MASKCOUNT, kHookCount);
         int status = luaL_loadfilex(L, m_path.c_str(), "t");
         if (status == LUA_OK) status = lua_pcall(L, 0, 0, 0);
         if (status == LUA_OK && m_nHandlers > 0) {

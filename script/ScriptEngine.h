@@ -132,7 +132,11 @@ struct ScriptApi {
         Engine(L)->m_nExitCode = code;
         Engine(L)->m_bExiting = true;
     }
-    // Raises the value that ends a script (exit or stop), which only the engine takes.
+    // The instruction-count hook: raises the end once a stop or exit is asked for.
+    static void StopHook(lua_State* L, struct lua_Debug* ar);
+    // Raises the value that ends a script (exit or stop), which only the engine takes. From
+    // then on every instruction raises it again, so a pcall that caught it cannot keep the
+    // script going.
     [[noreturn]] static void RaiseEnd(lua_State* L);
     static bool IsEnd(lua_State* L, int idx);
     // Calls the on_line handlers with the lines waiting; -1 with a handler's error on the stack.

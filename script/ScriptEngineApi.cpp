@@ -34,6 +34,7 @@ int Fail(lua_State* L, const std::string& why) {
 }
 
 int End(lua_State* L) {
+    lua_sethook(L, ScriptApi::StopHook, LUA_MASKCOUNT, 1);
     lua_pushlightuserdata(L, &g_endKey);
     return -1;
 }
@@ -366,7 +367,12 @@ CScriptEngine* ScriptApi::Engine(lua_State* L) {
     return *static_cast<CScriptEngine**>(lua_getextraspace(L));
 }
 
+void ScriptApi::StopHook(lua_State* L, lua_Debug*) {
+    if (Interrupted(Engine(L))) RaiseEnd(L);
+}
+
 void ScriptApi::RaiseEnd(lua_State* L) {
+    lua_sethook(L, StopHook, LUA_MASKCOUNT, 1);
     lua_pushlightuserdata(L, &g_endKey);
     lua_error(L);
     for (;;) {
