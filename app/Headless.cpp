@@ -108,7 +108,7 @@ public:
 HANDLE OpenPort(const CKivernCommandLine& cl, const CKivernSettings& settings, std::string& why) {
     const CKivernStartup& s = cl.startup;
     HANDLE h = CreateFileA(s.port.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+                           FILE_FLAG_OVERLAPPED, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         why = ErrorText(GetLastError());
         return NULL;
@@ -118,9 +118,9 @@ HANDLE OpenPort(const CKivernCommandLine& cl, const CKivernSettings& settings, s
              s.baud.empty() ? "9600" : s.baud.c_str(), s.parity.empty() ? 'N' : s.parity[0],
              s.dataBits ? s.dataBits : 8, s.stopBits ? s.stopBits : 1);
     DCB dcb;
+    // Reads take what is there at once; the comm-event wait does the waiting.
     COMMTIMEOUTS to = {};
-    to.ReadIntervalTimeout = 1;
-    to.ReadTotalTimeoutConstant = 50;
+    to.ReadIntervalTimeout = MAXDWORD;
     to.WriteTotalTimeoutMultiplier = 50;
     to.WriteTotalTimeoutConstant = 2000;
     bool ok = GetCommState(h, &dcb) && BuildCommDCBA(mode, &dcb);
@@ -136,7 +136,9 @@ HANDLE OpenPort(const CKivernCommandLine& cl, const CKivernSettings& settings, s
         if (settings.m_nDtrAtOpen != KV_LINE_DRIVER)
             dcb.fDtrControl =
                 settings.m_nDtrAtOpen == KV_LINE_ON ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
-        ok = SetCommState(h, &dcb) && SetCommTimeouts(h, &to);
+        // A script waits for each answer: received bytes are told at once, not gathered.
+        ok = SetCommState(h, &dcb) && SetCommTimeouts(h, &to) && SetCommMask(h, EV_RXCHAR) &&
+             SetCommGather(h, FALSE);
     }
     if (!ok) {
         why = "cannot set " + std::string(mode) + ": " + ErrorText(GetLastError());
@@ -175,29 +177,42 @@ int RunScriptWithoutWindow(const CKivernCommandLine& cl) {
     engine.Start(cl.script, cl.scriptArgs);
 
     std::vector<char> buf(64 * 1024);
+    OVERLAPPED ov = {};
+    ov.hEvent = CreateEvent(nullptr, TRUE, FALSE, nullptr);
     bool bGone = false;
     while (engine.IsRunning() && !g_signal) {
         if (bGone) {
             Sleep(10);
             continue;
         }
-        DWORD n = 0;
-        if (ReadFile(hPort, buf.data(), (DWORD)buf.size(), &n, nullptr)) {
-            if (n > 0 && !cl.quiet) host.Out(1, buf.data(), n);
-            if (n > 0) engine.Feed(buf.data(), n);
-            if (n == 0 && IsCommDeviceLost(hPort)) {
+        // Wait for received bytes (a tenth of a second at most, to look at the signals).
+        DWORD mask = 0;
+        ResetEvent(ov.hEvent);
+        if (!WaitCommEvent(hPort, &mask, &ov)) {
+            if (GetLastError() != ERROR_IO_PENDING) {
                 bGone = true;
-                engine.PortClosed("the device is gone");
+                engine.PortClosed(ErrorText(GetLastError()));
+                continue;
             }
-        } else {
+            WaitForSingleObject(ov.hEvent, 100);
+        }
+        DWORD n = 0;
+        if (!ReadFile(hPort, buf.data(), (DWORD)buf.size(), &n, nullptr)) {
             bGone = true;
             engine.PortClosed(ErrorText(GetLastError()));
+        } else if (n > 0) {
+            if (!cl.quiet) host.Out(1, buf.data(), n);
+            engine.Feed(buf.data(), n);
+        } else if (IsCommDeviceLost(hPort)) {
+            bGone = true;
+            engine.PortClosed("the device is gone");
         }
     }
     const int sig = g_signal;
     if (sig) engine.Stop();
     const bool bEnded = engine.Wait(sig ? kStopGraceMs : 0x7fffffff);
     CloseHandle(hPort);
+    CloseHandle(ov.hEvent);
     if (sig) {
         fprintf(stderr, "kivern: %s: stopped by signal %d\n", cl.script.c_str(), sig);
         // A script stuck inside one library call cannot be stopped; the port is already free.
