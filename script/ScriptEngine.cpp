@@ -36,7 +36,6 @@ void* CappedAlloc(void* ud, void* ptr, size_t osize, size_t nsize) {
     return p;
 }
 
-
 // After the main chunk: while on_line handlers are set, lines keep reaching them until the
 // script exits, is stopped or the port goes.
 int ServeLines(lua_State* L) {

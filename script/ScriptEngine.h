@@ -139,6 +139,11 @@ struct ScriptApi {
     // script going.
     [[noreturn]] static void RaiseEnd(lua_State* L);
     static bool IsEnd(lua_State* L, int idx);
+    // Checksums: a kind by its name (raises for an unknown one), its bytes appended to s in
+    // the order asked for, and checksum(name, bytes) itself.
+    static int CheckKind(lua_State* L, int idx);
+    static void AppendChecksum(std::string& s, int kind, int order);
+    static int Checksum(lua_State* L);
     // Calls the on_line handlers with the lines waiting; -1 with a handler's error on the stack.
     static int RunHandlers(lua_State* L);
 };

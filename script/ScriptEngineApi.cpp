@@ -7,7 +7,6 @@
 #include <cstring>
 #include <lua.hpp>
 
-#include "convert/Checksum.h"
 #include "convert/Convert.h"
 #include "options/Settings.h"
 #include "script/ScriptEngine.h"
@@ -18,9 +17,6 @@ char g_handlersKey;  // the registry's table of on_line handlers
 char g_findKey;      // string.find as the script found it at start
 const lua_Integer kDefaultTimeoutMs = 10000;
 const size_t kWriteChunk = 4096;  // a stop is seen between pieces of a long send
-
-const char* const kCheckNames[KV_CHECK_COUNT] = {
-    "none", "sum8", "xor8", "crc8", "crc16_modbus", "crc16_ccitt", "crc16_xmodem", "crc32"};
 
 #define E(L) ScriptApi::Engine(L)
 
@@ -37,23 +33,6 @@ int End(lua_State* L) {
     lua_sethook(L, ScriptApi::StopHook, LUA_MASKCOUNT, 1);
     lua_pushlightuserdata(L, &g_endKey);
     return -1;
-}
-
-int CheckKind(lua_State* L, int idx) {
-    const char* name = luaL_checkstring(L, idx);
-    for (int k = 0; k < KV_CHECK_COUNT; ++k)
-        if (strcmp(name, kCheckNames[k]) == 0) return k;
-    return luaL_error(L,
-                      "unknown checksum '%s' (sum8, xor8, crc8, crc16_modbus, crc16_ccitt, "
-                      "crc16_xmodem, crc32 or none)",
-                      name);
-}
-
-void AppendChecksumBytes(std::string& s, int kind, int order) {
-    const int width = ChecksumWidth(kind);
-    const uint32_t v = ChecksumValue(kind, s.data(), s.size());
-    const bool low = ChecksumLowFirst(kind, order);
-    for (int i = 0; i < width; ++i) s += (char)(v >> (8 * (low ? i : width - 1 - i)));
 }
 
 // Writes in pieces, so that a stop ends even a long send soon.
@@ -85,7 +64,7 @@ int SendImpl(lua_State* L, bool hex) {
         if (t == LUA_TBOOLEAN)
             kind = lua_toboolean(L, -1) ? f.checksum : KV_CHECK_NONE;
         else if (t != LUA_TNIL)
-            kind = CheckKind(L, -1);
+            kind = ScriptApi::CheckKind(L, -1);
         lua_pop(L, 1);
     }
     if (ScriptApi::Interrupted(E(L))) return End(L);
@@ -115,7 +94,7 @@ int SendImpl(lua_State* L, bool hex) {
         static const char* const ends[] = {"", "\r", "\n", "\r\n"};
         bytes += ends[eol];
     }
-    if (!bytes.empty()) AppendChecksumBytes(bytes, kind, f.checksumOrder);
+    if (!bytes.empty()) ScriptApi::AppendChecksum(bytes, kind, f.checksumOrder);
     return WriteAll(L, bytes);
 }
 
@@ -306,21 +285,6 @@ int SendFileImpl(lua_State* L) {
 }
 int l_send_file(lua_State* L) { return Raise(L, SendFileImpl(L)); }
 
-// checksum(name, bytes): the value, and its bytes in the customary order.
-int l_checksum(lua_State* L) {
-    int kind = CheckKind(L, 1);
-    size_t n = 0;
-    const char* s = luaL_checklstring(L, 2, &n);
-    const uint32_t v = ChecksumValue(kind, s, n);
-    lua_pushinteger(L, (lua_Integer)v);
-    char b[4];
-    const int width = ChecksumWidth(kind);
-    const bool low = ChecksumLowFirst(kind, KV_ORDER_CUSTOMARY);
-    for (int i = 0; i < width; ++i) b[i] = (char)(v >> (8 * (low ? i : width - 1 - i)));
-    lua_pushlstring(L, b, (size_t)width);
-    return 2;
-}
-
 // The arguments as print shows them: tostring'd, tab between.
 void Joined(lua_State* L) {
     const int n = lua_gettop(L);
@@ -403,7 +367,7 @@ void ScriptApi::Register(lua_State* L, CScriptEngine* e, const std::vector<std::
         {"send_break", l_send_break},
         {"pulse", l_pulse},
         {"send_file", l_send_file},
-        {"checksum", l_checksum},
+        {"checksum", ScriptApi::Checksum},
         {"log", l_log},
         {"exit", l_exit},
         {"print", l_print},

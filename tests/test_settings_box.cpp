@@ -289,7 +289,8 @@ TEST_F(SettingsTest, ReceiveContextMenuOffersCopySelectAllAndSettings) {
         items.join("|"),
         QStringLiteral(
             "复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|发送文件...\tCtrl+Shift+F|"
-            "接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|更多设置...\tCtrl+,"));
+            "接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|运行脚本...\tCtrl+Shift+L|"
+            "停止脚本\tCtrl+Shift+K (off)|更多设置...\tCtrl+,"));
     kvtest::Pump(100);
     EXPECT_TRUE(opened);
 }
