@@ -119,6 +119,11 @@ CKivernCommandLine ParseCommandLine(int argc, const char* const* argv) {
             continue;
         }
         if (arg == "--") {
+            // After --script, the rest is the script's.
+            if (!cl.script.empty()) {
+                for (++i; i < argc; ++i) cl.scriptArgs.push_back(argv[i] ? argv[i] : "");
+                break;
+            }
             optionsEnd = true;
             continue;
         }
@@ -141,10 +146,10 @@ CKivernCommandLine ParseCommandLine(int argc, const char* const* argv) {
         if (name == "h") name = "help";
 
         const bool ours = twoDashes || name == "baud" || name == "help";
-        if (ours && (name == "help" || name == "version" || name == "open")) {
+        if (ours && (name == "help" || name == "version" || name == "open" || name == "quiet")) {
             if (hasValue) return fail("option '--" + name + "' takes no value");
-            if (name == "open") {
-                cl.startup.open = true;
+            if (name == "open" || name == "quiet") {
+                (name == "open" ? cl.startup.open : cl.quiet) = true;
                 continue;
             }
             cl.action = name == "help" ? KV_CMD_HELP : KV_CMD_VERSION;
@@ -158,6 +163,14 @@ CKivernCommandLine ParseCommandLine(int argc, const char* const* argv) {
             }
             std::string why;
             if (!SetOption(name, value, cl.startup, why)) return fail(why);
+        } else if (ours && name == "script") {
+            if (!hasValue) {
+                if (i + 1 >= argc || !argv[i + 1])
+                    return fail("option '" + arg + "' needs a value");
+                value = argv[++i];
+            }
+            if (value.empty()) return fail("option '--script' needs a file");
+            cl.script = value;
         } else if (In(name, kToolkitWithValue)) {
             cl.toolkitArgs.push_back(arg);
             if (!hasValue) {
@@ -171,11 +184,17 @@ CKivernCommandLine ParseCommandLine(int argc, const char* const* argv) {
             return fail("unknown option '" + arg + "'");
         }
     }
+    if (cl.quiet && cl.script.empty()) return fail("option '--quiet' needs '--script'");
+    if (!cl.script.empty() && cl.startup.port.empty())
+        return fail("option '--script' needs a port");
+    if (!cl.script.empty() && cl.startup.open)
+        return fail("option '--open' is for the window, not '--script'");
     return cl;
 }
 
 std::string CommandLineHelp() {
     return "Usage: kivern [PORT] [OPTION]...\n"
+           "  or:  kivern PORT [OPTION]... --script FILE [--quiet] [-- ARG...]\n"
            "Serial port terminal for testing devices.\n"
            "\n"
            "PORT is a port of the port list (COM3), or a device path (/dev/ttyUSB0,\n"
@@ -189,11 +208,16 @@ std::string CommandLineHelp() {
            "      --flow=none|rtscts|xonxoff\n"
            "                          flow control (default none)\n"
            "      --open              open the port at start\n"
+           "      --script=FILE       run the Lua script FILE against PORT without a window;\n"
+           "                          received bytes go to standard output, ARGs to 'arg'\n"
+           "      --quiet             with --script: only the script's print on standard output\n"
            "  -h, --help              show this help and exit\n"
            "      --version           show the version and exit\n"
            "\n"
            "Qt's own options, such as -platform offscreen, are passed on to Qt.\n"
-           "Exit status: 0, or 2 for a command line that cannot be run.\n";
+           "Exit status: 0, or 2 for a command line that cannot be run. With --script: the\n"
+           "script's (0 at its end or exit(0); 1 for exit(1) or an error), 2 for a bad\n"
+           "command line, 3 for a port that cannot be opened.\n";
 }
 
 std::string CommandLineVersion() { return std::string("kivern ") + KIVERN_VERSION + "\n"; }

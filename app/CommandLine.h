@@ -1,6 +1,7 @@
 // The command line: kivern [PORT] [-b|--baud N] [--data 5-8] [--parity N|O|E|M|S] [--stop 1|2]
-// [--flow none|rtscts|xonxoff] [--open] [--help] [--version], plus Qt's own options, which go
-// on to the framework. Parsing reads nothing but the arguments, so it runs before any window.
+// [--flow none|rtscts|xonxoff] [--open] [--script FILE [--quiet] [-- ARGS...]] [--help]
+// [--version], plus Qt's own options, which go on to the framework. Parsing reads nothing but the
+// arguments, so it runs before any window.
 #pragma once
 #include <string>
 #include <vector>
@@ -17,6 +18,10 @@ struct CKivernCommandLine {
     CKivernStartup startup;
     std::vector<std::string> toolkitArgs;  // the program name and Qt's options, in order
     std::string error;                     // why the line cannot be run (KV_CMD_ERROR)
+    // --script: the file runs against the port without a window.
+    std::string script;
+    std::vector<std::string> scriptArgs;  // after "--"
+    bool quiet = false;                   // only the script's print reaches standard output
 };
 
 CKivernCommandLine ParseCommandLine(int argc, const char* const* argv);

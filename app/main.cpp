@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/Headless.h"
 #include "app/KIVERN.h"
 #include "platform/afx.h"
 #include "res/resources.h"
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
             char cwd[4096];
             if (getcwd(cwd, sizeof cwd)) port = std::string(cwd) + "/" + port;
         }
-        if (!IsTerminalDevice(port)) {
+        if (cl.script.empty() && !IsTerminalDevice(port)) {
             cl.action = KV_CMD_ERROR;
             cl.error = "'" + port + "' is no serial port or terminal device";
         }
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
         case KV_CMD_RUN:
             break;
     }
+    // A script without a window: no display, no toolkit; a path that cannot be opened is
+    // reported by the opening itself.
+    if (!cl.script.empty()) return RunScriptWithoutWindow(cl);
     theApp.m_startup = cl.startup;
     // Qt keeps the arguments it is given for the life of the application.
     std::vector<char*> args;

@@ -84,8 +84,8 @@ BOOL CFileTransfer::CanStart() {
 }
 
 // lrzsz's program for the protocol and direction, with its options.
-std::string CFileTransfer::ProgramFor(bool bSend) const {
-    switch (m_pSettings->m_nFileProtocol) {
+std::string CFileTransfer::ProgramFor(bool bSend, int nProtocol) {
+    switch (nProtocol) {
         case KV_FILE_XMODEM:
             return bSend ? "sx" : "rx";
         case KV_FILE_XMODEM_CRC:
@@ -140,6 +140,31 @@ void CFileTransfer::SendFile() {
     }
     m_pProgram = job.get();
     Begin(std::move(job), strWhat);
+}
+
+std::string CFileTransfer::SendPath(const std::string& path, int nProtocol) {
+    if (m_job) return "a file transfer is under way";
+    if (!m_pPort->IsMonitoring()) return "the port is not open";
+    uint64_t nSize = 0;
+    std::string why = CFileSend::CheckFile(path, nSize);
+    if (!why.empty()) return path + ": " + why;
+    std::vector<std::string> argv;
+    const std::string program = ProgramFor(true, nProtocol);
+    for (size_t start = 0, sp; start < program.size(); start = sp + 1) {
+        sp = program.find(' ', start);
+        if (sp == std::string::npos) sp = program.size();
+        argv.push_back(program.substr(start, sp - start));
+    }
+    if (argv.empty() || CTransferProgram::FindProgram(argv[0]).empty())
+        return "no program " + (argv.empty() ? program : argv[0]) + " (install lrzsz)";
+    argv.push_back(path);
+    auto job = std::make_unique<CTransferProgram>(m_pPort);
+    if (!job->Start(argv, "", nSize)) return job->Message();
+    m_pProgram = job.get();
+    CString strWhat;
+    strWhat.Format("发送 %s", (const char*)BaseName(CString(path.c_str())));
+    Begin(std::move(job), strWhat);
+    return "";
 }
 
 void CFileTransfer::ReceiveFile() {
@@ -247,6 +272,7 @@ void CFileTransfer::Finish() {
     job->Join();
     const uint64_t nWritten = job->Written();
     const TransferEnd end = job->End();
+    m_lastEnd = m_bPortClosed ? TRANSFER_PORT_LOST : end;
     CString s, d, box;
     int color = 3;
     if (m_bPortClosed || end == TRANSFER_PORT_LOST) {

@@ -35,6 +35,10 @@ public:
     void ReceiveFile();
     void Cancel();
     BOOL IsRunning() const { return m_job != nullptr; }
+    // Starts sending the file by the protocol (KV_FILE_*) without asking or a box: "" when it
+    // started, else why not (in English, for a script). LastEnd() tells how it ended.
+    std::string SendPath(const std::string& path, int nProtocol);
+    TransferEnd LastEnd() const { return m_lastEnd; }
     // Received bytes: TRUE when a transfer program takes them (they are not to be shown).
     BOOL TakeReceived(const unsigned char* p, INT_PTR n);
     // The timer's tick: progress, and the end once the transfer has ended.
@@ -47,7 +51,10 @@ private:
     BOOL CanStart();
     void Begin(std::unique_ptr<CTransferJob> job, const CString& strWhat);
     void Finish();
-    std::string ProgramFor(bool bSend) const;
+    std::string ProgramFor(bool bSend) const {
+        return ProgramFor(bSend, m_pSettings->m_nFileProtocol);
+    }
+    static std::string ProgramFor(bool bSend, int nProtocol);
 
     CSerialPort* m_pPort;
     const CKivernSettings* m_pSettings;
@@ -60,4 +67,5 @@ private:
     std::chrono::steady_clock::time_point m_start;
     uint64_t m_nReported = 0;  // written bytes already reported
     BOOL m_bPortClosed = FALSE;
+    TransferEnd m_lastEnd = TRANSFER_DONE;
 };

@@ -22,11 +22,13 @@
 #include "dialog/Reconnect.h"
 #include "dialog/RxZoom.h"
 #include "dialog/RxColors.h"
+#include "dialog/ScriptRunner.h"
 #include "dialog/SendFraming.h"
 #include "dialog/SendHistory.h"
 #include "options/Settings.h"
 #include "options/StartOptions.h"
 #include "platform/afx.h"
+#include "script/AutoReply.h"
 #include "serial/SerialPort.h"
 
 // Timers of the dialog window.
@@ -93,6 +95,18 @@ public:  // the handlers are reached through the message map, and by tests
     void AppendFileMenu(CMenu& menu);
     BOOL RunFileMenu(UINT nCmd);
     void OnSendEditMenu(POINT point);
+    // Scripts: 运行脚本..., 停止脚本, the recent scripts, and what a script asks of the window.
+    void OnRunScript();
+    void OnStopScript();
+    void AppendScriptMenu(CMenu& menu);
+    BOOL RunScriptMenu(UINT nCmd);
+    LRESULT OnScriptCall(WPARAM wParam, LPARAM lParam);
+    LRESULT OnScriptDone(WPARAM wParam, LPARAM lParam);
+    ScriptWindowCalls ScriptCalls();
+    std::string WriteForScript(const std::string& bytes);
+    LRESULT OnAutoReply(WPARAM wParam, LPARAM lParam);
+    void ShowScriptLine(const std::string& text);
+    void ShowScriptStatus(const CString& strStatus, int nColor);
     // Keyboard: Ctrl+Enter in the send edit, Enter in a quick-command edit, focus shortcuts.
     void OnSendEditReturn();
     void OnCmdEditReturn(UINT nID);
@@ -277,4 +291,11 @@ public:
             ShowTransferReport(s, d, c, n);
         },
     };
+    // A Lua script run in the window.
+    CScriptRunner m_script{&m_settings, this, ScriptCalls()};
+    // 自动应答: replies to received lines, sent on the window's thread.
+    CAutoReply m_autoReply{[this](const std::string& bytes) {
+        auto* p = new std::string(bytes);
+        if (!::PostMessage(GetSafeHwnd(), UM_AUTO_REPLY, (WPARAM)p, 0)) delete p;
+    }};
 };

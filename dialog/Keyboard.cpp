@@ -3,7 +3,8 @@
 // the receive display, which the Tab order passes by; Ctrl+, opens the settings box. The
 // tooltips tell these keys. Ctrl+B sends a BREAK and Ctrl+Shift+B pulses the reset line;
 // Ctrl+Shift+F and Ctrl+Shift+R send and receive a file, Esc
-// cancels a transfer. Ctrl+= (or Ctrl++), Ctrl+- and Ctrl+0 zoom the receive display.
+// cancels a transfer. Ctrl+= (or Ctrl++), Ctrl+- and Ctrl+0 zoom the receive display;
+// Ctrl+Shift+L runs a script and Ctrl+Shift+K stops it.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
@@ -23,6 +24,8 @@ static const ACCEL g_Accelerators[] = {
     {FVIRTKEY | FCONTROL | FSHIFT, VK_OEM_PLUS, IDM_RX_ZOOM_IN},  // Ctrl++ where + is shifted
     {FVIRTKEY | FCONTROL, VK_OEM_MINUS, IDM_RX_ZOOM_OUT},
     {FVIRTKEY | FCONTROL, '0', IDM_RX_ZOOM_RESET},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'L', IDM_SCRIPT_RUN},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'K', IDM_SCRIPT_STOP},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {

@@ -35,12 +35,15 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
                     "实时记录到文件");
     m_rxColors.AppendMenu(menu);
     AppendFileMenu(menu);
+    AppendScriptMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     AppendDisplayMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
     const UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this);
-    if (RunFileMenu(nCmd) || RunDisplayMenu(nCmd) || m_rxColors.RunMenu(nCmd)) return;
+    if (RunFileMenu(nCmd) || RunScriptMenu(nCmd) || RunDisplayMenu(nCmd) ||
+        m_rxColors.RunMenu(nCmd))
+        return;
     switch (nCmd) {
         case IDM_RX_COPY:
             m_editReceive.SendMessage(WM_COPY, 0, 0);
@@ -91,6 +94,7 @@ void CKIVERNDlg::ApplySettings(BOOL bAtStart) {
     ShowHistory();  // its entries are drawn in the data encoding
     m_rxText.SetLayout(m_settings.m_display);
     if (!bAtStart) m_zoom.Apply(&m_editReceive);
+    m_autoReply.Apply(m_settings);
     // The live log follows its options (picking a file may complete them: kept when so). At
     // start it waits for the window, so that a file it cannot use is reported over the window.
     if (bAtStart)

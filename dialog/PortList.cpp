@@ -119,6 +119,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
     if (strCaption == "关闭串口") {
         int nPos = m_editReceive.GetScrollPos(SB_VERT);
         m_fileTransfer.PortClosing();
+        m_script.PortClosed();
         m_lineSignals.Stop();
         m_SerialPort.ClosePort();
         m_modemLines.Stop();

@@ -11,6 +11,8 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
         FormatRxCount();
         return 1;
     }
+    m_script.Feed(pBytes, nCount);
+    m_autoReply.Feed(reinterpret_cast<const char*>(pBytes), (size_t)nCount);
     // Data after an echo of sent bytes starts on a line of its own.
     bool bLineStart = m_rxText.EndEcho();
     // The stamp goes straight onto the receive text, the bytes after it; with a stamp on

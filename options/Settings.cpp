@@ -151,6 +151,11 @@ Json::Value CKivernSettings::ToJson() const {
     }
     root["history"] = history;
     m_display.ToJson(root);
+    Json::Value scripts(Json::arrayValue);
+    for (const std::string& path : m_recentScripts) scripts.append(path);
+    root["recentScripts"] = scripts;
+    root["autoReply"] = m_bAutoReply != FALSE;
+    root["autoReplies"] = AutoRepliesToJson(m_autoReplies);
     return root;
 }
 
@@ -196,6 +201,15 @@ void CKivernSettings::FromJson(const Json::Value& root) {
                 m_history.emplace_back(e["text"].asString(),
                                        e["hex"].isBool() && e["hex"].asBool());
     }
+    const Json::Value& scripts = root["recentScripts"];
+    if (scripts.isArray()) {
+        m_recentScripts.clear();
+        for (const Json::Value& e : scripts)
+            if (e.isString() && !e.asString().empty() && m_recentScripts.size() < 5)
+                m_recentScripts.push_back(e.asString());
+    }
+    m_bAutoReply = Flag(root["autoReply"], m_bAutoReply);
+    if (root["autoReplies"].isArray()) m_autoReplies = AutoRepliesFromJson(root["autoReplies"]);
     const Json::Value& ports = root["ports"];
     if (ports.isArray()) {
         m_ports.clear();
@@ -329,5 +343,7 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_nFilePauseMs == o.m_nFilePauseMs && m_nFilePauseEvery == o.m_nFilePauseEvery &&
            m_bAnsiColors == o.m_bAnsiColors && m_highlights == o.m_highlights &&
            m_nSentColor == o.m_nSentColor && m_bKeepHistory == o.m_bKeepHistory &&
-           m_history == o.m_history && m_display == o.m_display;
+           m_history == o.m_history && m_display == o.m_display &&
+           m_recentScripts == o.m_recentScripts && m_bAutoReply == o.m_bAutoReply &&
+           m_autoReplies == o.m_autoReplies;
 }

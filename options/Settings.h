@@ -11,6 +11,7 @@
 
 #include "convert/Checksum.h"
 #include "options/DisplaySettings.h"
+#include "options/AutoReplyRule.h"
 #include "platform/afx.h"
 
 // Text on the wire: how received bytes are shown as text and how typed text is sent.
@@ -80,6 +81,10 @@ public:
     std::vector<std::pair<std::string, bool>> m_history;  // UTF-8 text, HEX state; newest first
     // The receive display: line stamps, hex rows, font.
     CDisplaySettings m_display;
+    // Scripts: the last five run in the window (UTF-8 paths, newest first), and 自动应答.
+    std::vector<std::string> m_recentScripts;
+    BOOL m_bAutoReply = FALSE;
+    std::vector<CAutoReplyRule> m_autoReplies;
 
     // Reads the file; a missing or empty file leaves the defaults, and so does each member
     // that is missing or of the wrong kind, and each port entry that adding a port would

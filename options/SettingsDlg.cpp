@@ -1,6 +1,7 @@
 #include "options/SettingsDlg.h"
 
 #include "convert/Convert.h"
+#include "options/AutoReplyDlg.h"
 #include "options/PathPorts.h"
 #include "res/resource.h"
 
@@ -43,7 +44,8 @@ CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
       m_bChecksumText(settings.m_bChecksumText),
       m_bLooseHex(settings.m_bLooseHex),
       m_nResetLine(settings.m_nResetLine),
-      m_nFileProtocol(settings.m_nFileProtocol) {
+      m_nFileProtocol(settings.m_nFileProtocol),
+      m_bAutoReply(settings.m_bAutoReply) {
     m_strFilePause.Format("%d", settings.m_nFilePauseMs);
     m_strFilePauseEvery.Format("%d", settings.m_nFilePauseEvery);
     m_strReconnectSecs.Format("%d", settings.m_nReconnectSecs);
@@ -87,6 +89,7 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Check(pDX, IDC_SET_KEEP_HISTORY, m_bKeepHistory);
     m_displayGroup.DoDataExchange(pDX);
     m_colors.Exchange(pDX);
+    DDX_Check(pDX, IDC_SET_AUTO_REPLY, m_bAutoReply);
 }
 
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
@@ -94,6 +97,7 @@ ON_BN_CLICKED(IDC_SET_PORT_ADD, OnBnClickedPortAdd)
 ON_BN_CLICKED(IDC_SET_PORT_REMOVE, OnBnClickedPortRemove)
 ON_BN_CLICKED(IDC_SET_LIVE_LOG_BROWSE, OnBnClickedLiveLogBrowse)
 ON_BN_CLICKED(IDC_SET_HIGHLIGHTS, OnBnClickedHighlights)
+ON_BN_CLICKED(IDC_SET_AUTO_REPLY_EDIT, OnBnClickedAutoReplyEdit)
 END_MESSAGE_MAP()
 
 BOOL CSettingsDlg::OnInitDialog() {
@@ -201,6 +205,7 @@ void CSettingsDlg::OnOK() {
     m_settings.m_bKeepHistory = m_bKeepHistory;
     m_displayGroup.Read(m_settings.m_display);
     m_colors.Save(m_settings);
+    m_settings.m_bAutoReply = m_bAutoReply;
     EndDialog(IDOK);
 }
 
@@ -248,4 +253,10 @@ void CSettingsDlg::OnBnClickedLiveLogBrowse() {
     if (m_bLiveLogTimeName) path.erase(path.rfind('/') + 1);
     GetDlgItem(IDC_SET_LIVE_LOG_PATH)
         ->SetWindowText(ConvertCodePage(CString(path.c_str()), CP_UTF8, CP_ACP));
+}
+
+// The rows are edited in a box of their own; they count once this box is confirmed.
+void CSettingsDlg::OnBnClickedAutoReplyEdit() {
+    CAutoReplyDlg dlg(m_settings.m_autoReplies, this);
+    if (dlg.DoModal() == IDOK) m_settings.m_autoReplies = dlg.m_rules;
 }

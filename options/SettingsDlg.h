@@ -23,6 +23,7 @@ public:
     void OnBnClickedPortRemove();
     void OnBnClickedLiveLogBrowse();
     void OnBnClickedHighlights();
+    void OnBnClickedAutoReplyEdit();
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -61,4 +62,5 @@ private:
     CString m_strFilePauseEvery;
     CDisplayGroup m_displayGroup{m_settings.m_display};
     CColorGroup m_colors;
+    BOOL m_bAutoReply;
 };

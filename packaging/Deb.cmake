@@ -18,7 +18,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE gzip)
-# The libraries (Qt 6, jsoncpp, libudev, ...) come from dpkg-shlibdeps; the captions need a
+# The libraries (Qt 6, jsoncpp, libudev, Lua 5.4's liblua5.4-0, ...) come from dpkg-shlibdeps; the captions need a
 # Chinese font, the status line and counters a narrow monospaced face that fits their labels
 # (Inconsolata), the other Latin texts are drawn in Liberation or DejaVu faces when present.
 # Boost (libboost-dev, for the checksums) is used as headers only: a need of the build, which

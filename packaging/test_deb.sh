@@ -26,7 +26,7 @@ deb=$1
 [ "$(dpkg-deb -f "$deb" Package)" = kivern ] || fail "package is not named kivern"
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6widgets6 libqt6gui6 libqt6core6 libjsoncpp25 libudev1 libc6 fonts-arphic-uming \
-    fonts-inconsolata lrzsz; do
+    fonts-inconsolata lrzsz liblua5.4-0; do
     echo "$depends" | grep -q "\\b$lib\\b" || fail "Depends lacks $lib: $depends"
 done
 files=$(dpkg-deb -c "$deb" | awk '{print $6}')

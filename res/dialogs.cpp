@@ -383,8 +383,9 @@ const DLGTEMPLATE_DATA g_HighlightDialog = {
     (int)(sizeof(g_HighlightItems) / sizeof(g_HighlightItems[0])),
 };
 
-const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog, &g_MainDialog, &g_SettingsDialog,
-                                             &g_FindDialog, &g_HighlightDialog};
+const DLGTEMPLATE_DATA* const g_Dialogs[] = {&g_AboutDialog,     &g_MainDialog,
+                                             &g_SettingsDialog,  &g_FindDialog,
+                                             &g_HighlightDialog, &g_AutoReplyDialog};
 
 const STRINGRES g_Strings[] = {
     {IDS_ABOUTBOX, "关于 KIVERN(&A)..."},

@@ -10,6 +10,7 @@
 #define IDS_SETTINGS 104
 #define IDM_SETTINGS 0x0020
 #define IDD_FIND 110
+#define IDD_AUTO_REPLY 125
 
 #define IDC_RECEIVE_EDIT 1004
 #define IDC_OPEN_BUTTON 1014
@@ -123,6 +124,21 @@
 #define IDC_SET_RESET_LINE 1238
 #define IDC_SET_RESET_MS 1239
 
+// The settings box's 自动应答 group, and the 自动应答 box (IDD_AUTO_REPLY): a grid of rows, each
+// with its on box, pattern, Lua-pattern box, reply, hex box and delay, at
+// IDC_AUTO_ROW0 + row * IDC_AUTO_COLUMNS + column.
+#define IDC_SET_AUTO_REPLY 1350
+#define IDC_SET_AUTO_REPLY_EDIT 1351
+#define IDC_AUTO_ROW0 1352
+#define IDC_AUTO_COLUMNS 6
+#define IDC_AUTO_ROWS 8  // to 1399
+#define IDC_AUTO_ON 0
+#define IDC_AUTO_PATTERN 1
+#define IDC_AUTO_LUA 2
+#define IDC_AUTO_REPLY 3
+#define IDC_AUTO_HEX 4
+#define IDC_AUTO_DELAY 5
+
 // The find box (IDD_FIND).
 #define IDC_FIND_TEXT 1240
 #define IDC_FIND_NEXT 1241
@@ -189,3 +205,7 @@
 #define IDC_HL_REMOVE 1287
 #define IDC_HL_EXAMPLE 1288
 #define IDM_RX_ANSI 0x8058
+// Scripts: 运行脚本..., 停止脚本 and the last five scripts (context menu and keys).
+#define IDM_SCRIPT_RUN 0x8070
+#define IDM_SCRIPT_STOP 0x8071
+#define IDM_SCRIPT_RECENT 0x8072  // to 0x8076, newest first

@@ -2,6 +2,7 @@
 #include "serial/SerialPort.h"
 
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 CSerialPort::CSerialPort()
@@ -225,4 +226,24 @@ BOOL CSerialPort::SetRTS(BOOL bOn) {
 BOOL CSerialPort::SetBreak(BOOL bOn) {
     if (!m_hPort) return FALSE;
     return bOn ? SetCommBreak(m_hPort) : ClearCommBreak(m_hPort);
+}
+
+BOOL CSerialPort::SetLineSettings(UINT nBaud, char cParity, UINT nDataBits, UINT nStopBits) {
+    if (!m_hPort) return FALSE;
+    DCB dcb = m_dcbPort;
+    if (nBaud) dcb.BaudRate = nBaud;
+    if (nDataBits) dcb.ByteSize = (BYTE)nDataBits;
+    if (nStopBits) dcb.StopBits = nStopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    if (cParity) {
+        const char* letters = "NOEMS";
+        const char* p = strchr(letters, cParity);
+        if (!p) return FALSE;
+        dcb.Parity = (BYTE)(p - letters);
+        dcb.fParity = cParity != 'N';
+    }
+    EnterCriticalSection(&m_csPort);
+    BOOL bOk = SetCommState(m_hPort, &dcb);
+    LeaveCriticalSection(&m_csPort);
+    if (bOk) m_dcbPort = dcb;
+    return bOk;
 }

@@ -72,6 +72,9 @@ public:
     // times it. FALSE when it cannot, GetLastError EOPNOTSUPP for a port that cannot send a
     // break (a raw TCP port, a pseudo-terminal). No box is raised.
     BOOL SetBreak(BOOL bOn);
+    // Changes the open port's line settings in place (0 or '\0' keeps one); FALSE when no port
+    // is open or the port refuses them (GetLastError tells). No box is raised.
+    BOOL SetLineSettings(UINT nBaud, char cParity, UINT nDataBits, UINT nStopBits);
     // TRUE while the open port runs RTS/CTS flow control.
     BOOL IsRtsHandshake() const {
         return m_hPort && m_dcbPort.fRtsControl == RTS_CONTROL_HANDSHAKE;

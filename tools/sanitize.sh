@@ -18,7 +18,8 @@ status=0
 # paths that cross them.
 tsan_tests=(test_serial_port test_platform_comm test_platform_comm_termios test_datapath_open
   test_datapath_receive test_datapath_send test_reliability_cycles test_reliability_removal
-  test_platform_append_writer test_datapath_live_log test_platform_comm_net)
+  test_platform_append_writer test_datapath_live_log test_platform_comm_net test_script_engine
+  test_dialog_script)
 
 # Known reports from outside the program. Qt is not instrumented and its event queue locks
 # with futexes TSan cannot see, so an event posted by another thread (the wake-up of the UI

@@ -58,6 +58,10 @@ std::string AtModule::Answer(const std::string& raw) {
     }
     if (up == "AT+ADDR?") return Ok("+ADDR:98D3:31:F5A2C1");
     if (up == "AT+RESET") return "OK\r\n+READY\r\n";
+    // For scripts: an echo of the text after '=' (round trips), and a counter that changes
+    // with every reading (a soak loop checks each answer).
+    if (up.compare(0, 8, "AT+ECHO=") == 0) return Ok("+ECHO:" + line.substr(8));
+    if (up == "AT+COUNT?") return Ok("+COUNT:" + std::to_string(++m_count));
     if (up == "AT+DEFAULT") {
         Defaults();
         return "OK\r\n";

@@ -15,6 +15,7 @@ private:
     void Defaults();
     std::string m_name = kDefaultName;
     int m_baudCode = kDefaultBaud;
+    unsigned long m_count = 0;  // AT+COUNT? readings so far
     static constexpr const char* kDefaultName = "KIVERN-BT";
     static constexpr int kDefaultBaud = 4;  // 9600
 };

@@ -1,0 +1,56 @@
+// The 自动应答 box (125): a grid of rows, one control per cell, built once at start.
+#include <vector>
+
+#include "res/resources.h"
+
+namespace {
+std::vector<DLGITEM> AutoReplyItems() {
+    const DWORD kCheck = BS_AUTOCHECKBOX | WS_TABSTOP | WS_VISIBLE;
+    const DWORD kEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP | WS_VISIBLE;
+    std::vector<DLGITEM> items = {
+        {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 6, 6, 16, 9, IDC_STATIC, "启用"},
+        {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 24, 6, 100, 9, IDC_STATIC, "收到的行含有"},
+        {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 162, 6, 100, 9, IDC_STATIC, "回复"},
+        {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 302, 6, 60, 9, IDC_STATIC, "延时 (ms)"},
+    };
+    for (int r = 0; r < IDC_AUTO_ROWS; ++r) {
+        const short y = (short)(18 + r * 18);
+        const int id = IDC_AUTO_ROW0 + r * IDC_AUTO_COLUMNS;
+        items.push_back({WC_BUTTON, kCheck, 0, 8, (short)(y + 2), 12, 10, id + IDC_AUTO_ON, ""});
+        items.push_back({WC_EDIT, kEdit, 0, 24, y, 108, 14, id + IDC_AUTO_PATTERN, ""});
+        items.push_back(
+            {WC_BUTTON, kCheck, 0, 135, (short)(y + 2), 24, 10, id + IDC_AUTO_LUA, "Lua"});
+        items.push_back({WC_EDIT, kEdit, 0, 162, y, 108, 14, id + IDC_AUTO_REPLY, ""});
+        items.push_back(
+            {WC_BUTTON, kCheck, 0, 273, (short)(y + 2), 26, 10, id + IDC_AUTO_HEX, "HEX"});
+        items.push_back({WC_EDIT, kEdit, 0, 302, y, 36, 14, id + IDC_AUTO_DELAY, ""});
+    }
+    items.push_back({WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 6, 166, 262, 27, IDC_STATIC,
+                     "收到的一行含有左边的内容（勾选 Lua 时按 Lua 模式匹配）时，延时后发送回复。"
+                     "回复按“发送换行”和校验的设置发送；勾选 HEX 时填十六进制字节。"});
+    items.push_back(
+        {WC_BUTTON, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 276, 180, 30, 14, IDOK, "确定"});
+    items.push_back({WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 310, 180, 30, 14,
+                     IDCANCEL, "取消"});
+    return items;
+}
+
+const std::vector<DLGITEM> g_AutoReplyItems = AutoReplyItems();
+}  // namespace
+
+const DLGTEMPLATE_DATA g_AutoReplyDialog = {
+    IDD_AUTO_REPLY,
+    DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT,
+    0,
+    0,
+    0,
+    346,
+    200,
+    "自动应答",
+    9,
+    FW_NORMAL,
+    GB2312_CHARSET,
+    "宋体",
+    g_AutoReplyItems.data(),
+    (int)g_AutoReplyItems.size(),
+};
