@@ -132,6 +132,7 @@ ON_COMMAND(IDM_LINE_BREAK, OnLineBreak)
 ON_COMMAND(IDM_LINE_RESET, OnLineReset)
 ON_COMMAND(IDM_FILE_SEND, OnSendFile)
 ON_COMMAND(IDM_FILE_RECEIVE, OnReceiveFile)
+ON_COMMAND(IDM_PLOT_OPEN, OnPlotOpen)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -265,6 +266,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
             break;
         case IDT_FILE_TRANSFER:
             m_fileTransfer.OnTick();
+            break;
+        case IDT_PLOT:
+            m_plot.OnTick();
             break;
         default:
             break;

@@ -18,6 +18,7 @@
 #include "dialog/ModemLines.h"
 #include "dialog/NamedPort.h"
 #include "dialog/NetConnect.h"
+#include "dialog/PlotWnd.h"
 #include "dialog/ReceiveText.h"
 #include "dialog/Reconnect.h"
 #include "dialog/SendFraming.h"
@@ -36,6 +37,7 @@
 #define IDT_RECONNECT 6      // the wait for a lost port's device to come back
 #define IDT_LINE_SIGNAL 7    // the end of a BREAK or a reset pulse
 #define IDT_FILE_TRANSFER 8  // a file transfer's progress
+#define IDT_PLOT 10          // the plot window's repaint
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -75,6 +77,7 @@ public:  // the handlers are reached through the message map, and by tests
     // Files: 发送文件, 接收文件, cancelling a transfer, its progress in the status line.
     void OnSendFile();
     void OnReceiveFile();
+    void OnPlotOpen() { m_plot.Open(); }
     void OnCancelTransfer();
     void ShowTransferReport(const CString& strStatus, const CString& strDetail, int nColor,
                             uint64_t nSent);
@@ -251,6 +254,8 @@ public:
     // The live log, and the path from received bytes to the receive text and that log.
     CLiveLog m_liveLog{&m_strReceive, &m_settings, this};
     CReceiveText m_rxText{&m_strReceive, &m_liveLog};
+    // The plot window of the numbers received, parsing only while open.
+    CPlotWnd m_plot{&m_settings, this, IDT_PLOT};
     // Sending and receiving files.
     CFileTransfer m_fileTransfer{
         &m_SerialPort,

@@ -3,7 +3,7 @@
 // the receive display, which the Tab order passes by; Ctrl+, opens the settings box. The
 // tooltips tell these keys. Ctrl+B sends a BREAK and Ctrl+Shift+B pulses the reset line;
 // Ctrl+Shift+F and Ctrl+Shift+R send and receive a file, Esc
-// cancels a transfer.
+// cancels a transfer; Ctrl+Shift+P opens the plot window.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
@@ -19,6 +19,7 @@ static const ACCEL g_Accelerators[] = {
     {FVIRTKEY | FCONTROL | FSHIFT, 'B', IDM_LINE_RESET},
     {FVIRTKEY | FCONTROL | FSHIFT, 'F', IDM_FILE_SEND},
     {FVIRTKEY | FCONTROL | FSHIFT, 'R', IDM_FILE_RECEIVE},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'P', IDM_PLOT_OPEN},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {

@@ -33,6 +33,7 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_STRING | (m_bPauseScroll ? MF_CHECKED : 0), IDM_RX_PAUSE_SCROLL, "暂停滚动");
     menu.AppendMenu(MF_STRING | (m_liveLog.IsLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
                     "实时记录到文件");
+    menu.AppendMenu(MF_STRING, IDM_PLOT_OPEN, "绘图...\tCtrl+Shift+P");
     AppendFileMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
@@ -53,6 +54,9 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
             break;
         case IDM_RX_LIVE_LOG:
             m_liveLog.Toggle();
+            break;
+        case IDM_PLOT_OPEN:
+            m_plot.Open();
             break;
         case IDM_RX_SETTINGS:
             ShowSettings();

@@ -157,3 +157,5 @@
 #define IDM_EDIT_COPY 0x8034
 #define IDM_EDIT_PASTE 0x8035
 #define IDM_EDIT_SELECT_ALL 0x8036
+// The plot window (绘图): the receive area's context menu and Ctrl+Shift+P.
+#define IDM_PLOT_OPEN 0x8060
