@@ -52,9 +52,16 @@ TEST(PlotStore, DecimationEqualsABruteForcePass) {
         double x0, x1;
         bool byTime;
     } cases[] = {
-        {1000, 1000, 0, 100, 0, 999, false},     {100000, 60000, 3, 777, 50000, 99999, false},
-        {50, 50, 0, 640, 0, 49, false},          {5000, 5000, 7, 333, 1.2, 3.7, true},
-        {20000, 20000, 0, 1, -10, 30000, false}, {300, 300, 0, 50, 400, 500, false},
+        {1000, 1000, 0, 100, 0, 999, false},
+        {100000, 60000, 3, 777, 50000, 99999, false},
+        {50, 50, 0, 640, 0, 49, false},
+        {5000, 5000, 7, 333, 1.2, 3.7, true},
+        {20000, 20000, 0, 1, -10, 30000, false},
+        {300, 300, 0, 50, 400, 500, false},
+        // Runs of 16 summarized: a ring whose size is no multiple of 16, its head mid-run.
+        {30000, 9999, 0, 50, 0, 30000, false},
+        {50000, 50000, 5, 20, 1, 40, true},
+        {40000, 10007, 0, 3, 30100, 39990, false},
     };
     for (const Case& c : cases) {
         PlotStore s(c.cap);
@@ -103,7 +110,7 @@ TEST(PlotStore, CsvExportReadsBack) {
             const PlotSample& p = s.At(c, i);
             Row& row = want[p.seq];
             char buf[40];
-            snprintf(buf, sizeof buf, "%.6f", p.t);
+            snprintf(buf, sizeof buf, "%.3f", p.t());
             row.time = buf;
             row.has[c] = true;
             row.v[c] = p.v;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 void PlotStore::SetCapacity(size_t nCapacity) {
     if (!nCapacity) nCapacity = 1;
@@ -22,6 +23,9 @@ void PlotStore::SetCapacity(size_t nCapacity) {
         r.samples.swap(kept);
         r.nHead = 0;
         r.nCount = nKeep;
+        r.lo.assign(nCapacity / kBlock + 1, 0);
+        r.hi.assign(nCapacity / kBlock + 1, 0);
+        for (size_t k = 0; k < nKeep; ++k) r.Summarize(k);
     }
     m_nCapacity = nCapacity;
 }
@@ -30,16 +34,36 @@ void PlotStore::Clear() {
     for (Ring& r : m_ring) r = Ring();
 }
 
+void PlotStore::Ring::Summarize(size_t k) {
+    const size_t b = k / kBlock;
+    const float v = samples[k].v;
+    if (k % kBlock == 0) {
+        lo[b] = hi[b] = v;
+    } else {
+        lo[b] = std::min(lo[b], v);
+        hi[b] = std::max(hi[b], v);
+    }
+}
+
 void PlotStore::Append(int ch, uint32_t seq, double t, float v) {
     Ring& r = m_ring[ch];
-    if (r.samples.capacity() < m_nCapacity) r.samples.reserve(m_nCapacity);
-    if (r.samples.size() < m_nCapacity) {
-        r.samples.push_back({t, v, seq});
-        ++r.nCount;
-        return;
+    if (r.samples.capacity() < m_nCapacity) {
+        r.samples.reserve(m_nCapacity);
+        r.lo.resize(m_nCapacity / kBlock + 1);
+        r.hi.resize(m_nCapacity / kBlock + 1);
     }
-    r.samples[r.nHead] = {t, v, seq};  // full: the oldest goes
-    if (++r.nHead == r.samples.size()) r.nHead = 0;
+    const PlotSample s = {(uint32_t)std::llround(std::max(0.0, t) * 1000), v, seq};
+    size_t k;
+    if (r.samples.size() < m_nCapacity) {
+        k = r.samples.size();
+        r.samples.push_back(s);
+        ++r.nCount;
+    } else {
+        k = r.nHead;
+        r.samples[k] = s;  // full: the oldest goes
+        if (++r.nHead == r.samples.size()) r.nHead = 0;
+    }
+    r.Summarize(k);
 }
 
 bool PlotStore::Range(bool bByTime, double& x0, double& x1) const {
@@ -56,7 +80,9 @@ bool PlotStore::Range(bool bByTime, double& x0, double& x1) const {
 
 size_t PlotStore::Bytes() const {
     size_t n = 0;
-    for (const Ring& r : m_ring) n += r.samples.capacity() * sizeof(PlotSample);
+    for (const Ring& r : m_ring)
+        n += r.samples.capacity() * sizeof(PlotSample) +
+             (r.lo.capacity() + r.hi.capacity()) * sizeof(float);
     return n;
 }
 
@@ -76,32 +102,63 @@ void PlotStore::Decimate(int ch, bool bByTime, double x0, double x1, int nCols,
                          PlotColumn* out) const {
     for (int i = 0; i < nCols; ++i) out[i].has = false;
     if (nCols <= 0 || !(x1 > x0)) return;
-    const double scale = nCols / (x1 - x0);
-    const Ring& r = m_ring[ch];
-    const size_t n = r.nCount;
-    size_t i = LowerBound(ch, bByTime, x0);
-    // Walk the ring in its two contiguous parts without a modulo per sample.
+    const size_t i = LowerBound(ch, bByTime, x0);
+    if (bByTime)
+        DecimateX<true>(m_ring[ch], x0, x1, nCols, out, i);
+    else
+        DecimateX<false>(m_ring[ch], x0, x1, nCols, out, i);
+}
+
+// From the i-th sample on, in the ring's order. The column is worked out again only near its
+// end (so that a sample gets the column the formula gives it), and a whole block of slots that
+// ends inside the column is taken from its summary; the block being overwritten is read sample
+// by sample.
+template <bool bByTime>
+void PlotStore::DecimateX(const Ring& r, double x0, double x1, int nCols, PlotColumn* out,
+                          size_t i) const {
+    const double scale = nCols / (x1 - x0), eps = (x1 - x0) * 1e-9;
+    const size_t n = r.nCount, size = r.samples.size(), next = r.NextSlot();
+    int col = -1;
+    double safeEnd = -INFINITY;  // samples below it fall into col
+    PlotColumn* c = nullptr;
     while (i < n) {
         size_t k = r.nHead + i;
-        if (k >= r.samples.size()) k -= r.samples.size();
-        const size_t run = std::min(n - i, r.samples.size() - k);
-        const PlotSample* s = r.samples.data() + k;
-        for (size_t j = 0; j < run; ++j) {
-            const double x = X(s[j], bByTime);
-            if (x > x1) return;
-            int col = (int)((x - x0) * scale);
-            if (col >= nCols) col = nCols - 1;
-            PlotColumn& c = out[col];
-            const float v = s[j].v;
-            if (!c.has) {
-                c = {v, v, v, v, true};
-            } else {
-                if (v < c.lo) c.lo = v;
-                if (v > c.hi) c.hi = v;
-                c.last = v;
+        if (k >= size) k -= size;
+        const size_t end = k + std::min(n - i, size - k);  // a contiguous run of slots
+        i += end - k;
+        while (k < end) {
+            const PlotSample& s = r.samples[k];
+            const double x = X(s, bByTime);
+            if (x >= safeEnd) {
+                if (x > x1) return;
+                col = std::min(nCols - 1, (int)((x - x0) * scale));
+                safeEnd = col == nCols - 1 ? x1 + eps : x0 + (col + 1) / scale - eps;
+                c = out + col;
             }
+            if (k % kBlock == 0 && k + kBlock <= end && !(next > k && next < k + kBlock) &&
+                X(r.samples[k + kBlock - 1], bByTime) < safeEnd) {
+                const size_t b = k / kBlock;
+                const float last = r.samples[k + kBlock - 1].v;
+                if (!c->has) {
+                    *c = {r.lo[b], r.hi[b], s.v, last, true};
+                } else {
+                    c->lo = std::min(c->lo, r.lo[b]);
+                    c->hi = std::max(c->hi, r.hi[b]);
+                    c->last = last;
+                }
+                k += kBlock;
+                continue;
+            }
+            const float v = s.v;
+            if (!c->has) {
+                *c = {v, v, v, v, true};
+            } else {
+                c->lo = std::min(c->lo, v);
+                c->hi = std::max(c->hi, v);
+                c->last = v;
+            }
+            ++k;
         }
-        i += run;
     }
 }
 
@@ -117,6 +174,15 @@ void WriteName(FILE* f, const std::string& s) {
         fputc(c, f);
     }
     fputc('"', f);
+}
+// The shortest text that reads back as the same float.
+void WriteValue(FILE* f, float v) {
+    char buf[32];
+    for (int digits = 6; digits <= 9; ++digits) {
+        snprintf(buf, sizeof buf, "%.*g", digits, (double)v);
+        if (strtof(buf, nullptr) == v) break;
+    }
+    fputs(buf, f);
 }
 }  // namespace
 
@@ -139,15 +205,14 @@ bool PlotStore::WriteCsv(FILE* f, const std::vector<std::string>& names) const {
         for (int c = 0; c < nCh; ++c) {
             if (pos[c] >= Count(c)) continue;
             const PlotSample& s = At(c, pos[c]);
-            if (!any || s.seq < seq) seq = s.seq, t = s.t;
+            if (!any || s.seq < seq) seq = s.seq, t = s.t();
             any = true;
         }
         if (!any) break;
-        fprintf(f, "%.6f", t);
+        fprintf(f, "%.3f", t);
         for (int c = 0; c < nCh; ++c) {
             fputc(',', f);
-            if (pos[c] < Count(c) && At(c, pos[c]).seq == seq)
-                fprintf(f, "%.9g", (double)At(c, pos[c]++).v);
+            if (pos[c] < Count(c) && At(c, pos[c]).seq == seq) WriteValue(f, At(c, pos[c]++).v);
         }
         fputc('\n', f);
     }

@@ -42,6 +42,7 @@ QString Number(double v, double step) {
 PlotView::PlotView(const PlotStore* pStore, QWidget* parent) : QWidget(parent), m_pStore(pStore) {
     setMinimumSize(240, 160);
     setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);  // Render fills every pixel
 }
 
 QColor PlotView::ChannelColor(int ch) {
@@ -68,7 +69,7 @@ void PlotView::SetPaused(bool bPaused) {
     if (bPaused && m_bFollow) {
         double x0, x1;
         if (XRange(x0, x1)) m_x0 = x0, m_x1 = x1;
-        m_bFollow = false;  // frozen where it was; resuming follows again
+        SetFollow(false);  // frozen where it was; resuming follows again
     }
     if (!bPaused) SetFollow(true);
     m_bPaused = bPaused;
@@ -82,6 +83,7 @@ void PlotView::SetFollow(bool b) {
 }
 
 void PlotView::Follow() {
+    m_dSpan = 0;
     SetFollow(true);
     update();
 }
@@ -105,6 +107,7 @@ bool PlotView::XRange(double& x0, double& x1) const {
         return true;
     }
     if (!m_pStore->Range(m_opt.bByTime, x0, x1)) return false;
+    if (m_dSpan > 0) x0 = x1 - m_dSpan;  // the newest span, as a scope rolls
     if (x1 <= x0) x1 = x0 + 1;
     return true;
 }
@@ -116,15 +119,22 @@ QImage PlotView::Picture(const QSize& size) {
     return img;
 }
 
+// A channel's name and its last value in the x range shown (the newest while following).
+QString PlotView::LegendText(int c) const {
+    size_t n = m_pStore->Count(c);
+    double x0, x1;
+    if (!m_bFollow && XRange(x0, x1))
+        n = m_pStore->LowerBound(c, m_opt.bByTime, std::nextafter(x1, INFINITY));
+    return n ? m_names[c] + " " + QString::number(m_pStore->At(c, n - 1).v, 'g', 6) : m_names[c];
+}
+
 void PlotView::LayoutLegend(int width) {
     const int nCh = std::min<int>(m_names.size(), PlotStore::kMaxChannels);
     m_legend.assign(nCh, QRect());
     const QFontMetrics fm = fontMetrics();
     int x = kPad, y = kPad;
     for (int c = 0; c < nCh; ++c) {
-        const int n = m_pStore->Count(c);
-        QString text =
-            m_names[c] + (n ? " " + QString::number(m_pStore->At(c, n - 1).v, 'g', 6) : "");
+        const QString text = LegendText(c);
         int w = 16 + fm.horizontalAdvance(text) + 14;
         if (x > kPad && x + w > width - kPad) x = kPad, y += kLegendRow;
         m_legend[c] = QRect(x, y, w, kLegendRow);
@@ -154,11 +164,9 @@ void PlotView::Render(QPainter& p, const QSize& size) {
     for (int c = 0; c < (int)m_legend.size(); ++c) {
         const QRect& r = m_legend[c];
         const bool bHidden = m_hidden >> c & 1;
-        const int n = m_pStore->Count(c);
         p.fillRect(QRect(r.left(), r.top() + 5, 12, 10), bHidden ? pal.muted : ChannelColor(c));
         p.setPen(bHidden ? pal.muted : pal.text);
-        QString text =
-            m_names[c] + (n ? " " + QString::number(m_pStore->At(c, n - 1).v, 'g', 6) : "");
+        const QString text = LegendText(c);
         p.drawText(QRect(r.left() + 16, r.top(), r.width() - 16, r.height()), Qt::AlignVCenter,
                    text);
     }
@@ -198,49 +206,64 @@ void PlotView::Render(QPainter& p, const QSize& size) {
     m_shownY0 = y0, m_shownY1 = y1;
     if (!bAny) x0 = 0, x1 = 1;
     auto py = [&](double v) { return area.bottom() - (v - y0) / (y1 - y0) * (area.height() - 1); };
+    // The area is drawn into an image of its own: the grid, then the curves' strokes written
+    // straight into its pixels (a painter's line costs far more than the pixels it sets).
+    if (m_canvas.size() != area.size()) m_canvas = QImage(area.size(), QImage::Format_RGB32);
+    m_canvas.fill(pal.back);
+    QRgb* const bits = reinterpret_cast<QRgb*>(m_canvas.bits());
+    const qsizetype stride = m_canvas.bytesPerLine() / (qsizetype)sizeof(QRgb);
+    QPainter g(&m_canvas);
+    g.translate(-area.left(), -area.top());
     // Grid and tick labels.
-    p.setPen(pal.grid);
     const double ys = NiceStep(y1 - y0, std::max(2, area.height() / 50));
     const double xs = NiceStep(x1 - x0, std::max(2, area.width() / 100));
+    g.setPen(pal.grid);
+    p.setPen(pal.text);
     for (double v = std::ceil(y0 / ys) * ys; v <= y1; v += ys) {
         const int y = (int)std::lround(py(v));
-        p.setPen(pal.grid);
-        p.drawLine(area.left(), y, area.right(), y);
-        p.setPen(pal.text);
+        g.drawLine(area.left(), y, area.right(), y);
         p.drawText(QRect(0, y - 10, kLeft - 6, 20), Qt::AlignRight | Qt::AlignVCenter,
                    Number(v, ys));
     }
     for (double v = std::ceil(x0 / xs) * xs; v <= x1; v += xs) {
         const int x = area.left() + (int)std::lround((v - x0) / (x1 - x0) * (nCols - 1));
-        p.setPen(pal.grid);
-        p.drawLine(x, area.top(), x, area.bottom());
-        p.setPen(pal.text);
+        g.drawLine(x, area.top(), x, area.bottom());
         QString label = Number(v, xs) + (m_opt.bByTime ? "s" : "");
         p.drawText(QRect(x - 60, area.bottom() + 4, 120, fm.height()), Qt::AlignHCenter, label);
     }
-    p.setPen(pal.axis);
-    p.drawRect(area.adjusted(0, 0, -1, -1));
-    // Curves: a vertical stroke from min to max in each column, joined to the column before.
-    p.setClipRect(area);
-    std::vector<QLineF> lines;
+    // Curves: a vertical stroke from min to max in each column, joined to the column before
+    // (next to it, the stroke reaches the last value before it).
+    std::vector<QLine> joins;
+    auto row = [&](double v) { return (int)std::lround(std::clamp(py(v), -1e6, 1e6)); };
     for (int c = 0; c < PlotStore::kMaxChannels; ++c) {
         if (m_cols[c].empty()) continue;
-        lines.clear();
-        int prev = -1;
-        double prevLast = 0;
+        const QRgb ink = ChannelColor(c).rgb();
+        joins.clear();
+        int prev = -1, prevLast = 0;
         for (int i = 0; i < nCols; ++i) {
             const PlotColumn& col = m_cols[c][i];
             if (!col.has) continue;
-            const double x = area.left() + i + 0.5;
-            if (prev >= 0) lines.emplace_back(area.left() + prev + 0.5, prevLast, x, py(col.first));
-            lines.emplace_back(x, py(col.lo), x, py(col.hi));
+            int top = row(col.hi), bottom = row(col.lo);
+            if (prev == i - 1) {  // next to the column before: the stroke takes in the join
+                top = std::min(top, prevLast);
+                bottom = std::max(bottom, prevLast);
+            } else if (prev >= 0) {
+                joins.emplace_back(area.left() + prev, prevLast, area.left() + i, row(col.first));
+            }
+            top = std::max(top, area.top()) - area.top();
+            bottom = std::min(bottom, area.bottom()) - area.top();
+            for (QRgb* px = bits + top * stride + i; top <= bottom; ++top, px += stride) *px = ink;
             prev = i;
-            prevLast = py(col.last);
+            prevLast = row(col.last);
         }
-        p.setPen(QPen(ChannelColor(c), 1));
-        p.drawLines(lines.data(), (int)lines.size());
+        if (joins.empty()) continue;
+        g.setPen(QPen(ChannelColor(c), 0));
+        g.drawLines(joins.data(), (int)joins.size());
     }
-    p.setClipping(false);
+    g.end();
+    p.drawImage(area.topLeft(), m_canvas);
+    p.setPen(pal.axis);
+    p.drawRect(area.adjusted(0, 0, -1, -1));
     if (m_bPaused) {
         p.setPen(pal.text);
         p.drawText(area.adjusted(0, 4, -8, 0), Qt::AlignRight | Qt::AlignTop,
@@ -254,7 +277,8 @@ void PlotView::paintEvent(QPaintEvent*) {
     ++m_nFrames;
 }
 
-// The wheel zooms x about the pointer (with Shift: y, which then stays fixed).
+// The wheel zooms x about the pointer, or about the newest sample while following (which goes
+// on with the new span); with Shift it zooms y, which then stays fixed.
 void PlotView::wheelEvent(QWheelEvent* e) {
     const QRect area = PlotArea(size());
     const double f = e->angleDelta().y() > 0 ? 0.8 : 1.25;
@@ -271,6 +295,12 @@ void PlotView::wheelEvent(QWheelEvent* e) {
     }
     double x0, x1;
     if (!XRange(x0, x1)) return;
+    if (m_bFollow) {
+        m_dSpan = (x1 - x0) * f;
+        update();
+        e->accept();
+        return;
+    }
     const double at = x0 + (e->position().x() - area.left()) / area.width() * (x1 - x0);
     SetXRange(at - (at - x0) * f, at + (x1 - at) * f);
     e->accept();

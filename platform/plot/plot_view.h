@@ -32,7 +32,8 @@ public:
     // Paused, the x range stays where it is.
     void SetPaused(bool bPaused);
     bool IsPaused() const { return m_bPaused; }
-    // Back to the newest samples with the whole history in view.
+    // Back to the newest samples with the whole history in view (the wheel narrows it while
+    // following; panning stops following).
     void Follow();
     bool IsFollowing() const { return m_bFollow; }
     // Shows x0..x1 and stops following.
@@ -63,6 +64,7 @@ protected:
 private:
     void Render(QPainter& p, const QSize& size);
     int LegendHeight(int width) const;
+    QString LegendText(int ch) const;
     void LayoutLegend(int width);
     void SetFollow(bool b);
 
@@ -72,9 +74,11 @@ private:
     PlotViewOptions m_opt;
     bool m_bPaused = false, m_bFollow = true;
     double m_x0 = 0, m_x1 = 1;  // the range when not following
+    double m_dSpan = 0;         // while following: the width shown, 0 for the whole history
     uint32_t m_hidden = 0;
     std::vector<QRect> m_legend;  // each channel's legend entry, as last laid out
     std::vector<PlotColumn> m_cols[PlotStore::kMaxChannels];
+    QImage m_canvas;  // the curves' area
     bool m_bDragging = false;
     QPoint m_dragFrom;
     double m_dragX0 = 0, m_dragX1 = 0, m_dragY0 = 0, m_dragY1 = 0;

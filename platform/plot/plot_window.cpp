@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <cstdio>
 
 #include "platform/plot/plot_view.h"
 #include "platform/ui/filedlg.h"
 #include "platform/ui/qtext.h"
+#include "platform/ui/window_p.h"
 
 namespace {
 QString U(const char* s) { return QString::fromUtf8(s); }
@@ -38,10 +40,12 @@ struct CPlotWindow::Impl : QWidget {
         for (QDoubleSpinBox* s : {yMin, yMax}) {
             s->setRange(-1e12, 1e12);
             s->setDecimals(3);
+            s->setMaximumWidth(100);
         }
         history = new QSpinBox;
         history->setRange(100, 10000000);
         history->setSingleStep(10000);
+        history->setMaximumWidth(100);
         dark = new QCheckBox(U("深色"));
         auto* csv = new QPushButton(U("导出 CSV..."));
         auto* png = new QPushButton(U("导出 PNG..."));
@@ -73,12 +77,14 @@ struct CPlotWindow::Impl : QWidget {
         connect(pause, &QPushButton::toggled, this, [this](bool b) { view->SetPaused(b); });
         connect(follow, &QPushButton::clicked, this, [this] {
             pause->setChecked(false);
+            follow->setChecked(true);
             view->Follow();
         });
         connect(clear, &QPushButton::clicked, this, [this] { m_owner->Clear(); });
-        connect(view, &PlotView::FollowChanged, this, [this](bool b) { follow->setEnabled(!b); });
+        connect(view, &PlotView::FollowChanged, this, [this](bool b) { follow->setChecked(b); });
         connect(view, &PlotView::YChanged, this, [this] { Changed(true); });
-        follow->setEnabled(false);
+        follow->setCheckable(true);
+        follow->setChecked(true);
         auto changed = [this] { Changed(); };
         connect(xAxis, qOverload<int>(&QComboBox::currentIndexChanged), this, changed);
         connect(yAxis, qOverload<int>(&QComboBox::currentIndexChanged), this, changed);
@@ -161,8 +167,13 @@ void CPlotWindow::Make() {
     SetNames(m_names, m_bUtf8, m_bOverflow);
 }
 
-void CPlotWindow::Show() {
+void CPlotWindow::Show(CWnd* pOwner) {
     Make();
+    if (QWidget* owner = pOwner ? kvimpl::WidgetOf(pOwner) : nullptr) {
+        m_p->winId();  // the native window, to be the owner's transient
+        if (owner->window()->windowHandle())
+            m_p->windowHandle()->setTransientParent(owner->window()->windowHandle());
+    }
     m_p->show();
     m_p->raise();
     m_p->activateWindow();

@@ -11,6 +11,8 @@
 #include "platform/core/wintypes.h"
 #include "platform/plot/plot_store.h"
 
+class CWnd;
+
 struct PlotOptions {
     size_t nHistory = PlotStore::kDefaultCapacity;  // samples kept per channel
     bool bByTime = false;                           // x: arrival time, or the line index
@@ -30,8 +32,9 @@ public:
     CPlotWindow(const CPlotWindow&) = delete;
     CPlotWindow& operator=(const CPlotWindow&) = delete;
 
-    // Shows the window (made at the first call) and brings it to the front.
-    void Show();
+    // Shows the window (made at the first call) and brings it to the front, kept above its
+    // owner's window when there is one.
+    void Show(CWnd* pOwner = nullptr);
     BOOL IsOpen() const;
     void Close();
 
