@@ -21,13 +21,21 @@ std::string PlotText(double mib, kvplot::Format f) {
     return s;
 }
 
-// strtod at every field: the baseline, which neither splits names nor stores anything.
+// strtod at every field: the baseline, which neither splits names nor stores anything. A
+// name (letters and digits up to '=') is stepped over.
 size_t StrtodAll(const std::string& s) {
     size_t n = 0;
     const char* p = s.c_str();
     const char* end = p + s.size();
     while (p < end) {
-        while (p < end && (strchr(",; \t\r\n=:", *p) || (*p >= 'a' && *p <= 'z'))) ++p;
+        if (*p >= 'a' && *p <= 'z') {
+            while (p < end && *p != '=') ++p;
+            continue;
+        }
+        if (strchr(",; \t\r\n=:", *p)) {
+            ++p;
+            continue;
+        }
         char* q;
         strtod(p, &q);
         if (q == p) {
