@@ -285,11 +285,11 @@ TEST_F(SettingsTest, ReceiveContextMenuOffersCopySelectAllAndSettings) {
         menu->close();
     });
     m_dlg->SendMessage(WM_CONTEXTMENU, (WPARAM)rx->GetSafeHwnd(), MAKELPARAM(10, 10));
-    EXPECT_EQ(
-        items.join("|"),
-        QStringLiteral(
-            "复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|发送文件...\tCtrl+Shift+F|"
-            "接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|更多设置...\tCtrl+,"));
+    EXPECT_EQ(items.join("|"),
+              QStringLiteral(
+                  "复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|绘图...\tCtrl+Shift+P|"
+                  "发送文件...\tCtrl+Shift+F|"
+                  "接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|更多设置...\tCtrl+,"));
     kvtest::Pump(100);
     EXPECT_TRUE(opened);
 }

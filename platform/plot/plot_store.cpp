@@ -52,7 +52,7 @@ void PlotStore::Append(int ch, uint32_t seq, double t, float v) {
         r.lo.resize(m_nCapacity / kBlock + 1);
         r.hi.resize(m_nCapacity / kBlock + 1);
     }
-    const PlotSample s = {(uint32_t)std::llround(std::max(0.0, t) * 1000), v, seq};
+    const PlotSample s = {(uint32_t)(std::max(0.0, t) * 1000 + 0.5), v, seq};
     size_t k;
     if (r.samples.size() < m_nCapacity) {
         k = r.samples.size();
