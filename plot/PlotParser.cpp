@@ -1,8 +1,10 @@
 // Lines of text into samples: separators, names, numbers.
 #include "plot/PlotParser.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -104,11 +106,23 @@ int CPlotParser::Channel(const char* name, size_t n) {
     return (int)m_names.size() - 1;
 }
 
+// Column k (from 0) is the channel named k + 1; found once, then remembered.
+int CPlotParser::ColumnChannel(int k) {
+    if (k >= kMaxChannels) {
+        m_bOverflow = true;
+        return -1;
+    }
+    if (m_column[k] < 0) {
+        const std::string name = std::to_string(k + 1);
+        m_column[k] = Channel(name.data(), name.size());
+    }
+    return m_column[k];
+}
+
 bool CPlotParser::ParseLine(const char* p, size_t n, Line& out) {
     out.mask = 0;
     const char* end = p + n;
     int column = 0;
-    char colName[12];
     while (p < end) {
         while (p < end && IsSeparator((unsigned char)*p)) ++p;
         if (p >= end) break;
@@ -131,11 +145,7 @@ bool CPlotParser::ParseLine(const char* p, size_t n, Line& out) {
             }
         } else {
             size_t len = ParseNumber(tok, tokEnd, v);
-            if (len && tok + len == tokEnd) {
-                int k = snprintf(colName, sizeof colName, "%d", ++column);
-                ch =
-                    column <= kMaxChannels ? Channel(colName, (size_t)k) : (m_bOverflow = true, -1);
-            }
+            if (len && tok + len == tokEnd) ch = ColumnChannel(column++);
         }
         if (ch < 0) {
             while (p < end && !IsSeparator((unsigned char)*p)) ++p;  // junk: on to the next
@@ -150,6 +160,7 @@ bool CPlotParser::ParseLine(const char* p, size_t n, Line& out) {
 
 void CPlotParser::Reset() {
     m_names.clear();
+    std::fill(std::begin(m_column), std::end(m_column), -1);
     m_bOverflow = false;
     m_partial.clear();
     m_bOverlong = false;

@@ -66,8 +66,11 @@ public:
 private:
     static const void* memchr_(const void* p, int c, size_t n);
     int Channel(const char* name, size_t n);
+    int ColumnChannel(int k);
 
     std::vector<std::string> m_names;
+    int m_column[kMaxChannels] = {-1, -1, -1, -1, -1, -1, -1, -1,
+                                  -1, -1, -1, -1, -1, -1, -1, -1};  // column k's channel
     bool m_bOverflow = false;
     std::string m_partial;
     bool m_bOverlong = false;
