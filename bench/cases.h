@@ -33,6 +33,8 @@ int CaseFileSend(const std::vector<std::string>& a);    // MiB [baud]
 int CaseFileCat(const std::vector<std::string>& a);     // MiB
 int CaseXmodem(const std::vector<std::string>& a);      // MiB
 int CaseSx(const std::vector<std::string>& a);          // MiB
+int CasePlotParse(const std::vector<std::string>& a);   // MiB columns|named
+int CasePlotLoad(const std::vector<std::string>& a);    // seconds open|closed
 int CaseStartup(const std::vector<std::string>& a, int argc, char** argv);  // app|minimal T0
 
 }  // namespace kvbench

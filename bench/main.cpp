@@ -7,7 +7,7 @@
 //
 // --xcb also runs the throughput cases on the X display in $DISPLAY (for example under
 // xvfb-run); LIST is a comma-separated subset of
-// rx,refresh,memory,responsive,pace,livelog,send,find, startup.
+// rx,refresh,memory,responsive,pace,livelog,send,find,plot,startup.
 #include <QApplication>
 #include <functional>
 #include <map>
@@ -30,6 +30,7 @@ struct Options {
     double paceSec = 10;
     double respSec = 5;
     int refreshTicks = 40;
+    double plotSec = 60;
     bool xcb = false;
     std::string only;
     bool Wants(const char* what) const {
@@ -265,6 +266,40 @@ void Find(const Options& o) {
     }
 }
 
+// Row 13: the plot window's parser against strtod, and 8 channels at 1000 lines a second with
+// the plot open and closed, the two taking turns.
+void Plot(const Options& o) {
+    for (const char* f : {"columns", "named"}) {
+        std::vector<double> r = Runs(std::max(1, o.runs / 2), "offscreen", {"plotparse", "16", f});
+        const double mbs = r[4] / r[0] / 1e6, strtodMbs = r[4] / r[2] / 1e6;
+        Row(std::string("13. plot parse, 8 channels, ") + f, Num(mbs) + " MB/s",
+            "strtod " + Num(strtodMbs) + " MB/s", mbs / 50, ">=", 1);
+    }
+    std::vector<std::vector<double>> open, closed;
+    for (int i = 0; i < std::max(1, o.runs / 2); ++i) {
+        if (i % 2) closed.push_back(Once("offscreen", {"plotload", Num(o.plotSec), "closed"}));
+        open.push_back(Once("offscreen", {"plotload", Num(o.plotSec), "open"}));
+        if (!(i % 2)) closed.push_back(Once("offscreen", {"plotload", Num(o.plotSec), "closed"}));
+        fprintf(stderr, "..");
+    }
+    auto med = [](const std::vector<std::vector<double>>& runs, size_t k, bool share) {
+        std::vector<double> v;
+        for (const auto& r : runs) v.push_back(share ? r[k] / r[1] : r[k]);
+        return Median(v);
+    };
+    const std::string load = Num(o.plotSec) + " s, 8 ch, " + Num(med(open, 7, false)) + " lines/s";
+    Row("13. plot redraws, " + load, Num(med(open, 2, false)) + " /s", "target 20 /s",
+        med(open, 2, false) / 20, ">=", 1);
+    Row("13. plot UI timer lateness worst (p99 " + Num(med(open, 3, false)) + " ms), " + load,
+        Num(med(open, 4, false)) + " ms", "closed " + Num(med(closed, 4, false)) + " ms",
+        med(open, 4, false) / 50, "<=", 1);
+    Row("13. plot CPU open vs closed, " + load, Num(med(open, 0, true) * 100) + " % core",
+        "closed " + Num(med(closed, 0, true) * 100) + " % core",
+        med(open, 0, true) / med(closed, 0, true), "<=", 2);
+    Row("13. plot bytes per stored sample (" + Num(med(open, 5, false) / 8) + " a channel)",
+        Num(med(open, 6, false)) + " B", "target 16 B", med(open, 6, false) / 16, "<=", 1);
+}
+
 int Driver(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
@@ -276,6 +311,7 @@ int Driver(int argc, char** argv) {
             o.paceSec = 3;
             o.respSec = 2;
             o.refreshTicks = 15;
+            o.plotSec = 10;
         } else if (a == "--runs" && i + 1 < argc) {
             o.runs = std::max(1, atoi(argv[++i]));
         } else if (a == "--mib" && i + 1 < argc) {
@@ -308,6 +344,7 @@ int Driver(int argc, char** argv) {
     if (o.Wants("send")) Send(o);
     if (o.Wants("files")) Files(o);
     if (o.Wants("find")) Find(o);
+    if (o.Wants("plot")) Plot(o);
     if (o.Wants("startup")) {
         Startup(o, "offscreen");
         if (o.xcb) Startup(o, "xcb");
@@ -338,9 +375,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     AfxInitFramework();
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> cases = {
-        {"throughput", CaseThroughput}, {"pace", CasePace},       {"responsive", CaseResponsive},
-        {"connect", CaseConnect},       {"refresh", CaseRefresh}, {"send", CaseSend},
-        {"filesend", CaseFileSend},     {"xmodem", CaseXmodem},   {"find", CaseFind}};
+        {"throughput", CaseThroughput}, {"pace", CasePace},        {"responsive", CaseResponsive},
+        {"connect", CaseConnect},       {"refresh", CaseRefresh},  {"send", CaseSend},
+        {"filesend", CaseFileSend},     {"xmodem", CaseXmodem},    {"find", CaseFind},
+        {"plotparse", CasePlotParse},   {"plotload", CasePlotLoad}};
     auto it = cases.find(name);
     if (it == cases.end()) return Fail("no case %s", name.c_str());
     return it->second(args);

@@ -145,6 +145,7 @@ ON_COMMAND(IDM_SCRIPT_STOP, OnStopScript)
 ON_MESSAGE(UM_SCRIPT_CALL, OnScriptCall)
 ON_MESSAGE(UM_SCRIPT_DONE, OnScriptDone)
 ON_MESSAGE(UM_AUTO_REPLY, OnAutoReply)
+ON_COMMAND(IDM_PLOT_OPEN, OnPlotOpen)
 END_MESSAGE_MAP()
 
 BOOL CKIVERNDlg::OnInitDialog() {
@@ -282,6 +283,9 @@ void CKIVERNDlg::OnTimer(UINT_PTR nIDEvent) {
             break;
         case IDT_HEX_ROWS:
             OnHexRowsTick();
+            break;
+        case IDT_PLOT:
+            m_plot.OnTick();
             break;
         default:
             break;

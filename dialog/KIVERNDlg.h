@@ -18,10 +18,11 @@
 #include "dialog/ModemLines.h"
 #include "dialog/NamedPort.h"
 #include "dialog/NetConnect.h"
+#include "dialog/PlotWnd.h"
 #include "dialog/ReceiveText.h"
 #include "dialog/Reconnect.h"
-#include "dialog/RxZoom.h"
 #include "dialog/RxColors.h"
+#include "dialog/RxZoom.h"
 #include "dialog/ScriptRunner.h"
 #include "dialog/SendFraming.h"
 #include "dialog/SendHistory.h"
@@ -41,6 +42,7 @@
 #define IDT_LINE_SIGNAL 7    // the end of a BREAK or a reset pulse
 #define IDT_FILE_TRANSFER 8  // a file transfer's progress
 #define IDT_HEX_ROWS 9       // the silence that ends a block of hex rows
+#define IDT_PLOT 10          // the plot window's repaint
 
 class CKIVERNDlg : public CDialog {
 public:
@@ -89,6 +91,7 @@ public:  // the handlers are reached through the message map, and by tests
     // Files: 发送文件, 接收文件, cancelling a transfer, its progress in the status line.
     void OnSendFile();
     void OnReceiveFile();
+    void OnPlotOpen() { m_plot.Open(); }
     void OnCancelTransfer();
     void ShowTransferReport(const CString& strStatus, const CString& strDetail, int nColor,
                             uint64_t nSent);
@@ -281,6 +284,8 @@ public:
     CReceiveText m_rxText{&m_strReceive, &m_liveLog};
     // The receive display's font size and face.
     CRxZoom m_zoom{&m_settings};
+    // The plot window of the numbers received, parsing only while open.
+    CPlotWnd m_plot{&m_settings, this, IDT_PLOT};
     // Sending and receiving files.
     CFileTransfer m_fileTransfer{
         &m_SerialPort,

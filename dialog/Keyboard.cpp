@@ -4,7 +4,7 @@
 // tooltips tell these keys. Ctrl+B sends a BREAK and Ctrl+Shift+B pulses the reset line;
 // Ctrl+Shift+F and Ctrl+Shift+R send and receive a file, Esc
 // cancels a transfer. Ctrl+= (or Ctrl++), Ctrl+- and Ctrl+0 zoom the receive display;
-// Ctrl+Shift+L runs a script and Ctrl+Shift+K stops it.
+// Ctrl+Shift+L runs a script and Ctrl+Shift+K stops it; Ctrl+Shift+P opens the plot window.
 #include "dialog/KIVERNDlg.h"
 #include "res/resource.h"
 
@@ -26,6 +26,7 @@ static const ACCEL g_Accelerators[] = {
     {FVIRTKEY | FCONTROL, '0', IDM_RX_ZOOM_RESET},
     {FVIRTKEY | FCONTROL | FSHIFT, 'L', IDM_SCRIPT_RUN},
     {FVIRTKEY | FCONTROL | FSHIFT, 'K', IDM_SCRIPT_STOP},
+    {FVIRTKEY | FCONTROL | FSHIFT, 'P', IDM_PLOT_OPEN},
 };
 
 void CKIVERNDlg::PrepareKeyboard() {

@@ -34,6 +34,7 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     menu.AppendMenu(MF_STRING | (m_liveLog.IsLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
                     "实时记录到文件");
     m_rxColors.AppendMenu(menu);
+    menu.AppendMenu(MF_STRING, IDM_PLOT_OPEN, "绘图...\tCtrl+Shift+P");
     AppendFileMenu(menu);
     AppendScriptMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
@@ -59,6 +60,9 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
             break;
         case IDM_RX_LIVE_LOG:
             m_liveLog.Toggle();
+            break;
+        case IDM_PLOT_OPEN:
+            m_plot.Open();
             break;
         case IDM_RX_SETTINGS:
             ShowSettings();

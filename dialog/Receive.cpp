@@ -25,6 +25,7 @@ LRESULT CKIVERNDlg::OnSerialReceive(WPARAM wParam, LPARAM lParam) {
         SetTimer(IDT_RX_STAMP, 100, nullptr);
     }
     m_rxText.AppendLaidOut(pBytes, nCount, m_bHexDisplay);
+    m_plot.Feed(pBytes, nCount);  // the bytes as received: no stamps, no echoed sends
     if (m_bAutoWrap) {
         KillTimer(IDT_AUTO_WRAP);
         SetTimer(IDT_AUTO_WRAP, 100, nullptr);

@@ -12,6 +12,7 @@
 #include "platform/kernel/thread.h"
 #include "platform/logview/logview_find.h"
 #include "platform/logview/logview_highlight.h"
+#include "platform/plot/plot_window.h"
 #include "platform/ports/neturl.h"
 #include "platform/ports/portlinks.h"
 #include "platform/ports/registry.h"

@@ -209,3 +209,5 @@
 #define IDM_SCRIPT_RUN 0x8070
 #define IDM_SCRIPT_STOP 0x8071
 #define IDM_SCRIPT_RECENT 0x8072  // to 0x8076, newest first
+// The plot window (绘图): the receive area's context menu and Ctrl+Shift+P.
+#define IDM_PLOT_OPEN 0x8060

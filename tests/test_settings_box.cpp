@@ -319,9 +319,9 @@ TEST_F(SettingsTest, ReceiveContextMenuOffersCopySelectAllAndSettings) {
     EXPECT_EQ(
         items.join("|"),
         QStringLiteral("复制 (off)|全选|查找...\tCtrl+F|暂停滚动|实时记录到文件|解析 ANSI 颜色|"
-                       "发送文件...\tCtrl+Shift+F|接收文件...\tCtrl+Shift+R|取消传输\tEsc (off)|"
-                       "运行脚本...\tCtrl+Shift+L|停止脚本\tCtrl+Shift+K (off)|每行时间戳|"
-                       "十六进制按行显示|放大\tCtrl+=|缩小\tCtrl+-|默认大小\tCtrl+0 "
+                       "绘图...\tCtrl+Shift+P|发送文件...\tCtrl+Shift+F|接收文件...\tCtrl+Shift+R|"
+                       "取消传输\tEsc (off)|运行脚本...\tCtrl+Shift+L|停止脚本\tCtrl+Shift+K (off)|"
+                       "每行时间戳|十六进制按行显示|放大\tCtrl+=|缩小\tCtrl+-|默认大小\tCtrl+0 "
                        "(off)|更多设置...\tCtrl+,"));
     kvtest::Pump(100);
     EXPECT_TRUE(opened);

@@ -1,6 +1,7 @@
 // kivern-vdev: a virtual serial device for the terminal. It creates a pseudo-terminal,
 // registers its slave as a virtual port (a link comN in the terminal's ports folder), answers
-// AT commands line by line, and can send a line every N ms or a flood of a checkable pattern.
+// AT commands line by line, and can send a line every N ms (or lines of numbers to plot) or a
+// flood of a checkable pattern.
 #include <errno.h>
 #include <fcntl.h>
 #include <getopt.h>
@@ -20,6 +21,7 @@
 
 #include "at.h"
 #include "pattern.h"
+#include "plotgen.h"
 
 namespace {
 struct Options {
@@ -32,6 +34,8 @@ struct Options {
     bool floodNow = false;
     kvpattern::Kind floodKind = kvpattern::Kind::Binary;
     bool quiet = false;
+    kvplot::Format plot = kvplot::Format::None;
+    int plotChannels = 4;
 };
 
 void Usage(FILE* out) {
@@ -53,6 +57,11 @@ void Usage(FILE* out) {
         "  -b, --baud RATE       pace the flood as a line at RATE baud (10 bits a byte);\n"
         "                        default: as fast as the reader takes it\n"
         "  -t, --text            flood lines of ASCII text instead of binary bytes\n"
+        "  -p, --plot FORMAT     the lines carry numbers to plot: sines and noise as\n"
+        "                        columns (FORMAT columns: 0.841,0.270,...) or as pairs\n"
+        "                        (FORMAT named: sin=0.841,cos=0.270,...); a line every\n"
+        "                        20 ms unless --line-every says otherwise\n"
+        "      --channels N      how many channels --plot prints, 1..16 (default 4)\n"
         "      --now             start the flood at once instead of waiting for AT+FLOOD\n"
         "  -q, --quiet           print nothing but errors\n"
         "  -h, --help            show this help\n"
@@ -89,7 +98,7 @@ bool ParseNumber(const char* s, unsigned long long max, unsigned long long& out)
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
-    enum { kLine = 1000, kNow };
+    enum { kLine = 1000, kNow, kChannels };
     static const option longOpts[] = {{"ports-dir", required_argument, nullptr, 'd'},
                                       {"number", required_argument, nullptr, 'n'},
                                       {"line-every", required_argument, nullptr, 'l'},
@@ -98,12 +107,14 @@ bool ParseOptions(int argc, char** argv, Options& o) {
                                       {"baud", required_argument, nullptr, 'b'},
                                       {"text", no_argument, nullptr, 't'},
                                       {"now", no_argument, nullptr, kNow},
+                                      {"plot", required_argument, nullptr, 'p'},
+                                      {"channels", required_argument, nullptr, kChannels},
                                       {"quiet", no_argument, nullptr, 'q'},
                                       {"help", no_argument, nullptr, 'h'},
                                       {nullptr, 0, nullptr, 0}};
     int c;
     unsigned long long v;
-    while ((c = getopt_long(argc, argv, "d:n:l:f:b:tqh", longOpts, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, "d:n:l:f:b:p:tqh", longOpts, nullptr)) != -1) {
         switch (c) {
             case 'd':
                 o.portsDir = optarg;
@@ -133,6 +144,18 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             case kNow:
                 o.floodNow = true;
                 break;
+            case 'p':
+                if (!strcmp(optarg, "columns"))
+                    o.plot = kvplot::Format::Columns;
+                else if (!strcmp(optarg, "named"))
+                    o.plot = kvplot::Format::Named;
+                else
+                    return false;
+                break;
+            case kChannels:
+                if (!ParseNumber(optarg, 16, v) || v == 0) return false;
+                o.plotChannels = (int)v;
+                break;
             case 'q':
                 o.quiet = true;
                 break;
@@ -143,6 +166,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
                 return false;
         }
     }
+    if (o.plot != kvplot::Format::None && !o.lineEveryMs) o.lineEveryMs = 20;
     return optind == argc;
 }
 
@@ -170,7 +194,8 @@ std::string FormatLine(const std::string& text, long count) {
 // The device side of the pseudo-terminal: what goes out, and the flood.
 class Device {
 public:
-    Device(int master, const Options& o) : m_master(master), m_o(o) {
+    Device(int master, const Options& o)
+        : m_master(master), m_o(o), m_plot(o.plot, o.plotChannels) {
         if (o.floodBytes && o.floodNow) StartFlood();
     }
     void OnInput(const char* p, size_t n) {
@@ -183,9 +208,16 @@ public:
         });
     }
     void OnTick(int64_t now) {
-        if (m_o.lineEveryMs && now >= m_nextLine) {
+        if (m_o.lineEveryMs && now >= m_nextLine && m_plot.format() == kvplot::Format::None) {
             m_out += FormatLine(m_o.lineText, ++m_lineCount);
             m_nextLine = now + m_o.lineEveryMs;
+        }
+        // Plot lines due since the last tick all go, so that a 1 ms pace keeps 1000 a second;
+        // their time is their count times the pace, so the curves are smooth.
+        while (m_o.lineEveryMs && now >= m_nextLine && m_out.size() < 65536) {
+            ++m_lineCount;
+            m_out += m_plot.Line(m_lineCount * m_o.lineEveryMs / 1000.0);
+            m_nextLine += m_o.lineEveryMs;
         }
         if (m_floodLeft && m_o.floodBaud) {
             // Bytes the line would have carried since the last tick, 10 bits each.
@@ -238,6 +270,7 @@ private:
     const Options& m_o;
     AtModule m_at;
     LineAssembler m_lines;
+    kvplot::Generator m_plot;
     std::string m_out;
     int64_t m_nextLine = NowMs();
     long m_lineCount = 0;
