@@ -2,6 +2,8 @@
 // --case NAME ARGS...), prints one line of numbers on success and returns 0; on a failure it
 // says why on standard error and returns 1.
 #pragma once
+#include <sys/types.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <string>
@@ -23,6 +25,7 @@ int CaseThroughput(const std::vector<std::string>& a);  // text|binary|hex MiB
 int CaseCat(const std::vector<std::string>& a);         // MiB [baud]
 int CasePace(const std::vector<std::string>& a);        // seconds text|binary|hex [log]
 int CasePicocom(const std::vector<std::string>& a);     // seconds text|binary|hex
+int CaseGtkterm(const std::vector<std::string>& a);     // seconds text|binary
 int CaseResponsive(const std::vector<std::string>& a);  // text|binary|hex seconds
 int CaseConnect(const std::vector<std::string>& a);     // silent|flap seconds
 int CaseRefresh(const std::vector<std::string>& a);     // text|hex|hexflat MiB runs
@@ -35,6 +38,8 @@ int CaseXmodem(const std::vector<std::string>& a);      // MiB
 int CaseSx(const std::vector<std::string>& a);          // MiB
 int CasePlotParse(const std::vector<std::string>& a);   // MiB columns|named
 int CasePlotLoad(const std::vector<std::string>& a);    // seconds open|closed
+// The X server of $DISPLAY (its lock file names it); -1 without one.
+pid_t XServerPid();
 int CaseStartup(const std::vector<std::string>& a, int argc, char** argv);  // app|minimal T0
 
 }  // namespace kvbench

@@ -196,6 +196,58 @@ void Pace(const Options& o) {
     }
 }
 
+// Rows 5 on the X display and 12: our CPU at pace beside picocom's and GTKTerm's (on the same
+// X server) on the same stream, the three taking turns; the X server's CPU is counted apart.
+void PeerPace(const Options& o) {
+    const bool picocom = system("command -v picocom >/dev/null 2>&1") == 0;
+    const bool gtkterm = system("command -v gtkterm >/dev/null 2>&1") == 0;
+    const int runs = std::max(3, o.runs / 2);
+    for (const char* mode : kModes) {
+        const bool gtk = gtkterm && std::string(mode) != "hex";  // it shows text only
+        std::vector<double> ours, oursX, pico, gt, gtX;
+        for (int i = 0; i < runs; ++i) {
+            for (int k = 0; k < 3; ++k) {  // who goes first moves on every run
+                std::string sec = Num(o.paceSec);
+                switch ((i + k) % 3) {
+                    case 0: {
+                        std::vector<double> r = Once("xcb", {"pace", sec, mode});
+                        ours.push_back(r[0] / r[2]);
+                        oursX.push_back(r[3] / r[2]);
+                        break;
+                    }
+                    case 1:
+                        if (picocom) {
+                            std::vector<double> r = Once("offscreen", {"picocom", sec, mode});
+                            pico.push_back(r[0] / r[2]);
+                        }
+                        break;
+                    default:
+                        if (gtk) {
+                            std::vector<double> r = Once("xcb", {"gtkterm", sec, mode});
+                            gt.push_back(r[0] / r[2]);
+                            gtX.push_back(r[3] / r[2]);
+                        }
+                }
+                fprintf(stderr, ".");
+            }
+        }
+        double us = Median(ours), usX = Median(oursX);
+        std::string what = "CPU at 921600 baud, " + ModeLabel(mode);
+        std::string ourCell = Num(us * 100) + " % core";
+        if (!pico.empty())
+            Row("5. " + what + " (xcb; X server " + Num(usX * 100) + " %)", ourCell,
+                "picocom " + Num(Median(pico) * 100) + " % core", us / Median(pico), "<=", 2);
+        if (!gt.empty()) {
+            double g = Median(gt), gX = Median(gtX);
+            const double target = std::string(mode) == "text" ? 0.5 : 1;
+            Row("12. " + what + ", vs GTKTerm", ourCell, "GTKTerm " + Num(g * 100) + " % core",
+                us / g, "<=", target);
+            Row("12. " + what + ", with the X server", Num((us + usX) * 100) + " % core",
+                "GTKTerm " + Num((g + gX) * 100) + " % core", (us + usX) / (g + gX), "<=", target);
+        }
+    }
+}
+
 // The live log's cost at pace: the same stream with and without it, taking turns.
 void LiveLog(const Options& o) {
     std::vector<double> plain, logged;
@@ -339,7 +391,10 @@ int Driver(int argc, char** argv) {
     if (o.Wants("refresh")) Refresh(o);
     if (o.Wants("memory")) Memory(o);
     if (o.Wants("responsive")) Responsive(o);
-    if (o.Wants("pace")) Pace(o);
+    if (o.Wants("pace")) {
+        Pace(o);
+        if (o.xcb) PeerPace(o);
+    }
     if (o.Wants("livelog")) LiveLog(o);
     if (o.Wants("send")) Send(o);
     if (o.Wants("files")) Files(o);
@@ -372,6 +427,7 @@ int main(int argc, char** argv) {
     if (name == "filecat") return CaseFileCat(args);
     if (name == "sx") return CaseSx(args);
     if (name == "picocom") return CasePicocom(args);
+    if (name == "gtkterm") return CaseGtkterm(args);
     QApplication app(argc, argv);
     AfxInitFramework();
     static const std::map<std::string, int (*)(const std::vector<std::string>&)> cases = {

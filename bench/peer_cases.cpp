@@ -1,12 +1,17 @@
 // Cases that measure another terminal program on the same stream, for a baseline taken in the
-// same run: picocom in a pseudo-terminal of its own, its output drained here.
+// same run: picocom in a pseudo-terminal of its own, its output drained here; GTKTerm on the
+// X display, reading a raw pseudo-terminal that this process paces the stream into.
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <thread>
 
 #include "bench/bench_util.h"
 #include "bench/cases.h"
@@ -68,7 +73,142 @@ int CasePicocom(const std::vector<std::string>& a) {
     waitpid(pid, nullptr, 0);
     close(master);
     if (shown < n) return Fail("picocom showed %lld of %lld bytes", (long long)shown, (long long)n);
-    printf("%.6f %lld %.6f\n", cpu, (long long)n, t);
+    printf("%.6f %lld %.6f 0\n", cpu, (long long)n, t);
+    return 0;
+}
+
+namespace {
+
+// Whether process pid has the file at path open.
+bool HasOpen(pid_t pid, const std::string& path) {
+    std::error_code ec;
+    for (const auto& e :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+        std::string target = std::filesystem::read_symlink(e.path(), ec).string();
+        if (!ec && target == path) return true;
+    }
+    return false;
+}
+
+// GTKTerm opens a port only once udev knows its device, and a pseudo-terminal has no entry
+// in sysfs. The command starts it in a mount namespace of its own in which /sys/dev/char
+// also lists the pseudo-terminal, as a device whose uevent names it (binds of files in dir).
+std::string GtktermCommand(const std::string& dir, const std::string& slave) {
+    struct stat st;
+    if (stat(slave.c_str(), &st) != 0) return "";
+    std::string chars = dir + "/char", uevent = dir + "/uevent";
+    std::filesystem::create_directories(chars);
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/sys/dev/char", ec))
+        std::filesystem::create_symlink(std::filesystem::canonical(e.path(), ec),
+                                        chars + "/" + e.path().filename().string(), ec);
+    const std::string stand = "/sys/devices/virtual/tty/ptmx";  // a tty device of sysfs
+    std::string num = std::to_string(major(st.st_rdev)) + ":" + std::to_string(minor(st.st_rdev));
+    std::filesystem::create_symlink(stand, chars + "/" + num, ec);
+    std::ofstream(uevent) << "MAJOR=" << major(st.st_rdev) << "\nMINOR=" << minor(st.st_rdev)
+                          << "\nDEVNAME=" << slave.substr(5) << "\n";
+    return "mount --bind '" + chars + "' /sys/dev/char && mount --bind '" + uevent + "' " + stand +
+           "/uevent && exec gtkterm -p '" + slave + "' -s 921600 -L";
+}
+
+// The settings GTKTerm would otherwise create on its first start, with a box to confirm.
+void WriteGtktermConfig(const std::string& home) {
+    std::filesystem::create_directories(home + "/.config");
+    std::ofstream(home + "/.config/.gtktermrc")
+        << "[default]\nport\t= /dev/ttyS0\nspeed\t= 921600\nbits\t= 8\nstopbits\t= 1\n"
+           "parity\t= none\nflow\t= none\nwait_delay\t= 0\nwait_char\t= -1\n"
+           "echo\t= False\ncrlfauto\t= False\ntimestamp\t= False\n";
+}
+
+}  // namespace
+
+// The X server's process (from the lock file of the display in $DISPLAY); -1 without one.
+pid_t XServerPid() {
+    const char* d = getenv("DISPLAY");
+    if (!d || d[0] != ':') return -1;
+    std::ifstream lock("/tmp/.X" + std::to_string(atoi(d + 1)) + "-lock");
+    long pid = -1;
+    lock >> pid;
+    return pid > 0 ? (pid_t)pid : -1;
+}
+
+// gtkterm seconds text|binary: GTKTerm on a raw pseudo-terminal (openpty) into which this
+// process writes the mode's pattern at 921600 baud; GTKTerm's CPU seconds until it has read
+// the stream, the bytes, the wall time and the X server's CPU seconds over the same time.
+int CaseGtkterm(const std::vector<std::string>& a) {
+    double secs = std::stod(a.at(0));
+    Mode mode(a.at(1));
+    const int64_t n = (int64_t)(secs * 92160);
+    pid_t xpid = XServerPid();
+    if (xpid < 0) return Fail("no X server in DISPLAY");
+    int master = -1, slave = -1;
+    char name[256];
+    if (openpty(&master, &slave, name, nullptr, nullptr) != 0) return Fail("no pseudo-terminal");
+    termios t;
+    for (int fd : {master, slave}) {
+        tcgetattr(fd, &t);
+        cfmakeraw(&t);
+        tcsetattr(fd, TCSANOW, &t);
+    }
+    std::string dir = std::filesystem::current_path().string();
+    std::string cmd = GtktermCommand(dir, name);
+    WriteGtktermConfig(dir + "/home");
+    pid_t pid = fork();
+    if (pid == 0) {
+        setenv("HOME", (dir + "/home").c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (dir + "/home/.config").c_str(), 1);
+        std::string self = SelfPath();
+        setenv("LD_PRELOAD",
+               (self.substr(0, self.rfind('/')) + "/libkivern_bench_ioctl.so").c_str(), 1);
+        int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execlp("unshare", "unshare", "-m", "sh", "-c", cmd.c_str(), (char*)nullptr);
+        _exit(127);
+    }
+    auto stop = [&] {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        close(master);
+        close(slave);
+    };
+    // It opens the port, and opens it once more after it has read its settings.
+    double deadline = NowSec() + 15, heldSince = 0;
+    while (NowSec() < deadline && (heldSince == 0 || NowSec() - heldSince < 1.5)) {
+        bool held = HasOpen(pid, name);
+        heldSince = held ? (heldSince ? heldSince : NowSec()) : 0;
+        usleep(50000);
+    }
+    if (heldSince == 0) {
+        stop();
+        return Fail("GTKTerm did not open %s (needs gtkterm, and root for its namespace)", name);
+    }
+    double c0 = CpuSecOf(pid), x0 = CpuSecOf(xpid), t0 = NowSec();
+    std::vector<uint8_t> buf(16384);
+    int64_t sent = 0;
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    deadline = t0 + secs * 2 + 10;
+    while (sent < n && NowSec() < deadline) {  // paced as the virtual device paces its flood
+        int64_t due = std::min<int64_t>(n, (int64_t)((NowSec() - t0) * 92160));
+        while (sent < due) {
+            size_t k = (size_t)std::min<int64_t>(due - sent, (int64_t)buf.size());
+            kvpattern::Fill((uint64_t)sent, buf.data(), k, mode.kind);
+            ssize_t w = write(master, buf.data(), k);
+            if (w <= 0) break;
+            sent += w;
+        }
+        usleep(5000);
+    }
+    int waiting = 1;
+    deadline = NowSec() + 10;
+    while (NowSec() < deadline && ioctl(slave, TIOCINQ, &waiting) == 0 && waiting > 0)
+        usleep(10000);
+    usleep(100000);  // its last paint
+    double cpu = CpuSecOf(pid) - c0, xcpu = CpuSecOf(xpid) - x0, el = NowSec() - t0;
+    stop();
+    if (sent < n || waiting > 0)
+        return Fail("GTKTerm read %lld of %lld bytes", (long long)(sent - waiting), (long long)n);
+    printf("%.6f %lld %.6f %.6f\n", cpu, (long long)n, el, xcpu);
     return 0;
 }
 

@@ -13,7 +13,10 @@ QUICK=0
 for a in "$@"; do [ "$a" = --quick ] && QUICK=1; done
 echo "kivern benchmarks, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, $(uname -r)"
 if [ -z "$NO_XVFB" ] && command -v xvfb-run >/dev/null 2>&1; then
-    xvfb-run -a -s "-screen 0 1920x1080x24" "$BENCH" --xcb "$@"
+    # With a window manager where there is one, as on a desktop.
+    xvfb-run -a -s "-screen 0 1920x1080x24" sh -c \
+        'command -v openbox >/dev/null && { openbox >/dev/null 2>&1 & sleep 0.5; }; "$0" --xcb "$@"' \
+        "$BENCH" "$@"
 else
     "$BENCH" "$@"
 fi

@@ -183,6 +183,52 @@ TEST_F(PortDialogTest, TheRefreshKeepsWhatTheUserTypesAndTicksMeanwhile) {
     EXPECT_STREQ(m_dlg->m_strReceive, "abc64 ");
 }
 
+// Every exchange leaves a control showing its member, however the two changed in between: the
+// program's new member, the user's typing, the program writing the control itself.
+TEST_F(PortDialogTest, EachExchangeShowsWhatTheMembersHold) {
+    kvtest::FakeDevice& dev = AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    struct Case {
+        int id;
+        CString& member;
+    } cases[] = {
+        {IDC_INTERVAL_EDIT, m_dlg->m_strInterval},
+        {g_CmdEditIds[0], m_dlg->m_strCmd[0]},
+        {IDC_BAUD_COMBO, m_dlg->m_strBaud},
+    };
+    int64_t received = 0;
+    auto refresh = [&] {  // the receive text changes, and the refresh runs
+        dev.Send("x");
+        ASSERT_TRUE(WaitReceived(++received));
+        kvtest::AdvanceClock(30);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        c.member = "1000";
+        m_dlg->UpdateData(FALSE);
+        EXPECT_STREQ(Text(c.id), "1000");
+        kvtest::TypeText(m_dlg->GetDlgItem(c.id), "0");  // typed after what it shows
+        refresh();
+        EXPECT_STREQ(c.member, "10000");  // read back, kept
+        EXPECT_STREQ(Text(c.id), "10000");
+        c.member = "1000";  // what an earlier exchange wrote
+        m_dlg->UpdateData(FALSE);
+        EXPECT_STREQ(Text(c.id), "1000");
+        m_dlg->GetDlgItem(c.id)->SetWindowText("2000");
+        refresh();
+        EXPECT_STREQ(c.member, "2000");
+    }
+    // A label shows its member after each refresh, also after the program wrote it directly.
+    m_dlg->m_strStatus = "status one";
+    refresh();
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "status one");
+    m_dlg->GetDlgItem(IDC_STATUS_STATIC)->SetWindowText("written directly");
+    refresh();
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "status one");
+    EXPECT_STREQ(m_dlg->m_strStatus, "status one");
+}
+
 TEST_F(PortDialogTest, TheRefreshScrollsTheDisplayToItsLastLine) {
     kvtest::FakeDevice& dev = AddDevice(3);
     CreateDialog();
