@@ -17,17 +17,21 @@ std::vector<DLGITEM> AutoReplyItems() {
         const short y = (short)(18 + r * 18);
         const int id = IDC_AUTO_ROW0 + r * IDC_AUTO_COLUMNS;
         items.push_back({WC_BUTTON, kCheck, 0, 8, (short)(y + 2), 12, 10, id + IDC_AUTO_ON, ""});
-        items.push_back({WC_EDIT, kEdit, 0, 24, y, 108, 14, id + IDC_AUTO_PATTERN, ""});
+        items.push_back({WC_EDIT, kEdit, 0, 24, y, 104, 14, id + IDC_AUTO_PATTERN, ""});
         items.push_back(
-            {WC_BUTTON, kCheck, 0, 135, (short)(y + 2), 24, 10, id + IDC_AUTO_LUA, "Lua"});
+            {WC_BUTTON, kCheck, 0, 131, (short)(y + 2), 30, 10, id + IDC_AUTO_LUA, "Lua"});
         items.push_back({WC_EDIT, kEdit, 0, 162, y, 108, 14, id + IDC_AUTO_REPLY, ""});
         items.push_back(
             {WC_BUTTON, kCheck, 0, 273, (short)(y + 2), 26, 10, id + IDC_AUTO_HEX, "HEX"});
         items.push_back({WC_EDIT, kEdit, 0, 302, y, 36, 14, id + IDC_AUTO_DELAY, ""});
     }
-    items.push_back({WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 6, 166, 262, 27, IDC_STATIC,
-                     "收到的一行含有左边的内容（勾选 Lua 时按 Lua 模式匹配）时，延时后发送回复。"
-                     "回复按“发送换行”和校验的设置发送；勾选 HEX 时填十六进制字节。"});
+    // The help, one static per line (a static does not wrap).
+    const char* const help[] = {"收到的一行含有左边的内容时（勾选 Lua 则按 Lua 模式匹配），",
+                                "延时后发送回复。回复按“发送换行”和校验的设置发送；",
+                                "勾选 HEX 时填十六进制字节。"};
+    for (int i = 0; i < 3; ++i)
+        items.push_back({WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 6, (short)(166 + 9 * i), 266, 9,
+                         IDC_STATIC, help[i]});
     items.push_back(
         {WC_BUTTON, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 276, 180, 30, 14, IDOK, "确定"});
     items.push_back({WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 310, 180, 30, 14,

@@ -93,6 +93,7 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
         static_cast<CButton*>(box->GetDlgItem(IDC_SET_LINE_STAMPS))->SetCheck(BST_CHECKED);
         Choose(box, IDC_SET_HEX_ROW_BYTES, 2);
         box->GetDlgItem(IDC_SET_FONT_PX)->SetWindowText("20");
+        static_cast<CButton*>(box->GetDlgItem(IDC_SET_AUTO_REPLY))->SetCheck(BST_CHECKED);
         // Colours: escape sequences read, sent lines in blue, the example highlights.
         static_cast<CButton*>(box->GetDlgItem(IDC_SET_ANSI))->SetCheck(BST_CHECKED);
         Choose(box, IDC_SET_SENT_COLOR, 4);
@@ -129,6 +130,7 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
     EXPECT_TRUE(m_dlg->m_settings.m_display.m_bLineStamps);
     EXPECT_EQ(m_dlg->m_settings.m_display.m_nHexRowBytes, 32);
     EXPECT_EQ(m_dlg->m_settings.m_display.m_nFontPx, 20);
+    EXPECT_TRUE(m_dlg->m_settings.m_bAutoReply);
     EXPECT_TRUE(m_dlg->m_settings.m_bAnsiColors);
     EXPECT_EQ(m_dlg->m_settings.m_nSentColor, 3);
     EXPECT_TRUE(m_dlg->m_settings.m_highlights == KvExampleHighlights());
