@@ -1,8 +1,6 @@
 // The command line: what each line asks for, and the program's answer to --help, --version
 // and a bad line, run without a display.
 #include <gtest/gtest.h>
-#include <limits.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,8 +8,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
-
-extern char** environ;
+#include "support/program.h"
 
 namespace {
 CKivernCommandLine Parse(std::vector<const char*> args) {
@@ -109,49 +106,19 @@ struct ProgramRun {
     std::string out, err;
 };
 
-// Runs the built program with no display at all, so that a window it tried to open would end
-// it with a failure of Qt's instead of the status asked for.
+// Runs the built program with no display at all.
 ProgramRun RunProgram(std::vector<std::string> args) {
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = std::string(self, n > 0 ? (size_t)n : 0);
-    path = path.substr(0, path.rfind('/')) + "/../kivern";
-    args.insert(args.begin(), path);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        std::string v = *e;
-        if (v.rfind("DISPLAY=", 0) != 0 && v.rfind("WAYLAND_DISPLAY=", 0) != 0 &&
-            v.rfind("QT_QPA_PLATFORM=", 0) != 0)
-            env.push_back(v);
-    }
-    std::vector<char*> envp;
-    for (std::string& v : env) envp.push_back(&v[0]);
-    envp.push_back(nullptr);
-
     ProgramRun r;
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return r;
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-    pid_t pid;
-    bool started = posix_spawn(&pid, path.c_str(), &fa, nullptr, argv.data(), envp.data()) == 0;
-    posix_spawn_file_actions_destroy(&fa);
-    close(out[1]);
-    close(err[1]);
+    kvtest::SpawnedProgram p = kvtest::SpawnProgram(std::move(args));
+    if (!p.ok()) return r;
     // The texts are short: each fits a pipe, so reading one after the other cannot block.
     char buf[4096];
-    for (ssize_t k; started && (k = read(out[0], buf, sizeof buf)) > 0;) r.out.append(buf, k);
-    for (ssize_t k; started && (k = read(err[0], buf, sizeof buf)) > 0;) r.err.append(buf, k);
-    close(out[0]);
-    close(err[0]);
+    for (ssize_t k; (k = read(p.out, buf, sizeof buf)) > 0;) r.out.append(buf, k);
+    for (ssize_t k; (k = read(p.err, buf, sizeof buf)) > 0;) r.err.append(buf, k);
+    close(p.out);
+    close(p.err);
     int status = 0;
-    if (started && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-        r.status = WEXITSTATUS(status);
+    if (waitpid(p.pid, &status, 0) == p.pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
     return r;
 }
 

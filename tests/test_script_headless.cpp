@@ -2,18 +2,15 @@
 // device, the exit status, standard output and standard error checked, and the port left free
 // (not exclusive) whichever way the script ended.
 #include <gtest/gtest.h>
-#include <limits.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 
 #include <fstream>
 #include <thread>
 
+#include "support/program.h"
 #include "support/pty.h"
-
-extern char** environ;
 
 namespace {
 
@@ -70,52 +67,24 @@ void PlayDevice(kvtest::FakeDevice& dev, Device what, pid_t pid, std::atomic<boo
 }
 
 ScriptRun RunScript(kvtest::FakeDevice& dev, Device what, std::vector<std::string> args) {
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = std::string(self, n > 0 ? (size_t)n : 0);
-    path = path.substr(0, path.rfind('/')) + "/../kivern";
-    args.insert(args.begin(), path);
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e)
-        if (strncmp(*e, "DISPLAY=", 8) && strncmp(*e, "WAYLAND_DISPLAY=", 16) &&
-            strncmp(*e, "QT_QPA_PLATFORM=", 16))
-            env.push_back(*e);
-    std::vector<char*> envp;
-    for (std::string& v : env) envp.push_back(&v[0]);
-    envp.push_back(nullptr);
-
     ScriptRun r;
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0) return r;
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-    posix_spawn_file_actions_addclose(&fa, dev.master());
-    pid_t pid;
-    bool started = posix_spawn(&pid, path.c_str(), &fa, nullptr, argv.data(), envp.data()) == 0;
-    posix_spawn_file_actions_destroy(&fa);
-    close(out[1]);
-    close(err[1]);
-    if (!started) return r;
+    kvtest::SpawnedProgram p = kvtest::SpawnProgram(std::move(args), dev.master());
+    if (!p.ok()) return r;
     std::atomic<bool> done{false};
-    std::thread device([&] { PlayDevice(dev, what, pid, done); });
+    std::thread device([&] { PlayDevice(dev, what, p.pid, done); });
     std::thread errReader([&] {
         char buf[4096];
-        for (ssize_t k; (k = read(err[0], buf, sizeof buf)) > 0;) r.err.append(buf, (size_t)k);
+        for (ssize_t k; (k = read(p.err, buf, sizeof buf)) > 0;) r.err.append(buf, (size_t)k);
     });
     char buf[65536];
-    for (ssize_t k; (k = read(out[0], buf, sizeof buf)) > 0;) r.out.append(buf, (size_t)k);
+    for (ssize_t k; (k = read(p.out, buf, sizeof buf)) > 0;) r.out.append(buf, (size_t)k);
     errReader.join();
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(p.pid, &status, 0);
     done = true;
     device.join();
-    close(out[0]);
-    close(err[0]);
+    close(p.out);
+    close(p.err);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
 }
