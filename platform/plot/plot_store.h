@@ -25,7 +25,7 @@ struct PlotColumn {
 
 class PlotStore {
 public:
-    static const int kMaxChannels = 16;
+    static constexpr int kMaxChannels = 16;
     static const size_t kDefaultCapacity = 100000;
 
     explicit PlotStore(size_t nCapacity = kDefaultCapacity)
