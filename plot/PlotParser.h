@@ -11,9 +11,9 @@
 
 class CPlotParser {
 public:
-    static const int kMaxChannels = 16;
+    static constexpr int kMaxChannels = 16;
     // A line longer than this is skipped whole (no line end in sight: not a device's line).
-    static const size_t kMaxLine = 16384;
+    static constexpr size_t kMaxLine = 16384;
 
     struct Line {
         uint32_t mask = 0;            // bit c: channel c has a sample

@@ -74,7 +74,7 @@ public:
     static long long NowMs();
 
     // Longest single send, so that a runaway string is refused with a message.
-    static const size_t kMaxSend = 16u << 20;
+    static constexpr size_t kMaxSend = 16u << 20;
 
 private:
     friend struct ScriptApi;

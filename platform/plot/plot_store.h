@@ -26,7 +26,7 @@ struct PlotColumn {
 class PlotStore {
 public:
     static constexpr int kMaxChannels = 16;
-    static const size_t kDefaultCapacity = 100000;
+    static constexpr size_t kDefaultCapacity = 100000;
 
     explicit PlotStore(size_t nCapacity = kDefaultCapacity)
         : m_nCapacity(nCapacity ? nCapacity : 1) {}
@@ -37,7 +37,7 @@ public:
     void Clear();
     // A sample of channel ch from line seq at t seconds (seq and t never decrease).
     void Append(int ch, uint32_t seq, double t, float v);
-    static const size_t kBlock = 16;  // samples a summary covers
+    static constexpr size_t kBlock = 16;  // samples a summary covers
 
     size_t Count(int ch) const { return m_ring[ch].nCount; }
     // The i-th sample of a channel, 0 the oldest.
