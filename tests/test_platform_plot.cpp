@@ -1,5 +1,6 @@
 // The plot's store and picture: the history bound, decimation against a brute-force pass,
-// the CSV export read back, and a known sine drawn within its envelope.
+// the CSV export read back, a known sine drawn within its envelope, and a picture drawn while
+// following growing data equal to one drawn afresh.
 #include <gtest/gtest.h>
 
 #include <QPainter>
@@ -178,6 +179,37 @@ TEST(PlotView, AKnownSineIsDrawnWithinItsEnvelope) {
             drawnColumns += any;
         }
         EXPECT_GE(drawnColumns, a.width() - 4) << c.n;
+    }
+}
+
+// While following, each picture reuses the columns of the one before; the picture must be
+// the one a new view draws from the same store.
+TEST(PlotView, FollowingDrawsWhatAFreshViewDraws) {
+    struct Case {
+        size_t capacity;
+        int lines, perPicture;  // lines appended, and between two pictures
+        bool byTime;
+    } cases[] = {{20000, 50000, 50, false},
+                 {20000, 50000, 997, true},
+                 {5000, 4000, 7, false},
+                 {300, 2000, 3, false}};
+    const QSize size(700, 300);
+    for (const Case& c : cases) {
+        PlotStore s(c.capacity);
+        PlotView live(&s);
+        live.SetNames({"a", "b"}, false);
+        PlotViewOptions o;
+        o.bByTime = c.byTime;
+        live.SetOptions(o);
+        for (int i = 0; i < c.lines; ++i) {
+            s.Append(0, (uint32_t)i, i * 0.0013, (float)((i * 7919) % 1000) - 500);
+            if (i % 5) s.Append(1, (uint32_t)i, i * 0.0013, (float)std::sin(i * 0.01) * 300);
+            if (i % c.perPicture == 0) live.Picture(size);
+        }
+        PlotView fresh(&s);
+        fresh.SetNames({"a", "b"}, false);
+        fresh.SetOptions(o);
+        EXPECT_TRUE(live.Picture(size) == fresh.Picture(size)) << c.lines << " " << c.byTime;
     }
 }
 

@@ -8,6 +8,7 @@
 void PlotStore::SetCapacity(size_t nCapacity) {
     if (!nCapacity) nCapacity = 1;
     if (nCapacity == m_nCapacity) return;
+    ++m_nGen;
     for (Ring& r : m_ring) {
         if (!r.nCount) {
             r = Ring();
@@ -31,6 +32,7 @@ void PlotStore::SetCapacity(size_t nCapacity) {
 }
 
 void PlotStore::Clear() {
+    ++m_nGen;
     for (Ring& r : m_ring) r = Ring();
 }
 
@@ -64,6 +66,7 @@ void PlotStore::Append(int ch, uint32_t seq, double t, float v) {
         if (++r.nHead == r.samples.size()) r.nHead = 0;
     }
     r.Summarize(k);
+    ++r.nTotal;
 }
 
 bool PlotStore::Range(bool bByTime, double& x0, double& x1) const {

@@ -40,6 +40,11 @@ public:
     static constexpr size_t kBlock = 16;  // samples a summary covers
 
     size_t Count(int ch) const { return m_ring[ch].nCount; }
+    // Samples of a channel appended since the store was cleared (the oldest stored one is
+    // number Appended - Count), and a number that changes whenever the store is cleared or
+    // its capacity changes.
+    uint64_t Appended(int ch) const { return m_ring[ch].nTotal; }
+    uint64_t Generation() const { return m_nGen; }
     // The i-th sample of a channel, 0 the oldest.
     const PlotSample& At(int ch, size_t i) const {
         const Ring& r = m_ring[ch];
@@ -68,11 +73,13 @@ private:
         std::vector<PlotSample> samples;  // reserved to the capacity at the first sample
         std::vector<float> lo, hi;        // the extremes of each kBlock slots, as filled
         size_t nHead = 0, nCount = 0;
+        uint64_t nTotal = 0;
         size_t NextSlot() const { return nCount < samples.size() ? nCount : nHead; }
         void Summarize(size_t k);  // slot k was written
     };
     template <bool bByTime>
     void DecimateX(const Ring& r, double x0, double x1, int nCols, PlotColumn* out, size_t i) const;
     size_t m_nCapacity;
+    uint64_t m_nGen = 0;
     Ring m_ring[kMaxChannels];
 };

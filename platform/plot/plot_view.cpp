@@ -178,6 +178,18 @@ void PlotView::Render(QPainter& p, const QSize& size) {
     double x0, x1;
     const bool bAny = XRange(x0, x1);
     const int nCols = area.width();
+    // While following, the columns sit on a fixed grid of width w so that the cache can reuse
+    // them from picture to picture: x0 moves up to the next column edge (what is older than
+    // that, less than a column, is left out). w is rounded up to a step of 1/4096 of an octave,
+    // so that a span that wavers a little keeps its grid, and the newest sample stays inside.
+    double w = 0;
+    long long j0 = 0;
+    if (bAny && m_bFollow && nCols > 1) {
+        w = std::exp2(std::ceil(std::log2((x1 - x0) / nCols * (1 + 1e-9)) * 4096) / 4096);
+        j0 = (long long)std::ceil(x0 / w);
+        x0 = j0 * w;
+        x1 = (j0 + nCols) * w;
+    }
     // Decimate the shown channels and find the y range.
     double y0 = m_opt.dYMin, y1 = m_opt.dYMax;
     bool bY = false;
@@ -187,7 +199,10 @@ void PlotView::Render(QPainter& p, const QSize& size) {
             continue;
         }
         m_cols[c].resize(nCols);
-        m_pStore->Decimate(c, m_opt.bByTime, x0, x1, nCols, m_cols[c].data());
+        if (w > 0)
+            m_cache[c].Columns(*m_pStore, c, m_opt.bByTime, w, j0, nCols, m_cols[c].data());
+        else
+            m_pStore->Decimate(c, m_opt.bByTime, x0, x1, nCols, m_cols[c].data());
         if (!m_opt.bYAuto) continue;
         for (const PlotColumn& col : m_cols[c]) {
             if (!col.has) continue;

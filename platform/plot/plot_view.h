@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/plot/plot_columns.h"
 #include "platform/plot/plot_store.h"
 
 class QPainter;
@@ -78,7 +79,8 @@ private:
     uint32_t m_hidden = 0;
     std::vector<QRect> m_legend;  // each channel's legend entry, as last laid out
     std::vector<PlotColumn> m_cols[PlotStore::kMaxChannels];
-    QImage m_canvas;  // the curves' area
+    PlotColumnCache m_cache[PlotStore::kMaxChannels];  // the columns while following
+    QImage m_canvas;                                   // the curves' area
     bool m_bDragging = false;
     QPoint m_dragFrom;
     double m_dragX0 = 0, m_dragX1 = 0, m_dragY0 = 0, m_dragY1 = 0;
