@@ -71,9 +71,9 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
         HWND hWnd = pPort->m_pNotifyWnd ? pPort->m_pNotifyWnd->GetSafeHwnd() : NULL;
         ::SendMessage(hWnd, UM_SERIAL_RXBYTE, (WPARAM)pPort->m_rxBuffer.data(), (LPARAM)dwRead);
 
-        // A stream that trickles in is gathered before the next delivery: whatever part of
-        // the pause the port's own reader leaves (it takes all of it now, so each piece goes
-        // on at once). The stop request ends the pause at once.
+        // A stream that trickles in is gathered for a few milliseconds before the next
+        // delivery, the rest of the pause the port's own reader begins: fewer messages, less
+        // work. The stop request ends the pause at once.
         // Not during a transfer: its program waits for each answer.
         const DWORD dwPause = pPort->m_bTransfer ? 0 : CommDeliveryPauseMs(dwRead);
         if (WaitForSingleObject(pPort->m_hStopEvent, dwPause) == WAIT_OBJECT_0) return;
