@@ -144,20 +144,26 @@ const LogPainter::Shaped& LogPainter::Marker(unsigned char b) {
     return s;
 }
 
+// Whether a glyph may go out in this paint: one drawn before always may; one never drawn
+// counts against the new-glyph limit, and past it is left out and the paint marked deferred.
+bool LogPainter::Admit(const Placed& g) {
+    if ((size_t)g.font >= m_drawn.size()) m_drawn.resize((size_t)g.font + 1);
+    std::vector<bool>& drawn = m_drawn[(size_t)g.font];
+    if (g.glyph >= drawn.size()) drawn.resize(std::max<size_t>(g.glyph + 1, 2 * drawn.size()));
+    if (drawn[g.glyph]) return true;
+    if (m_newLeft <= 0) {
+        m_deferred = true;
+        return false;
+    }
+    --m_newLeft;
+    drawn[g.glyph] = true;
+    return true;
+}
+
 void LogPainter::Emit(const Shaped& s, QPointF at, Ink ink) {
     for (int i = 0; i < s.n; ++i) {
         const Placed& g = s.g[i];
-        if ((size_t)g.font >= m_drawn.size()) m_drawn.resize((size_t)g.font + 1);
-        std::vector<bool>& drawn = m_drawn[(size_t)g.font];
-        if (g.glyph >= drawn.size()) drawn.resize(std::max<size_t>(g.glyph + 1, 2 * drawn.size()));
-        if (!drawn[g.glyph]) {
-            if (m_newLeft <= 0) {
-                m_deferred = true;
-                continue;
-            }
-            --m_newLeft;
-            drawn[g.glyph] = true;
-        }
+        if (!Admit(g)) continue;
         auto it = std::find_if(m_batches.begin(), m_batches.end(),
                                [&](const Batch& b) { return b.font == g.font && b.ink == ink; });
         if (it == m_batches.end())

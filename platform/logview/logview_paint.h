@@ -81,16 +81,17 @@ private:
     const Shaped& Marker(unsigned char b);
     Shaped ShapeText(const QString& s, const QFont& f, QRectF box, bool bCenter);
     int FontIndex(const QRawFont& f);
+    // The new-glyph limit, which Emit and EmitColored both apply.
+    bool Admit(const Placed& g);
     void Emit(const Shaped& s, QPointF at, Ink ink);
     // Coloured glyphs (logview_paint_style.cpp): batched by font and colour, drawn after the
-    // others; Admit is the new-glyph limit that Emit applies.
+    // others.
     struct ColorBatch {
         int font;
         QRgb rgb;
         QVector<quint32> glyphs;
         QVector<QPointF> pos;
     };
-    bool Admit(const Placed& g);
     void EmitColored(const Shaped& s, QPointF at, QRgb rgb);
     void AddStyledCell(const LogIndex::Cell& c, QPointF at, const logview::SgrState& st);
     void FlushStyled(QPainter& p);

@@ -8,20 +8,6 @@
 
 using logview::GlyphKind;
 
-bool LogPainter::Admit(const Placed& g) {
-    if ((size_t)g.font >= m_drawn.size()) m_drawn.resize((size_t)g.font + 1);
-    std::vector<bool>& drawn = m_drawn[(size_t)g.font];
-    if (g.glyph >= drawn.size()) drawn.resize(std::max<size_t>(g.glyph + 1, 2 * drawn.size()));
-    if (drawn[g.glyph]) return true;
-    if (m_newLeft <= 0) {
-        m_deferred = true;
-        return false;
-    }
-    --m_newLeft;
-    drawn[g.glyph] = true;
-    return true;
-}
-
 void LogPainter::EmitColored(const Shaped& s, QPointF at, QRgb rgb) {
     for (int i = 0; i < s.n; ++i) {
         const Placed& g = s.g[i];
