@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/afx.h"
+
 namespace {
 // Qt's options (one dash, or two as Qt also takes them); those with a value take the next
 // argument or "=value".
@@ -163,6 +165,15 @@ CKivernCommandLine ParseCommandLine(int argc, const char* const* argv) {
             }
             std::string why;
             if (!SetOption(name, value, cl.startup, why)) return fail(why);
+        } else if (ours && name == "language") {
+            if (!hasValue) {
+                if (i + 1 >= argc || !argv[i + 1])
+                    return fail("option '" + arg + "' needs a value");
+                value = argv[++i];
+            }
+            if (value != "zh" && value != "en")
+                return fail("invalid language '" + value + "' (zh or en)");
+            cl.language = value == "en" ? LANG_ENGLISH : LANG_CHINESE;
         } else if (ours && name == "script") {
             if (!hasValue) {
                 if (i + 1 >= argc || !argv[i + 1])
@@ -208,6 +219,8 @@ std::string CommandLineHelp() {
            "      --flow=none|rtscts|xonxoff\n"
            "                          flow control (default none)\n"
            "      --open              open the port at start\n"
+           "      --language=zh|en    the interface in Chinese or English for this run\n"
+           "                          (default: as chosen in the settings, Chinese at first)\n"
            "      --script=FILE       run the Lua script FILE against PORT without a window;\n"
            "                          received bytes go to standard output, ARGs to 'arg'\n"
            "      --quiet             with --script: only the script's print on standard output\n"

@@ -1,5 +1,6 @@
 // The command line: kivern [PORT] [-b|--baud N] [--data 5-8] [--parity N|O|E|M|S] [--stop 1|2]
-// [--flow none|rtscts|xonxoff] [--open] [--script FILE [--quiet] [-- ARGS...]] [--help]
+// [--flow none|rtscts|xonxoff] [--open] [--language zh|en] [--script FILE [--quiet] [-- ARGS...]]
+// [--help]
 // [--version], plus Qt's own options, which go on to the framework. Parsing reads nothing but the
 // arguments, so it runs before any window.
 #pragma once
@@ -22,6 +23,7 @@ struct CKivernCommandLine {
     std::string script;
     std::vector<std::string> scriptArgs;  // after "--"
     bool quiet = false;                   // only the script's print reaches standard output
+    int language = -1;                    // LANG_* for this run; -1: as the settings say
 };
 
 CKivernCommandLine ParseCommandLine(int argc, const char* const* argv);

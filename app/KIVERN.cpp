@@ -23,6 +23,9 @@ BOOL CKIVERNApp::InitInstance() {
     else
         fprintf(stderr, "kivern: %s; the defaults apply and changes are not saved\n",
                 settings.LoadProblem().c_str());
+    // The language is chosen before any window is made: every text is made in it.
+    if (!AfxSetLanguage(m_nLanguage >= 0 ? m_nLanguage : settings.m_nLanguage))
+        fputs("kivern: the English translation is missing; the interface stays Chinese\n", stderr);
     CKIVERNDlg dlg;
     dlg.m_startup = m_startup;
     m_pMainWnd = &dlg;

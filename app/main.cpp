@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     // reported by the opening itself.
     if (!cl.script.empty()) return RunScriptWithoutWindow(cl);
     theApp.m_startup = cl.startup;
+    theApp.m_nLanguage = cl.language;
     // Qt keeps the arguments it is given for the life of the application.
     std::vector<char*> args;
     for (std::string& a : cl.toolkitArgs) args.push_back(&a[0]);

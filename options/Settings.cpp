@@ -28,6 +28,7 @@ const char* const kChecksums[KV_CHECK_COUNT] = {
     "CRC-16/XMODEM", "CRC-32"};
 const char* const kChecksumOrders[] = {"customary", "highFirst", "lowFirst"};
 const char* const kResetLines[] = {"DTR", "RTS"};
+const char* const kLanguages[] = {"zh", "en"};  // by LANG_*
 
 // A duration member in ms, 1..KV_SIGNAL_MAX_MS; keep otherwise.
 int Millis(const Json::Value& v, int keep) {
@@ -156,6 +157,7 @@ Json::Value CKivernSettings::ToJson() const {
     root["recentScripts"] = scripts;
     root["autoReply"] = m_bAutoReply != FALSE;
     root["autoReplies"] = AutoRepliesToJson(m_autoReplies);
+    root["language"] = kLanguages[m_nLanguage];
     return root;
 }
 
@@ -209,6 +211,7 @@ void CKivernSettings::FromJson(const Json::Value& root) {
                 m_recentScripts.push_back(e.asString());
     }
     m_bAutoReply = Flag(root["autoReply"], m_bAutoReply);
+    m_nLanguage = Choice(root["language"], kLanguages, m_nLanguage);
     if (root["autoReplies"].isArray()) m_autoReplies = AutoRepliesFromJson(root["autoReplies"]);
     const Json::Value& ports = root["ports"];
     if (ports.isArray()) {
@@ -345,5 +348,5 @@ bool CKivernSettings::operator==(const CKivernSettings& o) const {
            m_nSentColor == o.m_nSentColor && m_bKeepHistory == o.m_bKeepHistory &&
            m_history == o.m_history && m_display == o.m_display &&
            m_recentScripts == o.m_recentScripts && m_bAutoReply == o.m_bAutoReply &&
-           m_autoReplies == o.m_autoReplies;
+           m_nLanguage == o.m_nLanguage && m_autoReplies == o.m_autoReplies;
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "convert/Checksum.h"
-#include "options/DisplaySettings.h"
 #include "options/AutoReplyRule.h"
+#include "options/DisplaySettings.h"
 #include "platform/afx.h"
 
 // Text on the wire: how received bytes are shown as text and how typed text is sent.
@@ -85,6 +85,8 @@ public:
     std::vector<std::string> m_recentScripts;
     BOOL m_bAutoReply = FALSE;
     std::vector<CAutoReplyRule> m_autoReplies;
+    // The interface language from the next start: LANG_CHINESE or LANG_ENGLISH.
+    int m_nLanguage = LANG_CHINESE;
 
     // Reads the file; a missing or empty file leaves the defaults, and so does each member
     // that is missing or of the wrong kind, and each port entry that adding a port would

@@ -45,7 +45,8 @@ CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
       m_bLooseHex(settings.m_bLooseHex),
       m_nResetLine(settings.m_nResetLine),
       m_nFileProtocol(settings.m_nFileProtocol),
-      m_bAutoReply(settings.m_bAutoReply) {
+      m_bAutoReply(settings.m_bAutoReply),
+      m_nLanguage(settings.m_nLanguage) {
     m_strFilePause.Format("%d", settings.m_nFilePauseMs);
     m_strFilePauseEvery.Format("%d", settings.m_nFilePauseEvery);
     m_strReconnectSecs.Format("%d", settings.m_nReconnectSecs);
@@ -90,6 +91,8 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX) {
     m_displayGroup.DoDataExchange(pDX);
     m_colors.Exchange(pDX);
     DDX_Check(pDX, IDC_SET_AUTO_REPLY, m_bAutoReply);
+    DDX_Control(pDX, IDC_SET_LANGUAGE, m_cbLanguage);
+    DDX_CBIndex(pDX, IDC_SET_LANGUAGE, m_nLanguage);
 }
 
 BEGIN_MESSAGE_MAP(CSettingsDlg, CDialog)
@@ -111,6 +114,9 @@ BOOL CSettingsDlg::OnInitDialog() {
     for (const char* s : kChecksumOrderNames) m_cbChecksumOrder.AddString(s);
     for (const char* s : kResetLineNames) m_cbResetLine.AddString(s);
     for (const char* s : kFileProtocolNames) m_cbFileProtocol.AddString(s);
+    m_cbLanguage.AddString("中文");  // each language in its own words, never translated
+    m_cbLanguage.AddString("English");
+    m_nLanguage = m_settings.m_nLanguage;
     m_nEncoding = m_settings.m_nEncoding;
     m_nLineEnding = m_settings.m_nLineEnding;
     m_nDtr = m_settings.m_nDtrAtOpen;
@@ -206,6 +212,8 @@ void CSettingsDlg::OnOK() {
     m_displayGroup.Read(m_settings.m_display);
     m_colors.Save(m_settings);
     m_settings.m_bAutoReply = m_bAutoReply;
+    if (m_nLanguage == LANG_CHINESE || m_nLanguage == LANG_ENGLISH)
+        m_settings.m_nLanguage = m_nLanguage;
     EndDialog(IDOK);
 }
 

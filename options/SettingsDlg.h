@@ -1,8 +1,8 @@
 // CSettingsDlg: the "更多设置" box, reached from the system menu and the receive display's
 // context menu. It edits a copy of the options; the caller keeps them when it returns IDOK.
 #pragma once
-#include "options/DisplayGroup.h"
 #include "options/ColorGroup.h"
+#include "options/DisplayGroup.h"
 #include "options/Settings.h"
 #include "platform/afx.h"
 
@@ -63,4 +63,6 @@ private:
     CDisplayGroup m_displayGroup{m_settings.m_display};
     CColorGroup m_colors;
     BOOL m_bAutoReply;
+    CComboBox m_cbLanguage;
+    int m_nLanguage;  // LANG_*, the combo's index
 };

@@ -9,6 +9,7 @@
 #include "platform/files/append_writer.h"
 #include "platform/files/file.h"
 #include "platform/kernel/sync.h"
+#include "platform/lang/lang.h"
 #include "platform/kernel/thread.h"
 #include "platform/logview/logview_find.h"
 #include "platform/logview/logview_highlight.h"

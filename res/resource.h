@@ -139,6 +139,9 @@
 #define IDC_AUTO_HEX 4
 #define IDC_AUTO_DELAY 5
 
+// The settings box's 界面语言 / Language group.
+#define IDC_SET_LANGUAGE 1400
+
 // The find box (IDD_FIND).
 #define IDC_FIND_TEXT 1240
 #define IDC_FIND_NEXT 1241

@@ -21,7 +21,7 @@ import os
 import re
 import sys
 
-PLATFORM_ORDER = ["core", "text", "kernel", "files", "ports", "comm", "logview", "ui", "plot", "app"]
+PLATFORM_ORDER = ["core", "text", "lang", "kernel", "files", "ports", "comm", "logview", "ui", "plot", "app"]
 APP_ORDER = ["res", "convert", "serial", "options", "script", "plot", "dialog", "app"]
 APP_ENTRY = "platform/afx"  # the one platform header the application includes
 NOT_PRODUCTION = {"tests", "bench", "fuzz", "tools", "docs", "packaging"}

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QString>
 
+#include "platform/lang/lang.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_controls.h"
 #include "platform/ui/dialog_widget.h"
@@ -16,7 +17,10 @@
 
 namespace {
 
-QString U(const char* gbk) { return kvimpl::FromGbk(CString(gbk)); }
+// A template's text in the interface language.
+QString Tr(const char* gbk) { return kvimpl::FromGbk(AfxTr("Dialog", gbk)); }
+// A UTF-8 text of the layer as GBK.
+CString G(const std::string& utf8) { return kvimpl::ToGbk(QString::fromStdString(utf8)); }
 
 // Average character width and height of a font, measured as the platform does for dialog units.
 void DialogBaseUnits(const QFont& f, int& baseX, int& baseY) {
@@ -52,29 +56,32 @@ BOOL CDialog::CreateFromTemplate() {
     }
     if (t->exStyle & WS_EX_APPWINDOW) flags = (flags & ~Qt::Dialog) | Qt::Window;
     w->setWindowFlags(flags);
-    w->setWindowTitle(U(t->caption));
+    w->setWindowTitle(Tr(t->caption));
     w->resize(DluToPixelX(t->cx), DluToPixelY(t->cy));
     if (!(t->style & WS_THICKFRAME)) w->setFixedSize(w->size());
     w->setSizeGripEnabled(false);
 
     if (t->style & WS_SYSMENU) {
         m_sysMenu = std::make_unique<CMenu>();
-        m_sysMenu->AppendMenu(MF_STRING, SC_RESTORE, "\xBB\xB9\xD4\xAD(&R)");           // 还原
-        m_sysMenu->AppendMenu(MF_STRING, SC_MINIMIZE, "\xD7\xEE\xD0\xA1\xBB\xAF(&N)");  // 最小化
-        m_sysMenu->AppendMenu(MF_STRING, SC_MAXIMIZE, "\xD7\xEE\xB4\xF3\xBB\xAF(&X)");  // 最大化
+        m_sysMenu->AppendMenu(MF_STRING, SC_RESTORE, G(AfxTrUtf8("Dialog", "还原(&R)")));
+        m_sysMenu->AppendMenu(MF_STRING, SC_MINIMIZE, G(AfxTrUtf8("Dialog", "最小化(&N)")));
+        m_sysMenu->AppendMenu(MF_STRING, SC_MAXIMIZE, G(AfxTrUtf8("Dialog", "最大化(&X)")));
         m_sysMenu->AppendMenu(MF_SEPARATOR);
-        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, "\xB9\xD8\xB1\xD5(&C)\tAlt+F4");  // 关闭
+        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, G(AfxTrUtf8("Dialog", "关闭(&C)\tAlt+F4")));
     }
 
     for (int i = 0; i < t->itemCount; ++i) {
-        const DLGITEM& it = t->items[i];
+        // The control is made from a copy that holds its text in the interface language.
+        DLGITEM it = t->items[i];
+        const CString text = AfxTr("Dialog", it.text);
+        it.text = text;
         const int id = it.id;
         QWidget* c = kvimpl::CreateTemplateControl(it, w, [this, id](UINT code, QWidget* src) {
             NotifyFromControl(id, code, kvimpl::HandleOfWidget(src));
         });
         c->setFont(font);
         if (i > 0 && kvimpl::NamedByLabel(it) && kvimpl::IsTextLabel(t->items[i - 1])) {
-            c->setAccessibleName(kvimpl::LabelAsName(U(t->items[i - 1].text)));
+            c->setAccessibleName(kvimpl::LabelAsName(Tr(t->items[i - 1].text)));
             if (auto* label = qobject_cast<QLabel*>(m_controls.back()->GetWidget()))
                 label->setBuddy(c);
         }

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <map>
 
+#include "platform/lang/lang.h"
+
 namespace {
 const AFX_RESOURCES* g_resources = nullptr;
 std::map<UINT, QIcon*>& Icons() {
@@ -27,7 +29,7 @@ BOOL AfxLoadString(UINT nID, CString& r) {
     if (!g_resources) return FALSE;
     for (int i = 0; i < g_resources->stringCount; ++i) {
         if (g_resources->strings[i].id == nID) {
-            r = g_resources->strings[i].text;
+            r = AfxTr("Dialog", g_resources->strings[i].text);
             return !r.IsEmpty();
         }
     }
