@@ -94,7 +94,21 @@ TEST_F(WireTest, LineEndingsFollowTextSendsOnly) {
     }
 }
 
-TEST_F(WireTest, SentDataIsShownApartAndCountedOnlyAsSent) {
+// The same in either interface language: the wire, the echo's marker and the stamps are never
+// translated.
+class WireLanguageTest : public WireTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(AfxSetLanguage(GetParam()));
+        WireTest::SetUp();
+    }
+    void TearDown() override {
+        WireTest::TearDown();
+        AfxSetLanguage(LANG_CHINESE);
+    }
+};
+
+TEST_P(WireLanguageTest, SentDataIsShownApartAndCountedOnlyAsSent) {
     Apply(KV_ENC_GBK, KV_EOL_NONE, TRUE);
     m_dev->Send("ok");
     ASSERT_TRUE(WaitReceived(2));
@@ -132,6 +146,9 @@ TEST_F(WireTest, SentDataIsShownApartAndCountedOnlyAsSent) {
     EXPECT_EQ(m_dlg->m_nRxBytes, 2);
     EXPECT_STREQ(Text(IDC_TX_COUNT_STATIC), "TX: 4 Bytes");
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, WireLanguageTest,
+                         ::testing::Values(LANG_CHINESE, LANG_ENGLISH));
 
 TEST_F(WireTest, AChecksumFollowsHexFramesAndTextFramesWhenAsked) {
     Apply(KV_ENC_GBK, KV_EOL_NONE, TRUE);

@@ -10,7 +10,7 @@ build=${KIVERN_BUILD_DIR:-$top/build}
 
 # Debian packages the build, the tests and the screenshots need.
 packages=(build-essential cmake pkg-config qt6-base-dev libjsoncpp-dev libudev-dev libboost-dev
-  liblua5.4-dev liblua5.4-0 python3-serial
+  liblua5.4-dev liblua5.4-0 python3-serial qt6-tools-dev qt6-l10n-tools
   ser2net socat lrzsz libgtest-dev googletest fonts-arphic-uming fonts-inconsolata fonts-liberation2
   fonts-dejavu-core qt6-translations-l10n xvfb x11-apps imagemagick
   desktop-file-utils appstream man-db groff-base file dpkg-dev python3)
