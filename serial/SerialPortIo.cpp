@@ -66,6 +66,10 @@ void CSerialPort::DrainInput(CSerialPort* pPort) {
                 dwRead = 0;
         }
         LeaveCriticalSection(&pPort->m_csPort);
+        // The count includes bytes the driver holds that the port's reader has not taken yet
+        // (it gathers a trickle): they come with its next piece, which ends the wait for the
+        // next comm event. Nothing is handed over empty.
+        if (dwRead == 0) return;
 
         // The window's handle is read afresh: a window that is gone makes this fail at once.
         HWND hWnd = pPort->m_pNotifyWnd ? pPort->m_pNotifyWnd->GetSafeHwnd() : NULL;
