@@ -47,13 +47,15 @@ void CAutoReplyDlg::OnOK() {
         rule.bOn = m_bOn[r] != FALSE;
         CString why;
         int nBadField = IDC_AUTO_REPLY;  // where the focus goes when the row is refused
-        if (!IsDecimalNumber(m_strDelay[r]) || m_strDelay[r].GetLength() > 5 ||
-            IntervalValue(m_strDelay[r]) > KV_AUTO_REPLY_MAX_DELAY) {
+        // A delay is a whole number of ms, 0 (a new row's) included.
+        const CString& strDelay = m_strDelay[r];
+        if (strDelay != "0" && (!IsDecimalNumber(strDelay) || strDelay.GetLength() > 5 ||
+                                IntervalValue(strDelay) > KV_AUTO_REPLY_MAX_DELAY)) {
             why.Format(AfxTr("CAutoReplyDlg", "第 %d 行：延时应为 0 到 %d 毫秒。"), r + 1,
                        KV_AUTO_REPLY_MAX_DELAY);
             nBadField = IDC_AUTO_DELAY;
         } else {
-            rule.nDelayMs = IntervalValue(m_strDelay[r]);
+            rule.nDelayMs = IntervalValue(strDelay);
             CString bytes;
             INT_PTR nBad = 0;
             BOOL bUnpaired = FALSE;
