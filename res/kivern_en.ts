@@ -352,7 +352,7 @@ changes will not be saved.</translation>
     </message>
     <message>
         <source>含文本发送</source>
-        <translation>Text too</translation>
+        <translation>Also on text</translation>
     </message>
     <message>
         <source>字节序：</source>
@@ -388,7 +388,7 @@ changes will not be saved.</translation>
     </message>
     <message>
         <source>拉低：</source>
-        <translation>Low:</translation>
+        <translation>Pulse:</translation>
     </message>
     <message>
         <source>重新连接</source>
