@@ -110,7 +110,7 @@ changes will not be saved.</translation>
     </message>
     <message>
         <source>XMODEM (校验和)</source>
-        <translation>XMODEM (sum)</translation>
+        <translation>XMODEM (checksum)</translation>
     </message>
 </context>
 <context>
@@ -520,7 +520,7 @@ changes will not be saved.</translation>
     </message>
     <message>
         <source>解析 ANSI 颜色（ESC [ … m）</source>
-        <translation>Show ANSI colours (ESC [ … m)</translation>
+        <translation>Interpret ANSI colours (ESC [ … m)</translation>
     </message>
     <message>
         <source>发送行 (TX&gt;) 颜色：</source>
@@ -596,7 +596,7 @@ changes will not be saved.</translation>
     </message>
     <message>
         <source>示例：ERROR/WARN/OK</source>
-        <translation>Sample: ERROR/WARN/OK</translation>
+        <translation>Example: ERROR/WARN/OK</translation>
     </message>
     <message>
         <source>高亮关键字</source>
