@@ -46,23 +46,29 @@ void CAutoReplyDlg::OnOK() {
         rule.bHex = m_bHex[r] != FALSE;
         rule.bOn = m_bOn[r] != FALSE;
         CString why;
-        if (!IsDecimalNumber(m_strDelay[r]) || m_strDelay[r].GetLength() > 5 ||
-            IntervalValue(m_strDelay[r]) > KV_AUTO_REPLY_MAX_DELAY) {
-            why.Format("第 %d 行：延时应为 0 到 %d 毫秒。", r + 1, KV_AUTO_REPLY_MAX_DELAY);
+        int nBadField = IDC_AUTO_REPLY;  // where the focus goes when the row is refused
+        // A delay is a whole number of ms, 0 (a new row's) included.
+        const CString& strDelay = m_strDelay[r];
+        if (strDelay != "0" && (!IsDecimalNumber(strDelay) || strDelay.GetLength() > 5 ||
+                                IntervalValue(strDelay) > KV_AUTO_REPLY_MAX_DELAY)) {
+            why.Format(AfxTr("CAutoReplyDlg", "第 %d 行：延时应为 0 到 %d 毫秒。"), r + 1,
+                       KV_AUTO_REPLY_MAX_DELAY);
+            nBadField = IDC_AUTO_DELAY;
         } else {
-            rule.nDelayMs = IntervalValue(m_strDelay[r]);
+            rule.nDelayMs = IntervalValue(strDelay);
             CString bytes;
             INT_PTR nBad = 0;
             BOOL bUnpaired = FALSE;
             if (rule.bHex && !ReadLooseHex(m_strReply[r], bytes, nBad, bUnpaired))
-                why.Format("第 %d 行：回复不是十六进制字节（第 %d 个字符）。", r + 1,
-                           (int)nBad + 1);
+                why.Format(
+                    AfxTr("CAutoReplyDlg", "第 %d 行：回复不是十六进制字节（第 %d 个字符）。"),
+                    r + 1, (int)nBad + 1);
             else if (rule.reply.empty())
-                why.Format("第 %d 行：没有回复。", r + 1);
+                why.Format(AfxTr("CAutoReplyDlg", "第 %d 行：没有回复。"), r + 1);
         }
         if (!why.IsEmpty()) {
             AfxMessageBox(why, MB_ICONWARNING);
-            GetDlgItem(Id(r, why.Find("延时") >= 0 ? IDC_AUTO_DELAY : IDC_AUTO_REPLY))->SetFocus();
+            GetDlgItem(Id(r, nBadField))->SetFocus();
             return;
         }
         rules.push_back(rule);

@@ -15,8 +15,8 @@ void CColorGroup::Init(CWnd* pBox, const CKivernSettings& s) {
     m_nSent = s.m_nSentColor + 1;
     m_rules = s.m_highlights;
     m_cbSent.ResetContent();
-    m_cbSent.AddString("不着色");
-    for (int i = 0; i < g_nKvColors; ++i) m_cbSent.AddString(g_kvColors[i].name);
+    m_cbSent.AddString(AfxTr("CColorGroup", "不着色"));
+    for (int i = 0; i < g_nKvColors; ++i) m_cbSent.AddString(KvColorName(i));
     m_cbSent.SetCurSel(m_nSent);
     ShowSummary(pBox);
 }
@@ -28,8 +28,9 @@ void CColorGroup::Save(CKivernSettings& s) const {
 }
 
 void CColorGroup::ShowSummary(CWnd* pBox) {
-    CString str("高亮关键字：无");
-    if (!m_rules.empty()) str.Format("高亮关键字：%d 条规则", (int)m_rules.size());
+    CString str = AfxTr("CColorGroup", "高亮关键字：无");
+    if (!m_rules.empty())
+        str.Format(AfxTr("CColorGroup", "高亮关键字：%d 条规则"), (int)m_rules.size());
     pBox->GetDlgItem(IDC_SET_HIGHLIGHT_SUMMARY)->SetWindowText(str);
 }
 

@@ -4,9 +4,14 @@
 
 // Mid tones: a contrast of at least 3:1 against white and against black.
 const KvColor g_kvColors[] = {
-    {"red", "红", 0xE0302A},       {"amber", "琥珀", 0xB87800}, {"green", "绿", 0x2E9B3A},
-    {"blue", "蓝", 0x3A7BD5},      {"purple", "紫", 0xA155D0},  {"teal", "青", 0x1A9A9A},
-    {"magenta", "品红", 0xD03C9A}, {"orange", "橙", 0xD9622B},
+    {"red", TR_NOOP("Colors", "红"), 0xE0302A},
+    {"amber", TR_NOOP("Colors", "琥珀"), 0xB87800},
+    {"green", TR_NOOP("Colors", "绿"), 0x2E9B3A},
+    {"blue", TR_NOOP("Colors", "蓝"), 0x3A7BD5},
+    {"purple", TR_NOOP("Colors", "紫"), 0xA155D0},
+    {"teal", TR_NOOP("Colors", "青"), 0x1A9A9A},
+    {"magenta", TR_NOOP("Colors", "品红"), 0xD03C9A},
+    {"orange", TR_NOOP("Colors", "橙"), 0xD9622B},
 };
 const int g_nKvColors = (int)(sizeof(g_kvColors) / sizeof(g_kvColors[0]));
 
@@ -31,6 +36,8 @@ bool ParseRgb(const Json::Value& v, uint32_t& rgb) {
 }
 }  // namespace
 
+CString KvColorName(int i) { return AfxTr("Colors", g_kvColors[i].name); }
+
 int KvColorOfRgb(uint32_t rgb) {
     for (int i = 0; i < g_nKvColors; ++i)
         if (g_kvColors[i].rgb == (rgb & 0xFFFFFF)) return i;
@@ -47,9 +54,9 @@ CString KvDescribeHighlight(const LogHighlight& h) {
     int c = KvColorOfRgb(h.rgb);
     CString s = ConvertCodePage(CString(h.pattern.c_str()), CP_UTF8, CP_ACP);
     s += "  (";
-    s += c >= 0 ? CString(g_kvColors[c].name) : CString(RgbText(h.rgb).c_str());
-    if (h.bRegex) s += "，正则";
-    if (h.bWholeLine) s += "，整行";
+    s += c >= 0 ? KvColorName(c) : CString(RgbText(h.rgb).c_str());
+    if (h.bRegex) s += AfxTr("Colors", "，正则");
+    if (h.bWholeLine) s += AfxTr("Colors", "，整行");
     s += ")";
     return s;
 }

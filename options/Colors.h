@@ -11,12 +11,13 @@
 
 struct KvColor {
     const char* key;   // in the settings file
-    const char* name;  // as the boxes show it
+    const char* name;  // as written; shown through KvColorName
     uint32_t rgb;
 };
 extern const KvColor g_kvColors[];
 extern const int g_nKvColors;
 int KvColorOfRgb(uint32_t rgb);  // index into g_kvColors, or -1
+CString KvColorName(int i);      // colour i of g_kvColors as the boxes show it
 
 // ERROR in red, WARN in amber, OK in green, each as a word.
 LogHighlights KvExampleHighlights();

@@ -7,7 +7,9 @@
 
 namespace {
 const int kRowBytes[] = {8, 16, 32};
-const char* const kRowBytesNames[] = {"8 字节", "16 字节", "32 字节"};
+const char* const kRowBytesNames[] = {TR_NOOP("CDisplayGroup", "8 字节"),
+                                      TR_NOOP("CDisplayGroup", "16 字节"),
+                                      TR_NOOP("CDisplayGroup", "32 字节")};
 }  // namespace
 
 void CDisplayGroup::DoDataExchange(CDataExchange* pDX) {
@@ -22,8 +24,8 @@ void CDisplayGroup::DoDataExchange(CDataExchange* pDX) {
 }
 
 void CDisplayGroup::Init() {
-    for (const char* s : kRowBytesNames) m_cbRowBytes.AddString(s);
-    m_cbFace.AddString("默认 (新宋体)");
+    for (const char* s : kRowBytesNames) m_cbRowBytes.AddString(AfxTr("CDisplayGroup", s));
+    m_cbFace.AddString(AfxTr("CDisplayGroup", "默认 (新宋体)"));
     m_faces.assign(1, std::string());
     for (const CString& face : GetFixedPitchFaces()) {
         m_cbFace.AddString(face);

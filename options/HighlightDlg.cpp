@@ -27,7 +27,7 @@ void CHighlightDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CHighlightDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     UpdateData(FALSE);
-    for (int i = 0; i < g_nKvColors; ++i) m_cbColor.AddString(g_kvColors[i].name);
+    for (int i = 0; i < g_nKvColors; ++i) m_cbColor.AddString(KvColorName(i));
     m_cbColor.SetCurSel(0);
     FillList(0);
     OnSelChangeList();
@@ -65,8 +65,9 @@ BOOL CHighlightDlg::ReadFields(LogHighlight& h) {
     h.rgb = g_kvColors[c].rgb;
     std::string why;
     if (LogHighlightValid(h, &why)) return TRUE;
-    CString strMessage = h.pattern.empty() ? CString("请填写要高亮的文字或表达式。")
-                                           : CString("这不是有效的正则表达式：") + why.c_str();
+    CString strMessage = h.pattern.empty()
+                             ? AfxTr("CHighlightDlg", "请填写要高亮的文字或表达式。")
+                             : AfxTr("CHighlightDlg", "这不是有效的正则表达式：") + why.c_str();
     AfxMessageBox(strMessage, MB_OK | MB_ICONWARNING);
     return FALSE;
 }

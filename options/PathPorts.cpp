@@ -23,13 +23,14 @@ KvPathPort AddPathPort(CKivernSettings& settings, const std::string& path, unsig
 void ReportPathPortRefused(KvPathPort result, const std::string& path) {
     CString strMessage;
     if (result == KV_PATH_NO_NUMBER)
-        strMessage = "没有空闲的串口号 (COM1 - COM255 均已使用)";
-    else
+        strMessage = AfxTr("PathPorts", "没有空闲的串口号 (COM1 - COM255 均已使用)");
+    else if (LooksLikeNetPortUrl(path))
         strMessage.Format(
-            LooksLikeNetPortUrl(path)
-                ? "%s\n不是有效的网络串口地址 (rfc2217://主机:端口 或 tcp://主机:端口)"
-                : "%s\n不是串口或终端设备",
+            AfxTr("PathPorts",
+                  "%s\n不是有效的网络串口地址 (rfc2217://主机:端口 或 tcp://主机:端口)"),
             path.c_str());
+    else
+        strMessage.Format(AfxTr("PathPorts", "%s\n不是串口或终端设备"), path.c_str());
     AfxMessageBox(strMessage, MB_OK | MB_ICONWARNING);
 }
 

@@ -7,14 +7,17 @@
 
 namespace {
 const char* const kEncodingNames[] = {"GBK", "UTF-8"};
-const char* const kLineEndingNames[] = {"无", "CR", "LF", "CR LF"};
+const char* const kLineEndingNames[] = {TR_NOOP("CSettingsDlg", "无"), "CR", "LF", "CR LF"};
 // DTR offers the driver's state; RTS is held on unless the user turns it off.
-const char* const kDtrNames[] = {"驱动默认", "开", "关"};
-const char* const kRtsNames[] = {"开", "关"};
+const char* const kDtrNames[] = {TR_NOOP("CSettingsDlg", "驱动默认"), TR_NOOP("CSettingsDlg", "开"),
+                                 TR_NOOP("CSettingsDlg", "关")};
+const char* const kRtsNames[] = {TR_NOOP("CSettingsDlg", "开"), TR_NOOP("CSettingsDlg", "关")};
 const char* const kChecksumNames[KV_CHECK_COUNT] = {
-    "无",    "SUM8", "XOR8", "CRC-8/SMBUS", "CRC-16/MODBUS", "CRC-16/CCITT-FALSE", "CRC-16/XMODEM",
-    "CRC-32"};
-const char* const kChecksumOrderNames[] = {"惯用顺序", "高字节在前", "低字节在前"};
+    TR_NOOP("CSettingsDlg", "无"), "SUM8",          "XOR8",  "CRC-8/SMBUS", "CRC-16/MODBUS",
+    "CRC-16/CCITT-FALSE",          "CRC-16/XMODEM", "CRC-32"};
+const char* const kChecksumOrderNames[] = {TR_NOOP("CSettingsDlg", "惯用顺序"),
+                                           TR_NOOP("CSettingsDlg", "高字节在前"),
+                                           TR_NOOP("CSettingsDlg", "低字节在前")};
 const char* const kResetLineNames[] = {"DTR", "RTS"};
 
 // A duration typed in ms: its value when it is a whole number in 1..KV_SIGNAL_MAX_MS, else keep.
@@ -23,8 +26,12 @@ int TypedMillis(const CString& str, int keep) {
     const int ms = IntervalValue(str);
     return ms >= 1 && ms <= KV_SIGNAL_MAX_MS ? ms : keep;
 }
-const char* const kFileProtocolNames[KV_FILE_COUNT] = {
-    "原始数据", "XMODEM (校验和)", "XMODEM (CRC)", "XMODEM-1K", "YMODEM", "ZMODEM"};
+const char* const kFileProtocolNames[KV_FILE_COUNT] = {TR_NOOP("CSettingsDlg", "原始数据"),
+                                                       TR_NOOP("CSettingsDlg", "XMODEM (校验和)"),
+                                                       "XMODEM (CRC)",
+                                                       "XMODEM-1K",
+                                                       "YMODEM",
+                                                       "ZMODEM"};
 }  // namespace
 
 CSettingsDlg::CSettingsDlg(const CKivernSettings& settings, CWnd* pParent)
@@ -106,14 +113,18 @@ END_MESSAGE_MAP()
 BOOL CSettingsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     UpdateData(TRUE);
-    for (const char* s : kEncodingNames) m_cbEncoding.AddString(s);
-    for (const char* s : kLineEndingNames) m_cbLineEnding.AddString(s);
-    for (const char* s : kDtrNames) m_cbDtr.AddString(s);
-    for (const char* s : kRtsNames) m_cbRts.AddString(s);
-    for (const char* s : kChecksumNames) m_cbChecksum.AddString(s);
-    for (const char* s : kChecksumOrderNames) m_cbChecksumOrder.AddString(s);
-    for (const char* s : kResetLineNames) m_cbResetLine.AddString(s);
-    for (const char* s : kFileProtocolNames) m_cbFileProtocol.AddString(s);
+    // The lists are read back by index only, so their items may be shown in either language.
+    auto fill = [](CComboBox& cb, const auto& names) {
+        for (const char* s : names) cb.AddString(AfxTr("CSettingsDlg", s));
+    };
+    fill(m_cbEncoding, kEncodingNames);
+    fill(m_cbLineEnding, kLineEndingNames);
+    fill(m_cbDtr, kDtrNames);
+    fill(m_cbRts, kRtsNames);
+    fill(m_cbChecksum, kChecksumNames);
+    fill(m_cbChecksumOrder, kChecksumOrderNames);
+    fill(m_cbResetLine, kResetLineNames);
+    fill(m_cbFileProtocol, kFileProtocolNames);
     m_cbLanguage.AddString("中文");  // each language in its own words, never translated
     m_cbLanguage.AddString("English");
     m_nLanguage = m_settings.m_nLanguage;

@@ -11,12 +11,14 @@
 #include <fstream>
 #include <functional>
 
+#include "options/AutoReplyDlg.h"
 #include "options/Colors.h"
 #include "options/SettingsDlg.h"
 #include "platform/logview/logview.h"
 #include "platform/ui/window_p.h"
 #include "support/app_env.h"
 #include "support/files.h"
+#include "support/msgbox_recorder.h"
 #include "support/permissions.h"
 
 namespace {
@@ -289,6 +291,57 @@ TEST_F(SettingsTest, TheBoxSaysWhenChangesWillNotLast) {
         EXPECT_EQ(visible, *c.notice != 0);
         m_dlg->DestroyWindow();
         chmod((m_dir + "/config/kivern").c_str(), 0755);
+    }
+}
+
+// A refused row of the auto-reply box is named, and the focus goes to its field at fault, in
+// either language; a row with a delay of 0 is taken.
+TEST_F(SettingsTest, TheAutoReplyBoxTakesGoodRowsAndFocusesTheFieldOfARefusedOne) {
+    struct ChineseAgain {
+        ~ChineseAgain() { AfxSetLanguage(LANG_CHINESE); }
+    } chineseAgain;
+    CreateDialog();
+    struct {
+        const char* name;
+        const char* reply;
+        bool hex;
+        const char* delay;
+        int field;            // 0: the row is taken
+        const char* english;  // how the message starts
+    } cases[] = {
+        {"no delay", "ok", false, "0", 0, nullptr},
+        {"longest delay", "ok", false, "60000", 0, nullptr},
+        {"delay too long", "ok", false, "60001", IDC_AUTO_DELAY, "Row 1: the delay must be"},
+        {"bad delay", "ok", false, "x", IDC_AUTO_DELAY, "Row 1: the delay must be"},
+        {"bad hex", "zz", true, "0", IDC_AUTO_REPLY, "Row 1: the reply is not hex"},
+        {"no reply", "", false, "0", IDC_AUTO_REPLY, "Row 1: no reply."},
+    };
+    for (int lang : {LANG_CHINESE, LANG_ENGLISH}) {
+        ASSERT_TRUE(AfxSetLanguage(lang));
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (lang == LANG_ENGLISH ? ", English" : ""));
+            CAutoReplyDlg box({}, m_dlg.get());
+            ASSERT_TRUE(box.Create(IDD_AUTO_REPLY, m_dlg.get()));
+            auto item = [&](int column) { return box.GetDlgItem(IDC_AUTO_ROW0 + column); };
+            item(IDC_AUTO_PATTERN)->SetWindowText("AT");
+            item(IDC_AUTO_REPLY)->SetWindowText(c.reply);
+            static_cast<CButton*>(item(IDC_AUTO_HEX))->SetCheck(c.hex ? BST_CHECKED : 0);
+            item(IDC_AUTO_DELAY)->SetWindowText(c.delay);
+            MessageBoxRecorder boxes;
+            kvtest::Click(box.GetDlgItem(IDOK));
+            if (!c.field) {
+                EXPECT_EQ(boxes.Count(), 0u) << boxes.Last().strText;
+                ASSERT_EQ(box.m_rules.size(), 1u);
+                EXPECT_EQ(box.m_rules[0].nDelayMs, atoi(c.delay));
+            } else {
+                ASSERT_EQ(boxes.Count(), 1u);
+                if (lang == LANG_ENGLISH) {
+                    EXPECT_EQ(boxes.Last().strText.Find(c.english), 0) << boxes.Last().strText;
+                }
+                EXPECT_EQ(kvimpl::WidgetOf(&box)->focusWidget(), kvimpl::WidgetOf(item(c.field)));
+            }
+            box.DestroyWindow();
+        }
     }
 }
 
