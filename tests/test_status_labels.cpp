@@ -142,5 +142,4 @@ TEST_F(DialogTest, StatusAndCounterTextsShowWholeInTheirDesignedLabels) {
         m_dlg->DestroyWindow();
         m_dlg.reset();
     }
-    AfxSetLanguage(LANG_CHINESE);
 }
