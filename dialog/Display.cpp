@@ -6,13 +6,13 @@
 void CKIVERNDlg::AppendDisplayMenu(CMenu& menu) {
     const CDisplaySettings& d = m_settings.m_display;
     menu.AppendMenu(MF_STRING | (d.m_bLineStamps ? MF_CHECKED : 0), IDM_RX_LINE_STAMPS,
-                    "每行时间戳");
+                    AfxTr("CKIVERNDlg", "每行时间戳"));
     menu.AppendMenu(MF_STRING | (d.m_bHexRows ? MF_CHECKED : 0), IDM_RX_HEX_ROWS,
-                    "十六进制按行显示");
-    menu.AppendMenu(MF_STRING, IDM_RX_ZOOM_IN, "放大\tCtrl+=");
-    menu.AppendMenu(MF_STRING, IDM_RX_ZOOM_OUT, "缩小\tCtrl+-");
+                    AfxTr("CKIVERNDlg", "十六进制按行显示"));
+    menu.AppendMenu(MF_STRING, IDM_RX_ZOOM_IN, AfxTr("CKIVERNDlg", "放大\tCtrl+="));
+    menu.AppendMenu(MF_STRING, IDM_RX_ZOOM_OUT, AfxTr("CKIVERNDlg", "缩小\tCtrl+-"));
     menu.AppendMenu(MF_STRING | (d.m_nFontPx == KV_FONT_PX_DEFAULT ? MF_GRAYED : 0),
-                    IDM_RX_ZOOM_RESET, "默认大小\tCtrl+0");
+                    IDM_RX_ZOOM_RESET, AfxTr("CKIVERNDlg", "默认大小\tCtrl+0"));
 }
 
 BOOL CKIVERNDlg::RunDisplayMenu(UINT nCmd) {

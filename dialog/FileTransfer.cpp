@@ -56,7 +56,8 @@ bool ProgramArgs(const std::string& program, std::vector<std::string>& argv) {
     }
     if (!CTransferProgram::FindProgram(argv[0]).empty()) return true;
     CString text;
-    text.Format("找不到程序 %s。请安装软件包 lrzsz (apt install lrzsz)。", argv[0].c_str());
+    text.Format(AfxTr("CFileTransfer", "找不到程序 %s。请安装软件包 lrzsz (apt install lrzsz)。"),
+                argv[0].c_str());
     AfxMessageBox(text, MB_ICONWARNING);
     return false;
 }
@@ -77,7 +78,7 @@ CFileTransfer::~CFileTransfer() {
 BOOL CFileTransfer::CanStart() {
     if (m_job) return FALSE;
     if (!m_pPort->IsMonitoring()) {
-        AfxMessageBox("请先打开串口。", MB_ICONWARNING);
+        AfxMessageBox(AfxTr("CFileTransfer", "请先打开串口。"), MB_ICONWARNING);
         return FALSE;
     }
     return TRUE;
@@ -104,7 +105,7 @@ std::string CFileTransfer::ProgramFor(bool bSend, int nProtocol) {
 void CFileTransfer::SendFile() {
     if (!CanStart()) return;
     CFileDialog dlg(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
-                    "所有文件 (*)|*||", m_pWnd);
+                    AfxTr("CFileTransfer", "所有文件 (*)|*||"), m_pWnd);
     if (dlg.DoModal() != IDOK) return;
     const CString path = dlg.GetPathName();
     uint64_t nSize = 0;
@@ -116,7 +117,7 @@ void CFileTransfer::SendFile() {
         return;
     }
     CString strWhat;
-    strWhat.Format("发送 %s", (const char*)BaseName(path));
+    strWhat.Format(AfxTr("CFileTransfer", "发送 %s"), (const char*)BaseName(path));
     std::string program = ProgramFor(true);
     if (program.empty()) {
         auto job = std::make_unique<CFileSend>(m_pPort);
@@ -162,7 +163,7 @@ std::string CFileTransfer::SendPath(const std::string& path, int nProtocol) {
     if (!job->Start(argv, "", nSize)) return job->Message();
     m_pProgram = job.get();
     CString strWhat;
-    strWhat.Format("发送 %s", (const char*)BaseName(CString(path.c_str())));
+    strWhat.Format(AfxTr("CFileTransfer", "发送 %s"), (const char*)BaseName(CString(path.c_str())));
     Begin(std::move(job), strWhat);
     return "";
 }
@@ -171,8 +172,10 @@ void CFileTransfer::ReceiveFile() {
     if (!CanStart()) return;
     std::string program = ProgramFor(false);
     if (program.empty()) {
-        AfxMessageBox("接收文件要用 XMODEM、YMODEM 或 ZMODEM：请在 更多设置 中选择文件协议。",
-                      MB_ICONINFORMATION);
+        AfxMessageBox(
+            AfxTr("CFileTransfer",
+                  "接收文件要用 XMODEM、YMODEM 或 ZMODEM：请在 更多设置 中选择文件协议。"),
+            MB_ICONINFORMATION);
         return;
     }
     std::vector<std::string> argv;
@@ -181,7 +184,7 @@ void CFileTransfer::ReceiveFile() {
     if (argv[0] == "rx") {
         // XMODEM carries no name: the user names the file.
         CFileDialog dlg(FALSE, nullptr, "received.bin", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                        "所有文件 (*)|*||", m_pWnd);
+                        AfxTr("CFileTransfer", "所有文件 (*)|*||"), m_pWnd);
         if (dlg.DoModal() != IDOK) return;
         // Run in the file's folder with the bare name: lrzsz refuses paths by default.
         std::string path = dlg.GetPathName().GetString();
@@ -198,7 +201,7 @@ void CFileTransfer::ReceiveFile() {
         return;
     }
     m_pProgram = job.get();
-    Begin(std::move(job), "接收文件");
+    Begin(std::move(job), AfxTr("CFileTransfer", "接收文件"));
 }
 
 void CFileTransfer::Begin(std::unique_ptr<CTransferJob> job, const CString& strWhat) {
@@ -253,13 +256,13 @@ void CFileTransfer::OnTick() {
         s += " " + ShortSize((uint64_t)rate) + "/s";
         if (nTotal > nDone) {
             long left = (long)((nTotal - nDone) / rate + 0.5);
-            t.Format(", 剩余 %ld:%02ld", left / 60, left % 60);
+            t.Format(AfxTr("CFileTransfer", ", 剩余 %ld:%02ld"), left / 60, left % 60);
             d += t;
             t.Format(" %ld:%02ld", left / 60, left % 60);
             s += t;
         }
     }
-    d += "  (Esc 取消)";
+    d += AfxTr("CFileTransfer", "  (Esc 取消)");
     const uint64_t nWritten = m_job->Written();
     m_report(s, d, 2, nWritten - m_nReported);
     m_nReported = nWritten;
@@ -276,20 +279,21 @@ void CFileTransfer::Finish() {
     CString s, d, box;
     int color = 3;
     if (m_bPortClosed || end == TRANSFER_PORT_LOST) {
-        s = "传输中止：串口已关闭";
-        d.Format("%s 中止：串口已关闭", (const char*)m_strWhat);
-        box = "串口已关闭或设备已移除，文件传输已中止。";
+        s = AfxTr("CFileTransfer", "传输中止：串口已关闭");
+        d.Format(AfxTr("CFileTransfer", "%s 中止：串口已关闭"), (const char*)m_strWhat);
+        box = AfxTr("CFileTransfer", "串口已关闭或设备已移除，文件传输已中止。");
     } else if (end == TRANSFER_DONE) {
-        s = "文件传输完成";
-        d.Format("%s 完成：%s", (const char*)m_strWhat, (const char*)Size(job->Done()));
+        s = AfxTr("CFileTransfer", "文件传输完成");
+        d.Format(AfxTr("CFileTransfer", "%s 完成：%s"), (const char*)m_strWhat,
+                 (const char*)Size(job->Done()));
         color = 2;
     } else if (end == TRANSFER_CANCELLED) {
-        s = "文件传输已取消";
-        d.Format("%s 已取消", (const char*)m_strWhat);
+        s = AfxTr("CFileTransfer", "文件传输已取消");
+        d.Format(AfxTr("CFileTransfer", "%s 已取消"), (const char*)m_strWhat);
     } else {
-        s = "文件传输失败";
+        s = AfxTr("CFileTransfer", "文件传输失败");
         box = CString(job->Message().c_str());
-        d.Format("%s 失败：%s", (const char*)m_strWhat, (const char*)box);
+        d.Format(AfxTr("CFileTransfer", "%s 失败：%s"), (const char*)m_strWhat, (const char*)box);
     }
     job.reset();
     m_report(s, d, color, nWritten - m_nReported);

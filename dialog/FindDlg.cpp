@@ -93,7 +93,7 @@ BOOL CFindDlg::MakePattern(std::vector<LogPattern::Alternative>& alts, CString& 
     UINT nCodePage = m_pSettings->m_nEncoding == KV_ENC_UTF8 ? CP_UTF8 : CP_ACP;
     m_strWhat = ConvertCodePage(strText, CP_UTF8, CP_ACP);
     if (strText.IsEmpty()) {
-        strError = "请输入要查找的内容";
+        strError = AfxTr("CFindDlg", "请输入要查找的内容");
         return FALSE;
     }
     if (bHex) {
@@ -108,7 +108,7 @@ BOOL CFindDlg::MakePattern(std::vector<LogPattern::Alternative>& alts, CString& 
             strDigits += c;
         }
         if (strDigits.IsEmpty() || !IsHexString(strDigits)) {
-            strError = "十六进制格式不对，应为 41 0D 这样的字节";
+            strError = AfxTr("CFindDlg", "十六进制格式不对，应为 41 0D 这样的字节");
             return FALSE;
         }
         CString bytes = HexToBytes(strDigits);
@@ -122,7 +122,7 @@ BOOL CFindDlg::MakePattern(std::vector<LogPattern::Alternative>& alts, CString& 
     }
     CString bytes = ConvertCodePage(strText, CP_UTF8, nCodePage);
     if (nCodePage == CP_ACP && ConvertCodePage(bytes, CP_ACP, CP_UTF8).Compare(strText) != 0) {
-        strError = "内容里有 GBK 无法表示的字符";
+        strError = AfxTr("CFindDlg", "内容里有 GBK 无法表示的字符");
         return FALSE;
     }
     alts.push_back({bytes.str(), !bCase});
@@ -147,7 +147,7 @@ void CFindDlg::Start(BOOL bForward) {
                                             bForward ? dwEnd : dwBegin, bForward != FALSE);
     m_nEpoch = m_pText->EditEpoch();
     m_nSeen = m_pText->GetLength();
-    Show("正在查找...");
+    Show(AfxTr("CFindDlg", "正在查找..."));
     PostStep();
 }
 
@@ -163,7 +163,7 @@ LRESULT CFindDlg::OnFindStep(WPARAM, LPARAM) {
     if (!m_pSearch) return 0;
     // Emptied or cut short meanwhile: the offsets the search holds mean nothing now.
     if (m_pText->EditEpoch() != m_nEpoch || m_pText->GetLength() < m_nSeen) {
-        Stop("接收区已清空或裁剪，查找已停止");
+        Stop(AfxTr("CFindDlg", "接收区已清空或裁剪，查找已停止"));
         return 0;
     }
     const auto* p = reinterpret_cast<const unsigned char*>(m_pText->GetString());
@@ -178,22 +178,25 @@ LRESULT CFindDlg::OnFindStep(WPARAM, LPARAM) {
     if (r == LogSearch::kMore) {
         CString s;
         int64_t nDone = len ? std::min<int64_t>(m_pSearch->Scanned() * 100 / len, 99) : 0;
-        s.Format("正在查找... %d%%", (int)nDone);
+        s.Format(AfxTr("CFindDlg", "正在查找... %d%%"), (int)nDone);
         Show(s);
         PostStep();
         return 0;
     }
     if (r == LogSearch::kNotFound) {
-        Stop("找不到“" + m_strWhat + "”");
+        CString s;
+        s.Format(AfxTr("CFindDlg", "找不到“%s”"), (const char*)m_strWhat);
+        Stop(s);
         return 0;
     }
     m_pView->SendMessage(EM_SETSEL, (WPARAM)m_pSearch->MatchBegin(), (LPARAM)m_pSearch->MatchEnd());
     m_pView->SendMessage(EM_SCROLLCARET);
-    const char* pszWhere = !m_pSearch->Wrapped()  ? "找到"
-                           : m_pSearch->Forward() ? "已到末尾，从开头找到"
-                                                  : "已到开头，从末尾找到";
+    const CString strWhere = !m_pSearch->Wrapped() ? AfxTr("CFindDlg", "找到")
+                             : m_pSearch->Forward() ? AfxTr("CFindDlg", "已到末尾，从开头找到")
+                                                    : AfxTr("CFindDlg", "已到开头，从末尾找到");
     CString s;
-    s.Format("%s（位置 %lld）", pszWhere, (long long)m_pSearch->MatchBegin());
+    s.Format(AfxTr("CFindDlg", "%s（位置 %lld）"), (const char*)strWhere,
+             (long long)m_pSearch->MatchBegin());
     Stop(s);
     return 0;
 }

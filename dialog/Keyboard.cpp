@@ -32,11 +32,14 @@ static const ACCEL g_Accelerators[] = {
 void CKIVERNDlg::PrepareKeyboard() {
     SetAccelerators(g_Accelerators, (int)(sizeof g_Accelerators / sizeof g_Accelerators[0]));
     m_tips.Create(this);
-    m_tips.AddTool(&m_editSend, "发送框 (Alt+S)，Ctrl+Enter 发送");
-    m_tips.AddTool(&m_editReceive, "接收区 (Alt+R)，菜单 Shift+F10，更多设置 Ctrl+,");
-    m_tips.AddTool(GetDlgItem(IDC_SEND_BUTTON), "发送 (发送框中按 Ctrl+Enter)");
-    for (int id : g_CmdEditIds) m_tips.AddTool(GetDlgItem(id), "按 Enter 发送本条指令");
-    m_tips.AddTool(&m_cbHistory, "发送历史：选中一条放回发送框");
+    m_tips.AddTool(&m_editSend, AfxTr("CKIVERNDlg", "发送框 (Alt+S)，Ctrl+Enter 发送"));
+    m_tips.AddTool(&m_editReceive,
+                   AfxTr("CKIVERNDlg", "接收区 (Alt+R)，菜单 Shift+F10，更多设置 Ctrl+,"));
+    m_tips.AddTool(GetDlgItem(IDC_SEND_BUTTON),
+                   AfxTr("CKIVERNDlg", "发送 (发送框中按 Ctrl+Enter)"));
+    for (int id : g_CmdEditIds)
+        m_tips.AddTool(GetDlgItem(id), AfxTr("CKIVERNDlg", "按 Enter 发送本条指令"));
+    m_tips.AddTool(&m_cbHistory, AfxTr("CKIVERNDlg", "发送历史：选中一条放回发送框"));
 }
 
 // As the send button would: not while it cannot be pressed (port closed, a send under way).

@@ -11,37 +11,39 @@ BOOL CLineSignals::Refused(const char* pszWhy, CString& strStatus) const {
 }
 
 BOOL CLineSignals::StartBreak(CString& strEcho, CString& strStatus) {
-    if (m_pPort->GetPortKind() == 0) return Refused("串口未打开", strStatus);
-    if (IsRunning()) return Refused("上个信号未结束", strStatus);
+    if (m_pPort->GetPortKind() == 0) return Refused(AfxTr("CLineSignals", "串口未打开"), strStatus);
+    if (IsRunning()) return Refused(AfxTr("CLineSignals", "上个信号未结束"), strStatus);
     if (!m_pPort->SetBreak(TRUE)) {
         const DWORD err = GetLastError();
         if (err == EOPNOTSUPP || err == ENOTTY || err == EINVAL)
-            return Refused("端口不支持 BREAK", strStatus);
-        strStatus.Format("BREAK 失败:%lu", (unsigned long)err);
+            return Refused(AfxTr("CLineSignals", "端口不支持 BREAK"), strStatus);
+        strStatus.Format(AfxTr("CLineSignals", "BREAK 失败:%lu"), (unsigned long)err);
         return FALSE;
     }
     m_nRunning = BREAK;
     m_nMs = m_pSettings->m_nBreakMs;
     m_pOwner->SetTimer(m_nTimerId, (UINT)m_nMs, nullptr);
     strEcho.Format("<BREAK %d ms>", m_nMs);
-    strStatus.Format("发送 BREAK %dms", m_nMs);
+    strStatus.Format(AfxTr("CLineSignals", "发送 BREAK %dms"), m_nMs);
     return TRUE;
 }
 
 // The lines are read first, so that the pulse can leave them as they were. RTS under RTS/CTS
 // belongs to the driver and cannot be pulsed.
 BOOL CLineSignals::StartReset(CString& strEcho, CString& strStatus) {
-    if (m_pPort->GetPortKind() == 0) return Refused("串口未打开", strStatus);
-    if (IsRunning()) return Refused("上个信号未结束", strStatus);
+    if (m_pPort->GetPortKind() == 0) return Refused(AfxTr("CLineSignals", "串口未打开"), strStatus);
+    if (IsRunning()) return Refused(AfxTr("CLineSignals", "上个信号未结束"), strStatus);
     m_bResetRts = m_pSettings->m_nResetLine == KV_RESET_RTS;
     const char* pszLine = m_bResetRts ? "RTS" : "DTR";
     BOOL bDtr = FALSE, bRts = FALSE;
-    if (!m_pPort->GetOutputLines(&bDtr, &bRts)) return Refused("无控制线，不能复位", strStatus);
-    if (m_bResetRts && m_pPort->IsRtsHandshake()) return Refused("RTS 由流控占用", strStatus);
+    if (!m_pPort->GetOutputLines(&bDtr, &bRts))
+        return Refused(AfxTr("CLineSignals", "无控制线，不能复位"), strStatus);
+    if (m_bResetRts && m_pPort->IsRtsHandshake())
+        return Refused(AfxTr("CLineSignals", "RTS 由流控占用"), strStatus);
     m_bLineWasOn = m_bResetRts ? bRts : bDtr;
     if (!(m_bResetRts ? m_pPort->SetRTS(FALSE) : m_pPort->SetDTR(FALSE))) {
         m_pModemLines->Refresh();
-        strStatus.Format("复位失败:%s", pszLine);
+        strStatus.Format(AfxTr("CLineSignals", "复位失败:%s"), pszLine);
         return FALSE;
     }
     m_pModemLines->Refresh();
@@ -49,7 +51,7 @@ BOOL CLineSignals::StartReset(CString& strEcho, CString& strStatus) {
     m_nMs = m_pSettings->m_nResetMs;
     m_pOwner->SetTimer(m_nTimerId, (UINT)m_nMs, nullptr);
     strEcho.Format("<RESET %s %d ms>", pszLine, m_nMs);
-    strStatus.Format("复位 %s %dms", pszLine, m_nMs);
+    strStatus.Format(AfxTr("CLineSignals", "复位 %s %dms"), pszLine, m_nMs);
     return TRUE;
 }
 
@@ -69,15 +71,16 @@ BOOL CLineSignals::OnTick(CString& strStatus, BOOL& bFailed) {
     if (nRunning == BREAK) {
         bFailed = !m_pPort->SetBreak(FALSE);
         if (bFailed)
-            strStatus = "BREAK 未能结束";
+            strStatus = AfxTr("CLineSignals", "BREAK 未能结束");
         else
-            strStatus.Format("BREAK %dms 完成", m_nMs);
+            strStatus.Format(AfxTr("CLineSignals", "BREAK %dms 完成"), m_nMs);
     } else if (nRunning == RESET) {
         bFailed = !EndReset();
         if (bFailed)
-            strStatus = "控制线未能恢复";
+            strStatus = AfxTr("CLineSignals", "控制线未能恢复");
         else
-            strStatus.Format("已复位 %s %dms", m_bResetRts ? "RTS" : "DTR", m_nMs);
+            strStatus.Format(AfxTr("CLineSignals", "已复位 %s %dms"), m_bResetRts ? "RTS" : "DTR",
+                             m_nMs);
     }
     return nRunning != NONE;
 }

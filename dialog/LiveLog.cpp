@@ -101,6 +101,7 @@ int CLiveLog::OnWriterFailed() {
     return err;
 }
 
-const char* CLiveLog::DescribeFailure(int err) {
-    return err == ENOSPC || err == EDQUOT ? "磁盘已满" : err == ENOENT ? "文件已删除" : "写入失败";
+CString CLiveLog::DescribeFailure(int err) {
+    if (err == ENOSPC || err == EDQUOT) return AfxTr("CLiveLog", "磁盘已满");
+    return err == ENOENT ? AfxTr("CLiveLog", "文件已删除") : AfxTr("CLiveLog", "写入失败");
 }

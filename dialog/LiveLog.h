@@ -40,7 +40,7 @@ public:
     // option goes off (saved); returns the errno, 0 when the writer was closed since.
     int OnWriterFailed();
     // The cause of a failure as the status line says it.
-    static const char* DescribeFailure(int err);
+    static CString DescribeFailure(int err);
     // Waits until every byte handed over is written (INFINITE: no limit).
     BOOL WaitWritten(DWORD dwMilliseconds) { return m_writer.WaitWritten(dwMilliseconds); }
 

@@ -40,7 +40,7 @@ void CModemLines::Stop() {
     m_chkDtr.EnableWindow(FALSE);
     m_chkRts.EnableWindow(FALSE);
     m_stLines.SetWindowText("");
-    m_stLines.SetAccessibleName("输入线");
+    m_stLines.SetAccessibleName(AfxTr("CModemLines", "输入线"));
 }
 
 // Reads the open port's lines into the toggles and the label (bAvailable FALSE: the port has
@@ -56,8 +56,8 @@ void CModemLines::Show(BOOL bAvailable) {
     m_dwShown = MAXDWORD;
     if (!bAvailable) {
         m_pOwner->KillTimer(m_nTimerId);
-        m_stLines.SetWindowText("控制线不可用");
-        m_stLines.SetAccessibleName("输入线：控制线不可用");
+        m_stLines.SetWindowText(AfxTr("CModemLines", "控制线不可用"));
+        m_stLines.SetAccessibleName(AfxTr("CModemLines", "输入线：控制线不可用"));
         return;
     }
     OnTick();
@@ -77,9 +77,10 @@ void CModemLines::OnTick() {
                     mark(MS_RING_ON));
     m_stLines.SetWindowText(strLines);
     // A screen reader says the states in words rather than the circles' names.
-    auto word = [dwStatus](DWORD bit) { return (dwStatus & bit) ? "开" : "关"; };
-    strLines.Format("输入线：CTS %s，DSR %s，DCD %s，RI %s", word(MS_CTS_ON), word(MS_DSR_ON),
-                    word(MS_RLSD_ON), word(MS_RING_ON));
+    const CString strOn = AfxTr("CModemLines", "开"), strOff = AfxTr("CModemLines", "关");
+    auto word = [&](DWORD bit) { return (const char*)((dwStatus & bit) ? strOn : strOff); };
+    strLines.Format(AfxTr("CModemLines", "输入线：CTS %s，DSR %s，DCD %s，RI %s"), word(MS_CTS_ON),
+                    word(MS_DSR_ON), word(MS_RLSD_ON), word(MS_RING_ON));
     m_stLines.SetAccessibleName(strLines);
 }
 

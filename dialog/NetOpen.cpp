@@ -35,11 +35,12 @@ void CKIVERNDlg::ShowConnecting(BOOL bConnecting) {
     if (bConnecting) {
         for (int id : g_SettingIds) GetDlgItem(id)->EnableWindow(FALSE);
         m_strConnectingStatus = m_strStatus;
-        m_strStatus.Format("%s 连接中...", (const char*)m_strPort);
+        m_strStatus.Format(AfxTr("CKIVERNDlg", "%s 连接中..."), (const char*)m_strPort);
     } else {
         m_strStatus = m_strConnectingStatus;
     }
-    m_btnOpen.SetWindowText(bConnecting ? "关闭串口" : "打开串口");
+    m_btnOpen.SetWindowText(bConnecting ? AfxTr("Dialog", "关闭串口")
+                                        : AfxTr("Dialog", "打开串口"));
     m_stStatus.SetWindowText(m_strStatus);
 }
 

@@ -26,21 +26,23 @@ void CKIVERNDlg::OnContextMenu(CWnd* pWnd, POINT point) {
     CMenu menu;
     menu.CreatePopupMenu();
     BOOL bSelected = (BOOL)m_editReceive.SendMessage(EM_GETSEL, 0, 0);
-    menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_RX_COPY, "复制");
-    menu.AppendMenu(MF_STRING, IDM_RX_SELECT_ALL, "全选");
+    menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_RX_COPY,
+                    AfxTr("CKIVERNDlg", "复制"));
+    menu.AppendMenu(MF_STRING, IDM_RX_SELECT_ALL, AfxTr("CKIVERNDlg", "全选"));
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING, IDM_RX_FIND, "查找...\tCtrl+F");
-    menu.AppendMenu(MF_STRING | (m_bPauseScroll ? MF_CHECKED : 0), IDM_RX_PAUSE_SCROLL, "暂停滚动");
+    menu.AppendMenu(MF_STRING, IDM_RX_FIND, AfxTr("CKIVERNDlg", "查找...\tCtrl+F"));
+    menu.AppendMenu(MF_STRING | (m_bPauseScroll ? MF_CHECKED : 0), IDM_RX_PAUSE_SCROLL,
+                    AfxTr("CKIVERNDlg", "暂停滚动"));
     menu.AppendMenu(MF_STRING | (m_liveLog.IsLogging() ? MF_CHECKED : 0), IDM_RX_LIVE_LOG,
-                    "实时记录到文件");
+                    AfxTr("CKIVERNDlg", "实时记录到文件"));
     m_rxColors.AppendMenu(menu);
-    menu.AppendMenu(MF_STRING, IDM_PLOT_OPEN, "绘图...\tCtrl+Shift+P");
+    menu.AppendMenu(MF_STRING, IDM_PLOT_OPEN, AfxTr("CKIVERNDlg", "绘图...\tCtrl+Shift+P"));
     AppendFileMenu(menu);
     AppendScriptMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
     AppendDisplayMenu(menu);
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
+    menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, AfxTr("CKIVERNDlg", "更多设置...\tCtrl+,"));
     const UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this);
     if (RunFileMenu(nCmd) || RunScriptMenu(nCmd) || RunDisplayMenu(nCmd) ||
         m_rxColors.RunMenu(nCmd))
@@ -117,7 +119,8 @@ LRESULT CKIVERNDlg::OnLiveLogStart(WPARAM, LPARAM) {
 LRESULT CKIVERNDlg::OnLiveLogError(WPARAM, LPARAM) {
     int err = m_liveLog.OnWriterFailed();
     if (!err) return 0;
-    m_strStatus.Format("记录停止:%s", CLiveLog::DescribeFailure(err));
+    m_strStatus.Format(AfxTr("CKIVERNDlg", "记录停止:%s"),
+                       (const char*)CLiveLog::DescribeFailure(err));
     m_nStatusColor = 3;
     m_stStatus.SetWindowText(m_strStatus);
     m_stStatus.InvalidateRect(nullptr, TRUE);

@@ -69,7 +69,7 @@ void CKIVERNDlg::RefreshPortList() {
     if (!bPresent) {
         CString strCaption;
         m_btnOpen.GetWindowText(strCaption);
-        if (strCaption == "关闭串口") {
+        if (strCaption == AfxTr("Dialog", "关闭串口")) {
             bLost = !m_netConnect.IsOpening();  // a connecting is only cancelled
             OnBnClickedOpen();
         }
@@ -112,18 +112,18 @@ void CKIVERNDlg::OnBnClickedOpen() {
     CString strCaption;
     m_btnOpen.GetWindowText(strCaption);
     UpdateData(TRUE);
-    if (strCaption == "关闭串口" && m_netConnect.IsOpening()) {
+    if (strCaption == AfxTr("Dialog", "关闭串口") && m_netConnect.IsOpening()) {
         CancelConnecting();
         return;
     }
-    if (strCaption == "关闭串口") {
+    if (strCaption == AfxTr("Dialog", "关闭串口")) {
         int nPos = m_editReceive.GetScrollPos(SB_VERT);
         m_fileTransfer.PortClosing();
         m_script.PortClosed();
         m_lineSignals.Stop();
         m_SerialPort.ClosePort();
         m_modemLines.Stop();
-        m_btnOpen.SetWindowText("打开串口");
+        m_btnOpen.SetWindowText(AfxTr("Dialog", "打开串口"));
         m_strPortState = "关闭";
         m_strStatus.Format("%s CLOSED", (const char*)m_strPort);
         m_tips.AddTool(&m_stStatus, "");
@@ -157,7 +157,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
         m_reconnect.NoteOpened(
             {m_strPort, m_strBaud, m_strParity, m_strDataBits, m_strStopBits, m_strFlowCtrl});
         UpdateData(TRUE);
-        m_btnOpen.SetWindowText("关闭串口");
+        m_btnOpen.SetWindowText(AfxTr("Dialog", "关闭串口"));
         m_strPortState = "打开";
         m_strStatus.Format("%s OPENED, %s", (const char*)m_strPort, (const char*)m_strBaud);
         // A raw TCP port takes no settings: the status says so in what fits its label, and its

@@ -84,7 +84,7 @@ void CKIVERNDlg::OnBnClickedCmdSave() {
         // leaves the previous file as it was.
         file.ReplaceContent(doc.data(), (UINT)doc.size());
         file.Seek(0, CFile::begin);
-        AfxMessageBox("保存成功!", MB_OK);
+        AfxMessageBox(AfxTr("CKIVERNDlg", "保存成功!"), MB_OK);
         file.Close();
     } catch (CException* e) {
         e->ReportError();
@@ -111,7 +111,7 @@ void CKIVERNDlg::OnBnClickedCmdReset() {
         e->Delete();
         return;
     }
-    AfxMessageBox("重置成功!", MB_OK);
+    AfxMessageBox(AfxTr("CKIVERNDlg", "重置成功!"), MB_OK);
 }
 
 void CKIVERNDlg::SendCommandSlot(int nSlot) {

@@ -7,7 +7,8 @@ void CKIVERNDlg::OnRxPauseScroll() {
     m_bPauseScroll = !m_bPauseScroll;
     m_editReceive.SendMessage(EM_KV_FOLLOWEND, !m_bPauseScroll, 0);
     // A reader who forgot the pause finds it in the display's tip.
-    m_tips.AddTool(&m_editReceive,
-                   m_bPauseScroll ? "接收区 (Alt+R)，已暂停滚动" : "接收区 (Alt+R)");
+    m_tips.AddTool(&m_editReceive, m_bPauseScroll
+                                       ? AfxTr("CKIVERNDlg", "接收区 (Alt+R)，已暂停滚动")
+                                       : AfxTr("CKIVERNDlg", "接收区 (Alt+R)"));
     ScrollReceiveToEnd();
 }

@@ -33,7 +33,7 @@ void CReconnect::Begin() {
     m_bWaiting = TRUE;
     m_nWaitedMs = 0;
     m_strClosedStatus = *m_pStatus;
-    m_pStatus->Format("%s 等待重连...", (const char*)m_opening.strPort);
+    m_pStatus->Format(AfxTr("CReconnect", "%s 等待重连..."), (const char*)m_opening.strPort);
     m_pStatusLabel->SetWindowText(*m_pStatus);
     m_pOwner->SetTimer(m_nTimerId, kReconnectTickMs, nullptr);
 }

@@ -17,7 +17,7 @@ void CRxColors::Apply() {
 
 void CRxColors::AppendMenu(CMenu& menu) const {
     menu.AppendMenu(MF_STRING | (m_pSettings->m_bAnsiColors ? MF_CHECKED : 0), IDM_RX_ANSI,
-                    "解析 ANSI 颜色");
+                    AfxTr("CRxColors", "解析 ANSI 颜色"));
 }
 
 BOOL CRxColors::RunMenu(UINT nCmd) {

@@ -17,7 +17,8 @@ void CKIVERNDlg::OnStopScript() { m_script.Stop(); }
 void CKIVERNDlg::AppendScriptMenu(CMenu& menu) {
     const UINT nIdle = m_script.IsBusy() ? MF_GRAYED : 0;
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING | nIdle, IDM_SCRIPT_RUN, "运行脚本...\tCtrl+Shift+L");
+    menu.AppendMenu(MF_STRING | nIdle, IDM_SCRIPT_RUN,
+                    AfxTr("CKIVERNDlg", "运行脚本...\tCtrl+Shift+L"));
     const std::vector<std::string>& recent = m_script.Recent();
     for (size_t i = 0; i < recent.size() && i < KV_RECENT_SCRIPTS; ++i) {
         CString item;
@@ -25,7 +26,8 @@ void CKIVERNDlg::AppendScriptMenu(CMenu& menu) {
                     (const char*)Gbk(recent[i].substr(recent[i].rfind('/') + 1)));
         menu.AppendMenu(MF_STRING | nIdle, IDM_SCRIPT_RECENT + (UINT)i, item);
     }
-    menu.AppendMenu(MF_STRING | (nIdle ? 0 : MF_GRAYED), IDM_SCRIPT_STOP, "停止脚本\tCtrl+Shift+K");
+    menu.AppendMenu(MF_STRING | (nIdle ? 0 : MF_GRAYED), IDM_SCRIPT_STOP,
+                    AfxTr("CKIVERNDlg", "停止脚本\tCtrl+Shift+K"));
 }
 
 BOOL CKIVERNDlg::RunScriptMenu(UINT nCmd) {

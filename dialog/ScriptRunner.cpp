@@ -33,7 +33,7 @@ CScriptRunner::~CScriptRunner() {
 void CScriptRunner::RunAsk() {
     if (m_bBusy) return;
     CFileDialog dlg(TRUE, "lua", nullptr, OFN_HIDEREADONLY | OFN_FILEMUSTEXIST,
-                    "Lua 脚本 (*.lua)|*.lua|所有文件 (*)|*||", m_pWnd);
+                    AfxTr("CScriptRunner", "Lua 脚本 (*.lua)|*.lua|所有文件 (*)|*||"), m_pWnd);
     if (dlg.DoModal() != IDOK) return;
     Run(dlg.GetPathName().GetString());
 }
@@ -74,7 +74,9 @@ void CScriptRunner::PortClosed() {
 
 CString CScriptRunner::RunningText() const {
     CString s;
-    if (m_engine) s.Format("脚本运行中: %s", (const char*)Gbk(BaseName(m_engine->Path())));
+    if (m_engine)
+        s.Format(AfxTr("CScriptRunner", "脚本运行中: %s"),
+                 (const char*)Gbk(BaseName(m_engine->Path())));
     return s;
 }
 
@@ -92,11 +94,11 @@ LRESULT CScriptRunner::OnDone() {
     const std::string name = BaseName(m_engine->Path());
     CString s;
     if (m_strError == "stopped")
-        s.Format("脚本已停止: %s", (const char*)Gbk(name));
+        s.Format(AfxTr("CScriptRunner", "脚本已停止: %s"), (const char*)Gbk(name));
     else if (!m_strError.empty())
-        s.Format("脚本出错: %s", (const char*)Gbk(m_strError));
+        s.Format(AfxTr("CScriptRunner", "脚本出错: %s"), (const char*)Gbk(m_strError));
     else
-        s.Format("脚本结束: %s (%d)", (const char*)Gbk(name), m_nCode);
+        s.Format(AfxTr("CScriptRunner", "脚本结束: %s (%d)"), (const char*)Gbk(name), m_nCode);
     m_calls.status(s, m_strError.empty() && m_nCode == 0 ? 2 : 3);
     if (!m_strError.empty() && m_strError != "stopped") m_calls.log(m_strError);
     return 1;

@@ -27,9 +27,12 @@ void CKIVERNDlg::ShowTransferReport(const CString& strStatus, const CString& str
 void CKIVERNDlg::AppendFileMenu(CMenu& menu) {
     const UINT nIdle = m_fileTransfer.IsRunning() ? MF_GRAYED : 0;
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING | nIdle, IDM_FILE_SEND, "发送文件...\tCtrl+Shift+F");
-    menu.AppendMenu(MF_STRING | nIdle, IDM_FILE_RECEIVE, "接收文件...\tCtrl+Shift+R");
-    menu.AppendMenu(MF_STRING | (nIdle ? 0 : MF_GRAYED), IDM_FILE_CANCEL, "取消传输\tEsc");
+    menu.AppendMenu(MF_STRING | nIdle, IDM_FILE_SEND,
+                    AfxTr("CKIVERNDlg", "发送文件...\tCtrl+Shift+F"));
+    menu.AppendMenu(MF_STRING | nIdle, IDM_FILE_RECEIVE,
+                    AfxTr("CKIVERNDlg", "接收文件...\tCtrl+Shift+R"));
+    menu.AppendMenu(MF_STRING | (nIdle ? 0 : MF_GRAYED), IDM_FILE_CANCEL,
+                    AfxTr("CKIVERNDlg", "取消传输\tEsc"));
 }
 
 BOOL CKIVERNDlg::RunFileMenu(UINT nCmd) {
@@ -53,10 +56,12 @@ void CKIVERNDlg::OnSendEditMenu(POINT point) {
     CMenu menu;
     menu.CreatePopupMenu();
     const BOOL bSelected = (BOOL)m_editSend.SendMessage(EM_GETSEL, 0, 0);
-    menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_EDIT_CUT, "剪切");
-    menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_EDIT_COPY, "复制");
-    menu.AppendMenu(MF_STRING, IDM_EDIT_PASTE, "粘贴");
-    menu.AppendMenu(MF_STRING, IDM_EDIT_SELECT_ALL, "全选");
+    menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_EDIT_CUT,
+                    AfxTr("CKIVERNDlg", "剪切"));
+    menu.AppendMenu(MF_STRING | (bSelected ? 0 : MF_GRAYED), IDM_EDIT_COPY,
+                    AfxTr("CKIVERNDlg", "复制"));
+    menu.AppendMenu(MF_STRING, IDM_EDIT_PASTE, AfxTr("CKIVERNDlg", "粘贴"));
+    menu.AppendMenu(MF_STRING, IDM_EDIT_SELECT_ALL, AfxTr("CKIVERNDlg", "全选"));
     AppendFileMenu(menu);
     const UINT nCmd = menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this);
     if (RunFileMenu(nCmd)) return;

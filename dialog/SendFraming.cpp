@@ -36,7 +36,8 @@ CString CSendFraming::BadHexText(const CString& strText, INT_PTR nBad, BOOL bUnp
     else
         strChar.Format("0x%02X", ch);
     CString strStatus;
-    strStatus.Format(bUnpaired ? "第%lld个字符%s不成对" : "第%lld个字符%s无效", (long long)nChar,
-                     (const char*)strChar);
+    strStatus.Format(bUnpaired ? AfxTr("CSendFraming", "第%lld个字符%s不成对")
+                               : AfxTr("CSendFraming", "第%lld个字符%s无效"),
+                     (long long)nChar, (const char*)strChar);
     return strStatus;
 }

@@ -8,15 +8,15 @@ void CKIVERNDlg::ShowStatusBandMenu(POINT point) {
     const UINT nState =
         m_SerialPort.GetPortKind() != 0 && !m_lineSignals.IsRunning() ? 0 : MF_GRAYED;
     CString strBreak, strReset;
-    strBreak.Format("发送 BREAK（%d ms）\tCtrl+B", m_settings.m_nBreakMs);
-    strReset.Format("复位设备（%s 拉低 %d ms）\tCtrl+Shift+B",
+    strBreak.Format(AfxTr("CKIVERNDlg", "发送 BREAK（%d ms）\tCtrl+B"), m_settings.m_nBreakMs);
+    strReset.Format(AfxTr("CKIVERNDlg", "复位设备（%s 拉低 %d ms）\tCtrl+Shift+B"),
                     m_settings.m_nResetLine == KV_RESET_RTS ? "RTS" : "DTR", m_settings.m_nResetMs);
     CMenu menu;
     menu.CreatePopupMenu();
     menu.AppendMenu(MF_STRING | nState, IDM_LINE_BREAK, strBreak);
     menu.AppendMenu(MF_STRING | nState, IDM_LINE_RESET, strReset);
     menu.AppendMenu(MF_SEPARATOR);
-    menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, "更多设置...\tCtrl+,");
+    menu.AppendMenu(MF_STRING, IDM_RX_SETTINGS, AfxTr("CKIVERNDlg", "更多设置...\tCtrl+,"));
     switch (menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RETURNCMD, point.x, point.y, this)) {
         case IDM_LINE_BREAK:
             OnLineBreak();

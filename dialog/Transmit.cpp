@@ -52,7 +52,7 @@ void CKIVERNDlg::OnBnClickedSend() {
     if (m_SerialPort.IsSending()) return;
     UpdateData(TRUE);
     if (m_strPortState == "关闭") {
-        AfxMessageBox("请首先打开串口", MB_OK);
+        AfxMessageBox(AfxTr("CKIVERNDlg", "请首先打开串口"), MB_OK);
         return;
     }
     CString bytes;
@@ -66,7 +66,7 @@ void CKIVERNDlg::SendQuickCommand(CString strCmd, BOOL bHex) {
     if (m_SerialPort.IsSending()) return;
     UpdateData(TRUE);
     if (m_strPortState == "关闭") {
-        AfxMessageBox("请首先打开串口", MB_OK);
+        AfxMessageBox(AfxTr("CKIVERNDlg", "请首先打开串口"), MB_OK);
         return;
     }
     CString bytes;

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/afx.h"
+
 namespace {
 const size_t kReadBlock = 64 * 1024;
 }
@@ -23,13 +25,15 @@ CFileSend::~CFileSend() {
 std::string CFileSend::CheckFile(const std::string& path, uint64_t& nSize) {
     nSize = 0;
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return std::string("无法读取文件：") + strerror(errno);
-    if (S_ISDIR(st.st_mode)) return "这是一个文件夹，不是文件。";
-    if (S_ISFIFO(st.st_mode)) return "这是一个管道 (FIFO)，不能作为文件发送。";
-    if (!S_ISREG(st.st_mode)) return "这不是普通文件，不能发送。";
-    if (st.st_size == 0) return "文件是空的，没有可发送的数据。";
+    if (stat(path.c_str(), &st) != 0)
+        return AfxTr("CFileSend", "无法读取文件：").str() + strerror(errno);
+    if (S_ISDIR(st.st_mode)) return AfxTr("CFileSend", "这是一个文件夹，不是文件。").str();
+    if (S_ISFIFO(st.st_mode))
+        return AfxTr("CFileSend", "这是一个管道 (FIFO)，不能作为文件发送。").str();
+    if (!S_ISREG(st.st_mode)) return AfxTr("CFileSend", "这不是普通文件，不能发送。").str();
+    if (st.st_size == 0) return AfxTr("CFileSend", "文件是空的，没有可发送的数据。").str();
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return std::string("无法读取文件：") + strerror(errno);
+    if (fd < 0) return AfxTr("CFileSend", "无法读取文件：").str() + strerror(errno);
     close(fd);
     nSize = (uint64_t)st.st_size;
     return "";
@@ -40,7 +44,7 @@ bool CFileSend::Start(const std::string& path, const FileSendPacing& pacing, siz
     std::string why = CheckFile(path, nSize);
     if (why.empty()) {
         m_fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-        if (m_fd < 0) why = std::string("无法读取文件：") + strerror(errno);
+        if (m_fd < 0) why = AfxTr("CFileSend", "无法读取文件：").str() + strerror(errno);
     }
     if (!why.empty()) {
         SetMessage(why);
@@ -64,11 +68,11 @@ TransferEnd CFileSend::Run() {
         ssize_t r = read(m_fd, buf.data(), want);
         if (r < 0 && errno == EINTR) continue;
         if (r < 0) {
-            SetMessage(std::string("读取文件出错：") + strerror(errno));
+            SetMessage(AfxTr("CFileSend", "读取文件出错：").str() + strerror(errno));
             return TRANSFER_FAILED;
         }
         if (r == 0) {
-            SetMessage("文件在发送过程中变小了，已发送的部分保持原样。");
+            SetMessage(AfxTr("CFileSend", "文件在发送过程中变小了，已发送的部分保持原样。").str());
             return TRANSFER_FAILED;
         }
         if (!Send(buf.data(), (size_t)r, end)) return end;

@@ -22,33 +22,35 @@ bool StatesCause(const CPortOpenFailure& f) { return f.bCommandLine || !f.strAdd
 CString CauseOf(DWORD dwError, bool bNetwork) {
     switch (dwError) {
         case ECONNREFUSED:
-            return "连接被拒绝";
+            return AfxTr("OpenFailure", "连接被拒绝");
         case ETIMEDOUT:
-            return "连接超时";
+            return AfxTr("OpenFailure", "连接超时");
         case ENOENT:  // a host name that does not resolve is reported as not found
-            return bNetwork ? "无法解析主机名" : "没有这个串口";
+            return bNetwork ? AfxTr("OpenFailure", "无法解析主机名")
+                            : AfxTr("OpenFailure", "没有这个串口");
         case ENODEV:
         case ENXIO:
-            return "没有这个串口";
+            return AfxTr("OpenFailure", "没有这个串口");
         case EHOSTUNREACH:
-            return "无法到达主机";
+            return AfxTr("OpenFailure", "无法到达主机");
         case ENETUNREACH:
-            return "网络不可达";
+            return AfxTr("OpenFailure", "网络不可达");
         case ECONNRESET:
         case EPIPE:
-            return "连接被对方断开";
+            return AfxTr("OpenFailure", "连接被对方断开");
         case EIO:
-            return bNetwork ? "连接被对方断开" : "设备读写出错";
+            return bNetwork ? AfxTr("OpenFailure", "连接被对方断开")
+                            : AfxTr("OpenFailure", "设备读写出错");
         case EACCES:
         case EPERM:
-            return "没有访问权限";
+            return AfxTr("OpenFailure", "没有访问权限");
         case ENOTTY:
-            return "不是串口设备";
+            return AfxTr("OpenFailure", "不是串口设备");
         case ERROR_OPERATION_ABORTED:
-            return "连接已取消";
+            return AfxTr("OpenFailure", "连接已取消");
         default: {
             CString strCode;
-            strCode.Format("打开失败 (错误代码 %lu)", (unsigned long)dwError);
+            strCode.Format(AfxTr("OpenFailure", "打开失败 (错误代码 %lu)"), (unsigned long)dwError);
             return strCode;
         }
     }
@@ -56,18 +58,19 @@ CString CauseOf(DWORD dwError, bool bNetwork) {
 
 CString RefusedText(const CPortOpenFailure& f) {
     CString strText, strLine;
-    strText.Format("串口%d  没有访问权限!", (int)f.nPort);
+    strText.Format(AfxTr("OpenFailure", "串口%d  没有访问权限!"), (int)f.nPort);
     if (f.strDevice.IsEmpty()) return strText;
     if (f.strGroup.IsEmpty()) {
-        strLine.Format("\n设备 %s 不允许当前用户读写", (const char*)f.strDevice);
+        strLine.Format(AfxTr("OpenFailure", "\n设备 %s 不允许当前用户读写"),
+                       (const char*)f.strDevice);
     } else if (f.strGroup == "dialout") {
-        strLine.Format(
-            "\n设备 %s 属于 dialout 组\n请将当前用户加入 dialout 组后重新登录:\n"
-            "sudo usermod -aG dialout $USER",
-            (const char*)f.strDevice);
+        strLine.Format(AfxTr("OpenFailure",
+                             "\n设备 %s 属于 dialout 组\n请将当前用户加入 dialout 组后重新登录:"),
+                       (const char*)f.strDevice);
+        strLine += "\nsudo usermod -aG dialout $USER";
     } else {
-        strLine.Format("\n设备 %s 属于 %s 组, 当前用户不能读写", (const char*)f.strDevice,
-                       (const char*)f.strGroup);
+        strLine.Format(AfxTr("OpenFailure", "\n设备 %s 属于 %s 组, 当前用户不能读写"),
+                       (const char*)f.strDevice, (const char*)f.strGroup);
     }
     return strText + strLine;
 }
@@ -75,19 +78,22 @@ CString RefusedText(const CPortOpenFailure& f) {
 // The in-use words, and who holds the port when it is held.
 CString InUseText(const CPortOpenFailure& f) {
     CString strText, strLine;
-    strText.Format("串口%d  已经被其他应用程序所占用!\n请选择其它的串口", (int)f.nPort);
+    strText.Format(AfxTr("OpenFailure", "串口%d  已经被其他应用程序所占用!\n请选择其它的串口"),
+                   (int)f.nPort);
     if (f.dwError != ERROR_BUSY) return strText;
     for (size_t i = 0; i < f.holders.size() && i < kNamedHolders; ++i) {
-        strLine.Format("%s%s (进程 %lu)", i == 0 ? "\n占用程序: " : ", ",
+        strLine.Format(AfxTr("OpenFailure", "%s%s (进程 %lu)"),
+                       i == 0 ? (const char*)AfxTr("OpenFailure", "\n占用程序: ") : ", ",
                        (const char*)f.holders[i].strName, (unsigned long)f.holders[i].dwProcessId);
         strText += strLine;
     }
     if (f.holders.size() > kNamedHolders) {
-        strLine.Format(" 等 %d 个", (int)f.holders.size());
+        strLine.Format(AfxTr("OpenFailure", " 等 %d 个"), (int)f.holders.size());
         strText += strLine;
     }
     if (f.holders.empty() && !f.strDevice.IsEmpty()) {
-        strLine.Format("\n占用程序不明, 可用 sudo fuser -v %s 查看", (const char*)f.strDevice);
+        strLine.Format(AfxTr("OpenFailure", "\n占用程序不明, 可用 sudo fuser -v %s 查看"),
+                       (const char*)f.strDevice);
         strText += strLine;
     }
     return strText;
@@ -121,17 +127,19 @@ CString FormatOpenFailure(const CPortOpenFailure& f) {
     if (IsRefused(f.dwError) && !bNetwork) return RefusedText(f);
     if (!StatesCause(f)) {
         CString strText = InUseText(f);
-        if (IsGone(f.dwError)) strText += "\n该串口的设备已不存在 (已拔出?)";
+        if (IsGone(f.dwError)) strText += AfxTr("OpenFailure", "\n该串口的设备已不存在 (已拔出?)");
         return strText;
     }
     if (f.dwError == ERROR_BUSY) return InUseText(f);
     CString strText;
     if (bNetwork)
-        strText.Format("串口%d  无法连接 %s", (int)f.nPort, (const char*)f.strAddress);
+        strText.Format(AfxTr("OpenFailure", "串口%d  无法连接 %s"), (int)f.nPort,
+                       (const char*)f.strAddress);
     else if (!f.strDevice.IsEmpty())
-        strText.Format("串口%d  无法打开 %s", (int)f.nPort, (const char*)f.strDevice);
+        strText.Format(AfxTr("OpenFailure", "串口%d  无法打开 %s"), (int)f.nPort,
+                       (const char*)f.strDevice);
     else
-        strText.Format("串口%d  无法打开", (int)f.nPort);
+        strText.Format(AfxTr("OpenFailure", "串口%d  无法打开"), (int)f.nPort);
     return strText + "\n" + CauseOf(f.dwError, bNetwork);
 }
 

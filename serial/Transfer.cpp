@@ -43,9 +43,12 @@ bool CTransferJob::WritePort(const char* p, size_t n) {
         const DWORD dwError = GetLastError();
         if (m_pPort->IsMonitoring() && !m_pPort->IsDeviceLost()) {
             m_bWriteFailed = true;
-            SetMessage("写入串口失败：" + std::string(dwError == ETIMEDOUT
-                                                          ? "对方长时间未接收数据（流控未放行？）"
-                                                          : "错误 " + std::to_string(dwError)));
+            CString strWhy;
+            if (dwError == ETIMEDOUT)
+                strWhy = AfxTr("CTransferJob", "对方长时间未接收数据（流控未放行？）");
+            else
+                strWhy.Format(AfxTr("CTransferJob", "错误 %lu"), (unsigned long)dwError);
+            SetMessage(AfxTr("CTransferJob", "写入串口失败：").str() + strWhy.str());
         }
         return false;
     }

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/afx.h"
+
 namespace {
 void CloseFd(int& fd) {
     if (fd >= 0) close(fd);
@@ -61,7 +63,8 @@ bool CTransferProgram::Start(const std::vector<std::string>& argv, const std::st
                              uint64_t nTotal) {
     std::string exe = argv.empty() ? "" : FindProgram(argv[0]);
     if (exe.empty()) {
-        SetMessage("找不到程序 " + (argv.empty() ? std::string() : argv[0]));
+        SetMessage(AfxTr("CTransferProgram", "找不到程序 ").str() +
+                   (argv.empty() ? std::string() : argv[0]));
         return false;
     }
     int sv[2], err[2];
@@ -215,8 +218,13 @@ TransferEnd CTransferProgram::Run() {
     if (portLost) return TRANSFER_PORT_LOST;
     if (Cancelled()) return TRANSFER_CANCELLED;
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return TRANSFER_DONE;
-    if (Message().empty())
-        SetMessage(WIFSIGNALED(status) ? "程序被信号 " + std::to_string(WTERMSIG(status)) + " 结束"
-                                       : "程序返回 " + std::to_string(WEXITSTATUS(status)));
+    if (Message().empty()) {
+        CString strEnd;
+        if (WIFSIGNALED(status))
+            strEnd.Format(AfxTr("CTransferProgram", "程序被信号 %d 结束"), WTERMSIG(status));
+        else
+            strEnd.Format(AfxTr("CTransferProgram", "程序返回 %d"), WEXITSTATUS(status));
+        SetMessage(strEnd.str());
+    }
     return TRANSFER_FAILED;
 }

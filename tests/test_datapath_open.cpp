@@ -120,6 +120,27 @@ TEST_F(PortDialogTest, DeviceArrivalAndRemovalFollowTheList) {
     EXPECT_FALSE(Enabled(IDC_OPEN_BUTTON));
 }
 
+// In English the open button's caption is English, and the button still closes what it
+// opened, by a click or when the device goes away.
+TEST_F(PortDialogTest, TheOpenButtonClosesThePortInEnglish) {
+    ASSERT_TRUE(AfxSetLanguage(LANG_ENGLISH));
+    AddDevice(3);
+    CreateDialog();
+    OpenPort("COM3");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    EXPECT_STRNE(Text(IDC_OPEN_BUTTON), "关闭串口");
+    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), AfxTr("Dialog", "关闭串口"));
+    kvtest::Click(m_dlg->GetDlgItem(IDC_OPEN_BUTTON));
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+    EXPECT_STREQ(Text(IDC_STATUS_STATIC), "COM3 CLOSED");
+    EXPECT_STREQ(Text(IDC_OPEN_BUTTON), AfxTr("Dialog", "打开串口"));
+    OpenPort("COM3");
+    ASSERT_STREQ(m_dlg->m_strPortState, "打开");
+    m_devices[0].reset();
+    m_dlg->SendMessage(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0);
+    EXPECT_STREQ(m_dlg->m_strPortState, "关闭");
+}
+
 // The disabled list keeps showing the open port when another device arrives before it, and
 // closing names that port.
 TEST_F(PortDialogTest, AnOpenPortStaysTheOneShownWhenTheListChanges) {

@@ -12,6 +12,7 @@
 #include "platform/comm/comm_release.h"
 #include "platform/core/appname.h"
 #include "platform/core/except.h"
+#include "platform/lang/lang.h"
 #include "platform/ports/registry.h"
 #include "platform/ui/font.h"
 #include "platform/ui/msgbox.h"
@@ -35,8 +36,23 @@ bool DescribePortItem(const std::string& item, std::string& tip) {
 // Errors the layer reports (a file that cannot be opened) are shown in a box under the
 // application's name.
 int ReportInBox(const std::string& textUtf8, UINT nType) {
+    // An error without words of its own has the core's words, which know no language.
+    if (textUtf8 == CException().GetErrorMessageUtf8())
+        return MessageBoxUtf8(nullptr, AfxTrUtf8("Layer", "发生了未知错误。"), AfxGetAppName(),
+                              nType);
     return MessageBoxUtf8(nullptr, textUtf8, AfxGetAppName(), nType);
 }
+
+// Qt's own texts (the standard buttons, the file dialog) in Chinese while the interface is
+// Chinese; in English, Qt's own English.
+class QtTexts : public QTranslator {
+public:
+    QString translate(const char* context, const char* source, const char* disambiguation,
+                      int n) const override {
+        if (AfxGetLanguage() != LANG_CHINESE) return QString();
+        return QTranslator::translate(context, source, disambiguation, n);
+    }
+};
 }  // namespace
 
 void AfxInitFramework() {
@@ -66,8 +82,8 @@ int AfxWinMain(int argc, char** argv, const AFX_RESOURCES* pResources) {
         if (g_app->m_pszAppID) QApplication::setDesktopFileName(g_app->m_pszAppID);
     }
     AfxInitFramework();
-    // The program speaks Chinese; so do the standard dialogs and buttons Qt draws for it.
-    QTranslator qtTexts;
+    // The standard dialogs and buttons Qt draws speak the interface's language.
+    QtTexts qtTexts;
     if (qtTexts.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);

@@ -3,9 +3,16 @@
 
 #include <cerrno>
 
+#include "platform/lang/lang.h"
 #include "platform/text/gbk.h"
 
 namespace {
+// The text with the file's name in place of its "%s".
+std::string Named(const std::string& text, const std::string& name) {
+    const size_t at = text.find("%s");
+    return at == std::string::npos ? text : text.substr(0, at) + name + text.substr(at + 2);
+}
+
 // The name as readable UTF-8: valid sequences as they are, any other byte as U+FFFD.
 std::string ReadableName(const std::string& name) {
     std::string out;
@@ -77,33 +84,33 @@ int CFileException::OsErrorToCause(int nErrno) {
 
 std::string CFileException::GetErrorMessageUtf8() const {
     std::string name = ReadableName(std::string(m_strFileName.GetString()));
-    if (name.empty()) name = "未知文件";
+    if (name.empty()) name = AfxTrUtf8("Layer", "未知文件");
     switch (m_cause) {
         case fileNotFound:
-            return "找不到 " + name + "。";
+            return Named(AfxTrUtf8("Layer", "找不到 %s。"), name);
         case badPath:
-            return name + " 的路径无效。";
+            return Named(AfxTrUtf8("Layer", "%s 的路径无效。"), name);
         case tooManyOpenFiles:
-            return "打开的文件太多，无法打开 " + name + "。";
+            return Named(AfxTrUtf8("Layer", "打开的文件太多，无法打开 %s。"), name);
         case accessDenied:
-            return "拒绝访问 " + name + "。";
+            return Named(AfxTrUtf8("Layer", "拒绝访问 %s。"), name);
         case invalidFile:
-            return "对 " + name + " 使用了无效的文件句柄。";
+            return Named(AfxTrUtf8("Layer", "对 %s 使用了无效的文件句柄。"), name);
         case directoryFull:
-            return "目录已满，无法创建 " + name + "。";
+            return Named(AfxTrUtf8("Layer", "目录已满，无法创建 %s。"), name);
         case badSeek:
-            return "在 " + name + " 中定位失败。";
+            return Named(AfxTrUtf8("Layer", "在 %s 中定位失败。"), name);
         case hardIO:
-            return "访问 " + name + " 时发生硬件 I/O 错误。";
+            return Named(AfxTrUtf8("Layer", "访问 %s 时发生硬件 I/O 错误。"), name);
         case sharingViolation:
-            return name + " 正被其他程序使用，无法访问。";
+            return Named(AfxTrUtf8("Layer", "%s 正被其他程序使用，无法访问。"), name);
         case lockViolation:
-            return name + " 中要锁定的区域已被锁定。";
+            return Named(AfxTrUtf8("Layer", "%s 中要锁定的区域已被锁定。"), name);
         case diskFull:
-            return "磁盘已满，无法写入 " + name + "。";
+            return Named(AfxTrUtf8("Layer", "磁盘已满，无法写入 %s。"), name);
         case endOfFile:
-            return "试图越过 " + name + " 的结尾进行访问。";
+            return Named(AfxTrUtf8("Layer", "试图越过 %s 的结尾进行访问。"), name);
         default:
-            return "访问 " + name + " 时发生未知错误。";
+            return Named(AfxTrUtf8("Layer", "访问 %s 时发生未知错误。"), name);
     }
 }

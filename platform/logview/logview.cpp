@@ -16,6 +16,7 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/lang/lang.h"
 #include "platform/logview/logview_scrollbar.h"
 #include "platform/logview/logview_words.h"
 
@@ -401,9 +402,9 @@ void LogView::wheelEvent(QWheelEvent* e) {
 void LogView::ShowContextMenu(const QPoint& globalPos) {
     EnsureFresh();
     QMenu menu(this);
-    QAction* copy = menu.addAction(QStringLiteral("复制"));
+    QAction* copy = menu.addAction(QString::fromStdString(AfxTrUtf8("Layer", "复制")));
     copy->setEnabled(m_anchor != m_caret);
-    QAction* all = menu.addAction(QStringLiteral("全选"));
+    QAction* all = menu.addAction(QString::fromStdString(AfxTrUtf8("Layer", "全选")));
     QAction* chosen = menu.exec(globalPos);
     if (chosen == copy)
         Copy();

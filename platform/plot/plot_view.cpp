@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/lang/lang.h"
+
 namespace {
 
 const int kLeft = 64, kRight = 12, kBottom = 26, kLegendRow = 20, kPad = 6;
@@ -173,7 +175,8 @@ void PlotView::Render(QPainter& p, const QSize& size) {
     if (m_bOverflow) {
         p.setPen(pal.muted);
         p.drawText(QRect(kPad, area.top() - kPad - kLegendRow, size.width(), kLegendRow),
-                   Qt::AlignVCenter, QString::fromUtf8("超过 16 个通道，其余的已忽略"));
+                   Qt::AlignVCenter,
+                   QString::fromStdString(AfxTrUtf8("Plot", "超过 16 个通道，其余的已忽略")));
     }
     double x0, x1;
     const bool bAny = XRange(x0, x1);
@@ -282,7 +285,7 @@ void PlotView::Render(QPainter& p, const QSize& size) {
     if (m_bPaused) {
         p.setPen(pal.text);
         p.drawText(area.adjusted(0, 4, -8, 0), Qt::AlignRight | Qt::AlignTop,
-                   QString::fromUtf8("已暂停"));
+                   QString::fromStdString(AfxTrUtf8("Plot", "已暂停")));
     }
 }
 

@@ -13,28 +13,30 @@
 #include <QWindow>
 #include <cstdio>
 
+#include "platform/lang/lang.h"
 #include "platform/plot/plot_view.h"
 #include "platform/ui/filedlg.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/window_p.h"
 
 namespace {
-QString U(const char* s) { return QString::fromUtf8(s); }
+// A text of the window in the chosen language.
+QString U(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 struct CPlotWindow::Impl : QWidget {
     explicit Impl(CPlotWindow* owner) : m_owner(owner), view(new PlotView(&owner->m_store)) {
-        setWindowTitle(U("绘图"));
+        setWindowTitle(U(AfxTrUtf8("Plot", "绘图")));
         setAttribute(Qt::WA_DeleteOnClose, false);
         auto* bar = new QHBoxLayout;
-        pause = new QPushButton(U("暂停"));
+        pause = new QPushButton(U(AfxTrUtf8("Plot", "暂停")));
         pause->setCheckable(true);
-        follow = new QPushButton(U("跟随"));
-        auto* clear = new QPushButton(U("清除"));
+        follow = new QPushButton(U(AfxTrUtf8("Plot", "跟随")));
+        auto* clear = new QPushButton(U(AfxTrUtf8("Plot", "清除")));
         xAxis = new QComboBox;
-        xAxis->addItems({U("序号"), U("时间")});
+        xAxis->addItems({U(AfxTrUtf8("Plot", "序号")), U(AfxTrUtf8("Plot", "时间"))});
         yAxis = new QComboBox;
-        yAxis->addItems({U("自动"), U("固定")});
+        yAxis->addItems({U(AfxTrUtf8("Plot", "自动")), U(AfxTrUtf8("Plot", "固定"))});
         yMin = new QDoubleSpinBox;
         yMax = new QDoubleSpinBox;
         for (QDoubleSpinBox* s : {yMin, yMax}) {
@@ -46,22 +48,22 @@ struct CPlotWindow::Impl : QWidget {
         history->setRange(100, 10000000);
         history->setSingleStep(10000);
         history->setMaximumWidth(100);
-        dark = new QCheckBox(U("深色"));
-        auto* csv = new QPushButton(U("导出 CSV..."));
-        auto* png = new QPushButton(U("导出 PNG..."));
-        pause->setToolTip(U("暂停/继续 (空格)"));
-        follow->setToolTip(U("回到最新数据 (滚轮缩放、拖动平移后)"));
+        dark = new QCheckBox(U(AfxTrUtf8("Plot", "深色")));
+        auto* csv = new QPushButton(U(AfxTrUtf8("Plot", "导出 CSV...")));
+        auto* png = new QPushButton(U(AfxTrUtf8("Plot", "导出 PNG...")));
+        pause->setToolTip(U(AfxTrUtf8("Plot", "暂停/继续 (空格)")));
+        follow->setToolTip(U(AfxTrUtf8("Plot", "回到最新数据 (滚轮缩放、拖动平移后)")));
         bar->addWidget(pause);
         bar->addWidget(follow);
         bar->addWidget(clear);
         bar->addSpacing(8);
-        bar->addWidget(new QLabel(U("X轴")));
+        bar->addWidget(new QLabel(U(AfxTrUtf8("Plot", "X轴"))));
         bar->addWidget(xAxis);
-        bar->addWidget(new QLabel(U("Y轴")));
+        bar->addWidget(new QLabel(U(AfxTrUtf8("Plot", "Y轴"))));
         bar->addWidget(yAxis);
         bar->addWidget(yMin);
         bar->addWidget(yMax);
-        bar->addWidget(new QLabel(U("历史")));
+        bar->addWidget(new QLabel(U(AfxTrUtf8("Plot", "历史"))));
         bar->addWidget(history);
         bar->addWidget(dark);
         bar->addStretch(1);

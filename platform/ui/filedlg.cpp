@@ -8,6 +8,7 @@
 
 #include "platform/core/hook.h"
 #include "platform/files/file_util.h"
+#include "platform/lang/lang.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/qtext.h"
 #include "platform/ui/ui_hooks.h"
@@ -82,7 +83,8 @@ INT_PTR CFileDialog::DoModal() {
                                         : QApplication::activeWindow();
         QFileDialog dlg(pParent);
         dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-        dlg.setWindowTitle(m_record.bOpenFileDialog ? "打开" : "另存为");
+        dlg.setWindowTitle(QString::fromStdString(
+            m_record.bOpenFileDialog ? AfxTrUtf8("Layer", "打开") : AfxTrUtf8("Layer", "另存为")));
         dlg.setAcceptMode(m_record.bOpenFileDialog ? QFileDialog::AcceptOpen
                                                    : QFileDialog::AcceptSave);
         dlg.setFileMode(m_record.bOpenFileDialog && (m_record.dwFlags & OFN_FILEMUSTEXIST)

@@ -7,6 +7,7 @@
 
 #include "platform/core/appname.h"
 #include "platform/core/hook.h"
+#include "platform/lang/lang.h"
 #include "platform/text/gbk.h"
 #include "platform/ui/ui_hooks.h"
 #include "platform/ui/window.h"
@@ -94,7 +95,8 @@ int MessageBoxUtf8(HWND hOwner, const std::string& text, const std::string& capt
 }
 
 int MessageBoxA(HWND hOwner, LPCSTR lpszText, LPCSTR lpszCaption, UINT nType) {
-    std::string caption = lpszCaption ? GbkToUtf8(CString(lpszCaption)) : "错误";
+    std::string caption =
+        lpszCaption ? GbkToUtf8(CString(lpszCaption)) : AfxTrUtf8("Layer", "错误");
     return MessageBoxUtf8(hOwner, GbkToUtf8(CString(lpszText)), caption, nType);
 }
 

@@ -52,6 +52,7 @@ protected:
     void TearDown() override {
         if (m_dlg) m_dlg->DestroyWindow();
         m_dlg.reset();
+        AfxSetLanguage(LANG_CHINESE);  // a test in English leaves the next one in Chinese
         AppEnv::TearDown();
     }
     CString Text(int id) const {
