@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
     <name>CAutoReplyDlg</name>
@@ -50,6 +51,155 @@
     </message>
 </context>
 <context>
+    <name>CFileSend</name>
+    <message>
+        <source>无法读取文件：</source>
+        <translation>Cannot read the file: </translation>
+    </message>
+    <message>
+        <source>这是一个文件夹，不是文件。</source>
+        <translation>This is a folder, not a file.</translation>
+    </message>
+    <message>
+        <source>这是一个管道 (FIFO)，不能作为文件发送。</source>
+        <translation>This is a pipe (FIFO); it cannot be sent as a file.</translation>
+    </message>
+    <message>
+        <source>这不是普通文件，不能发送。</source>
+        <translation>This is not a regular file; it cannot be sent.</translation>
+    </message>
+    <message>
+        <source>文件是空的，没有可发送的数据。</source>
+        <translation>The file is empty: there is nothing to send.</translation>
+    </message>
+    <message>
+        <source>读取文件出错：</source>
+        <translation>Error reading the file: </translation>
+    </message>
+    <message>
+        <source>文件在发送过程中变小了，已发送的部分保持原样。</source>
+        <translation>The file shrank while it was sent; what was sent stays as it is.</translation>
+    </message>
+</context>
+<context>
+    <name>CFileTransfer</name>
+    <message>
+        <source>找不到程序 %s。请安装软件包 lrzsz (apt install lrzsz)。</source>
+        <translation>Program %s not found. Please install the package lrzsz (apt install lrzsz).</translation>
+    </message>
+    <message>
+        <source>请先打开串口。</source>
+        <translation>Open the port first.</translation>
+    </message>
+    <message>
+        <source>所有文件 (*)|*||</source>
+        <translation>All Files (*)|*||</translation>
+    </message>
+    <message>
+        <source>发送 %s</source>
+        <translation>Sending %s</translation>
+    </message>
+    <message>
+        <source>接收文件要用 XMODEM、YMODEM 或 ZMODEM：请在 更多设置 中选择文件协议。</source>
+        <translation>Receiving a file needs XMODEM, YMODEM or ZMODEM: choose the file protocol in More Settings.</translation>
+    </message>
+    <message>
+        <source>接收文件</source>
+        <translation>Receiving a file</translation>
+    </message>
+    <message>
+        <source>, 剩余 %ld:%02ld</source>
+        <translation>, %ld:%02ld left</translation>
+    </message>
+    <message>
+        <source>  (Esc 取消)</source>
+        <translation>  (Esc cancels)</translation>
+    </message>
+    <message>
+        <source>传输中止：串口已关闭</source>
+        <translation>Aborted: port closed</translation>
+    </message>
+    <message>
+        <source>%s 中止：串口已关闭</source>
+        <translation>%s aborted: the port was closed</translation>
+    </message>
+    <message>
+        <source>串口已关闭或设备已移除，文件传输已中止。</source>
+        <translation>The port was closed or its device removed; the file transfer was aborted.</translation>
+    </message>
+    <message>
+        <source>文件传输完成</source>
+        <translation>Transfer complete</translation>
+    </message>
+    <message>
+        <source>%s 完成：%s</source>
+        <translation>%s complete: %s</translation>
+    </message>
+    <message>
+        <source>文件传输已取消</source>
+        <translation>Transfer cancelled</translation>
+    </message>
+    <message>
+        <source>%s 已取消</source>
+        <translation>%s cancelled</translation>
+    </message>
+    <message>
+        <source>文件传输失败</source>
+        <translation>Transfer failed</translation>
+    </message>
+    <message>
+        <source>%s 失败：%s</source>
+        <translation>%s failed: %s</translation>
+    </message>
+</context>
+<context>
+    <name>CFindDlg</name>
+    <message>
+        <source>请输入要查找的内容</source>
+        <translation>Type what to find</translation>
+    </message>
+    <message>
+        <source>十六进制格式不对，应为 41 0D 这样的字节</source>
+        <translation>Not hex: type bytes like 41 0D</translation>
+    </message>
+    <message>
+        <source>内容里有 GBK 无法表示的字符</source>
+        <translation>Some characters have no GBK form</translation>
+    </message>
+    <message>
+        <source>正在查找...</source>
+        <translation>Searching...</translation>
+    </message>
+    <message>
+        <source>接收区已清空或裁剪，查找已停止</source>
+        <translation>Text cleared or trimmed; search stopped</translation>
+    </message>
+    <message>
+        <source>正在查找... %d%%</source>
+        <translation>Searching... %d%%</translation>
+    </message>
+    <message>
+        <source>找不到“%s”</source>
+        <translation>Cannot find &quot;%s&quot;</translation>
+    </message>
+    <message>
+        <source>找到</source>
+        <translation>Found</translation>
+    </message>
+    <message>
+        <source>已到末尾，从开头找到</source>
+        <translation>End reached, found from start</translation>
+    </message>
+    <message>
+        <source>已到开头，从末尾找到</source>
+        <translation>Start reached, found from end</translation>
+    </message>
+    <message>
+        <source>%s（位置 %lld）</source>
+        <translation>%s (at %lld)</translation>
+    </message>
+</context>
+<context>
     <name>CHighlightDlg</name>
     <message>
         <source>请填写要高亮的文字或表达式。</source>
@@ -58,6 +208,205 @@
     <message>
         <source>这不是有效的正则表达式：</source>
         <translation>This is not a valid regular expression: </translation>
+    </message>
+</context>
+<context>
+    <name>CKIVERNDlg</name>
+    <message>
+        <source>串口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>波特率</source>
+        <translation>Baud rate</translation>
+    </message>
+    <message>
+        <source>数据位</source>
+        <translation>Data bits</translation>
+    </message>
+    <message>
+        <source>校验位</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>停止位</source>
+        <translation>Stop bits</translation>
+    </message>
+    <message>
+        <source>流控</source>
+        <translation>Flow control</translation>
+    </message>
+    <message>
+        <source>接收区</source>
+        <translation>Receive area</translation>
+    </message>
+    <message>
+        <source>发送区</source>
+        <translation>Send area</translation>
+    </message>
+    <message>
+        <source>定时发送间隔</source>
+        <translation>Timed send interval</translation>
+    </message>
+    <message>
+        <source>发送历史</source>
+        <translation>Send history</translation>
+    </message>
+    <message>
+        <source>DTR 控制线</source>
+        <translation>DTR line</translation>
+    </message>
+    <message>
+        <source>RTS 控制线</source>
+        <translation>RTS line</translation>
+    </message>
+    <message>
+        <source>输入线</source>
+        <translation>Input lines</translation>
+    </message>
+    <message>
+        <source>指令 %d</source>
+        <translation>Command %d</translation>
+    </message>
+    <message>
+        <source>指令 %d HEX</source>
+        <translation>Command %d HEX</translation>
+    </message>
+    <message>
+        <source>发送指令 %d</source>
+        <translation>Send command %d</translation>
+    </message>
+    <message>
+        <source>每行时间戳</source>
+        <translation>Stamp Every Line</translation>
+    </message>
+    <message>
+        <source>十六进制按行显示</source>
+        <translation>Hex in Rows</translation>
+    </message>
+    <message>
+        <source>放大	Ctrl+=</source>
+        <translation>Zoom In	Ctrl+=</translation>
+    </message>
+    <message>
+        <source>缩小	Ctrl+-</source>
+        <translation>Zoom Out	Ctrl+-</translation>
+    </message>
+    <message>
+        <source>默认大小	Ctrl+0</source>
+        <translation>Default Size	Ctrl+0</translation>
+    </message>
+    <message>
+        <source>发送框 (Alt+S)，Ctrl+Enter 发送</source>
+        <translation>Send box (Alt+S), Ctrl+Enter sends</translation>
+    </message>
+    <message>
+        <source>接收区 (Alt+R)，菜单 Shift+F10，更多设置 Ctrl+,</source>
+        <translation>Receive area (Alt+R), menu Shift+F10, More Settings Ctrl+,</translation>
+    </message>
+    <message>
+        <source>发送 (发送框中按 Ctrl+Enter)</source>
+        <translation>Send (Ctrl+Enter in the send box)</translation>
+    </message>
+    <message>
+        <source>按 Enter 发送本条指令</source>
+        <translation>Press Enter to send this command</translation>
+    </message>
+    <message>
+        <source>发送历史：选中一条放回发送框</source>
+        <translation>Send history: pick an entry to put it back in the send box</translation>
+    </message>
+    <message>
+        <source>%s 连接中...</source>
+        <translation>%s connecting...</translation>
+    </message>
+    <message>
+        <source>复制</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>全选</source>
+        <translation>Select All</translation>
+    </message>
+    <message>
+        <source>查找...	Ctrl+F</source>
+        <translation>Find...	Ctrl+F</translation>
+    </message>
+    <message>
+        <source>暂停滚动</source>
+        <translation>Pause Scrolling</translation>
+    </message>
+    <message>
+        <source>实时记录到文件</source>
+        <translation>Live Log to File</translation>
+    </message>
+    <message>
+        <source>绘图...	Ctrl+Shift+P</source>
+        <translation>Plot...	Ctrl+Shift+P</translation>
+    </message>
+    <message>
+        <source>更多设置...	Ctrl+,</source>
+        <translation>More Settings...	Ctrl+,</translation>
+    </message>
+    <message>
+        <source>记录停止:%s</source>
+        <translation>Log ended: %s</translation>
+    </message>
+    <message>
+        <source>保存成功!</source>
+        <translation>Saved!</translation>
+    </message>
+    <message>
+        <source>重置成功!</source>
+        <translation>Reset done!</translation>
+    </message>
+    <message>
+        <source>接收区 (Alt+R)，已暂停滚动</source>
+        <translation>Receive area (Alt+R), scrolling paused</translation>
+    </message>
+    <message>
+        <source>接收区 (Alt+R)</source>
+        <translation>Receive area (Alt+R)</translation>
+    </message>
+    <message>
+        <source>运行脚本...	Ctrl+Shift+L</source>
+        <translation>Run Script...	Ctrl+Shift+L</translation>
+    </message>
+    <message>
+        <source>停止脚本	Ctrl+Shift+K</source>
+        <translation>Stop Script	Ctrl+Shift+K</translation>
+    </message>
+    <message>
+        <source>发送文件...	Ctrl+Shift+F</source>
+        <translation>Send File...	Ctrl+Shift+F</translation>
+    </message>
+    <message>
+        <source>接收文件...	Ctrl+Shift+R</source>
+        <translation>Receive File...	Ctrl+Shift+R</translation>
+    </message>
+    <message>
+        <source>取消传输	Esc</source>
+        <translation>Cancel Transfer	Esc</translation>
+    </message>
+    <message>
+        <source>剪切</source>
+        <translation>Cut</translation>
+    </message>
+    <message>
+        <source>粘贴</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>发送 BREAK（%d ms）	Ctrl+B</source>
+        <translation>Send BREAK (%d ms)	Ctrl+B</translation>
+    </message>
+    <message>
+        <source>复位设备（%s 拉低 %d ms）	Ctrl+Shift+B</source>
+        <translation>Reset Device (%s low %d ms)	Ctrl+Shift+B</translation>
+    </message>
+    <message>
+        <source>请首先打开串口</source>
+        <translation>Open the port first</translation>
     </message>
 </context>
 <context>
@@ -71,6 +420,151 @@ changes will not be saved.</translation>
         <source>settings.json 无法写入，更改不会保存。</source>
         <translation>settings.json not writable:
 changes will not be saved.</translation>
+    </message>
+</context>
+<context>
+    <name>CLineSignals</name>
+    <message>
+        <source>串口未打开</source>
+        <translation>Port not open</translation>
+    </message>
+    <message>
+        <source>上个信号未结束</source>
+        <translation>Last signal not over</translation>
+    </message>
+    <message>
+        <source>端口不支持 BREAK</source>
+        <translation>Port has no BREAK</translation>
+    </message>
+    <message>
+        <source>BREAK 失败:%lu</source>
+        <translation>BREAK failed: %lu</translation>
+    </message>
+    <message>
+        <source>发送 BREAK %dms</source>
+        <translation>Sending BREAK %dms</translation>
+    </message>
+    <message>
+        <source>无控制线，不能复位</source>
+        <translation>No lines to reset</translation>
+    </message>
+    <message>
+        <source>RTS 由流控占用</source>
+        <translation>RTS taken by flow ctl</translation>
+    </message>
+    <message>
+        <source>复位失败:%s</source>
+        <translation>Reset failed: %s</translation>
+    </message>
+    <message>
+        <source>复位 %s %dms</source>
+        <translation>Reset %s %dms</translation>
+    </message>
+    <message>
+        <source>BREAK 未能结束</source>
+        <translation>BREAK did not end</translation>
+    </message>
+    <message>
+        <source>BREAK %dms 完成</source>
+        <translation>BREAK %dms done</translation>
+    </message>
+    <message>
+        <source>控制线未能恢复</source>
+        <translation>Lines not restored</translation>
+    </message>
+    <message>
+        <source>已复位 %s %dms</source>
+        <translation>Reset %s %dms done</translation>
+    </message>
+</context>
+<context>
+    <name>CLiveLog</name>
+    <message>
+        <source>磁盘已满</source>
+        <translation>disk full</translation>
+    </message>
+    <message>
+        <source>文件已删除</source>
+        <translation>file deleted</translation>
+    </message>
+    <message>
+        <source>写入失败</source>
+        <translation>write failed</translation>
+    </message>
+</context>
+<context>
+    <name>CModemLines</name>
+    <message>
+        <source>输入线</source>
+        <translation>Input lines</translation>
+    </message>
+    <message>
+        <source>控制线不可用</source>
+        <translation>No modem lines</translation>
+    </message>
+    <message>
+        <source>输入线：控制线不可用</source>
+        <translation>Input lines: no modem lines</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>输入线：CTS %s，DSR %s，DCD %s，RI %s</source>
+        <translation>Input lines: CTS %s, DSR %s, DCD %s, RI %s</translation>
+    </message>
+</context>
+<context>
+    <name>CReconnect</name>
+    <message>
+        <source>%s 等待重连...</source>
+        <translation>%s awaiting replug...</translation>
+    </message>
+</context>
+<context>
+    <name>CRxColors</name>
+    <message>
+        <source>解析 ANSI 颜色</source>
+        <translation>ANSI Colors</translation>
+    </message>
+</context>
+<context>
+    <name>CScriptRunner</name>
+    <message>
+        <source>Lua 脚本 (*.lua)|*.lua|所有文件 (*)|*||</source>
+        <translation>Lua Scripts (*.lua)|*.lua|All Files (*)|*||</translation>
+    </message>
+    <message>
+        <source>脚本运行中: %s</source>
+        <translation>Script running: %s</translation>
+    </message>
+    <message>
+        <source>脚本已停止: %s</source>
+        <translation>Script stopped: %s</translation>
+    </message>
+    <message>
+        <source>脚本出错: %s</source>
+        <translation>Script error: %s</translation>
+    </message>
+    <message>
+        <source>脚本结束: %s (%d)</source>
+        <translation>Script ended: %s (%d)</translation>
+    </message>
+</context>
+<context>
+    <name>CSendFraming</name>
+    <message>
+        <source>第%lld个字符%s不成对</source>
+        <translation>Char %lld %s unpaired</translation>
+    </message>
+    <message>
+        <source>第%lld个字符%s无效</source>
+        <translation>Char %lld %s invalid</translation>
     </message>
 </context>
 <context>
@@ -110,6 +604,36 @@ changes will not be saved.</translation>
     <message>
         <source>XMODEM (校验和)</source>
         <translation>XMODEM (checksum)</translation>
+    </message>
+</context>
+<context>
+    <name>CTransferJob</name>
+    <message>
+        <source>对方长时间未接收数据（流控未放行？）</source>
+        <translation>the other side took no data for a long time (flow control holding?)</translation>
+    </message>
+    <message>
+        <source>错误 %lu</source>
+        <translation>error %lu</translation>
+    </message>
+    <message>
+        <source>写入串口失败：</source>
+        <translation>Writing to the port failed: </translation>
+    </message>
+</context>
+<context>
+    <name>CTransferProgram</name>
+    <message>
+        <source>找不到程序 </source>
+        <translation>Program not found: </translation>
+    </message>
+    <message>
+        <source>程序被信号 %d 结束</source>
+        <translation>The program was ended by signal %d</translation>
+    </message>
+    <message>
+        <source>程序返回 %d</source>
+        <translation>The program returned %d</translation>
     </message>
 </context>
 <context>
@@ -619,548 +1143,6 @@ changes will not be saved.</translation>
     </message>
 </context>
 <context>
-    <name>PathPorts</name>
-    <message>
-        <source>没有空闲的串口号 (COM1 - COM255 均已使用)</source>
-        <translation>No free port number (COM1 - COM255 are all taken)</translation>
-    </message>
-    <message>
-        <source>%s
-不是有效的网络串口地址 (rfc2217://主机:端口 或 tcp://主机:端口)</source>
-        <translation>%s
-is not a valid network port address (rfc2217://host:port or tcp://host:port)</translation>
-    </message>
-    <message>
-        <source>%s
-不是串口或终端设备</source>
-        <translation>%s
-is not a serial port or terminal device</translation>
-    </message>
-</context>
-<context>
-    <name>CFileSend</name>
-    <message>
-        <source>无法读取文件：</source>
-        <translation>Cannot read the file: </translation>
-    </message>
-    <message>
-        <source>这是一个文件夹，不是文件。</source>
-        <translation>This is a folder, not a file.</translation>
-    </message>
-    <message>
-        <source>这是一个管道 (FIFO)，不能作为文件发送。</source>
-        <translation>This is a pipe (FIFO); it cannot be sent as a file.</translation>
-    </message>
-    <message>
-        <source>这不是普通文件，不能发送。</source>
-        <translation>This is not a regular file; it cannot be sent.</translation>
-    </message>
-    <message>
-        <source>文件是空的，没有可发送的数据。</source>
-        <translation>The file is empty: there is nothing to send.</translation>
-    </message>
-    <message>
-        <source>读取文件出错：</source>
-        <translation>Error reading the file: </translation>
-    </message>
-    <message>
-        <source>文件在发送过程中变小了，已发送的部分保持原样。</source>
-        <translation>The file shrank while it was sent; what was sent stays as it is.</translation>
-    </message>
-</context>
-<context>
-    <name>CFileTransfer</name>
-    <message>
-        <source>找不到程序 %s。请安装软件包 lrzsz (apt install lrzsz)。</source>
-        <translation>Program %s not found. Please install the package lrzsz (apt install lrzsz).</translation>
-    </message>
-    <message>
-        <source>请先打开串口。</source>
-        <translation>Open the port first.</translation>
-    </message>
-    <message>
-        <source>所有文件 (*)|*||</source>
-        <translation>All Files (*)|*||</translation>
-    </message>
-    <message>
-        <source>发送 %s</source>
-        <translation>Sending %s</translation>
-    </message>
-    <message>
-        <source>接收文件要用 XMODEM、YMODEM 或 ZMODEM：请在 更多设置 中选择文件协议。</source>
-        <translation>Receiving a file needs XMODEM, YMODEM or ZMODEM: choose the file protocol in More Settings.</translation>
-    </message>
-    <message>
-        <source>接收文件</source>
-        <translation>Receiving a file</translation>
-    </message>
-    <message>
-        <source>, 剩余 %ld:%02ld</source>
-        <translation>, %ld:%02ld left</translation>
-    </message>
-    <message>
-        <source>  (Esc 取消)</source>
-        <translation>  (Esc cancels)</translation>
-    </message>
-    <message>
-        <source>传输中止：串口已关闭</source>
-        <translation>Aborted: port closed</translation>
-    </message>
-    <message>
-        <source>%s 中止：串口已关闭</source>
-        <translation>%s aborted: the port was closed</translation>
-    </message>
-    <message>
-        <source>串口已关闭或设备已移除，文件传输已中止。</source>
-        <translation>The port was closed or its device removed; the file transfer was aborted.</translation>
-    </message>
-    <message>
-        <source>文件传输完成</source>
-        <translation>Transfer complete</translation>
-    </message>
-    <message>
-        <source>%s 完成：%s</source>
-        <translation>%s complete: %s</translation>
-    </message>
-    <message>
-        <source>文件传输已取消</source>
-        <translation>Transfer cancelled</translation>
-    </message>
-    <message>
-        <source>%s 已取消</source>
-        <translation>%s cancelled</translation>
-    </message>
-    <message>
-        <source>文件传输失败</source>
-        <translation>Transfer failed</translation>
-    </message>
-    <message>
-        <source>%s 失败：%s</source>
-        <translation>%s failed: %s</translation>
-    </message>
-</context>
-<context>
-    <name>CFindDlg</name>
-    <message>
-        <source>请输入要查找的内容</source>
-        <translation>Type what to find</translation>
-    </message>
-    <message>
-        <source>十六进制格式不对，应为 41 0D 这样的字节</source>
-        <translation>Not hex: type bytes like 41 0D</translation>
-    </message>
-    <message>
-        <source>内容里有 GBK 无法表示的字符</source>
-        <translation>Some characters have no GBK form</translation>
-    </message>
-    <message>
-        <source>正在查找...</source>
-        <translation>Searching...</translation>
-    </message>
-    <message>
-        <source>接收区已清空或裁剪，查找已停止</source>
-        <translation>Text cleared or trimmed; search stopped</translation>
-    </message>
-    <message>
-        <source>正在查找... %d%%</source>
-        <translation>Searching... %d%%</translation>
-    </message>
-    <message>
-        <source>找不到“%s”</source>
-        <translation>Cannot find "%s"</translation>
-    </message>
-    <message>
-        <source>找到</source>
-        <translation>Found</translation>
-    </message>
-    <message>
-        <source>已到末尾，从开头找到</source>
-        <translation>End reached, found from start</translation>
-    </message>
-    <message>
-        <source>已到开头，从末尾找到</source>
-        <translation>Start reached, found from end</translation>
-    </message>
-    <message>
-        <source>%s（位置 %lld）</source>
-        <translation>%s (at %lld)</translation>
-    </message>
-</context>
-<context>
-    <name>CKIVERNDlg</name>
-    <message>
-        <source>串口</source>
-        <translation>Port</translation>
-    </message>
-    <message>
-        <source>波特率</source>
-        <translation>Baud rate</translation>
-    </message>
-    <message>
-        <source>数据位</source>
-        <translation>Data bits</translation>
-    </message>
-    <message>
-        <source>校验位</source>
-        <translation>Parity</translation>
-    </message>
-    <message>
-        <source>停止位</source>
-        <translation>Stop bits</translation>
-    </message>
-    <message>
-        <source>流控</source>
-        <translation>Flow control</translation>
-    </message>
-    <message>
-        <source>接收区</source>
-        <translation>Receive area</translation>
-    </message>
-    <message>
-        <source>发送区</source>
-        <translation>Send area</translation>
-    </message>
-    <message>
-        <source>定时发送间隔</source>
-        <translation>Timed send interval</translation>
-    </message>
-    <message>
-        <source>发送历史</source>
-        <translation>Send history</translation>
-    </message>
-    <message>
-        <source>DTR 控制线</source>
-        <translation>DTR line</translation>
-    </message>
-    <message>
-        <source>RTS 控制线</source>
-        <translation>RTS line</translation>
-    </message>
-    <message>
-        <source>输入线</source>
-        <translation>Input lines</translation>
-    </message>
-    <message>
-        <source>指令 %d</source>
-        <translation>Command %d</translation>
-    </message>
-    <message>
-        <source>指令 %d HEX</source>
-        <translation>Command %d HEX</translation>
-    </message>
-    <message>
-        <source>发送指令 %d</source>
-        <translation>Send command %d</translation>
-    </message>
-    <message>
-        <source>每行时间戳</source>
-        <translation>Stamp Every Line</translation>
-    </message>
-    <message>
-        <source>十六进制按行显示</source>
-        <translation>Hex in Rows</translation>
-    </message>
-    <message>
-        <source>放大	Ctrl+=</source>
-        <translation>Zoom In	Ctrl+=</translation>
-    </message>
-    <message>
-        <source>缩小	Ctrl+-</source>
-        <translation>Zoom Out	Ctrl+-</translation>
-    </message>
-    <message>
-        <source>默认大小	Ctrl+0</source>
-        <translation>Default Size	Ctrl+0</translation>
-    </message>
-    <message>
-        <source>发送框 (Alt+S)，Ctrl+Enter 发送</source>
-        <translation>Send box (Alt+S), Ctrl+Enter sends</translation>
-    </message>
-    <message>
-        <source>接收区 (Alt+R)，菜单 Shift+F10，更多设置 Ctrl+,</source>
-        <translation>Receive area (Alt+R), menu Shift+F10, More Settings Ctrl+,</translation>
-    </message>
-    <message>
-        <source>发送 (发送框中按 Ctrl+Enter)</source>
-        <translation>Send (Ctrl+Enter in the send box)</translation>
-    </message>
-    <message>
-        <source>按 Enter 发送本条指令</source>
-        <translation>Press Enter to send this command</translation>
-    </message>
-    <message>
-        <source>发送历史：选中一条放回发送框</source>
-        <translation>Send history: pick an entry to put it back in the send box</translation>
-    </message>
-    <message>
-        <source>%s 连接中...</source>
-        <translation>%s connecting...</translation>
-    </message>
-    <message>
-        <source>复制</source>
-        <translation>Copy</translation>
-    </message>
-    <message>
-        <source>全选</source>
-        <translation>Select All</translation>
-    </message>
-    <message>
-        <source>查找...	Ctrl+F</source>
-        <translation>Find...	Ctrl+F</translation>
-    </message>
-    <message>
-        <source>暂停滚动</source>
-        <translation>Pause Scrolling</translation>
-    </message>
-    <message>
-        <source>实时记录到文件</source>
-        <translation>Live Log to File</translation>
-    </message>
-    <message>
-        <source>绘图...	Ctrl+Shift+P</source>
-        <translation>Plot...	Ctrl+Shift+P</translation>
-    </message>
-    <message>
-        <source>更多设置...	Ctrl+,</source>
-        <translation>More Settings...	Ctrl+,</translation>
-    </message>
-    <message>
-        <source>记录停止:%s</source>
-        <translation>Log ended: %s</translation>
-    </message>
-    <message>
-        <source>保存成功!</source>
-        <translation>Saved!</translation>
-    </message>
-    <message>
-        <source>重置成功!</source>
-        <translation>Reset done!</translation>
-    </message>
-    <message>
-        <source>接收区 (Alt+R)，已暂停滚动</source>
-        <translation>Receive area (Alt+R), scrolling paused</translation>
-    </message>
-    <message>
-        <source>接收区 (Alt+R)</source>
-        <translation>Receive area (Alt+R)</translation>
-    </message>
-    <message>
-        <source>运行脚本...	Ctrl+Shift+L</source>
-        <translation>Run Script...	Ctrl+Shift+L</translation>
-    </message>
-    <message>
-        <source>停止脚本	Ctrl+Shift+K</source>
-        <translation>Stop Script	Ctrl+Shift+K</translation>
-    </message>
-    <message>
-        <source>发送文件...	Ctrl+Shift+F</source>
-        <translation>Send File...	Ctrl+Shift+F</translation>
-    </message>
-    <message>
-        <source>接收文件...	Ctrl+Shift+R</source>
-        <translation>Receive File...	Ctrl+Shift+R</translation>
-    </message>
-    <message>
-        <source>取消传输	Esc</source>
-        <translation>Cancel Transfer	Esc</translation>
-    </message>
-    <message>
-        <source>剪切</source>
-        <translation>Cut</translation>
-    </message>
-    <message>
-        <source>粘贴</source>
-        <translation>Paste</translation>
-    </message>
-    <message>
-        <source>发送 BREAK（%d ms）	Ctrl+B</source>
-        <translation>Send BREAK (%d ms)	Ctrl+B</translation>
-    </message>
-    <message>
-        <source>复位设备（%s 拉低 %d ms）	Ctrl+Shift+B</source>
-        <translation>Reset Device (%s low %d ms)	Ctrl+Shift+B</translation>
-    </message>
-    <message>
-        <source>请首先打开串口</source>
-        <translation>Open the port first</translation>
-    </message>
-</context>
-<context>
-    <name>CLineSignals</name>
-    <message>
-        <source>串口未打开</source>
-        <translation>Port not open</translation>
-    </message>
-    <message>
-        <source>上个信号未结束</source>
-        <translation>Last signal not over</translation>
-    </message>
-    <message>
-        <source>端口不支持 BREAK</source>
-        <translation>Port has no BREAK</translation>
-    </message>
-    <message>
-        <source>BREAK 失败:%lu</source>
-        <translation>BREAK failed: %lu</translation>
-    </message>
-    <message>
-        <source>发送 BREAK %dms</source>
-        <translation>Sending BREAK %dms</translation>
-    </message>
-    <message>
-        <source>无控制线，不能复位</source>
-        <translation>No lines to reset</translation>
-    </message>
-    <message>
-        <source>RTS 由流控占用</source>
-        <translation>RTS taken by flow ctl</translation>
-    </message>
-    <message>
-        <source>复位失败:%s</source>
-        <translation>Reset failed: %s</translation>
-    </message>
-    <message>
-        <source>复位 %s %dms</source>
-        <translation>Reset %s %dms</translation>
-    </message>
-    <message>
-        <source>BREAK 未能结束</source>
-        <translation>BREAK did not end</translation>
-    </message>
-    <message>
-        <source>BREAK %dms 完成</source>
-        <translation>BREAK %dms done</translation>
-    </message>
-    <message>
-        <source>控制线未能恢复</source>
-        <translation>Lines not restored</translation>
-    </message>
-    <message>
-        <source>已复位 %s %dms</source>
-        <translation>Reset %s %dms done</translation>
-    </message>
-</context>
-<context>
-    <name>CLiveLog</name>
-    <message>
-        <source>磁盘已满</source>
-        <translation>disk full</translation>
-    </message>
-    <message>
-        <source>文件已删除</source>
-        <translation>file deleted</translation>
-    </message>
-    <message>
-        <source>写入失败</source>
-        <translation>write failed</translation>
-    </message>
-</context>
-<context>
-    <name>CModemLines</name>
-    <message>
-        <source>输入线</source>
-        <translation>Input lines</translation>
-    </message>
-    <message>
-        <source>控制线不可用</source>
-        <translation>No modem lines</translation>
-    </message>
-    <message>
-        <source>输入线：控制线不可用</source>
-        <translation>Input lines: no modem lines</translation>
-    </message>
-    <message>
-        <source>开</source>
-        <translation>on</translation>
-    </message>
-    <message>
-        <source>关</source>
-        <translation>off</translation>
-    </message>
-    <message>
-        <source>输入线：CTS %s，DSR %s，DCD %s，RI %s</source>
-        <translation>Input lines: CTS %s, DSR %s, DCD %s, RI %s</translation>
-    </message>
-</context>
-<context>
-    <name>CReconnect</name>
-    <message>
-        <source>%s 等待重连...</source>
-        <translation>%s awaiting replug...</translation>
-    </message>
-</context>
-<context>
-    <name>CRxColors</name>
-    <message>
-        <source>解析 ANSI 颜色</source>
-        <translation>ANSI Colors</translation>
-    </message>
-</context>
-<context>
-    <name>CScriptRunner</name>
-    <message>
-        <source>Lua 脚本 (*.lua)|*.lua|所有文件 (*)|*||</source>
-        <translation>Lua Scripts (*.lua)|*.lua|All Files (*)|*||</translation>
-    </message>
-    <message>
-        <source>脚本运行中: %s</source>
-        <translation>Script running: %s</translation>
-    </message>
-    <message>
-        <source>脚本已停止: %s</source>
-        <translation>Script stopped: %s</translation>
-    </message>
-    <message>
-        <source>脚本出错: %s</source>
-        <translation>Script error: %s</translation>
-    </message>
-    <message>
-        <source>脚本结束: %s (%d)</source>
-        <translation>Script ended: %s (%d)</translation>
-    </message>
-</context>
-<context>
-    <name>CSendFraming</name>
-    <message>
-        <source>第%lld个字符%s不成对</source>
-        <translation>Char %lld %s unpaired</translation>
-    </message>
-    <message>
-        <source>第%lld个字符%s无效</source>
-        <translation>Char %lld %s invalid</translation>
-    </message>
-</context>
-<context>
-    <name>CTransferJob</name>
-    <message>
-        <source>对方长时间未接收数据（流控未放行？）</source>
-        <translation>the other side took no data for a long time (flow control holding?)</translation>
-    </message>
-    <message>
-        <source>错误 %lu</source>
-        <translation>error %lu</translation>
-    </message>
-    <message>
-        <source>写入串口失败：</source>
-        <translation>Writing to the port failed: </translation>
-    </message>
-</context>
-<context>
-    <name>CTransferProgram</name>
-    <message>
-        <source>找不到程序 </source>
-        <translation>Program not found: </translation>
-    </message>
-    <message>
-        <source>程序被信号 %d 结束</source>
-        <translation>The program was ended by signal %d</translation>
-    </message>
-    <message>
-        <source>程序返回 %d</source>
-        <translation>The program returned %d</translation>
-    </message>
-</context>
-<context>
     <name>Layer</name>
     <message>
         <source>发生了未知错误。</source>
@@ -1347,7 +1329,7 @@ Holder unknown; sudo fuser -v %s shows it</translation>
         <source>
 该串口的设备已不存在 (已拔出?)</source>
         <translation>
-This port's device is gone (unplugged?)</translation>
+This port&apos;s device is gone (unplugged?)</translation>
     </message>
     <message>
         <source>串口%d  无法连接 %s</source>
@@ -1360,6 +1342,25 @@ This port's device is gone (unplugged?)</translation>
     <message>
         <source>串口%d  无法打开</source>
         <translation>COM%d  cannot be opened</translation>
+    </message>
+</context>
+<context>
+    <name>PathPorts</name>
+    <message>
+        <source>没有空闲的串口号 (COM1 - COM255 均已使用)</source>
+        <translation>No free port number (COM1 - COM255 are all taken)</translation>
+    </message>
+    <message>
+        <source>%s
+不是有效的网络串口地址 (rfc2217://主机:端口 或 tcp://主机:端口)</source>
+        <translation>%s
+is not a valid network port address (rfc2217://host:port or tcp://host:port)</translation>
+    </message>
+    <message>
+        <source>%s
+不是串口或终端设备</source>
+        <translation>%s
+is not a serial port or terminal device</translation>
     </message>
 </context>
 <context>
