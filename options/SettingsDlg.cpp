@@ -125,7 +125,7 @@ BOOL CSettingsDlg::OnInitDialog() {
     fill(m_cbChecksumOrder, kChecksumOrderNames);
     fill(m_cbResetLine, kResetLineNames);
     fill(m_cbFileProtocol, kFileProtocolNames);
-    m_cbLanguage.AddString("中文");  // each language in its own words, never translated
+    m_cbLanguage.AddString("中文");  // not translated: each language in its own words
     m_cbLanguage.AddString("English");
     m_nLanguage = m_settings.m_nLanguage;
     m_nEncoding = m_settings.m_nEncoding;

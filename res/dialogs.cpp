@@ -327,7 +327,8 @@ const DLGITEM g_SettingsItems[] = {
     {WC_BUTTON, BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE, 0, 414, 243, 68, 16,
      IDC_SET_AUTO_REPLY_EDIT, TR_NOOP("Dialog", "自动应答...")},
     // Named in both languages, so that anyone finds it; its items are each in their own.
-    {WC_BUTTON, BS_GROUPBOX | WS_VISIBLE, 0, 250, 270, 238, 34, IDC_STATIC, "界面语言 / Language"},
+    {WC_BUTTON, BS_GROUPBOX | WS_VISIBLE, 0, 250, 270, 238, 34, IDC_STATIC,
+     "界面语言 / Language"},  // not translated
     {WC_COMBOBOX, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_VISIBLE, 0, 256, 283, 70, 40,
      IDC_SET_LANGUAGE, ""},
     {WC_STATIC, SS_LEFT | WS_VISIBLE, 0, 332, 285, 150, 9, IDC_STATIC,

@@ -8,8 +8,9 @@ options the build uses) and fails (exit 1) when
 - a marked text is missing from TS_FILE (lupdate would add it), or TS_FILE holds one that no
   source marks any more;
 - a text is unfinished, empty, or still holds Chinese;
-- a Chinese text in the sources is not marked (a line that shows no text, such as a font's
-  name or a state kept as text, says so with a "// not translated" comment);
+- a Chinese text in the sources is not marked (font names and the port's state, which is
+  compared and never shown, are no texts; any other line that shows no text says so with a
+  "// not translated" comment);
 - a translation changes the format directives (%s, %d, %lld, %%, ...), drops the shortcut after
   a tab, or drops the "..." of a text that opens a box.
 """
@@ -41,6 +42,9 @@ def messages(path):
     return found
 
 
+# A font's name, and the port's state kept as text (compared, never shown), are no texts.
+FONT_FACES = {'"宋体"', '"新宋体"'}
+PORT_STATE = re.compile(r"m_strPortState\s*(?:==|!=|=|\()\s*$")
 MARK = re.compile(r'(?:AfxTr|AfxTrUtf8|TR_NOOP|QT_TRANSLATE_NOOP)\s*\(\s*"[^"]*"\s*,\s*$')
 
 
@@ -85,7 +89,9 @@ def unmarked(top):
             with open(path, encoding="utf-8") as fh:
                 text = fh.read()
             for offset, lit in literals(text):
-                if not CHINESE.search(lit) or MARK.search(text[max(0, offset - 120):offset]):
+                before = text[max(0, offset - 120):offset]
+                if (not CHINESE.search(lit) or lit in FONT_FACES or MARK.search(before)
+                        or PORT_STATE.search(before)):
                     continue
                 line_start = text.rfind("\n", 0, offset) + 1
                 line_end = text.find("\n", offset)

@@ -18,4 +18,6 @@ int CException::ReportError(UINT nType) {
     return IDOK;
 }
 
-std::string CException::GetErrorMessageUtf8() const { return "发生了未知错误。"; }
+std::string CException::GetErrorMessageUtf8() const {
+    return "发生了未知错误。";  // not translated: the box that shows it translates it
+}
