@@ -321,14 +321,14 @@ BOOL CKivernSettings::Save() {
 }
 
 CString CKivernSettings::NotSavedNotice() const {
-    if (m_bUnreadable) return AfxTr("CKivernSettings", "settings.json 无法使用，更改不会保存。");
+    if (m_bUnreadable) return AfxTr("CKivernSettings", "settings.json 无法使用，\n更改不会保存。");
     std::string path = FilePath();
     // The file if it is there, or the nearest folder on its way that is.
     std::string probe = path;
     while (access(probe.c_str(), F_OK) != 0 && probe.size() > 1)
         probe = probe.substr(0, std::max<size_t>(probe.rfind('/'), 1));
     if (m_bSaveFailed || faccessat(AT_FDCWD, probe.c_str(), W_OK, AT_EACCESS) != 0)
-        return AfxTr("CKivernSettings", "settings.json 无法写入，更改不会保存。");
+        return AfxTr("CKivernSettings", "settings.json 无法写入，\n更改不会保存。");
     return CString();
 }
 

@@ -412,12 +412,14 @@
 <context>
     <name>CKivernSettings</name>
     <message>
-        <source>settings.json 无法使用，更改不会保存。</source>
+        <source>settings.json 无法使用，
+更改不会保存。</source>
         <translation>settings.json not usable:
 changes will not be saved.</translation>
     </message>
     <message>
-        <source>settings.json 无法写入，更改不会保存。</source>
+        <source>settings.json 无法写入，
+更改不会保存。</source>
         <translation>settings.json not writable:
 changes will not be saved.</translation>
     </message>
@@ -1139,7 +1141,7 @@ changes will not be saved.</translation>
     </message>
     <message>
         <source>关闭串口</source>
-        <translation>Close Port</translation>
+        <translation>Close port</translation>
     </message>
 </context>
 <context>

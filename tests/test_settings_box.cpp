@@ -268,8 +268,8 @@ TEST_F(SettingsTest, TheBoxSaysWhenChangesWillNotLast) {
         const char* notice;
     } cases[] = {
         {"usable", "{}", 0755, ""},
-        {"unusable file", "{ not json", 0755, "settings.json 无法使用，更改不会保存。"},
-        {"read-only folder", nullptr, 0555, "settings.json 无法写入，更改不会保存。"},
+        {"unusable file", "{ not json", 0755, "settings.json 无法使用，\n更改不会保存。"},
+        {"read-only folder", nullptr, 0555, "settings.json 无法写入，\n更改不会保存。"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
