@@ -54,8 +54,8 @@ const Expected kControls[] = {
     {IDC_CLEAR_RX_BUTTON, "pushbutton", 59, 213, 42, 19, "清空接收"},
     {IDC_PORT_COMBO, "droplist", 53, 30, 47, 71, nullptr},
     {IDC_CMD_GROUP, "groupbox", 374, 2, 133, 290, "指令"},
-    {IDC_DTR_CHECK, "checkbox", 332, 367, 27, 10, "DTR"},
-    {IDC_RTS_CHECK, "checkbox", 361, 367, 27, 10, "RTS"},
+    {IDC_DTR_CHECK, "checkbox", 332, 367, 28, 10, "DTR"},
+    {IDC_RTS_CHECK, "checkbox", 361, 367, 28, 10, "RTS"},
     {IDC_MODEM_STATIC, "label", 394, 367, 109, 10, ""},
 };
 
