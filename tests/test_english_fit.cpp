@@ -25,6 +25,7 @@
 #include "options/SettingsDlg.h"
 #include "platform/ui/window_p.h"
 #include "support/app_env.h"
+#include "support/ink.h"
 #include "support/permissions.h"
 
 #ifndef KVTEST_SCALE
@@ -45,26 +46,9 @@ struct Room {
     QRect allowed;  // in the control's own coordinates
 };
 
-// The ink of a text: the control drawn larger with show(true) against show(false), in device
-// pixels of the larger control. The control is given back its size.
-QRect InkOf(QWidget* w, const QMargins& grow, const std::function<void(bool)>& show) {
-    const QRect own = w->geometry();
-    w->setGeometry(own.marginsAdded(grow));
-    show(false);
-    const QImage blank = w->grab().toImage();
-    show(true);
-    const QImage drawn = w->grab().toImage();
-    w->setGeometry(own);
-    QRect ink;
-    for (int y = 0; y < drawn.height(); ++y)
-        for (int x = 0; x < drawn.width(); ++x)
-            if (drawn.pixel(x, y) != blank.pixel(x, y)) ink |= QRect(x, y, 1, 1);
-    return ink;
-}
-
 ::testing::AssertionResult InkInside(QWidget* w, const Room& room,
                                      const std::function<void(bool)>& show) {
-    const QRect ink = InkOf(w, room.grow, show);
+    const QRect ink = kvtest::InkOf(w, room.grow, show);
     const qreal dpr = w->devicePixelRatioF();
     const QRectF allowed = QRectF(room.allowed.translated(room.grow.left(), room.grow.top()));
     const QRect inDevice(

@@ -11,6 +11,7 @@
 #include "platform/ui/window.h"
 #include "platform/ui/window_p.h"
 #include "support/app_env.h"
+#include "support/ink.h"
 
 namespace {
 struct Case {
@@ -87,19 +88,9 @@ std::vector<Case> WidestTexts(int nLanguage) {
 // Whether drawing `text` in the label, made larger, puts any ink outside the label's own
 // size: ink there is what the label at its own size cuts off.
 bool InkBeyond(QWidget* label, CWnd* wnd, const char* text, QRect* inkOut) {
-    const QSize own = label->size();
-    label->resize(own + QSize(80, 40));
-    wnd->SetWindowText("");
-    const QImage blank = label->grab().toImage();
-    wnd->SetWindowText(text);
-    const QImage drawn = label->grab().toImage();
-    label->resize(own);
-    QRect ink;
-    for (int y = 0; y < drawn.height(); ++y)
-        for (int x = 0; x < drawn.width(); ++x)
-            if (drawn.pixel(x, y) != blank.pixel(x, y)) ink |= QRect(x, y, 1, 1);
-    *inkOut = ink;
-    return !QRect(QPoint(0, 0), own).contains(ink);
+    *inkOut = kvtest::InkOf(label, QMargins(0, 0, 80, 40),
+                            [&](bool on) { wnd->SetWindowText(on ? text : ""); });
+    return !QRect(QPoint(0, 0), label->size()).contains(*inkOut);
 }
 }  // namespace
 
