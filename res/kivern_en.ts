@@ -532,7 +532,7 @@ changes will not be saved.</translation>
     <name>CRxColors</name>
     <message>
         <source>解析 ANSI 颜色</source>
-        <translation>ANSI Colors</translation>
+        <translation>ANSI Colours</translation>
     </message>
 </context>
 <context>
