@@ -187,8 +187,7 @@ void CKIVERNDlg::OnBnClickedOpen() {
         m_stStatus.InvalidateRect(nullptr, TRUE);
         // The receive text was not written back, so its view stays where it is.
     }
-    // The refresh may run up to 10 ms early, on the wake-up that brings received data.
-    SetCoalescableTimer(IDT_RX_REFRESH, 30, nullptr, 10);
+    SetTimer(IDT_RX_REFRESH, 30, nullptr);
 }
 
 // The reconnect wait's device is back: the lists are set as at its last opening and the open

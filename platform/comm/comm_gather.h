@@ -1,10 +1,8 @@
 // Gathering a trickle. A stream that arrives in small pieces is taken in larger ones, so that
-// fewer, larger deliveries reach the window. The port's own reader takes the whole pause, a
-// little less than one refresh of the display (30 ms): each of its pieces wakes the thread that
-// hands received bytes to the window once, and that thread hands them over at once, so a
-// steady stream wakes each thread about once a refresh, and each piece lands a little before
-// the refresh is due, which then runs on the same wake-up. The first bytes after a silence go
-// at once.
+// fewer, larger deliveries reach the window. The port's own reader takes the whole pause, at
+// most one refresh of the display (30 ms): each of its pieces wakes the thread that hands
+// received bytes to the window once, and that thread hands them over at once, so a steady
+// stream wakes each thread about once a refresh. The first bytes after a silence go at once.
 #pragma once
 #include <cstddef>
 
@@ -13,7 +11,7 @@
 // A read or a delivery of fewer bytes than this is a trickle.
 constexpr size_t kCommTrickleBytes = 4096;
 // The whole pause, and the reader's share of it.
-constexpr DWORD kCommGatherMs = 25;
+constexpr DWORD kCommGatherMs = 30;
 constexpr DWORD kCommReaderGatherMs = kCommGatherMs;
 
 // How long the port's reader waits after a wake-up that brought n bytes.

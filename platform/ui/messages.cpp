@@ -69,8 +69,6 @@ public:
             batch.swap(R().posted);
         }
         for (const MSG& m : batch) DispatchMessage(&m);  // broadcasts included
-        // A refresh due soon runs now, on this wake-up, rather than on one of its own.
-        kvimpl::FireTimersNearlyDue();
         return true;
     }
 };

@@ -10,7 +10,6 @@ namespace {
 
 struct TimerEntry {
     UINT period;
-    UINT early = 0;  // fired this much before it is due when the thread is awake anyway
     int64_t due;
     std::function<void()> fire;
     bool busy = false;  // its handler runs (perhaps in a modal loop): not fired again meanwhile
@@ -34,7 +33,7 @@ Timers& T() {
 
 int64_t Now() { return CurrentClock().NowMs(); }
 
-void FireDue(bool bEarly = false);
+void FireDue();
 
 // Asks the clock to wake the timers when the earliest one that is not running is due.
 void Reschedule() {
@@ -47,28 +46,23 @@ void Reschedule() {
     for (auto& kv : t.entries)
         if (!kv.second.busy) next = std::min(next, kv.second.due);
     if (next == INT64_MAX) return;
-    CurrentClock().WakeAt(next, [] { FireDue(false); });
+    CurrentClock().WakeAt(next, [] { FireDue(); });
 }
 
 // One pass: fires each timer that is due at the pass's start once, earliest first. A timer's
 // next due time is one period after it fired, so late timers do not pile up. A timer that is
 // due again when its handler returns waits for the next pass, which comes only after the event
 // loop has handled what is waiting: ticks never starve input, however slow their handlers.
-// With bEarly, only the timers with an early tolerance that are due within it fire.
-void FireDue(bool bEarly) {
+void FireDue() {
     Timers& t = T();
     const int64_t now = Now();
-    auto isDue = [&](const TimerEntry& e) {
-        return bEarly ? e.early > 0 && e.due <= now + e.early : e.due <= now;
-    };
     std::vector<std::pair<int64_t, TimerKey>> due;
     for (auto& kv : t.entries)
-        if (!kv.second.busy && isDue(kv.second)) due.push_back({kv.second.due, kv.first});
-    if (bEarly && due.empty()) return;
+        if (!kv.second.busy && kv.second.due <= now) due.push_back({kv.second.due, kv.first});
     std::sort(due.begin(), due.end());
     for (auto& d : due) {
         auto it = t.entries.find(d.second);  // an earlier handler may have killed or reset it
-        if (it == t.entries.end() || it->second.busy || !isDue(it->second)) continue;
+        if (it == t.entries.end() || it->second.busy || it->second.due > now) continue;
         it->second.due = Now() + it->second.period;
         it->second.busy = true;
         std::function<void()> fire = it->second.fire;  // the handler may kill or reset it
@@ -83,17 +77,14 @@ void FireDue(bool bEarly) {
 
 namespace kvimpl {
 
-void StartTimer(HWND hWnd, UINT_PTR nID, UINT nPeriod, std::function<void()> fire, UINT nEarlyMs) {
+void StartTimer(HWND hWnd, UINT_PTR nID, UINT nPeriod, std::function<void()> fire) {
     UINT period = std::max<UINT>(nPeriod, 10);  // the platform's minimum period
     TimerEntry& e = T().entries[{hWnd, nID}];
     e.period = period;
-    e.early = std::min(nEarlyMs, period / 2);
     e.due = Now() + period;
     e.fire = std::move(fire);
     Reschedule();
 }
-
-void FireTimersNearlyDue() { FireDue(true); }
 
 bool StopTimer(HWND hWnd, UINT_PTR nID) {
     bool found = T().entries.erase({hWnd, nID}) > 0;

@@ -8,14 +8,8 @@
 
 namespace kvimpl {
 // Starts the timer, or restarts it with the new period and function; a period below the
-// platform's minimum (10 ms) is raised to it. A timer with an early tolerance also fires when
-// the UI thread is awake anyway for another thread's message and the timer is due within that
-// many milliseconds: a periodic refresh then rides on the wake-up that brings its data.
-void StartTimer(HWND hWnd, UINT_PTR nID, UINT nPeriod, std::function<void()> fire,
-                UINT nEarlyMs = 0);
-// Fires the timers with an early tolerance that are due within it (UI thread; called after
-// the messages of other threads have been handled).
-void FireTimersNearlyDue();
+// platform's minimum (10 ms) is raised to it.
+void StartTimer(HWND hWnd, UINT_PTR nID, UINT nPeriod, std::function<void()> fire);
 // Stops the timer; false when it did not run.
 bool StopTimer(HWND hWnd, UINT_PTR nID);
 // Stops every timer of a window (UI thread; timers of a window end with it).

@@ -68,19 +68,12 @@ BOOL CWnd::DestroyWindow() {
     return TRUE;
 }
 
-UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer) {
-    return SetCoalescableTimer(nIDEvent, nElapse, lpfnTimer, 0);
-}
-
-UINT_PTR CWnd::SetCoalescableTimer(UINT_PTR nIDEvent, UINT nElapse, void*, UINT uToleranceDelay) {
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void*) {
     HWND hWnd = m_hWnd;
     if (!hWnd) return 0;
-    kvimpl::StartTimer(
-        hWnd, nIDEvent, nElapse,
-        [hWnd, nIDEvent] {
-            if (CWnd* w = kvimpl::LookupWindow(hWnd)) kvimpl::Dispatch(w, WM_TIMER, nIDEvent, 0);
-        },
-        (UINT)uToleranceDelay);
+    kvimpl::StartTimer(hWnd, nIDEvent, nElapse, [hWnd, nIDEvent] {
+        if (CWnd* w = kvimpl::LookupWindow(hWnd)) kvimpl::Dispatch(w, WM_TIMER, nIDEvent, 0);
+    });
     return nIDEvent;
 }
 

@@ -95,11 +95,6 @@ public:
     int GetScrollPos(int nBar) const;
     int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
-    // A timer that may also fire up to uToleranceDelay ms (at most half its period) before it
-    // is due, when the UI thread is awake anyway for another thread's message: a periodic
-    // refresh then rides on the wake-up that brings its data instead of waking the thread again.
-    UINT_PTR SetCoalescableTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer,
-                                 UINT uToleranceDelay);
     BOOL KillTimer(UINT_PTR nIDEvent);
 
     // Message dispatch (UI thread).
