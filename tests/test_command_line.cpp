@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "platform/afx.h"
 #include "support/program.h"
 
 namespace {
@@ -75,6 +76,8 @@ TEST(CommandLine, EachLineAsksForWhatItSays) {
         {{"COM1", "COM2"}, KV_CMD_ERROR, {}, {}, "more than one port"},
         {{"--bogus"}, KV_CMD_ERROR, {}, {}, "unknown option '--bogus'"},
         {{"-x"}, KV_CMD_ERROR, {}, {}, "unknown option '-x'"},
+        {{"--language=fr"}, KV_CMD_ERROR, {}, {}, "invalid language 'fr'"},
+        {{"--language"}, KV_CMD_ERROR, {}, {}, "needs a value"},
     };
     for (const ParseCase& c : cases) {
         std::string line;
@@ -99,6 +102,13 @@ TEST(CommandLine, EachLineAsksForWhatItSays) {
         qt.insert(qt.begin(), "kivern");
         EXPECT_EQ(cl.toolkitArgs, qt);
     }
+    // The interface language for one run; without the option the settings choose (-1).
+    const std::pair<std::vector<const char*>, int> languages[] = {
+        {{"COM3"}, -1},
+        {{"--language=en"}, LANG_ENGLISH},
+        {{"--language", "zh", "COM3", "--open"}, LANG_CHINESE},
+    };
+    for (const auto& [args, language] : languages) EXPECT_EQ(Parse(args).language, language);
 }
 
 struct ProgramRun {

@@ -96,6 +96,7 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
         Choose(box, IDC_SET_HEX_ROW_BYTES, 2);
         box->GetDlgItem(IDC_SET_FONT_PX)->SetWindowText("20");
         static_cast<CButton*>(box->GetDlgItem(IDC_SET_AUTO_REPLY))->SetCheck(BST_CHECKED);
+        Choose(box, IDC_SET_LANGUAGE, 1);  // English from the next start
         // Colours: escape sequences read, sent lines in blue, the example highlights.
         static_cast<CButton*>(box->GetDlgItem(IDC_SET_ANSI))->SetCheck(BST_CHECKED);
         Choose(box, IDC_SET_SENT_COLOR, 4);
@@ -133,6 +134,8 @@ TEST_F(SettingsTest, AChangeIsSavedAndReadByTheNextStart) {
     EXPECT_EQ(m_dlg->m_settings.m_display.m_nHexRowBytes, 32);
     EXPECT_EQ(m_dlg->m_settings.m_display.m_nFontPx, 20);
     EXPECT_TRUE(m_dlg->m_settings.m_bAutoReply);
+    EXPECT_EQ(m_dlg->m_settings.m_nLanguage, LANG_ENGLISH);
+    EXPECT_EQ(AfxGetLanguage(), LANG_CHINESE);  // this run's language stays
     EXPECT_TRUE(m_dlg->m_settings.m_bAnsiColors);
     EXPECT_EQ(m_dlg->m_settings.m_nSentColor, 3);
     EXPECT_TRUE(m_dlg->m_settings.m_highlights == KvExampleHighlights());
