@@ -62,7 +62,8 @@ run_ctest() {
 
 if [ "$what" = all ] || [ "$what" = asan ]; then
   configure "$asan_dir" address,undefined || exit 1
-  targets=$(cd "$top/tests" && ls test_*.cpp | sed 's/\.cpp$//')
+  # Every test program, including those built twice from one source.
+  targets=$(cmake --build "$asan_dir" --target help | grep -o '\btest_[A-Za-z0-9_]*' | sort -u)
   # The build lists each program's tests by running it; fontconfig's caches live until exit,
   # which LeakSanitizer would count as leaks.
   export ASAN_OPTIONS=detect_leaks=0
