@@ -9,5 +9,7 @@ extern const unsigned int g_IconPngSizes[];
 extern const int g_IconPngCount;
 
 extern const AFX_RESOURCES g_KivernResources;
+// The settings box's template.
+extern const DLGTEMPLATE_DATA g_SettingsDialog;
 // The 自动应答 box's template, built at start.
 extern const DLGTEMPLATE_DATA g_AutoReplyDialog;
