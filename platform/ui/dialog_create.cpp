@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "platform/lang/lang.h"
+#include "platform/text/gbk.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/dialog_controls.h"
 #include "platform/ui/dialog_widget.h"
@@ -19,8 +20,6 @@ namespace {
 
 // A template's text in the interface language.
 QString Tr(const char* gbk) { return kvimpl::FromGbk(AfxTr("Dialog", gbk)); }
-// A UTF-8 text of the layer as GBK.
-CString G(const std::string& utf8) { return kvimpl::ToGbk(QString::fromStdString(utf8)); }
 
 // Average character width and height of a font, measured as the platform does for dialog units.
 void DialogBaseUnits(const QFont& f, int& baseX, int& baseY) {
@@ -63,11 +62,12 @@ BOOL CDialog::CreateFromTemplate() {
 
     if (t->style & WS_SYSMENU) {
         m_sysMenu = std::make_unique<CMenu>();
-        m_sysMenu->AppendMenu(MF_STRING, SC_RESTORE, G(AfxTrUtf8("Dialog", "还原(&R)")));
-        m_sysMenu->AppendMenu(MF_STRING, SC_MINIMIZE, G(AfxTrUtf8("Dialog", "最小化(&N)")));
-        m_sysMenu->AppendMenu(MF_STRING, SC_MAXIMIZE, G(AfxTrUtf8("Dialog", "最大化(&X)")));
+        m_sysMenu->AppendMenu(MF_STRING, SC_RESTORE, Utf8ToGbk(AfxTrUtf8("Dialog", "还原(&R)")));
+        m_sysMenu->AppendMenu(MF_STRING, SC_MINIMIZE, Utf8ToGbk(AfxTrUtf8("Dialog", "最小化(&N)")));
+        m_sysMenu->AppendMenu(MF_STRING, SC_MAXIMIZE, Utf8ToGbk(AfxTrUtf8("Dialog", "最大化(&X)")));
         m_sysMenu->AppendMenu(MF_SEPARATOR);
-        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, G(AfxTrUtf8("Dialog", "关闭(&C)\tAlt+F4")));
+        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE,
+                              Utf8ToGbk(AfxTrUtf8("Dialog", "关闭(&C)\tAlt+F4")));
     }
 
     for (int i = 0; i < t->itemCount; ++i) {
