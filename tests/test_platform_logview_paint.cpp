@@ -95,6 +95,11 @@ TEST_F(LogViewPaintTest, FollowingTheEndScrollsPixelsAndEqualsAFullRepaint) {
     }
     ASSERT_GT(view.GetFirstVisibleLine(), 0);
 
+    // One refresh bringing several pages at once: the window shows the last page as a full
+    // paint of the whole view does.
+    Tick(Lines(100));
+    EXPECT_TRUE(OnScreen() == Fresh());
+
     // A selection through the end: its rows repaint, growth below it keeps it right.
     view.SetSel(text.GetLength() - 30, -1);
     Tick("tail\r\n");
